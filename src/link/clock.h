@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tvx::link {
+
+// Every pause of the link and the session goes through a Clock, so tests run on virtual
+// time and a 3000 ms pause costs nothing.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual void sleepMs(unsigned ms) = 0;
+    virtual std::uint64_t nowMs() const = 0;
+};
+
+// Wall-clock time: sleeps for real.
+class SteadyClock final : public Clock {
+public:
+    void sleepMs(unsigned ms) override;
+    std::uint64_t nowMs() const override;
+};
+
+// Virtual time: sleeping only moves the clock on. Single-threaded use.
+class VirtualClock final : public Clock {
+public:
+    void sleepMs(unsigned ms) override { m_now += ms; }
+    std::uint64_t nowMs() const override { return m_now; }
+    void advance(std::uint64_t ms) { m_now += ms; }
+
+private:
+    std::uint64_t m_now = 0;
+};
+
+}  // namespace tvx::link

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "clock.h"
+#include "serial_port.h"
+
+namespace tvx::link {
+
+class ByteTrace;
+
+// The serial link to the interface box: the port, the framed exchange and the two
+// start-up probes. All link state lives here (one object per connection, no globals).
+class Link {
+public:
+    Link(SerialPort& port, Clock& clock);
+
+    // Byte trace of every byte sent and received; nullptr (the default) costs nothing.
+    void setTrace(ByteTrace* trace) { m_trace = trace; }
+
+    bool OpenPort(int index);
+    bool ClosePort();
+    // Empties both directions of the port, then zeroes all of ReplyBuffer.
+    void PurgePort();
+    // Waits 2 ms, then writes the byte. In DemoMode nothing is written.
+    void SendByte(std::uint8_t byte);
+    // One byte within timeoutMs, or 0 with ReadTimedOut = 1.
+    std::uint8_t ReceiveByte(std::uint16_t timeoutMs);
+    // The framed exchange: frame[0] is the command byte, the rest follows it on the line.
+    // Returns the echo byte. Data bytes land in ReplyBuffer[1..n].
+    std::uint8_t Exchange(std::span<const std::uint8_t> frame);
+    // Presence test of the box: byte 1 out, byte 1 back within 1000 ms.
+    bool ProbeInterface();
+    // Fills ModuleProtocol[1..5]; false only when module 5 did not answer.
+    bool ProbeModules();
+
+    SerialPort& port() { return m_port; }
+    Clock& clock() { return m_clock; }
+
+    std::array<std::uint8_t, 256> ReplyBuffer{};
+    std::uint8_t ReadTimedOut = 0;
+    std::uint8_t ReplyFailed = 0;
+    // Index 1..5 = PCM, TCM, ABS, AirBag, Cluster; index 0 unused. 0 = module absent.
+    std::array<std::uint8_t, 6> ModuleProtocol{};
+    bool DemoMode = false;
+    // Set when the port itself failed (box unplugged, device gone), as opposed to a
+    // silent box; cleared by OpenPort. Lets the session say what the mechanic must do.
+    bool LineLost = false;
+
+private:
+    SerialPort& m_port;
+    Clock& m_clock;
+    ByteTrace* m_trace = nullptr;
+};
+
+}  // namespace tvx::link
