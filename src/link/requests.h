@@ -36,12 +36,12 @@ public:
     // Memory-block requests of the injector control unit. Each is one framed exchange and
     // returns true when the echo, the count and every data byte came and the answer is
     // positive (ReplyBuffer[4] = service + 0x40). ReplyBuffer is left to the caller.
-    bool StartDiagnosticMode();                                  // 21, 1, 0x10
-    bool Routine(int variant);                                   // 21, 7, 0xB1 ... (0 open, 1 close)
+    bool StartDiagnosticMode();  // 21, 1, 0x10
+    bool Routine(int variant);   // 21, 7, 0xB1 ... (0 open, 1 close)
     bool RequestDownload(const std::array<std::uint8_t, 3>& address);  // 21, 7, 0x34 ...
     bool TransferData(const std::array<std::uint8_t, 4>& data);        // 21, 7, 0x36 ...
-    bool TransferExit();                                         // 21, 2, 0x37, 0
-    bool ReadMemory(const std::array<std::uint8_t, 3>& address); // 21, 4, 0x23 ...; data at 7..10
+    bool TransferExit();                                               // 21, 2, 0x37, 0
+    bool ReadMemory(const std::array<std::uint8_t, 3>& address);  // 21, 4, 0x23 ...; data at 7..10
     // 22, 0xC9, 0x05; on success (or a wrong echo) AddressHeld = ReplyBuffer[8..10].
     bool AddressQuery();
 
