@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <random>
+#include <span>
 #include <string>
 
 #include "decoder.h"
@@ -58,6 +60,12 @@ public:
     std::array<std::uint8_t, 3> AddressHeld{};
 
 private:
+    // Purge, send the bytes of a single-byte mode command, read its one reply byte.
+    bool sendModeCommand(std::initializer_list<std::uint8_t> bytes);
+    // One memory-block request: true when the whole reply came and ReplyBuffer[4] is
+    // `positive`. A wrong echo leaves ReplyFailed as it was.
+    bool memoryRequest(std::span<const std::uint8_t> frame, std::uint8_t positive);
+
     Link& m_link;
     std::mt19937 m_random;
 };

@@ -1,0 +1,18 @@
+#include "clock.h"
+
+#include <chrono>
+#include <thread>
+
+namespace tvx::link {
+
+void SteadyClock::sleepMs(unsigned ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+std::uint64_t SteadyClock::nowMs() const {
+    using namespace std::chrono;
+    return static_cast<std::uint64_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+}  // namespace tvx::link

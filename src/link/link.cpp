@@ -1,0 +1,135 @@
+#include "link.h"
+
+#include "byte_trace.h"
+
+namespace tvx::link {
+namespace {
+
+constexpr unsigned kPauseBeforeByteMs = 2;
+constexpr std::uint16_t kEchoTimeoutMs = 500;
+constexpr std::uint16_t kCountTimeoutMs = 100;
+constexpr std::uint16_t kDataTimeoutMs = 50;
+constexpr std::uint16_t kPresenceTimeoutMs = 1000;
+constexpr std::uint16_t kModuleProbeTimeoutMs = 3000;
+constexpr std::uint8_t kPresenceByte = 1;
+constexpr std::uint8_t kFirstModuleProbeByte = 40;  // 40..44 probe modules 1..5
+
+}  // namespace
+
+Link::Link(SerialPort& port, Clock& clock) : m_port(port), m_clock(clock) {}
+
+bool Link::OpenPort(int index) {
+    LineLost = false;
+    return m_port.openIndex(index);
+}
+
+bool Link::ClosePort() {
+    return m_port.close();
+}
+
+void Link::PurgePort() {
+    if (m_port.isOpen()) {
+        m_port.purge();
+    }
+    ReplyBuffer.fill(0);
+}
+
+void Link::SendByte(std::uint8_t byte) {
+    if (DemoMode) {
+        return;
+    }
+    m_clock.sleepMs(kPauseBeforeByteMs);
+    // A failed write is not examined here: a missing box shows up as a read time-out.
+    m_port.writeByte(byte);
+    if (m_trace != nullptr) {
+        m_trace->sent(byte, m_clock.nowMs());
+    }
+}
+
+std::uint8_t Link::ReceiveByte(std::uint16_t timeoutMs) {
+    if (DemoMode) {
+        ReadTimedOut = 1;
+        return 0;
+    }
+    std::uint8_t byte = 0;
+    const ReadStatus status = m_port.readByte(byte, timeoutMs);
+    if (status == ReadStatus::Byte) {
+        ReadTimedOut = 0;
+        if (m_trace != nullptr) {
+            m_trace->received(byte, m_clock.nowMs());
+        }
+        return byte;
+    }
+    ReadTimedOut = 1;
+    if (status == ReadStatus::Error) {
+        LineLost = true;
+        if (m_trace != nullptr) {
+            m_trace->lineFailed(m_clock.nowMs());
+        }
+    } else if (m_trace != nullptr) {
+        m_trace->timedOut(timeoutMs, m_clock.nowMs());
+    }
+    return 0;
+}
+
+std::uint8_t Link::Exchange(std::span<const std::uint8_t> frame) {
+    PurgePort();
+    if (frame.empty()) {
+        ReplyFailed = 1;
+        return 0;
+    }
+    for (const std::uint8_t byte : frame) {
+        SendByte(byte);
+    }
+    const std::uint8_t echo = ReceiveByte(kEchoTimeoutMs);
+    ReplyBuffer[0] = echo;
+    if (ReadTimedOut != 0 || echo != frame[0]) {
+        // Whether this counts as a failure is the request's decision.
+        return echo;
+    }
+    const std::uint8_t count = ReceiveByte(kCountTimeoutMs);
+    if (ReadTimedOut != 0 || count == 0) {
+        ReplyFailed = 1;
+        return echo;
+    }
+    for (std::size_t i = 1; i <= count; ++i) {
+        const std::uint8_t byte = ReceiveByte(kDataTimeoutMs);
+        if (ReadTimedOut != 0) {
+            ReplyFailed = 1;
+            return echo;
+        }
+        ReplyBuffer[i] = byte;
+    }
+    ReplyFailed = 0;
+    return echo;
+}
+
+bool Link::ProbeInterface() {
+    PurgePort();
+    SendByte(kPresenceByte);
+    ReplyBuffer[0] = ReceiveByte(kPresenceTimeoutMs);
+    return ReadTimedOut == 0 && ReplyBuffer[0] == kPresenceByte;
+}
+
+bool Link::ProbeModules() {
+    ModuleProtocol.fill(0);
+    if (DemoMode) {
+        for (int module = 1; module <= 5; ++module) {
+            ModuleProtocol[static_cast<std::size_t>(module)] = 1;
+        }
+        return true;
+    }
+    bool lastAnswered = false;
+    for (int module = 1; module <= 5; ++module) {
+        PurgePort();
+        SendByte(static_cast<std::uint8_t>(kFirstModuleProbeByte + module - 1));
+        ReplyBuffer[0] = ReceiveByte(kModuleProbeTimeoutMs);
+        lastAnswered = ReadTimedOut == 0;
+        if (lastAnswered) {
+            ModuleProtocol[static_cast<std::size_t>(module)] = ReplyBuffer[0];
+        }
+    }
+    return lastAnswered;
+}
+
+}  // namespace tvx::link

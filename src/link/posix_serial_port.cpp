@@ -1,0 +1,179 @@
+#include "posix_serial_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+
+namespace tvx::link {
+namespace {
+
+// "ttyUSB10" sorts after "ttyUSB9": compare the number after the prefix.
+std::vector<std::string> devicesWithPrefix(const std::string& prefix) {
+    std::vector<std::pair<long, std::string>> found;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        const std::string digits = name.substr(prefix.size());
+        if (!std::all_of(digits.begin(), digits.end(),
+                         [](char c) { return c >= '0' && c <= '9'; })) {
+            continue;
+        }
+        found.emplace_back(std::stol(digits), entry.path().string());
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> paths;
+    for (auto& item : found) {
+        paths.push_back(std::move(item.second));
+    }
+    return paths;
+}
+
+}  // namespace
+
+PosixSerialPort::PosixSerialPort(std::optional<std::string> deviceOverride)
+    : m_override(std::move(deviceOverride)) {}
+
+PosixSerialPort::~PosixSerialPort() {
+    close();
+}
+
+std::vector<std::string> PosixSerialPort::listDevices() {
+    std::vector<std::string> all;
+    for (const char* prefix : {"ttyUSB", "ttyACM", "ttyS"}) {
+        auto group = devicesWithPrefix(prefix);
+        all.insert(all.end(), group.begin(), group.end());
+    }
+    return all;
+}
+
+bool PosixSerialPort::openIndex(int index) {
+    if (index < 0 || index > 7) {
+        return isOpen();  // nothing opened; tells whether the port held is open
+    }
+    if (m_override) {
+        return openDevice(*m_override);
+    }
+    const auto devices = listDevices();
+    if (static_cast<std::size_t>(index) >= devices.size()) {
+        close();
+        return false;
+    }
+    return openDevice(devices[static_cast<std::size_t>(index)]);
+}
+
+bool PosixSerialPort::openDevice(const std::string& device) {
+    close();
+    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    termios settings{};
+    if (::tcgetattr(fd, &settings) != 0) {
+        ::close(fd);
+        return false;
+    }
+    // Raw bytes both ways (no line editing, echo or translation), 9600 baud, 8 data bits,
+    // no parity. Stop bits and flow control stay as the port had them.
+    settings.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
+                                               ICRNL | IXON | IXOFF | IXANY);
+    settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    settings.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB);
+    settings.c_cflag |= CS8 | CREAD | CLOCAL;
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+    ::cfsetispeed(&settings, B9600);
+    ::cfsetospeed(&settings, B9600);
+    if (::tcsetattr(fd, TCSANOW, &settings) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    m_device = device;
+    return true;
+}
+
+bool PosixSerialPort::close() {
+    if (m_fd < 0) {
+        return false;
+    }
+    const bool closed = ::close(m_fd) == 0;
+    m_fd = -1;
+    return closed;
+}
+
+void PosixSerialPort::purge() {
+    if (m_fd >= 0) {
+        ::tcflush(m_fd, TCIOFLUSH);
+    }
+}
+
+bool PosixSerialPort::writeByte(std::uint8_t byte) {
+    if (m_fd < 0) {
+        return false;
+    }
+    for (;;) {
+        const ssize_t written = ::write(m_fd, &byte, 1);
+        if (written == 1) {
+            return true;
+        }
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd waitFor{m_fd, POLLOUT, 0};
+            if (::poll(&waitFor, 1, 100) > 0 && (waitFor.revents & POLLOUT) != 0) {
+                continue;
+            }
+        }
+        return false;
+    }
+}
+
+ReadStatus PosixSerialPort::readByte(std::uint8_t& byte, unsigned timeoutMs) {
+    if (m_fd < 0) {
+        return ReadStatus::Error;
+    }
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const int waitMs = static_cast<int>(std::max<long long>(0, left.count()));
+        pollfd waitFor{m_fd, POLLIN, 0};
+        const int ready = ::poll(&waitFor, 1, waitMs);
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return ReadStatus::Error;
+        }
+        if (ready == 0) {
+            return ReadStatus::TimedOut;
+        }
+        if ((waitFor.revents & POLLIN) != 0) {
+            const ssize_t got = ::read(m_fd, &byte, 1);
+            if (got == 1) {
+                return ReadStatus::Byte;
+            }
+            if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) {
+                continue;
+            }
+            return ReadStatus::Error;  // end of file or a failing device
+        }
+        if ((waitFor.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            return ReadStatus::Error;
+        }
+    }
+}
+
+}  // namespace tvx::link

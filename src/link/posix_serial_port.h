@@ -1,0 +1,42 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "serial_port.h"
+
+namespace tvx::link {
+
+// Serial port on a POSIX tty (real adapters and pseudo-terminals alike), in raw mode.
+//
+// Port index rule: index n (0..7) opens the n-th entry of the serial devices present,
+// listed as /dev/ttyUSB*, then /dev/ttyACM*, then /dev/ttyS* (USB adapters first, each
+// group in numeric order: ttyUSB0, ttyUSB1, ..., ttyUSB10). When a device override is
+// given (the --port DEVICE option), every index opens that device instead.
+class PosixSerialPort final : public SerialPort {
+public:
+    explicit PosixSerialPort(std::optional<std::string> deviceOverride = std::nullopt);
+    ~PosixSerialPort() override;
+    PosixSerialPort(const PosixSerialPort&) = delete;
+    PosixSerialPort& operator=(const PosixSerialPort&) = delete;
+
+    bool openIndex(int index) override;
+    bool openDevice(const std::string& device) override;
+    bool isOpen() const override { return m_fd >= 0; }
+    bool close() override;
+    void purge() override;
+    bool writeByte(std::uint8_t byte) override;
+    ReadStatus readByte(std::uint8_t& byte, unsigned timeoutMs) override;
+    std::string deviceName() const override { return m_device; }
+
+    // The serial devices present, in index order (see the rule above).
+    static std::vector<std::string> listDevices();
+
+private:
+    std::optional<std::string> m_override;
+    int m_fd = -1;
+    std::string m_device;
+};
+
+}  // namespace tvx::link

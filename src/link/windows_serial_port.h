@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "serial_port.h"
+
+namespace tvx::link {
+
+// Serial port on a Windows COM port through kernel32. Index 0..7 opens "COM1".."COM8";
+// a device override (the --port option) is opened for every index instead.
+class WindowsSerialPort final : public SerialPort {
+public:
+    explicit WindowsSerialPort(std::optional<std::string> deviceOverride = std::nullopt);
+    ~WindowsSerialPort() override;
+    WindowsSerialPort(const WindowsSerialPort&) = delete;
+    WindowsSerialPort& operator=(const WindowsSerialPort&) = delete;
+
+    bool openIndex(int index) override;
+    bool openDevice(const std::string& device) override;
+    bool isOpen() const override;
+    bool close() override;
+    void purge() override;
+    bool writeByte(std::uint8_t byte) override;
+    ReadStatus readByte(std::uint8_t& byte, unsigned timeoutMs) override;
+    std::string deviceName() const override { return m_device; }
+
+private:
+    std::optional<std::string> m_override;
+    void* m_handle;  // HANDLE; INVALID_HANDLE_VALUE when nothing is open
+    std::string m_device;
+    // The port's own time-out record, read once at open; only the two read-total fields
+    // are changed before each read.
+    struct TimeoutRecord;
+    TimeoutRecord* m_timeouts = nullptr;
+};
+
+}  // namespace tvx::link

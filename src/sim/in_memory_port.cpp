@@ -1,0 +1,82 @@
+#include "in_memory_port.h"
+
+#include <algorithm>
+
+namespace tvx::sim {
+namespace {
+
+// 10 bit times at 9600 baud: 1.0417 ms; kept as microseconds to add up without drift.
+constexpr std::uint64_t kByteTimeUs = 1042;
+
+}  // namespace
+
+InMemoryPort::InMemoryPort(Box& box, link::Clock& clock) : m_box(box), m_clock(clock) {}
+
+bool InMemoryPort::openIndex(int index) {
+    if (index < 0 || index > 7) {
+        return m_open;
+    }
+    return openDevice("simulator");
+}
+
+bool InMemoryPort::openDevice(const std::string& device) {
+    m_open = true;
+    m_device = device;
+    m_incoming.clear();
+    return true;
+}
+
+bool InMemoryPort::close() {
+    const bool wasOpen = m_open;
+    m_open = false;
+    m_incoming.clear();
+    return wasOpen;
+}
+
+void InMemoryPort::purge() {
+    // Only what has already arrived is discarded; a late reply still comes afterwards.
+    const std::uint64_t now = m_clock.nowMs();
+    std::erase_if(m_incoming, [now](const Incoming& item) { return item.readyAtMs <= now; });
+}
+
+bool InMemoryPort::writeByte(std::uint8_t byte) {
+    if (!m_open || m_box.lineClosed()) {
+        return false;
+    }
+    const std::uint64_t now = m_clock.nowMs();
+    const BoxOutput out = m_box.receive(byte, now);
+    std::uint64_t readyUs = (now + out.delayMs) * 1000;
+    if (!m_incoming.empty()) {
+        readyUs = std::max(readyUs, m_incoming.back().readyAtMs * 1000);
+    }
+    for (const std::uint8_t answer : out.bytes) {
+        if (m_pacing) {
+            readyUs += kByteTimeUs;
+        }
+        m_incoming.push_back({answer, (readyUs + 999) / 1000});
+    }
+    return true;
+}
+
+link::ReadStatus InMemoryPort::readByte(std::uint8_t& byte, unsigned timeoutMs) {
+    if (!m_open) {
+        return link::ReadStatus::Error;
+    }
+    const std::uint64_t now = m_clock.nowMs();
+    if (!m_incoming.empty() && m_incoming.front().readyAtMs <= now + timeoutMs) {
+        const Incoming next = m_incoming.front();
+        m_incoming.pop_front();
+        if (next.readyAtMs > now) {
+            m_clock.sleepMs(static_cast<unsigned>(next.readyAtMs - now));
+        }
+        byte = next.byte;
+        return link::ReadStatus::Byte;
+    }
+    if (m_box.lineClosed()) {
+        return link::ReadStatus::Error;
+    }
+    m_clock.sleepMs(timeoutMs);
+    return link::ReadStatus::TimedOut;
+}
+
+}  // namespace tvx::sim
