@@ -1,0 +1,97 @@
+#include "session/captions.h"
+
+namespace tvx::session {
+
+namespace {
+
+const ControlText kCaptions[] = {
+    {"OK", "OK", "OK"},
+    {"BACK", "back", "geri"},
+    {"CANCEL", "cancel", "iptal"},
+    {"EXIT", "exit", "çıkış"},
+    {"Setting", "Setting", "ayarlar"},
+    {"HELP", "Help", "yardım"},
+    {"DEMO", "DEMO", "DEMO"},
+    {"live", "Live data", "Sensörler"},
+    {"rdtc", "Read DTC", "Arıza oku"},
+    {"cdtc", "Clear DTC", "Arıza sil"},
+    {"read_inj", "Read Injector", "Enjektör oku"},
+    {"prog_inj", "Prog Injector", "Enjektör prog"},
+    {"Language", "language", "dil"},
+    {"PG1", "Gasoline", "Benzinli"},
+    {"DG1", "Diesel", "Dizel"},
+    // The injector panels are labelled 1, 3, 4, 2 from top to bottom.
+    {"label1", "Injector 1", "Enjektör 1"},
+    {"Label2", "Injector 3", "Enjektör 3"},
+    {"Label3", "Injector 4", "Enjektör 4"},
+    {"Label4", "Injector 2", "Enjektör 2"},
+};
+
+const ControlText kStartCaptions[] = {
+    {"EXIT", "exit", "çıkış"},
+    {"Setting", "Setting", "ayarlar"},
+    {"HELP", "Help", "yardım"},
+};
+
+// Panels that the petrol and diesel pages share (rpmp, mapp, ...) carry one hint.
+const ControlText kHints[] = {
+    // Module buttons.
+    {"pcm", "powertrain control modul", "motor beyni"},
+    {"tcm", "Traction control modul", "Şanzuman beyni"},
+    {"abs", "ABS brake", "ABS fren beyni"},
+    {"ab", "airbag", "airbag"},
+    {"cp", "Cluster Panel", "Gösterge Paneli"},
+    {"ICU", "Injector coltrol unit", "Enjektör kontrol ünitesi"},
+    // Petrol panels (Frame61).
+    {"rpmp", "engine revolution", "motor devir sayısı"},
+    {"advp", "advance", "avans  "},
+    {"mapp", "masse air pressure", "emiş hava basıncı"},
+    {"atpp", "absolute throttle position", "mutlak kelebek pozisyonu"},
+    {"lmdp", "lambda", "lambda"},
+    {"vssp", "vehichle speed", "araç hızı"},
+    {"ectp", "engine coolant temperature", "motor soğutma suyu ısısı"},
+    {"iatp", "intake air temperature", "emiş hava ısısı"},
+    {"batp", "battery voltage", "akü voltajı"},
+    {"hup", "Hego up voltage", "Hego up voltajı"},
+    {"hdp", "Hego down voltage", "Hego down voltajı"},
+    {"barop", "Barometer sensor", "Barometre sensoru"},
+    {"loadp", "Load", "Yük"},
+    {"vip", "VVT input", "VVT giriş"},
+    {"vop", "VVT output", "VVT çıkış"},
+    {"dtcp", "number of errors", "oluşan hata kodu sayısı"},
+    // Diesel panels (Frame71) not shared with the petrol page.
+    {"frpp", "fuel rail pressure", "yakıt rampa basıncı"},
+    {"mafp", "mass air flow", "hava kütle akışı"},
+    {"mfdp", "desired fuel quantity", "istenen yakıt miktarı"},
+    {"chtp", "cylinder head temperature", "silindir kapağı ısısı"},
+    {"ftsp", "fuel temperature", "yakıt ısısı"},
+    {"appp", "accelerator pedal position", "gaz pedalı pozisyonu"},
+    {"egrpp", "EGR valve position", "EGR valf pozisyonu"},
+    {"egrdp", "EGR duty cycle", "EGR görev oranı"},
+    {"app1p", "pedal sensor 1 voltage", "pedal sensörü 1 voltajı"},
+    {"app2p", "pedal sensor 2 voltage", "pedal sensörü 2 voltajı"},
+    {"app3p", "pedal sensor 3 voltage", "pedal sensörü 3 voltajı"},
+    {"bppp", "brake pedal switch", "fren pedalı anahtarı"},
+    {"cppp", "clutch pedal switch", "debriyaj pedalı anahtarı"},
+    {"klimap", "air conditioning", "klima"},
+    {"betp", "battery temperature", "akü ısısı"},
+    {"torkp", "engine torque", "motor torku"},
+    // Cluster panels (Frame81).
+    {"kmp", "odometer ", "kilometre"},
+    {"flip", "fuel level", "depo yakıt seviyesi"},
+    {"cdtp", "number of errors", "oluşan hata sayısı"},
+};
+
+}  // namespace
+
+std::span<const ControlText> captions() {
+    return kCaptions;
+}
+std::span<const ControlText> hints() {
+    return kHints;
+}
+std::span<const ControlText> startCaptions() {
+    return kStartCaptions;
+}
+
+}  // namespace tvx::session

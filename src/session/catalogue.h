@@ -1,0 +1,36 @@
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tvx::session {
+
+// The trouble-code catalogue file of a language: DTC5820EN.txt ('1', and any code other
+// than '2') or DTC5820TR.txt ('2'), in the data directory.
+std::filesystem::path cataloguePath(const std::filesystem::path& dataDirectory, char languageCode);
+
+// A trouble-code catalogue: a text file of lines; a line describes a code when its first
+// five bytes are the code text; its sixth character is a separator of any kind. Lines may
+// be of any length; comparison is on bytes, case-sensitive; the first match wins.
+class Catalogue {
+public:
+    // nullopt when the file cannot be opened.
+    static std::optional<Catalogue> open(const std::filesystem::path& file);
+
+    // The grid row for a code: the matching line with its sixth character shown as a
+    // blank (a trailing carriage return dropped), or nullopt when no line matches.
+    std::optional<std::string> find(std::string_view codeText);
+
+private:
+    explicit Catalogue(std::ifstream stream) : m_stream(std::move(stream)) {}
+    std::ifstream m_stream;
+};
+
+// The grid row of a code that is not in the catalogue: the code and the undefined-code text
+// of the language.
+std::string undefinedCodeRow(std::string_view codeText, char languageCode);
+
+}  // namespace tvx::session

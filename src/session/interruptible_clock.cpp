@@ -1,0 +1,36 @@
+#include "session/interruptible_clock.h"
+
+#include <chrono>
+
+namespace tvx::session {
+
+void InterruptibleClock::sleepMs(unsigned ms) {
+    std::unique_lock lock(m_mutex);
+    m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_interrupted; });
+}
+
+std::uint64_t InterruptibleClock::nowMs() const {
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+}
+
+void InterruptibleClock::interrupt() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_interrupted = true;
+    }
+    m_wake.notify_all();
+}
+
+void InterruptibleClock::reset() {
+    std::lock_guard lock(m_mutex);
+    m_interrupted = false;
+}
+
+bool InterruptibleClock::interrupted() const {
+    std::lock_guard lock(m_mutex);
+    return m_interrupted;
+}
+
+}  // namespace tvx::session

@@ -1,0 +1,256 @@
+#include "session/live_pages.h"
+
+#include <array>
+
+namespace tvx::session {
+
+namespace {
+
+using link::Decoder;
+using Kind = LiveRead::Kind;
+
+// Which decoder row each value of the pages reads. "First request" and "second request"
+// are the decoder rows ending in 1 and 2 (First / Second for the pedal sensors):
+//   engine revolution  EngineSpeed1 0x000C      / EngineSpeed2 0x1165
+//   manifold pressure  ManifoldPressure1 0x1633 / ManifoldPressure2 0x1440
+//   throttle           ThrottlePosition1 0x1154 / ThrottlePosition2 0x0011
+//   vehicle speed      VehicleSpeed1 0x000D     / VehicleSpeed2 0x11C1
+//   coolant            CoolantTemp1 0x1139      / CoolantTemp2 0x0005
+//   intake air         IntakeAirTemp1 0x1123    / IntakeAirTemp2 0x000F
+//   barometer          Barometer1 0x1127        / Barometer2 0x1442
+//   fuel pressure      FuelRailPressure1 0x0023 / FuelRailPressure2 0x168C
+//   fuel temperature   FuelTemp1 (one byte)     / FuelTemp2 (two bytes)
+//   EGR position       EgrPosition1 0x096A      / EgrPosition2 0x096C
+//   pedal (appd)       PedalPosition1 0x1340    / PedalPosition2 0x0049
+//   pedal 1, pedal 2   PedalSensor1First/Second, PedalSensor2First/Second
+// Values of the diesel pages that name no request use the diesel rows of the decoder
+// table: manifold pressure 0x000B, vehicle speed 0x1505, barometer 0x1442, cylinder head
+// and intake air temperature 0x0005 and 0x000F (the engine's own -40 degree offset rows).
+constexpr LiveRead value(Decoder decoder, std::string_view gauge) {
+    return LiveRead{Kind::Decode, decoder, gauge};
+}
+constexpr LiveRead kSwitchStates{Kind::SwitchStates, Decoder{}, "cppd"};
+
+// Petrol pages (Frame61).
+constexpr PanelVisibility kPetrol50[] = {
+    {"rpmp", true}, {"mapp", true}, {"atpp", true}, {"lmdp", true},   {"vssp", true},
+    {"ectp", true}, {"iatp", true}, {"batp", true}, {"hup", true},    {"advp", true},
+    {"hdp", true},  {"vip", false}, {"vop", false}, {"barop", false}, {"loadp", false}};
+constexpr PanelVisibility kPetrol53[] = {
+    {"rpmp", true}, {"mapp", true}, {"atpp", true}, {"lmdp", true},  {"vssp", true},
+    {"ectp", true}, {"iatp", true}, {"batp", true}, {"hup", true},   {"advp", true},
+    {"hdp", true},  {"vip", false}, {"vop", false}, {"barop", true}, {"loadp", false}};
+constexpr PanelVisibility kPetrol55[] = {
+    {"rpmp", true}, {"mapp", true}, {"atpp", true}, {"lmdp", true},  {"vssp", true},
+    {"ectp", true}, {"iatp", true}, {"batp", true}, {"hup", true},   {"advp", true},
+    {"hdp", false}, {"vip", false}, {"vop", false}, {"barop", true}, {"loadp", true}};
+constexpr PanelVisibility kPetrol57[] = {
+    {"rpmp", true}, {"mapp", true}, {"atpp", true}, {"lmdp", true},  {"vssp", true},
+    {"ectp", true}, {"iatp", true}, {"batp", true}, {"hup", true},   {"advp", true},
+    {"hdp", true},  {"vip", true},  {"vop", true},  {"barop", true}, {"loadp", false}};
+constexpr PanelVisibility kPetrol59[] = {
+    {"rpmp", true}, {"mapp", true}, {"atpp", true}, {"lmdp", true},  {"vssp", true},
+    {"ectp", true}, {"iatp", true}, {"batp", true}, {"hup", true},   {"advp", false},
+    {"hdp", false}, {"vip", false}, {"vop", false}, {"barop", true}, {"loadp", false}};
+
+#define GROUP_R                                                                                \
+    value(Decoder::EngineSpeed2, "rpmd"), value(Decoder::IgnitionAdvance, "advd"),             \
+        value(Decoder::ManifoldPressure1, "mapd"), value(Decoder::ThrottlePosition1, "atpsd"), \
+        value(Decoder::Lambda, "lmdd")
+#define GROUP_G                                                                       \
+    value(Decoder::DtcCount, "dtcd"), value(Decoder::VehicleSpeed1, "vssd"),          \
+        value(Decoder::CoolantTemp1, "ectd"), value(Decoder::IntakeAirTemp1, "iatd"), \
+        value(Decoder::BatteryVoltage, "Batd"), value(Decoder::HegoUp, "hegoupd"),    \
+        value(Decoder::HegoDown, "hegodownd")
+
+constexpr LiveRead kPoll51[] = {GROUP_R, GROUP_G};
+constexpr LiveRead kPoll54[] = {GROUP_R, GROUP_G, value(Decoder::Barometer1, "Barod"),
+                                value(Decoder::VehicleSpeed1, "vssd")};
+constexpr LiveRead kPoll56[] = {value(Decoder::EngineSpeed1, "rpmd"),
+                                value(Decoder::IgnitionAdvance, "advd"),
+                                value(Decoder::ManifoldPressure1, "mapd"),
+                                value(Decoder::ThrottlePosition1, "atpsd"),
+                                value(Decoder::Lambda, "lmdd"),
+                                value(Decoder::DtcCount, "dtcd"),
+                                value(Decoder::EngineLoad, "loadd"),
+                                value(Decoder::CoolantTemp1, "ectd"),
+                                value(Decoder::IntakeAirTemp1, "iatd"),
+                                value(Decoder::BatteryVoltage, "Batd"),
+                                value(Decoder::HegoUp, "hegoupd"),
+                                value(Decoder::Barometer1, "Barod"),
+                                value(Decoder::VehicleSpeed2, "vssd")};
+constexpr LiveRead kPoll58[] = {GROUP_R, value(Decoder::Barometer1, "Barod"), GROUP_G,
+                                value(Decoder::VvtInlet, "vvtind"),
+                                value(Decoder::VvtOutlet, "vvtoutd")};
+constexpr LiveRead kPoll60[] = {
+    value(Decoder::EngineSpeed2, "rpmd"),       value(Decoder::ManifoldPressure2, "mapd"),
+    value(Decoder::ThrottlePosition2, "atpsd"), value(Decoder::Lambda, "lmdd"),
+    value(Decoder::DtcCount, "dtcd"),           value(Decoder::CoolantTemp2, "ectd"),
+    value(Decoder::IntakeAirTemp2, "iatd"),     value(Decoder::BatteryVoltage, "Batd"),
+    value(Decoder::HegoUp, "hegoupd"),          value(Decoder::Barometer2, "Barod"),
+    value(Decoder::VehicleSpeed1, "vssd")};
+
+#undef GROUP_R
+#undef GROUP_G
+
+// Diesel pages (Frame71).
+constexpr PanelVisibility kDiesel70[] = {
+    {"rpmp", true},   {"frpp", true},  {"mapp", true},  {"mafp", true},  {"mfdp", true},
+    {"dtcp", true},   {"vssp", true},  {"chtp", true},  {"iatp", true},  {"ftsp", true},
+    {"batp", true},   {"barop", true}, {"appp", true},  {"egrpp", true}, {"egrdp", true},
+    {"app1p", true},  {"app2p", true}, {"app3p", true}, {"bppp", true},  {"cppp", true},
+    {"klimap", true}, {"loadp", true}, {"betp", true},  {"torkp", true}};
+constexpr PanelVisibility kDiesel73[] = {
+    {"rpmp", true},   {"frpp", true},  {"mapp", false},  {"mafp", true},   {"mfdp", false},
+    {"dtcp", true},   {"vssp", true},  {"chtp", true},   {"iatp", true},   {"ftsp", true},
+    {"batp", true},   {"barop", true}, {"appp", true},   {"egrpp", false}, {"egrdp", true},
+    {"app1p", true},  {"app2p", true}, {"app3p", false}, {"bppp", false},  {"cppp", false},
+    {"klimap", true}, {"loadp", true}, {"betp", true},   {"torkp", true}};
+// The torque panel is not read on this page and is hidden with the other unused ones.
+constexpr PanelVisibility kDiesel75[] = {
+    {"rpmp", true},    {"frpp", true},   {"mapp", true},   {"mafp", true},  {"mfdp", true},
+    {"dtcp", true},    {"vssp", true},   {"chtp", true},   {"iatp", true},  {"ftsp", true},
+    {"batp", true},    {"barop", true},  {"appp", true},   {"egrpp", true}, {"egrdp", true},
+    {"app1p", false},  {"app2p", false}, {"app3p", false}, {"bppp", false}, {"cppp", false},
+    {"klimap", false}, {"loadp", false}, {"betp", false},  {"torkp", false}};
+constexpr PanelVisibility kDiesel77[] = {
+    {"rpmp", true},    {"frpp", true},   {"mapp", false},  {"mafp", true},   {"mfdp", false},
+    {"dtcp", true},    {"vssp", true},   {"chtp", true},   {"iatp", true},   {"ftsp", true},
+    {"batp", true},    {"barop", true},  {"appp", true},   {"egrpp", false}, {"egrdp", false},
+    {"app1p", true},   {"app2p", false}, {"app3p", false}, {"bppp", false},  {"cppp", false},
+    {"klimap", false}, {"loadp", true},  {"betp", false},  {"torkp", true}};
+
+constexpr LiveRead kPoll71[] = {value(Decoder::EngineSpeed1, "rpmd"),
+                                value(Decoder::FuelRailPressure1, "frpd"),
+                                value(Decoder::ManifoldPressureDiesel, "mapd"),
+                                value(Decoder::BatteryVoltage, "batd"),
+                                value(Decoder::PedalSensor1First, "app1d"),
+                                value(Decoder::PedalSensor2First, "app2d"),
+                                value(Decoder::PedalSensor3, "app3d"),
+                                value(Decoder::CoolantTemp2, "chdd"),
+                                value(Decoder::IntakeAirTemp2, "iatd"),
+                                value(Decoder::FuelTemp1, "ftsd"),
+                                value(Decoder::BatteryTemp, "betd"),
+                                value(Decoder::DtcCount, "dtcd"),
+                                kSwitchStates,
+                                value(Decoder::EgrPosition1, "egrpd"),
+                                value(Decoder::EgrDuty, "egrdd"),
+                                value(Decoder::DesiredFuel, "mfdd"),
+                                value(Decoder::Barometer2, "Barod"),
+                                value(Decoder::VehicleSpeedDiesel, "VSSd")};
+constexpr LiveRead kPoll74[] = {value(Decoder::EngineSpeed2, "rpmd"),
+                                value(Decoder::BatteryVoltage, "batd"),
+                                value(Decoder::FuelRailPressure2, "frpd"),
+                                value(Decoder::VehicleSpeedDiesel, "VSSd"),
+                                value(Decoder::CoolantTemp2, "chdd"),
+                                value(Decoder::FuelTemp2, "ftsd"),
+                                value(Decoder::IntakeAirTemp2, "iatd"),
+                                value(Decoder::PedalPosition1, "appd"),
+                                value(Decoder::PedalSensor1Second, "app1d"),
+                                value(Decoder::PedalSensor2Second, "app2d"),
+                                value(Decoder::DtcCount, "dtcd"),
+                                value(Decoder::EgrDuty, "egrdd"),
+                                value(Decoder::Barometer2, "Barod"),
+                                value(Decoder::AirMass, "mafd")};
+constexpr LiveRead kPoll76[] = {
+    value(Decoder::EngineSpeed2, "rpmd"),   value(Decoder::FuelRailPressure1, "frpd"),
+    value(Decoder::AirMass, "mafd"),        value(Decoder::ManifoldPressureDiesel, "mapd"),
+    value(Decoder::EgrDuty, "egrdd"),       value(Decoder::EgrPosition2, "egrpd"),
+    value(Decoder::DesiredFuel, "mfdd"),    value(Decoder::DtcCount, "dtcd"),
+    value(Decoder::CoolantTemp2, "chdd"),   value(Decoder::FuelTemp1, "ftsd"),
+    value(Decoder::IntakeAirTemp2, "iatd"), value(Decoder::BatteryVoltage, "batd"),
+    value(Decoder::Barometer2, "Barod"),    value(Decoder::VehicleSpeed2, "VSSd"),
+    value(Decoder::PedalPosition1, "appd")};
+constexpr LiveRead kPoll78[] = {value(Decoder::EngineSpeed2, "rpmd"),
+                                value(Decoder::FuelRailPressure1, "frpd"),
+                                value(Decoder::EngineLoad, "loadd"),
+                                value(Decoder::AirMass, "mafd"),
+                                value(Decoder::PedalSensor1Second, "app1d"),
+                                value(Decoder::Barometer2, "Barod"),
+                                value(Decoder::Torque, "torkd"),
+                                value(Decoder::DtcCount, "dtcd"),
+                                value(Decoder::VehicleSpeedDiesel, "VSSd"),
+                                value(Decoder::CoolantTemp2, "chdd"),
+                                value(Decoder::FuelTemp2, "ftsd"),
+                                value(Decoder::IntakeAirTemp2, "iatd"),
+                                value(Decoder::BatteryVoltage, "batd"),
+                                value(Decoder::PedalPosition2, "appd")};
+
+// Cluster page (Frame81). The demo pause keeps a demo cluster from polling flat out.
+constexpr LiveRead kPoll29[] = {LiveRead{Kind::Odometer, Decoder{}, "kmd"},
+                                value(Decoder::FuelLevel, "flid"),
+                                value(Decoder::ClusterDtcCount, "dtcd")};
+
+constexpr unsigned kDemoPause = 250;
+
+const std::array<LivePage, 10> kPages = {{
+    {50, 51, "Frame61", kPetrol50, kDemoPause, 0, kPoll51},
+    {53, 54, "Frame61", kPetrol53, kDemoPause, 0, kPoll54},
+    {55, 56, "Frame61", kPetrol55, kDemoPause, 0, kPoll56},
+    {57, 58, "Frame61", kPetrol57, kDemoPause, 0, kPoll58},
+    {59, 60, "Frame61", kPetrol59, kDemoPause, 0, kPoll60},
+    {70, 71, "Frame71", kDiesel70, kDemoPause, 0, kPoll71},
+    {73, 74, "Frame71", kDiesel73, kDemoPause, 0, kPoll74},
+    {75, 76, "Frame71", kDiesel75, kDemoPause, 20, kPoll76},
+    {77, 78, "Frame71", kDiesel77, kDemoPause, 0, kPoll78},
+    {28, 29, "Frame81", {}, kDemoPause, 0, kPoll29},
+}};
+
+constexpr int kPetrolEntry[] = {50, 53, 53, 53, 53, 55, 53, 53, 57, 57, 59};
+constexpr int kDieselEntry[] = {73, 73, 75, 77, 70, 70, 70, 70};
+
+constexpr std::string_view kPetrolModels[] = {
+    "KA 1.3i",         "FIESTA  1.4i",        "FUSION 1.4i",   "FIESTA  1.6i",
+    "FUSION 1.6i",     "FOCUS  1.6i",         "MONDEO 2.0i",   "FOCUS cmax 1.6i",
+    "FOCUS vct  1.6i", "FOCUS cmax vct 1.6i", "FOCUS ghia 1.6"};
+constexpr std::string_view kDieselModels[] = {
+    "FUSION 1.4 TDCI", "FIESTA  1.4 TDCI", "FOCUS cmax 1.6 TDCI",
+    "FOCUS 1.6 TDCI",  "FOCUS 1.8 TDCI",   "TRANSIT connect 1.8 TDCI",
+    "TRANSIT ",        "MONDEO 2.0 TDCI"};
+
+}  // namespace
+
+const LivePage* livePageForModel(bool diesel, int modelIndex) {
+    std::span<const int> entries(diesel ? std::span<const int>(kDieselEntry)
+                                        : std::span<const int>(kPetrolEntry));
+    if (modelIndex < 0 || modelIndex >= static_cast<int>(entries.size())) {
+        return nullptr;
+    }
+    return livePageForState(entries[modelIndex]);
+}
+
+const LivePage& clusterPage() {
+    return kPages.back();
+}
+
+const LivePage* livePageForState(int state) {
+    for (const LivePage& page : kPages) {
+        if (page.entryState == state || page.pollState == state) {
+            return &page;
+        }
+    }
+    return nullptr;
+}
+
+std::span<const LivePage> allLivePages() {
+    return kPages;
+}
+
+std::span<const std::string_view> petrolModels() {
+    return kPetrolModels;
+}
+std::span<const std::string_view> dieselModels() {
+    return kDieselModels;
+}
+
+std::string_view clutchText(unsigned statusFlags) {
+    return (statusFlags & 8) ? "OFF" : " ON";
+}
+std::string_view brakeText(unsigned statusFlags) {
+    return (statusFlags & 2) ? " ON" : "OFF";
+}
+std::string_view aircoText(unsigned statusFlags) {
+    return (statusFlags & 1) ? " ON" : "OFF";
+}
+
+}  // namespace tvx::session

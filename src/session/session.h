@@ -1,0 +1,159 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "link/clock.h"
+#include "link/link.h"
+#include "link/requests.h"
+#include "session/injector_codes.h"
+#include "session/live_pages.h"
+#include "session/screens.h"
+#include "session/session_view.h"
+
+namespace tvx::session {
+
+// The module speed buttons of the window, in button order.
+enum class Module { Pcm, Tcm, Abs, AirBag, Cluster, Icu };
+
+// The tester's diagnostic session: a state machine stepped one tick at a time, and the
+// operator's commands. It owns no thread; SessionRunner drives it in the program, tests
+// call step() and the commands directly. Everything it shows goes through the view; every
+// pause goes through the clock.
+class Session {
+public:
+    Session(link::Link& link, link::Requests& requests, link::Clock& clock, SessionView& view,
+            std::filesystem::path dataDirectory);
+
+    // One tick for the current SessionState.
+    void step();
+    // True when the current state has nothing to do until a command moves it on.
+    bool isWaiting() const;
+    // Asks a step in progress to finish early (between two reads of a live page, between
+    // two injector requests); used by SessionRunner::stop(). Cleared by clearAbort().
+    void requestAbort() { m_abort = true; }
+    void clearAbort() { m_abort = false; }
+
+    // Operator commands (the window's buttons and lists).
+    void ok();
+    void back();
+    void demo();
+    void setting();
+    void selectCom(int index);       // a click in RGCom
+    void selectLanguage(int index);  // a click in Language
+    void selectPetrol(int index);    // a click in PG1
+    void selectDiesel(int index);    // a click in DG1
+    void live();
+    void readDtc();
+    void clearDtc();
+    void readInjectors();
+    void programInjectors();
+    void selectModule(Module module);
+    void injectorPanelClick(int injector);                        // panel or label 1..4
+    void injectorOk(int injector, const std::string& typedText);  // OK1, ok2..ok4
+
+    // Session data, named as the tester has always named it.
+    std::int16_t SessionState = 0;
+    char LanguageCode = '1';
+    int ComPortIndex = 0;
+    bool DieselSelected = false;
+    std::uint8_t DtcCount = 0;
+    InjectorCodes InjectorCode = blankInjectorCodes();
+    std::array<InjectorBlock, 9> InjectorRaw{};  // blocks 1..8 in read order
+    std::array<std::uint8_t, 3> InjectorAddress{};
+    int SelectedInjector = 1;
+    std::int16_t Countdown = 0;
+    std::array<std::string, 4> SavedScreen{};
+    std::uint8_t LastReplyByte = 0;
+
+    // The list selections the session keeps for the window (-1 = none).
+    int comSelection() const { return m_comSelection; }
+    int languageSelection() const { return m_languageSelection; }
+    int petrolSelection() const { return m_petrolSelection; }
+    int dieselSelection() const { return m_dieselSelection; }
+    // The module button that is down, if any.
+    bool hasModuleDown() const { return m_moduleDown >= 0; }
+    Module moduleDown() const { return static_cast<Module>(m_moduleDown); }
+    const std::filesystem::path& dataDirectory() const { return m_dataDirectory; }
+
+private:
+    using StateAction = void (Session::*)();
+    struct StateRow {
+        int first;
+        int last;
+        StateAction action;
+    };
+    static const StateRow* findState(int state);
+
+    // State actions.
+    void stateSplashToSettings();   // 0
+    void stateReadSettings();       // 1
+    void stateSettingsScreen();     // 2
+    void stateConfirmSettings();    // 3
+    void statePortFailed();         // 4
+    void stateCarType();            // 6
+    void stateConnect();            // 8
+    void stateConnectionFailed();   // 10
+    void statePlugTheBox();         // 13
+    void stateEcuScan();            // 14
+    void stateConnectionFailure();  // 16
+    void stateLiveDispatch();       // 20, 21
+    void stateLiveEntry();          // entry states of the live pages
+    void stateLivePoll();           // polling states of the live pages
+    void stateReadDtc();            // 100..104
+    void stateListDtc();            // 109
+    void stateClearDtc();           // 110..114
+    void stateReadInjectors();      // 121
+    void stateOfferProgramming();   // 122
+    void stateIgnitionOff();        // 142, 153
+    void stateWaitCountdown();      // 144, 147, 155, 158, 161
+    void stateIgnitionOn();         // 145, 156
+    void stateEntryScreen();        // 148
+    void stateAreYouSure();         // 150
+    void stateProgram();            // 152
+    void stateFinished();           // 159
+
+    // Helpers.
+    void setState(int state);
+    void show(ScreenId screen);
+    void showLine(int line, const std::string& text);
+    void pause(unsigned ms);
+    void setColour(std::uint32_t colour);
+    void hideFrames(std::initializer_list<std::string_view> frames);
+    void applyCaptions();
+    void restoreSavedScreen();
+    void saveScreen();
+    void showLineLost();
+    bool lineLost();
+    bool runPollRead(const LiveRead& read);
+    void countdownStep(int target);
+    bool programSelectedInjector(const std::array<std::uint8_t, 8>& bytes);
+    void showInjectorProblem(int injector, CodeProblem problem);
+    void showNamingInjector(ScreenId screen, int injector);
+    void showFailure(ScreenId screen, int nextState);
+    int moduleNumber() const;  // 1..5 for the module button down, 0 for none or ICU
+    bool openPort(int index);
+
+    link::Link& m_link;
+    link::Requests& m_requests;
+    link::Clock& m_clock;
+    SessionView& m_view;
+    std::filesystem::path m_dataDirectory;
+
+    std::array<std::string, 4> m_lines{};  // what d1..d4 show now
+    int m_settledState = -1;               // a state whose action ran and which now only waits
+    int m_comSelection = -1;
+    int m_languageSelection = 0;
+    int m_petrolSelection = -1;
+    int m_dieselSelection = -1;
+    int m_modelIndex = -1;  // index of the last vehicle clicked, in its own list
+    int m_moduleDown = -1;
+    int m_openPortIndex = -1;
+    bool m_portNeedsReopen = false;
+    std::atomic<bool> m_abort = false;
+};
+
+}  // namespace tvx::session

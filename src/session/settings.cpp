@@ -1,0 +1,58 @@
+#include "session/settings.h"
+
+#include <fstream>
+#include <string>
+#include <system_error>
+
+namespace tvx::session {
+
+std::filesystem::path settingsPath(const std::filesystem::path& dataDirectory) {
+    return dataDirectory / "tarvol.txt";
+}
+
+SettingsRead readSettings(const std::filesystem::path& file) {
+    SettingsRead result;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        return result;
+    }
+    std::string portLine;
+    std::string languageLine;
+    std::getline(in, portLine);
+    std::getline(in, languageLine);
+    if (portLine.empty() || portLine[0] < '1' || portLine[0] > '8') {
+        result.status = SettingsStatus::Corrupt;
+        return result;
+    }
+    result.status = SettingsStatus::Read;
+    result.settings.comPortIndex = portLine[0] - '1';
+    result.settings.languageCode = !languageLine.empty() && languageLine[0] == '2' ? '2' : '1';
+    return result;
+}
+
+bool writeSettings(const std::filesystem::path& file, const Settings& settings) {
+    std::error_code error;
+    if (file.has_parent_path()) {
+        std::filesystem::create_directories(file.parent_path(), error);
+    }
+    std::filesystem::path fresh = file;
+    fresh += ".new";
+    {
+        std::ofstream out(fresh, std::ios::trunc);
+        out << static_cast<char>('1' + settings.comPortIndex) << '\n'
+            << (settings.languageCode == '2' ? '2' : '1') << '\n';
+        out.close();
+        if (!out) {
+            std::filesystem::remove(fresh, error);
+            return false;
+        }
+    }
+    std::filesystem::rename(fresh, file, error);
+    if (error) {
+        std::filesystem::remove(fresh, error);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tvx::session
