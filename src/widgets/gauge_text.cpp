@@ -171,7 +171,7 @@ std::string floatToText(double x) {
         return "0";
     }
     std::string text = x < 0 ? "-" : "";
-    if (d.pointPos <= kGeneralPrecision && d.pointPos >= -4) {
+    if (d.pointPos <= kGeneralPrecision && d.pointPos >= -3) {
         const std::string whole = integerDigits(d);
         const std::string fraction = fractionDigits(d);
         text += whole.empty() ? "0" : whole;

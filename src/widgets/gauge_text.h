@@ -14,7 +14,7 @@ namespace tvx::widgets {
 std::optional<double> parseGaugeNumber(std::u32string_view text);
 
 // The general float-to-text conversion: up to 15 significant digits, trailing zeros and a
-// bare point dropped, fixed notation unless the number is 1E15 or more or below 1E-5 in
+// bare point dropped, fixed notation unless the number is 1E15 or more or below 1E-4 in
 // magnitude, otherwise "1.5E20" / "1E-7" style.
 std::string floatToText(double x);
 
