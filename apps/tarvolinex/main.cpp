@@ -1,0 +1,136 @@
+// tarvolinex: the tester's window.
+//   tarvolinex                          the serial ports of this machine (COM1..COM8 by index)
+//   tarvolinex --port /dev/ttyUSB0      every port index opens that device
+//   tarvolinex --simulate [diesel-van]  the simulated box and car in this process
+#include <CLI/CLI.hpp>
+#include <QApplication>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "link/byte_trace.h"
+#include "link/clock.h"
+#include "link/system_port.h"
+#include "session/data_directory.h"
+#include "session/interruptible_clock.h"
+#include "sim/box.h"
+#include "sim/in_memory_port.h"
+#include "sim/scenario.h"
+#include "sim/scenario_file.h"
+#include "ui/data_install.h"
+#include "ui/display_check.h"
+#include "ui/tester_controller.h"
+#include "ui/tform1.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Options {
+    std::optional<std::string> device;
+    std::optional<fs::path> dataDir;
+    std::optional<std::string> trace;
+    std::optional<std::string> simulate;  // a vehicle name or a scenario file
+};
+
+// A built-in vehicle by name, else a scenario file by path.
+tvx::sim::Scenario simulatedCar(const std::string& what) {
+    for (const std::string& name : tvx::sim::vehicleNames())
+        if (name == what)
+            return tvx::sim::vehicleScenario(what);
+    if (fs::is_regular_file(what))
+        return tvx::sim::loadScenarioFile(what);
+    std::string known;
+    for (const std::string& name : tvx::sim::vehicleNames())
+        known += " " + name;
+    throw std::invalid_argument("--simulate: \"" + what +
+                                "\" is neither a vehicle nor a scenario file (vehicles:" + known +
+                                ")");
+}
+
+void reportInstall(const tvx::ui::InstallReport& report, const fs::path& dataDir) {
+    for (const std::string& file : report.installed)
+        std::cout << "tarvolinex: installed " << file << " into " << dataDir.string() << '\n';
+    for (const std::string& file : report.missing)
+        std::cerr << "tarvolinex: " << file << " is not in " << dataDir.string()
+                  << " and no copy to install was found\n";
+    for (const std::string& error : report.errors)
+        std::cerr << "tarvolinex: cannot install " << error << '\n';
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    CLI::App cli{"Tarvolinex: vehicle diagnostic tester"};
+    cli.add_option("--port", options.device,
+                   "serial device of the interface box (every port index opens it)");
+    cli.add_option("--data-dir", options.dataDir,
+                   "directory of the settings file and the trouble-code catalogues");
+    cli.add_option("--trace", options.trace, "write every byte on the line to FILE");
+    auto* simulate = cli.add_option("--simulate", options.simulate,
+                                    "run on the simulated box: petrol-car (default), "
+                                    "diesel-van, or a scenario file")
+                         ->expected(0, 1);
+    cli.allow_extras();  // Qt's own options (-platform, -style ...) pass through
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        return cli.exit(error);
+    }
+    if (simulate->count() > 0 && (!options.simulate || options.simulate->empty()))
+        options.simulate = "petrol-car";
+    if (options.simulate && options.device) {
+        std::cerr << "tarvolinex: --simulate and --port exclude each other\n";
+        return 2;
+    }
+    if (!tvx::ui::haveDisplay()) {
+        std::cerr << "tarvolinex: no display to open the window on (neither DISPLAY nor "
+                     "WAYLAND_DISPLAY is set). Start it from a desktop session, or under "
+                     "xvfb-run; tarvolinex-cli is the tester for a terminal.\n";
+        return 2;
+    }
+
+    QApplication app(argc, argv);
+    const fs::path dataDir = tvx::session::dataDirectory(options.dataDir);
+    const fs::path exeDir = QCoreApplication::applicationDirPath().toStdString();
+    reportInstall(tvx::ui::installDataFiles(tvx::ui::shippedDataDirectories(exeDir), dataDir),
+                  dataDir);
+
+    tvx::session::InterruptibleClock clock;
+    tvx::link::SteadyClock tickClock;
+    std::unique_ptr<tvx::sim::Box> box;
+    std::unique_ptr<tvx::link::SerialPort> port;
+    try {
+        if (options.simulate) {
+            box = std::make_unique<tvx::sim::Box>(simulatedCar(*options.simulate));
+            auto simulated = std::make_unique<tvx::sim::InMemoryPort>(*box, clock);
+            simulated->setPacing(true);  // bytes take as long as at 9600 baud
+            port = std::move(simulated);
+        } else {
+            port = tvx::link::makeSystemPort(options.device);
+        }
+    } catch (const std::exception& error) {
+        std::cerr << "tarvolinex: " << error.what() << '\n';
+        return 2;
+    }
+    std::unique_ptr<tvx::link::ByteTrace> trace;
+    if (options.trace) {
+        trace = std::make_unique<tvx::link::ByteTrace>(*options.trace);
+        if (!trace->isOpen()) {
+            std::cerr << "tarvolinex: cannot write the trace file " << *options.trace << '\n';
+            return 2;
+        }
+    }
+
+    tvx::ui::TForm1 form(QString::fromStdString((dataDir / "start.jpg").string()));
+    tvx::ui::TesterController controller(form,
+                                         {*port, clock, tickClock, &clock, dataDir, trace.get()});
+    form.show();
+    controller.start();
+    const int status = app.exec();
+    controller.stop();
+    return status;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tvx::ui {
+
+// The files the tester ships in data/ and keeps in its data directory.
+const std::vector<std::string>& shippedDataFiles();  // DTC5820EN.txt, DTC5820TR.txt, start.jpg
+
+// Where the shipped files are looked for, first match wins: `data/` next to the executable,
+// `../share/tarvolinex/` next to it (an installed program), then the source tree's `data/`
+// as it was when the program was built.
+std::vector<std::filesystem::path> shippedDataDirectories(
+    const std::filesystem::path& executableDir);
+
+struct InstallReport {
+    std::vector<std::string> installed;  // files copied now
+    std::vector<std::string> missing;    // files found in no source directory
+    std::vector<std::string> errors;     // files that could not be copied, with the reason
+};
+
+// Copies each shipped file into dataDir when it is not there yet (creating dataDir). A file
+// already in the data directory is never touched: the mechanic may have edited it.
+InstallReport installDataFiles(const std::vector<std::filesystem::path>& sourceDirs,
+                               const std::filesystem::path& dataDir);
+
+}  // namespace tvx::ui

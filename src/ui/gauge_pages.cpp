@@ -1,0 +1,190 @@
+#include "ui/gauge_pages.h"
+
+#include <QEvent>
+#include <algorithm>
+#include <array>
+
+#include "ui/tester_style.h"
+#include "widgets/dot_matrix.h"
+#include "widgets/seven_segment.h"
+
+namespace tvx::ui {
+namespace {
+
+using widgets::TDotMatrix5x7;
+using widgets::TSevenSegment;
+
+constexpr GaugeKind D4 = GaugeKind::Digits4;
+constexpr GaugeKind D6 = GaugeKind::Digits6;
+constexpr GaugeKind W = GaugeKind::Word;
+
+// Captions are the short names a mechanic reads on any tester; the full names in both
+// languages arrive as hints from the session.
+constexpr std::array kPetrol{
+    GaugeSpec{"rpmp", "rpmd", "RPM", D4, kRed},
+    GaugeSpec{"advp", "advd", "ADV \u00b0", D4, kRed},
+    GaugeSpec{"mapp", "mapd", "MAP kPa", D4, kYellow},
+    GaugeSpec{"atpp", "atpsd", "TPS", D4, kYellow},
+    GaugeSpec{"lmdp", "lmdd", "LAMBDA", D4, kLime},
+    GaugeSpec{"vssp", "vssd", "VSS km/h", D4, kYellow},
+    GaugeSpec{"ectp", "ectd", "ECT \u00b0C", D4, kAqua},
+    GaugeSpec{"iatp", "iatd", "IAT \u00b0C", D4, kAqua},
+    GaugeSpec{"batp", "Batd", "BAT V", D4, kLime},
+    GaugeSpec{"hup", "hegoupd", "HEGO UP V", D4, kLime},
+    GaugeSpec{"hdp", "hegodownd", "HEGO DN V", D4, kLime},
+    GaugeSpec{"barop", "Barod", "BARO", D4, kYellow},
+    GaugeSpec{"loadp", "loadd", "LOAD %", D4, kRed},
+    GaugeSpec{"vip", "vvtind", "VVT IN", D4, kRed},
+    GaugeSpec{"vop", "vvtoutd", "VVT OUT", D4, kRed},
+    GaugeSpec{"dtcp", "dtcd", "DTC", D4, kRed},
+};
+
+constexpr std::array kDiesel{
+    GaugeSpec{"rpmp", "rpmd", "RPM", D4, kRed},
+    GaugeSpec{"frpp", "frpd", "FRP bar", D4, kYellow},
+    GaugeSpec{"mapp", "mapd", "MAP", D4, kYellow},
+    GaugeSpec{"mafp", "mafd", "MAF g/s", D4, kYellow},
+    GaugeSpec{"mfdp", "mfdd", "MFD", D4, kRed},
+    GaugeSpec{"loadp", "loadd", "LOAD %", D4, kRed},
+    GaugeSpec{"torkp", "torkd", "TORQUE Nm", D4, kRed},
+    GaugeSpec{"appp", "appd", "APP %", D4, kLime},
+    GaugeSpec{"app1p", "app1d", "APP1 V", D4, kLime},
+    GaugeSpec{"app2p", "app2d", "APP2 V", D4, kLime},
+    GaugeSpec{"app3p", "app3d", "APP3 V", D4, kLime},
+    GaugeSpec{"egrpp", "egrpd", "EGR mm", D4, kYellow},
+    GaugeSpec{"egrdp", "egrdd", "EGR DUTY %", D4, kYellow},
+    GaugeSpec{"chtp", "chdd", "CHT \u00b0C", D4, kAqua},
+    GaugeSpec{"iatp", "iatd", "IAT \u00b0C", D4, kAqua},
+    GaugeSpec{"ftsp", "ftsd", "FT \u00b0C", D4, kAqua},
+    GaugeSpec{"betp", "betd", "BET \u00b0C", D4, kAqua},
+    GaugeSpec{"batp", "batd", "BAT V", D4, kLime},
+    GaugeSpec{"barop", "Barod", "BARO", D4, kYellow},
+    GaugeSpec{"vssp", "VSSd", "VSS km/h", D4, kYellow},
+    GaugeSpec{"dtcp", "dtcd", "DTC", D4, kRed},
+    GaugeSpec{"cppp", "cppd", "CLUTCH", W, kLime},
+    GaugeSpec{"bppp", "bppd", "BRAKE", W, kLime},
+    GaugeSpec{"klimap", "klimad", "A/C", W, kLime},
+};
+
+constexpr std::array kCluster{
+    GaugeSpec{"kmp", "kmd", "ODOMETER km", D6, kRed},
+    GaugeSpec{"flip", "flid", "FUEL %", D4, kRed},
+    GaugeSpec{"cdtp", "dtcd", "DTC", D4, kRed},
+};
+
+constexpr int kPanelHeight = 54;
+constexpr int kCaptionHeight = 17;
+constexpr int kGap = 6;
+
+QWidget* makeGauge(const GaugeSpec& spec, QWidget* panel) {
+    if (spec.kind == GaugeKind::Word) {
+        auto* word = new TDotMatrix5x7(panel);
+        word->setNumberOfDigits(3);
+        word->setThickness(3);
+        word->setHorzSpace(2);
+        word->setVertSpace(2);
+        word->setColor(kBlack);
+        word->setOnColor(spec.colour);
+        word->setOffColor(kUnlit);
+        word->setValue(QStringLiteral("OFF"));
+        word->setFixedSize(81, 30);
+        return word;
+    }
+    auto* gauge = new TSevenSegment(panel);
+    gauge->setNumberOfDigits(spec.kind == GaugeKind::Digits6 ? 6 : 4);
+    gauge->setValueType(TSevenSegment::ssAlphaNumeric);
+    gauge->setThickness(2);
+    gauge->setSpace(1);
+    gauge->setHorzSpace(8);
+    gauge->setVertSpace(6);
+    gauge->setColor(kBlack);
+    gauge->setOnColor(spec.colour);
+    gauge->setOffColor(kUnlit);
+    gauge->setValue(QStringLiteral("0"));
+    gauge->setFixedSize(spec.kind == GaugeKind::Digits6 ? 129 : 81, 25);
+    return gauge;
+}
+
+QFrame* makePanel(const GaugeSpec& spec, QWidget* page) {
+    auto* panel = new QFrame(page);
+    panel->setObjectName(QString::fromLatin1(spec.panel));
+    panel->setProperty("gaugePanel", true);  // styled as a lit instrument cell
+    QWidget* gauge = makeGauge(spec, panel);
+    gauge->setObjectName(QString::fromLatin1(spec.gauge));
+    const int width = gauge->width() + 17;
+    panel->setFixedSize(width, kPanelHeight);
+
+    auto* caption = new QLabel(QString::fromUtf8(spec.caption), panel);
+    caption->setObjectName(panel->objectName() + QStringLiteral("_caption"));
+    caption->setAlignment(Qt::AlignCenter);
+    caption->setGeometry(2, 2, width - 4, kCaptionHeight);
+    const int top = kCaptionHeight + (kPanelHeight - kCaptionHeight - gauge->height()) / 2;
+    gauge->move((width - gauge->width()) / 2, top);
+    return panel;
+}
+
+}  // namespace
+
+std::span<const GaugeSpec> petrolGauges() {
+    return kPetrol;
+}
+std::span<const GaugeSpec> dieselGauges() {
+    return kDiesel;
+}
+std::span<const GaugeSpec> clusterGauges() {
+    return kCluster;
+}
+
+GaugePage::GaugePage(const QString& name, std::span<const GaugeSpec> specs, int columns,
+                     QWidget* parent)
+    : QWidget(parent), m_columns(std::max(1, columns)) {
+    setObjectName(name);
+    for (const GaugeSpec& spec : specs) {
+        QFrame* panel = makePanel(spec, this);
+        panel->installEventFilter(this);
+        m_panels.push_back(panel);
+    }
+    placePanels();
+}
+
+bool GaugePage::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)
+        placePanels();
+    return QWidget::eventFilter(watched, event);
+}
+
+void GaugePage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placePanels();
+}
+
+void GaugePage::placePanels() {
+    std::vector<QFrame*> shown;
+    for (QFrame* panel : m_panels)
+        if (!panel->isHidden())
+            shown.push_back(panel);
+    // Rows of m_columns panels; each row centred in the page, the rows centred as a block.
+    const int rows = static_cast<int>((shown.size() + m_columns - 1) / m_columns);
+    int y = std::max(kGap / 2, (height() - rows * (kPanelHeight + kGap) + kGap) / 2);
+    for (std::size_t first = 0; first < shown.size(); first += m_columns) {
+        const std::size_t last = std::min(shown.size(), first + m_columns);
+        int rowWidth = 0;
+        for (std::size_t i = first; i < last; ++i)
+            rowWidth += shown[i]->width();
+        rowWidth += static_cast<int>(last - first - 1) * kGap;
+        int x = std::max(0, (width() - rowWidth) / 2);
+        for (std::size_t i = first; i < last; ++i) {
+            shown[i]->move(x, y);
+            x += shown[i]->width() + kGap;
+        }
+        y += kPanelHeight + kGap;
+    }
+}
+
+QLabel* panelCaption(QWidget* panel) {
+    return panel ? panel->findChild<QLabel*>(panel->objectName() + QStringLiteral("_caption"),
+                                             Qt::FindDirectChildrenOnly)
+                 : nullptr;
+}
+
+}  // namespace tvx::ui

@@ -1,0 +1,84 @@
+#include "ui/injector_frame.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+
+#include "ui/tester_style.h"
+#include "widgets/color_code.h"
+#include "widgets/dot_matrix.h"
+
+namespace tvx::ui {
+namespace {
+
+// Names as on the form; the panels' captions follow the injectors' places in the engine,
+// not the slot numbers.
+constexpr std::array kPanelNames{"Panel1", "Panel2", "Panel3", "Panel4"};
+constexpr std::array kLabelNames{"label1", "Label2", "Label3", "Label4"};
+constexpr std::array kLabelTexts{"Injector 1", "Injector 3", "Injector 4", "Injector 2"};
+constexpr std::array kCodeNames{"edis1", "edis2", "edis3", "edis4"};
+constexpr std::array kEditNames{"E1", "e2", "e3", "e4"};
+constexpr std::array kOkNames{"OK1", "ok2", "ok3", "ok4"};
+
+constexpr int kRowHeight = 56;
+constexpr int kPanelWidth = 440;
+constexpr int kPanelHeight = 50;
+
+}  // namespace
+
+void InjectorPanel::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        emit clicked();
+    QFrame::mousePressEvent(event);
+}
+
+InjectorFrame buildInjectorFrame(QWidget* parent) {
+    InjectorFrame result;
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(QStringLiteral("Frame91"));
+    frame->setProperty("workFrame", true);
+    result.frame = frame;
+
+    for (int i = 0; i < 4; ++i) {
+        const int y = 4 + i * kRowHeight;
+        auto* panel = new InjectorPanel(frame);
+        panel->setObjectName(QString::fromLatin1(kPanelNames[i]));
+        panel->setProperty("injectorPanel", true);
+        panel->setAutoFillBackground(true);
+        QPalette palette = panel->palette();
+        palette.setColor(QPalette::Window, widgets::colorFromCode(kRed));
+        panel->setPalette(palette);
+        panel->setGeometry(4, y, kPanelWidth, kPanelHeight);
+
+        auto* label = new QLabel(QString::fromLatin1(kLabelTexts[i]), panel);
+        label->setObjectName(QString::fromLatin1(kLabelNames[i]));
+        label->setGeometry(8, 0, 104, kPanelHeight);
+
+        auto* code = new widgets::TDotMatrix5x7(panel);
+        code->setObjectName(QString::fromLatin1(kCodeNames[i]));
+        code->setNumberOfDigits(16);
+        code->setThickness(3);
+        code->setHorzSpace(4);
+        code->setVertSpace(i == 2 ? 3 : 2);
+        code->setColor(kBlack);
+        code->setOnColor(kWhite);
+        code->setOffColor(kUnlit);
+        code->setValue(QStringLiteral("0"));
+        code->setGeometry(kPanelWidth - 321 - 5, (kPanelHeight - 40) / 2, 321, 40);
+
+        auto* edit = new QLineEdit(frame);
+        edit->setObjectName(QString::fromLatin1(kEditNames[i]));
+        edit->setGeometry(kPanelWidth + 10, y + 11, 120, 28);
+
+        auto* ok = new QPushButton(QStringLiteral("OK"), frame);
+        ok->setObjectName(QString::fromLatin1(kOkNames[i]));
+        ok->setFocusPolicy(Qt::NoFocus);
+        ok->setGeometry(kPanelWidth + 136, y + 9, 44, 32);
+
+        result.panels[i] = panel;
+        result.edits[i] = edit;
+        result.okButtons[i] = ok;
+    }
+    return result;
+}
+
+}  // namespace tvx::ui

@@ -1,0 +1,86 @@
+#include "ui/tester_style.h"
+
+namespace tvx::ui {
+
+QString testerStyleSheet() {
+    return QStringLiteral(R"(
+#TForm1 {
+    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #3b4048, stop:1 #22252a);
+}
+#displayBezel {
+    background: #000000;
+    border: 3px solid #101214;
+    border-radius: 10px;
+}
+#workArea {
+    background: #000000;
+    border: 2px solid #101214;
+    border-radius: 8px;
+}
+QFrame[workFrame="true"] { background: #000000; }
+QFrame[gaugePanel="true"] {
+    background: #000000;
+    border: 1px solid #2c2f34;
+    border-radius: 4px;
+}
+QFrame[gaugePanel="true"] QLabel {
+    color: #b9bec6;
+    border: none;
+    font-size: 8pt;
+    font-weight: bold;
+}
+QPushButton {
+    color: #f2f2f2;
+    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #626873, stop:1 #3c4149);
+    border: 1px solid #121417;
+    border-radius: 7px;
+    font-weight: bold;
+    padding: 2px 4px;
+}
+QPushButton:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #727985, stop:1 #484e57); }
+QPushButton:pressed { background: #2a2e33; }
+QPushButton:disabled { color: #80858d; background: #34383e; border-color: #2a2d31; }
+QPushButton[okKey="true"]:enabled {
+    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #3f9c52, stop:1 #236634);
+}
+QPushButton[backKey="true"]:enabled {
+    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #b9862c, stop:1 #7a5515);
+}
+QPushButton[exitKey="true"] {
+    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #a8403a, stop:1 #6b221e);
+}
+QPushButton[moduleKey="true"]:checked {
+    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #2f8f45, stop:1 #1b5428);
+    border: 1px solid #74ff8f;
+}
+QGroupBox {
+    color: #7dff8a;
+    border: 1px solid #2b5a31;
+    border-radius: 6px;
+    margin-top: 14px;
+    font-weight: bold;
+}
+QGroupBox::title { subcontrol-origin: margin; left: 12px; padding: 0 4px; }
+QRadioButton { color: #e4e6ea; spacing: 6px; }
+QRadioButton:checked { color: #7dff8a; }
+QTableWidget#dtc_table {
+    background: #000000;
+    color: #ffd23f;
+    gridline-color: #30343a;
+    border: 1px solid #30343a;
+}
+QLineEdit {
+    background: #101214;
+    color: #ffffff;
+    border: 1px solid #5a6069;
+    border-radius: 4px;
+    font-family: monospace;
+    padding: 0 4px;
+}
+QLineEdit:focus { border-color: #74ff8f; }
+QFrame[injectorPanel="true"] QLabel { color: #ffffff; font-weight: bold; }
+QToolTip { color: #000000; background: #ffffe1; border: 1px solid #767676; }
+)");
+}
+
+}  // namespace tvx::ui

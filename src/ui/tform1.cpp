@@ -1,0 +1,206 @@
+#include "ui/tform1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QShortcut>
+
+#include "ui/gauge_pages.h"
+#include "ui/radio_group.h"
+#include "ui/tester_style.h"
+#include "ui/work_frames.h"
+#include "widgets/dot_matrix.h"
+
+namespace tvx::ui {
+namespace {
+
+// Window geometry in logical pixels (Qt scales them on high-resolution screens).
+constexpr int kWindowWidth = 760;
+constexpr int kWindowHeight = 448;
+constexpr int kLeft = 12;
+constexpr int kRight = 128;  // left edge of everything right of the module column
+constexpr QRect kWorkArea{kRight, 184, 620, 252};
+constexpr int kKeyWidth = 118;
+
+constexpr std::array kModuleCaptions{"PCM", "TCM", "ABS", "AirBag", "Cluster", "ICU"};
+
+}  // namespace
+
+const QStringList& TForm1::moduleButtonNames() {
+    static const QStringList names{"pcm", "tcm", "abs", "ab", "cp", "ICU", "sahte"};
+    return names;
+}
+
+const QStringList& TForm1::frameNames() {
+    static const QStringList names{"Frame21",  "Frame31",  "Frame41", "Frame61",
+                                   "Frame71",  "Frame81",  "Frame91", "Frame101",
+                                   "Frame111", "Frame121", "Frame131"};
+    return names;
+}
+
+TForm1::TForm1(const QString& picturePath, QWidget* parent) : QWidget(parent), m_modules(this) {
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(QStringLiteral(" Tarvolinex v2.03"));
+    setStyleSheet(testerStyleSheet());
+    setAttribute(Qt::WA_StyledBackground);
+    setFixedSize(kWindowWidth, kWindowHeight);
+
+    buildModuleColumn();
+    buildKeypad();
+    buildDisplay();
+    buildWorkArea(picturePath);
+
+    // Enter presses OK and Escape presses BACK, when they are there to be pressed.
+    for (auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, this, &TForm1::enterPressed);
+    }
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] { pressIfEnabled("BACK"); });
+    connect(button("EXIT"), &QPushButton::clicked, this, &QWidget::close);
+}
+
+QPushButton* TForm1::addButton(const QString& name, const QString& caption, const QRect& place) {
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(name);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setGeometry(place);
+    return button;
+}
+
+void TForm1::buildModuleColumn() {
+    const QStringList& names = moduleButtonNames();
+    for (int i = 0; i < names.size(); ++i) {
+        const bool hidden = names[i] == QLatin1String("sahte");
+        auto* button = addButton(names[i], hidden ? QString() : kModuleCaptions[i],
+                                 {kLeft, 12 + i * 44, 100, 38});
+        button->setCheckable(true);
+        button->setProperty("moduleKey", true);
+        button->setEnabled(false);  // the session enables the modules the car has
+        if (hidden)
+            button->hide();
+        m_modules.addButton(button, i);
+    }
+    m_modules.setExclusive(true);
+    button("sahte")->setChecked(true);
+    addButton("EXIT", "exit", {kLeft, kWindowHeight - 12 - 38, 100, 38})
+        ->setProperty("exitKey", true);
+}
+
+void TForm1::buildKeypad() {
+    const int x1 = kWindowWidth - 12 - 2 * kKeyWidth - 12;
+    const int x2 = kWindowWidth - 12 - kKeyWidth;
+    addButton("OK", "OK", {x1, 12, kKeyWidth, 44})->setProperty("okKey", true);
+    addButton("BACK", "back", {x2, 12, kKeyWidth, 44})->setProperty("backKey", true);
+    addButton("CANCEL", "cancel", {x1, 64, kKeyWidth, 30})->setEnabled(false);
+    addButton("HELP", "Help", {x2, 64, kKeyWidth, 30})->setEnabled(false);
+    addButton("DEMO", "DEMO", {x1, 102, kKeyWidth, 30});
+    addButton("Setting", "Setting", {x2, 102, kKeyWidth, 30});
+
+    // The function keys appear once a module is chosen.
+    const std::array<std::pair<const char*, const char*>, 5> functions{
+        {{"live", "Live data"},
+         {"rdtc", "Read DTC"},
+         {"cdtc", "Clear DTC"},
+         {"read_inj", "Read Injector"},
+         {"prog_inj", "Prog Injector"}}};
+    const int width = (kWorkArea.width() - 4 * 8) / 5;
+    for (std::size_t i = 0; i < functions.size(); ++i) {
+        auto* key = addButton(functions[i].first, functions[i].second,
+                              {kRight + static_cast<int>(i) * (width + 8), 142, width, 32});
+        key->setProperty("functionKey", true);
+        key->hide();
+    }
+}
+
+void TForm1::buildDisplay() {
+    auto* bezel = new QFrame(this);
+    bezel->setObjectName(QStringLiteral("displayBezel"));
+    bezel->setGeometry(kRight, 12, 357, 120);
+    for (int i = 0; i < 4; ++i) {
+        auto* line = new widgets::TDotMatrix5x7(bezel);
+        line->setObjectName(QStringLiteral("d%1").arg(i + 1));
+        line->setNumberOfDigits(24);
+        line->setThickness(2);
+        line->setHorzSpace(2);
+        line->setVertSpace(2);
+        line->setColor(kBlack);
+        line->setOnColor(kLime);
+        line->setOffColor(0x1A1A1Au);  // unlit dots barely visible on the black glass
+        line->setValue(QStringLiteral(" "));
+        line->setGeometry(18, 16 + i * 22, 321, 20);
+        m_lines[i] = line;
+    }
+}
+
+void TForm1::buildWorkArea(const QString& picturePath) {
+    auto* area = new QFrame(this);
+    area->setObjectName(QStringLiteral("workArea"));
+    area->setGeometry(kWorkArea);
+    const QRect inside(2, 2, kWorkArea.width() - 4, kWorkArea.height() - 4);  // inside the rim
+
+    m_injectors = buildInjectorFrame(area);
+    QList<QWidget*> frames{
+        buildPictureFrame("Frame21", picturePath, area),
+        buildVehicleFrame(area),
+        buildSettingsFrame(area),
+        new GaugePage("Frame61", petrolGauges(), 6, area),
+        new GaugePage("Frame71", dieselGauges(), 6, area),
+        new GaugePage("Frame81", clusterGauges(), 3, area),
+        m_injectors.frame,
+        buildEmptyFrame("Frame101", area),
+        buildTroubleCodeFrame(area),
+        buildEmptyFrame("Frame121", area),
+        buildPictureFrame("Frame131", picturePath, area),
+    };
+    for (QWidget* frame : frames) {
+        frame->setGeometry(inside);
+        frame->setProperty("workFrame", true);
+        frame->setVisible(frame->objectName() == QLatin1String("Frame21"));
+    }
+}
+
+QList<QWidget*> TForm1::controlsNamed(const QString& name) const {
+    if (name.isEmpty())
+        return {};
+    return findChildren<QWidget*>(name);
+}
+
+QPushButton* TForm1::button(const QString& name) const {
+    return findChild<QPushButton*>(name);
+}
+
+RadioGroup* TForm1::list(const QString& name) const {
+    return findChild<RadioGroup*>(name);
+}
+
+widgets::TDotMatrix5x7* TForm1::displayLine(int line) const {
+    return line >= 1 && line <= 4 ? m_lines[line - 1] : nullptr;
+}
+
+void TForm1::pressIfEnabled(const QString& name) {
+    QPushButton* key = button(name);
+    if (key && key->isEnabled() && !key->isHidden())
+        key->click();
+}
+
+void TForm1::enterPressed() {
+    // Enter in an injector's edit box takes that code, as its own OK button would.
+    QWidget* focus = QApplication::focusWidget();
+    for (std::size_t i = 0; i < m_injectors.edits.size(); ++i) {
+        if (focus == m_injectors.edits[i]) {
+            QPushButton* ok = m_injectors.okButtons[i];
+            if (ok->isEnabled() && !ok->isHidden())
+                ok->click();
+            return;
+        }
+    }
+    pressIfEnabled("OK");
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    emit closing();
+    QWidget::closeEvent(event);
+}
+
+}  // namespace tvx::ui

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QButtonGroup>
+#include <QList>
+#include <QPushButton>
+#include <QString>
+#include <QWidget>
+#include <array>
+
+#include "ui/injector_frame.h"
+
+namespace tvx::widgets {
+class TDotMatrix5x7;
+}
+
+namespace tvx::ui {
+
+class RadioGroup;
+
+// The tester's main window. It only shows things and reports clicks: what a click means is
+// the session's business. Every control carries its form name as objectName (`OK`, `pcm`,
+// `d1`, `Frame61`, `rpmd`, `dtc_table`, `E1`, ...).
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+public:
+    // picturePath: the JPEG shown on the start panel.
+    explicit TForm1(const QString& picturePath, QWidget* parent = nullptr);
+
+    // Every control of that name (several frames hold gauges of the same name).
+    QList<QWidget*> controlsNamed(const QString& name) const;
+    QPushButton* button(const QString& name) const;
+    RadioGroup* list(const QString& name) const;
+    widgets::TDotMatrix5x7* displayLine(int line) const;  // 1..4, else nullptr
+    const InjectorFrame& injectors() const { return m_injectors; }
+    QButtonGroup& moduleButtons() { return m_modules; }
+
+    // The module speed buttons in column order, then the hidden `sahte`.
+    static const QStringList& moduleButtonNames();
+    // The work-area frames `Frame21`..`Frame131`.
+    static const QStringList& frameNames();
+
+signals:
+    // The window is closing: whatever runs behind it must stop now.
+    void closing();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildModuleColumn();
+    void buildKeypad();
+    void buildDisplay();
+    void buildWorkArea(const QString& picturePath);
+    QPushButton* addButton(const QString& name, const QString& caption, const QRect& place);
+    void pressIfEnabled(const QString& name);
+    void enterPressed();
+
+    QButtonGroup m_modules;
+    std::array<widgets::TDotMatrix5x7*, 4> m_lines{};
+    InjectorFrame m_injectors;
+};
+
+}  // namespace tvx::ui

@@ -1,0 +1,119 @@
+#include "ui/work_frames.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QImageReader>
+#include <QLabel>
+
+#include "ui/radio_group.h"
+
+namespace tvx::ui {
+namespace {
+
+QFrame* newFrame(const QString& name, QWidget* parent) {
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(name);
+    frame->setProperty("workFrame", true);
+    return frame;
+}
+
+constexpr int kGridRows = 7;
+constexpr int kGridColumnWidth = 597;
+constexpr int kGridRowHeight = 26;
+
+}  // namespace
+
+QStringList petrolModels() {
+    return {"KA 1.3i",         "FIESTA  1.4i",        "FUSION 1.4i",   "FIESTA  1.6i",
+            "FUSION 1.6i",     "FOCUS  1.6i",         "MONDEO 2.0i",   "FOCUS cmax 1.6i",
+            "FOCUS vct  1.6i", "FOCUS cmax vct 1.6i", "FOCUS ghia 1.6"};
+}
+
+QStringList dieselModels() {
+    return {"FUSION 1.4 TDCI", "FIESTA  1.4 TDCI", "FOCUS cmax 1.6 TDCI",
+            "FOCUS 1.6 TDCI",  "FOCUS 1.8 TDCI",   "TRANSIT connect 1.8 TDCI",
+            "TRANSIT ",        "MONDEO 2.0 TDCI"};
+}
+
+QFrame* buildPictureFrame(const QString& name, const QString& jpegPath, QWidget* parent) {
+    QFrame* frame = newFrame(name, parent);
+    auto* picture = new QLabel(frame);
+    picture->setObjectName(name + QStringLiteral("_picture"));
+    picture->setAlignment(Qt::AlignCenter);
+    // Named format: the JPEG reader (libjpeg) decodes it, whatever the file is called.
+    QImageReader reader(jpegPath, "jpeg");
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        picture->setText(QStringLiteral("Tarvolinex"));
+        picture->setProperty("missingPicture", true);
+    } else {
+        picture->setPixmap(QPixmap::fromImage(image));
+    }
+    auto* layout = new QHBoxLayout(frame);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(picture);
+    return frame;
+}
+
+QFrame* buildVehicleFrame(QWidget* parent) {
+    QFrame* frame = newFrame(QStringLiteral("Frame31"), parent);
+    auto* layout = new QHBoxLayout(frame);
+    layout->setContentsMargins(24, 8, 24, 8);
+    layout->setSpacing(24);
+    layout->addWidget(new RadioGroup("PG1", "Gasoline", petrolModels(), 1, frame));
+    layout->addWidget(new RadioGroup("DG1", "Diesel", dieselModels(), 1, frame));
+    return frame;
+}
+
+QFrame* buildSettingsFrame(QWidget* parent) {
+    QFrame* frame = newFrame(QStringLiteral("Frame41"), parent);
+    auto* layout = new QHBoxLayout(frame);
+    layout->setContentsMargins(40, 30, 40, 30);
+    layout->setSpacing(40);
+    QStringList ports;
+    for (int i = 1; i <= 8; ++i)
+        ports << QStringLiteral("COM%1").arg(i);
+    layout->addWidget(new RadioGroup("RGCom", "Setting COM", ports, 2, frame), 3);
+    auto* language = new RadioGroup("Language", "Language", {"English", "Turk\u0131sh"}, 1, frame);
+    language->setItemIndex(0);
+    layout->addWidget(language, 2);
+    return frame;
+}
+
+QFrame* buildTroubleCodeFrame(QWidget* parent) {
+    QFrame* frame = newFrame(QStringLiteral("Frame111"), parent);
+    auto* table = new QTableWidget(kGridRows, 1, frame);
+    table->setObjectName(QStringLiteral("dtc_table"));
+    table->horizontalHeader()->hide();
+    table->verticalHeader()->hide();
+    table->setColumnWidth(0, kGridColumnWidth);
+    for (int row = 0; row < kGridRows; ++row) {
+        table->setRowHeight(row, kGridRowHeight);
+        auto* item = new QTableWidgetItem;
+        item->setFlags(Qt::ItemIsEnabled);
+        table->setItem(row, 0, item);
+    }
+    // Row 0 is the fixed header row of the grid.
+    table->item(0, 0)->setData(Qt::UserRole, true);
+    table->item(0, 0)->setBackground(QColor(0x34, 0x38, 0x3f));
+    QFont font(QStringLiteral("Verdana"));
+    font.setBold(true);
+    font.setPointSize(10);
+    table->setFont(font);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::NoSelection);
+    table->setFocusPolicy(Qt::NoFocus);
+    table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int frameWidth = 2 * table->frameWidth();
+    table->setFixedSize(kGridColumnWidth + frameWidth, kGridRows * kGridRowHeight + frameWidth);
+    auto* layout = new QHBoxLayout(frame);
+    layout->addWidget(table, 0, Qt::AlignCenter);
+    return frame;
+}
+
+QFrame* buildEmptyFrame(const QString& name, QWidget* parent) {
+    return newFrame(name, parent);
+}
+
+}  // namespace tvx::ui

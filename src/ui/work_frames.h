@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QFrame>
+#include <QString>
+#include <QTableWidget>
+
+namespace tvx::ui {
+
+class RadioGroup;
+
+// The panels of the work area, all placed at the same spot of the window. Each builder
+// gives the frame its form name and every control on it its name.
+
+// A frame that shows a picture (the start panel `Frame21`), decoded from a JPEG file.
+QFrame* buildPictureFrame(const QString& name, const QString& jpegPath, QWidget* parent);
+// `Frame31`: the vehicle lists `PG1` (petrol) and `DG1` (diesel).
+QFrame* buildVehicleFrame(QWidget* parent);
+// `Frame41`: the port list `RGCom` and the language list `Language`.
+QFrame* buildSettingsFrame(QWidget* parent);
+// `Frame111`: the trouble-code grid `dtc_table`.
+QFrame* buildTroubleCodeFrame(QWidget* parent);
+// An empty black frame (`Frame101`, `Frame121`).
+QFrame* buildEmptyFrame(const QString& name, QWidget* parent);
+
+// The vehicle names in list order.
+QStringList petrolModels();
+QStringList dieselModels();
+
+}  // namespace tvx::ui
