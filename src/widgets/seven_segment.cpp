@@ -89,17 +89,6 @@ ShapePlan TCustomSevenSegment::planFace() const {
     return {};
 }
 
-void TCustomSevenSegment::appendGlyph(ShapePlan& plan, int glyphCode, int left, int top, int right,
-                                      int bottom) const {
-    appendGlyphShapes(plan, glyphCode, left, top, right, bottom,
-                      SegmentStyle{m_thickness, m_space, m_horzSpace});
-}
-
-void TCustomSevenSegment::advanceCell(int& left, int& right, int width) {
-    left += width;
-    right += width;
-}
-
 TSevenSegment::TSevenSegment(QWidget* parent) : TCustomSevenSegment(parent) {}
 
 void TSevenSegment::setNumberOfDecimals(int numberOfDecimals) {

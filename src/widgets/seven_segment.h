@@ -68,15 +68,7 @@ protected:
     // The shapes that make up the control's face; the background is already filled.
     virtual ShapePlan planFace() const;
 
-    // Primitives for derived gauges: the shapes of one glyph code in a cell, and moving a
-    // cell rectangle right by a width.
-    void appendGlyph(ShapePlan& plan, int glyphCode, int left, int top, int right,
-                     int bottom) const;
-    static void advanceCell(int& left, int& right, int width);
-
 private:
-    void paintInto(QImage& image) const;
-
     QString m_value = QStringLiteral("0");
     int m_thickness = 5;
     int m_space = 2;
