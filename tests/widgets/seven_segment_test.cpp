@@ -214,6 +214,23 @@ TEST_P(PlusMinus, LightsPlusOrMinusAndShowsTheMagnitude) {
 INSTANTIATE_TEST_SUITE_P(Signs, PlusMinus,
                          ::testing::Values(SignCase{"5", '1', '0'}, SignCase{"-5", '0', '1'}));
 
+TEST(SevenSegment, TextGaugesHaveNoSignCell) {
+    TSevenSegment gauge;
+    gauge.setColor(probe::kBackground);
+    gauge.setOnColor(probe::kOn);
+    gauge.setOffColor(probe::kOff);
+    gauge.setShowPlusMinus(true);
+    gauge.setValueType(TSevenSegment::ssAlphaNumeric);
+    gauge.setValue("-5");
+    const QImage image = gauge.toImage();
+    // Six cells of 200 div 6 = 33 from x 1: the first is a blank glyph, not a plus sign
+    // (whose bar would cross the cell's empty middle).
+    EXPECT_EQ(inkAt(image, 15, 17), 'B');
+    EXPECT_EQ(inkAt(image, 1 + 4, 17), '0');  // upper left segment of the first cell, unlit
+    // The minus sits in cell 5, its middle segment lit.
+    EXPECT_EQ(inkAt(image, 1 + 4 * 33 + 16, 25), '1');
+}
+
 TEST(SevenSegment, DefaultsAsDesigned) {
     TSevenSegment gauge;
     EXPECT_EQ(gauge.size(), QSize(200, 50));
