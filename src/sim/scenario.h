@@ -39,6 +39,42 @@ struct Fault {
     int module = 0;
     // CutShort: data bytes kept; ExtraDelay: milliseconds; Garbage: number of bytes.
     unsigned amount = 0;
+
+    // Ready-made faults; `count` requests are spoilt (-1: all from now on).
+    static Fault make(FaultKind kind, int count = -1, unsigned amount = 0) {
+        Fault fault;
+        fault.kind = kind;
+        fault.count = count;
+        fault.amount = amount;
+        return fault;
+    }
+    static Fault silentBox(int count = -1) { return make(FaultKind::SilentBox, count); }
+    static Fault silentModule(int module, int count = -1) {
+        return make(FaultKind::SilentModule, count).forModule(module);
+    }
+    static Fault wrongEcho(int count = 1) { return make(FaultKind::WrongEcho, count); }
+    static Fault countZero(int count = 1) { return make(FaultKind::CountZero, count); }
+    static Fault cutShort(unsigned keptBytes, int count = 1) {
+        return make(FaultKind::CutShort, count, keptBytes);
+    }
+    static Fault extraDelay(unsigned ms, int count = 1) {
+        return make(FaultKind::ExtraDelay, count, ms);
+    }
+    static Fault garbage(unsigned bytes, int count = 1) {
+        return make(FaultKind::Garbage, count, bytes);
+    }
+    static Fault lineClosed() { return make(FaultKind::LineClosed, 1); }
+    // Narrow a fault to parameter reads of one identifier, or to one module (1..6).
+    Fault onIdentifier(std::uint16_t id) const {
+        Fault narrowed = *this;
+        narrowed.identifier = id;
+        return narrowed;
+    }
+    Fault forModule(int number) const {
+        Fault narrowed = *this;
+        narrowed.module = number;
+        return narrowed;
+    }
 };
 
 struct ModuleSetup {
@@ -71,5 +107,14 @@ std::optional<FaultKind> parseFaultKind(std::string_view text);
 const char* faultKindName(FaultKind kind);
 // "PCM", "TCM", "ABS", "AirBag", "Cluster", "ICU" (any case) or "1".."6".
 std::optional<int> parseModule(std::string_view text);
+
+}  // namespace tvx::sim
+
+namespace tvx::sim {
+
+// A fault written on a command line: "KIND[,count=N][,module=M][,identifier=ID][,amount=A]",
+// for example "cut-short,amount=3,count=2" or "silent-module,module=ABS". Sets error and
+// returns none when the text is not understood.
+std::optional<Fault> parseFaultSpec(std::string_view text, std::string& error);
 
 }  // namespace tvx::sim

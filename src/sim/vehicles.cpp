@@ -147,3 +147,58 @@ std::optional<int> parseModule(std::string_view text) {
 }
 
 }  // namespace tvx::sim
+
+namespace tvx::sim {
+
+std::optional<Fault> parseFaultSpec(std::string_view text, std::string& error) {
+    std::vector<std::string_view> parts;
+    while (true) {
+        const auto comma = text.find(',');
+        parts.push_back(text.substr(0, comma));
+        if (comma == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(comma + 1);
+    }
+    Fault fault;
+    const auto kind = parseFaultKind(parts[0]);
+    if (!kind) {
+        error = "unknown fault \"" + std::string(parts[0]) +
+                "\" (silent-box, silent-module, wrong-echo, count-zero, cut-short, "
+                "extra-delay, garbage, line-closed)";
+        return std::nullopt;
+    }
+    fault.kind = *kind;
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        const auto equals = parts[i].find('=');
+        const std::string_view key = parts[i].substr(0, equals);
+        const std::string_view value =
+            equals == std::string_view::npos ? std::string_view{} : parts[i].substr(equals + 1);
+        const auto number = parseNumber(value);
+        if (key == "module") {
+            const auto module = parseModule(value);
+            if (!module) {
+                error = "unknown module \"" + std::string(value) + "\"";
+                return std::nullopt;
+            }
+            fault.module = *module;
+        } else if (key == "count" && number && *number >= 1 && *number <= 1000000) {
+            fault.count = static_cast<int>(*number);
+        } else if (key == "identifier" && number && *number <= 0xFFFF) {
+            fault.identifier = static_cast<std::uint16_t>(*number);
+        } else if (key == "amount" && number && *number <= 60000) {
+            fault.amount = static_cast<unsigned>(*number);
+        } else {
+            error = "cannot use \"" + std::string(parts[i]) + "\" in fault \"" +
+                    std::string(parts[0]) + "\"";
+            return std::nullopt;
+        }
+    }
+    if (fault.kind == FaultKind::SilentModule && fault.module == 0) {
+        error = "silent-module needs module=NAME";
+        return std::nullopt;
+    }
+    return fault;
+}
+
+}  // namespace tvx::sim
