@@ -133,6 +133,7 @@ ShapePlan TSevenSegment::planFace() const {
     layout.showDecimalPoint = m_showDecimalPoint;
     layout.showPlusMinus = m_showPlusMinus;
     layout.negative = text.negative;
+    layout.signKnown = text.isNumber;
     return planGauge(text.text, layout);
 }
 

@@ -85,8 +85,8 @@ ShapePlan planGauge(std::u32string_view text, const GaugeLayout& layout) {
         const int s = std::clamp(std::min(bottom - top, w), -128, 127);
         const int cx = left + s / 2;
         const int cy = top + s / 2;
-        const Ink plus = layout.negative ? Ink::Off : Ink::On;
-        const Ink minus = layout.negative ? Ink::On : Ink::Off;
+        const Ink plus = layout.signKnown && !layout.negative ? Ink::On : Ink::Off;
+        const Ink minus = layout.signKnown && layout.negative ? Ink::On : Ink::Off;
         plan.push_back(Shape::rect(plus, cx - th / 2, cy - s / 2, cx + th / 2, cy + s / 2));
         plan.push_back(Shape::rect(plus, cx - s / 2, cy - th / 2, cx + s / 2, cy + th / 2));
         plan.push_back(

@@ -27,6 +27,7 @@ struct GaugeLayout {
     bool showDecimalPoint = true;
     bool showPlusMinus = false;  // only honoured for numeric gauges
     bool negative = false;       // sign shown by the plus/minus indicator
+    bool signKnown = true;       // false: no number to sign, plus and minus both unlit
 };
 
 // Everything a gauge draws over its background for the display text: the plus/minus

@@ -186,8 +186,9 @@ TEST(SevenSegment, ShowDecimalPointOffHidesPoints) {
 
 struct SignCase {
     QString value;
-    char plus;   // both bars of the plus
-    char minus;  // the bar below it
+    char plus;       // both bars of the plus
+    char minus;      // the bar below it
+    char lastDigit;  // top and middle segments of the last cell
 };
 
 class PlusMinus : public ::testing::TestWithParam<SignCase> {};
@@ -205,14 +206,17 @@ TEST_P(PlusMinus, LightsPlusOrMinusAndShowsTheMagnitude) {
     EXPECT_EQ(inkAt(image, 16, 6), GetParam().plus);   // vertical bar
     EXPECT_EQ(inkAt(image, 4, 17), GetParam().plus);   // horizontal bar
     EXPECT_EQ(inkAt(image, 4, 45), GetParam().minus);  // bar below
-    // The magnitude: last digit cell from x 2 + 6*28 = 170 shows 5, its top segment lit.
-    EXPECT_EQ(inkAt(image, 170 + 14, 5), '1');
-    // Middle segment of the last cell: 5 lights it, a minus sign would be in another cell.
-    EXPECT_EQ(inkAt(image, 170 + 14, 25), '1');
+    // The magnitude only: the last cell, from x 2 + 6*28 = 170, shows 5 (top and middle lit).
+    EXPECT_EQ(inkAt(image, 170 + 14, 5), GetParam().lastDigit);
+    EXPECT_EQ(inkAt(image, 170 + 14, 25), GetParam().lastDigit);
+    // No minus glyph in the cell before it.
+    EXPECT_EQ(inkAt(image, 142 + 14, 25), '0');
 }
 
 INSTANTIATE_TEST_SUITE_P(Signs, PlusMinus,
-                         ::testing::Values(SignCase{"5", '1', '0'}, SignCase{"-5", '0', '1'}));
+                         ::testing::Values(SignCase{"5", '1', '0', '1'},
+                                           SignCase{"-5", '0', '1', '1'},
+                                           SignCase{"five", '0', '0', '0'}));
 
 TEST(SevenSegment, TextGaugesHaveNoSignCell) {
     TSevenSegment gauge;
