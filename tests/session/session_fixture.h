@@ -1,0 +1,158 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "link/clock.h"
+#include "link/link.h"
+#include "link/requests.h"
+#include "session/recording_view.h"
+#include "session/session.h"
+#include "sim/box.h"
+#include "sim/in_memory_port.h"
+
+namespace tvx::session::testing {
+
+// Faults for the simulated box, spelled briefly.
+inline sim::Fault fault(sim::FaultKind kind, int module = 0) {
+    sim::Fault f;
+    f.kind = kind;
+    f.module = module;
+    return f;
+}
+inline sim::Fault parameterFault(sim::FaultKind kind, std::uint16_t identifier,
+                                 unsigned amount = 0) {
+    sim::Fault f;
+    f.kind = kind;
+    f.identifier = identifier;
+    f.amount = amount;
+    return f;
+}
+
+// A fresh directory under the system's temporary directory, removed afterwards.
+class TempDir {
+public:
+    TempDir() {
+        std::random_device seed;
+        path_ = std::filesystem::temp_directory_path() /
+                ("tvx-session-" + std::to_string(seed()) + std::to_string(seed()));
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    const std::filesystem::path& path() const { return path_; }
+    void write(const std::string& name, const std::string& content) const {
+        std::ofstream(path_ / name, std::ios::binary) << content;
+    }
+    std::string read(const std::string& name) const {
+        std::ifstream in(path_ / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+// The simulator's port with the indices it was asked to open, and indices that fail.
+class RecordingPort final : public link::SerialPort {
+public:
+    explicit RecordingPort(link::SerialPort& inner) : inner_(inner) {}
+    bool openIndex(int index) override {
+        opened.push_back(index);
+        if (failing.count(index) != 0) {
+            return false;
+        }
+        return inner_.openIndex(index);
+    }
+    bool openDevice(const std::string& device) override { return inner_.openDevice(device); }
+    bool isOpen() const override { return inner_.isOpen(); }
+    bool close() override { return inner_.close(); }
+    void purge() override { inner_.purge(); }
+    bool writeByte(std::uint8_t byte) override { return inner_.writeByte(byte); }
+    link::ReadStatus readByte(std::uint8_t& byte, unsigned timeoutMs) override {
+        return inner_.readByte(byte, timeoutMs);
+    }
+    std::string deviceName() const override { return inner_.deviceName(); }
+
+    std::vector<int> opened;
+    std::set<int> failing;
+
+private:
+    link::SerialPort& inner_;
+};
+
+// A session wired to the in-memory simulator on virtual time, with its own data directory.
+struct Bench {
+    explicit Bench(const std::string& vehicle = "petrol-car")
+        : Bench(sim::vehicleScenario(vehicle)) {}
+    explicit Bench(sim::Scenario scenario)
+        : box(std::move(scenario)),
+          simPort(box, clock),
+          port(simPort),
+          link(port, clock),
+          requests(link),
+          session(link, requests, clock, view, dir.path()) {}
+
+    // Steps until the session waits for the operator; fails the test on a runaway.
+    void settle(int maxSteps = 200) {
+        for (int i = 0; i < maxSteps; ++i) {
+            if (session.isWaiting()) {
+                return;
+            }
+            session.step();
+        }
+        ADD_FAILURE() << "session did not settle, state " << session.SessionState;
+    }
+    void steps(int count) {
+        for (int i = 0; i < count; ++i) {
+            session.step();
+        }
+    }
+
+    // Start with stored settings (COM1, the language) up to the vehicle lists.
+    void startToVehicleLists(char language = '1') {
+        dir.write("tarvol.txt", std::string("1\n") + language + "\n");
+        settle();
+        session.ok();  // 5 -> 6
+        settle();
+    }
+    // ... and on to the module menu with the given vehicle.
+    void startToModuleMenu(bool diesel, int model, char language = '1') {
+        startToVehicleLists(language);
+        if (diesel) {
+            session.selectDiesel(model);
+        } else {
+            session.selectPetrol(model);
+        }
+        session.ok();  // 7 -> 13
+        settle();
+        session.ok();  // 12 -> 8
+        settle();
+    }
+    // Request frames the box received since `from`.
+    std::vector<std::vector<std::uint8_t>> requestsSince(std::size_t from) const {
+        const auto& all = box.requests();
+        return {all.begin() + static_cast<std::ptrdiff_t>(std::min(from, all.size())), all.end()};
+    }
+
+    TempDir dir;
+    link::VirtualClock clock;
+    sim::Box box;
+    sim::InMemoryPort simPort;
+    RecordingPort port;
+    link::Link link;
+    link::Requests requests;
+    RecordingView view;
+    Session session;
+};
+
+}  // namespace tvx::session::testing

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "session_fixture.h"
+
+namespace tvx::session {
+namespace {
+
+using testing::Bench;
+
+TEST(StartUp, FirstStartWithoutSettingsCreatesThemAndAsksForPortAndLanguage) {
+    Bench bench;
+    bench.settle();
+    EXPECT_EQ(bench.session.SessionState, 2);
+    EXPECT_EQ(bench.dir.read("tarvol.txt"), "1\n1\n");
+    EXPECT_EQ(bench.view.captions["EXIT"], "exit");
+    EXPECT_EQ(bench.view.captions["Setting"], "Setting");
+    EXPECT_EQ(bench.view.captions["HELP"], "Help");
+    EXPECT_EQ(bench.view.selection("RGCom"), 0);
+    EXPECT_EQ(bench.view.selection("Language"), 0);
+    EXPECT_TRUE(bench.view.panel("Frame41"));
+    EXPECT_FALSE(bench.view.panel("Frame21", true));
+    EXPECT_EQ(bench.view.lines[0], " SELECT COM AND LANGUAGE");
+    EXPECT_EQ(bench.view.colour, kGreen);
+    EXPECT_TRUE(bench.port.opened.empty());
+}
+
+TEST(StartUp, ConfirmingTheSettingsOpensThePortAndStoresTheChoice) {
+    Bench bench;
+    bench.settle();
+    bench.session.selectCom(4);
+    bench.session.selectLanguage(1);
+    bench.session.ok();
+    bench.settle();
+    EXPECT_EQ(bench.session.SessionState, 7);
+    EXPECT_EQ(bench.port.opened.back(), 4);
+    EXPECT_EQ(bench.dir.read("tarvol.txt"), "5\n2\n");
+    EXPECT_EQ(bench.session.LanguageCode, '2');
+    EXPECT_EQ(bench.view.lines[0], "  ARAC TiPiNi SECiNiZ   ");
+    EXPECT_EQ(bench.view.captions["live"], "Sensörler");
+    EXPECT_EQ(bench.view.hints["pcm"], "motor beyni");
+    EXPECT_TRUE(bench.view.panel("Frame31"));
+}
+
+TEST(StartUp, OkWithNoPortChosenOnlyDisablesOk) {
+    Bench bench;
+    bench.port.failing = {0};
+    bench.dir.write("tarvol.txt", "1\n1\n");
+    bench.settle();  // COM1 fails: red screen, then the settings screen without a port
+    EXPECT_EQ(bench.session.SessionState, 2);
+    EXPECT_EQ(bench.view.selection("RGCom"), -1);
+    EXPECT_EQ(bench.session.comSelection(), -1);
+    const auto opened = bench.port.opened.size();
+    bench.session.ok();
+    bench.settle();
+    EXPECT_EQ(bench.session.SessionState, 2);
+    EXPECT_FALSE(bench.view.enabled("OK", true));
+    EXPECT_EQ(bench.port.opened.size(), opened);
+    EXPECT_EQ(bench.dir.read("tarvol.txt"), "1\n1\n");
+}
+
+TEST(StartUp, APortThatDoesNotOpenShowsTheRedScreenForTwoSeconds) {
+    Bench bench;
+    bench.port.failing = {2};
+    bench.dir.write("tarvol.txt", "3\n2\n");
+    bench.session.step();
+    bench.session.step();  // reads the settings, COM3 fails
+    EXPECT_EQ(bench.session.SessionState, 4);
+    const auto before = bench.clock.nowMs();
+    bench.session.step();
+    EXPECT_EQ(bench.view.lines[0], "  COM PORT KULLANIMDA   ");
+    EXPECT_EQ(bench.view.colour, kRed);
+    EXPECT_EQ(bench.clock.nowMs() - before, 2000u);
+    EXPECT_EQ(bench.session.SessionState, 2);
+    EXPECT_FALSE(bench.view.enabled("OK", true));
+}
+
+TEST(StartUp, AStoredThreeOpensComThreeWithoutTheSettingsScreen) {
+    Bench bench;
+    bench.dir.write("tarvol.txt", "3\n1\n");
+    bench.settle();
+    EXPECT_EQ(bench.session.SessionState, 5);
+    EXPECT_EQ(bench.port.opened, std::vector<int>{2});
+    EXPECT_EQ(bench.session.ComPortIndex, 2);
+    EXPECT_TRUE(bench.view.panel("Frame21"));
+    EXPECT_FALSE(bench.view.panel("Frame41", true));
+    EXPECT_EQ(bench.view.lines[0], "**  tarvolinex 7340   **");
+}
+
+TEST(StartUp, TurkishSettingsCaptionTheStartButtonsInTurkish) {
+    Bench bench;
+    bench.dir.write("tarvol.txt", "1\n2\n");
+    bench.settle();
+    EXPECT_EQ(bench.view.captions["EXIT"], "çıkış");
+    EXPECT_EQ(bench.view.captions["Setting"], "ayarlar");
+    EXPECT_EQ(bench.view.captions["HELP"], "yardım");
+}
+
+class CorruptSettings : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(CorruptSettings, AreReplacedByTheDefaultsAndTheSettingsScreenFollows) {
+    Bench bench;
+    bench.dir.write("tarvol.txt", GetParam());
+    bench.settle();
+    EXPECT_EQ(bench.session.SessionState, 2);
+    EXPECT_EQ(bench.dir.read("tarvol.txt"), "1\n1\n");
+    EXPECT_EQ(bench.session.LanguageCode, '1');
+    EXPECT_EQ(bench.view.lines[0], " SELECT COM AND LANGUAGE");
+}
+
+INSTANTIATE_TEST_SUITE_P(Contents, CorruptSettings,
+                         ::testing::Values(std::string(), std::string("\n\n"),
+                                           std::string("x\n1\n"), std::string("9\n2\n"),
+                                           std::string("\0\0\0", 3), std::string(100000, '\xff')));
+
+TEST(StartUp, AnUnknownLanguageCharacterReadsAsEnglish) {
+    Bench bench;
+    bench.dir.write("tarvol.txt", "1\nZ\n");
+    bench.settle();
+    bench.session.ok();
+    bench.settle();
+    EXPECT_EQ(bench.session.LanguageCode, '1');
+    EXPECT_EQ(bench.view.lines[0], "  SELECT THE CAR TYPE   ");
+    EXPECT_EQ(bench.view.captions["BACK"], "back");
+}
+
+TEST(StartUp, SettingClosesThePortAndShowsTheStoredChoice) {
+    Bench bench;
+    bench.dir.write("tarvol.txt", "6\n2\n");
+    bench.settle();
+    ASSERT_TRUE(bench.port.isOpen());
+    bench.session.setting();
+    EXPECT_FALSE(bench.port.isOpen());
+    EXPECT_EQ(bench.view.selection("RGCom"), 5);
+    EXPECT_EQ(bench.view.selection("Language"), 1);
+    bench.settle();
+    EXPECT_EQ(bench.session.SessionState, 2);
+    EXPECT_FALSE(bench.view.enabled("Setting", true));
+}
+
+}  // namespace
+}  // namespace tvx::session
