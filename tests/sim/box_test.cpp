@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include "link/decoder_table.h"
+#include "sim/box.h"
+#include "sim/in_memory_port.h"
+
+namespace {
+
+using namespace tvx::sim;
+using Bytes = std::vector<std::uint8_t>;
+
+// Sends a request one byte every 2 ms from `atMs`; returns what the box sent back.
+Bytes send(Box& box, const Bytes& request, std::uint64_t atMs = 0) {
+    Bytes reply;
+    for (const auto byte : request) {
+        const BoxOutput out = box.receive(byte, atMs);
+        reply.insert(reply.end(), out.bytes.begin(), out.bytes.end());
+        atMs += 2;
+    }
+    return reply;
+}
+
+double engineeringAt(Box& box, std::uint16_t identifier, std::uint64_t atMs) {
+    const Bytes reply = send(box,
+                             {22, static_cast<std::uint8_t>(identifier >> 8),
+                              static_cast<std::uint8_t>(identifier & 0xFF)},
+                             atMs);
+    EXPECT_EQ(reply.size(), 12u);
+    EXPECT_EQ(reply[5], 0x62);
+    const auto* row = tvx::link::findDecoderRow(identifier);
+    const unsigned raw =
+        row->raw == tvx::link::RawForm::TwoBytes ? reply[8] * 256 + reply[9] : reply[8];
+    return tvx::link::engineeringValue(*row, raw);
+}
+
+TEST(Box, AnswersPresenceAndProbes) {
+    Box box(vehicleScenario("diesel-van"));
+    EXPECT_EQ(send(box, {1}), Bytes{1});
+    for (std::uint8_t probe = 40; probe <= 44; ++probe) {
+        EXPECT_EQ(send(box, {probe}), Bytes{2});
+    }
+}
+
+TEST(Box, AbsentModuleStaysSilentAndKeepsTheSelection) {
+    Scenario car = vehicleScenario("petrol-car");
+    car.modules[kAbs].protocol = 0;
+    Box box(car);
+    EXPECT_TRUE(send(box, {42}).empty());
+    EXPECT_TRUE(send(box, {0x0A, 0x28}).empty());
+    EXPECT_EQ(box.selectedModule(), kPcm);
+    EXPECT_EQ(send(box, {0x14, 0x60}), Bytes{0x60});
+    EXPECT_EQ(box.selectedModule(), kCluster);
+}
+
+TEST(Box, ARequestInterruptedForLongerThanAGapIsDropped) {
+    Box box(vehicleScenario("petrol-car"));
+    box.receive(22, 0);
+    box.receive(0x00, 2);
+    EXPECT_TRUE(box.receive(0x0C, 500).bytes.empty());  // starts over with 0x0C
+    EXPECT_EQ(send(box, {22, 0x00, 0x0C}, 1000).size(), 12u);
+}
+
+TEST(Box, EngineIdlesAroundEightHundredAndWarmsUp) {
+    Box box(vehicleScenario("petrol-car"));
+    std::vector<double> speeds;
+    for (std::uint64_t t = 0; t < 10000; t += 700) {
+        speeds.push_back(engineeringAt(box, 0x000C, t));
+    }
+    for (const double rpm : speeds) {
+        EXPECT_GT(rpm, 750);
+        EXPECT_LT(rpm, 850);
+    }
+    EXPECT_NE(*std::min_element(speeds.begin(), speeds.end()),
+              *std::max_element(speeds.begin(), speeds.end()));
+    const double cold = engineeringAt(box, 0x0005, 10000);
+    const double warm = engineeringAt(box, 0x0005, 900000);
+    EXPECT_LT(cold, 30);
+    EXPECT_GT(warm, 85);
+    EXPECT_NEAR(engineeringAt(box, 0x1172, 600000), 14.2, 0.1);
+}
+
+TEST(Box, EveryDecoderIdentifierIsAnswered) {
+    Box box(vehicleScenario("diesel-van"));
+    for (const auto& row : tvx::link::decoderTable()) {
+        if (row.module != 1) {
+            continue;
+        }
+        const Bytes reply = send(box, {32, static_cast<std::uint8_t>(row.identifier >> 8),
+                                       static_cast<std::uint8_t>(row.identifier & 0xFF)});
+        ASSERT_EQ(reply.size(), 12u) << std::hex << row.identifier;
+        EXPECT_EQ(reply[5], 0x62) << std::hex << row.identifier;
+    }
+}
+
+TEST(Box, TroubleCodeCountFollowsTheSelectedModule) {
+    Box box(vehicleScenario("petrol-car"));
+    EXPECT_EQ(send(box, {22, 0x02, 0x00})[8], 3);
+    send(box, {0x14, 0x60});
+    EXPECT_EQ(send(box, {22, 0x02, 0x00})[8], 1);
+}
+
+TEST(Box, ClearedCodesStayCleared) {
+    Box box(vehicleScenario("petrol-car"));
+    EXPECT_EQ(send(box, {21, 1, 0x14})[5], 0x54);
+    for (std::uint64_t t = 1000; t < 60000; t += 5000) {
+        const Bytes reply = send(box, {21, 1, 0x13}, t);
+        EXPECT_EQ(reply[5], 0x53);
+        EXPECT_TRUE(std::all_of(reply.begin() + 6, reply.end(), [](auto b) { return b == 0; }));
+    }
+    EXPECT_TRUE(box.storedCodes(kPcm).empty());
+    EXPECT_FALSE(box.storedCodes(kAbs).empty());
+}
+
+TEST(Box, FaultSpoilsExactlyItsCount) {
+    Box box(vehicleScenario("petrol-car"));
+    box.addFault(Fault::cutShort(2, 2));
+    EXPECT_EQ(send(box, {22, 0x00, 0x0C}).size(), 4u);
+    EXPECT_EQ(send(box, {22, 0x00, 0x0C}).size(), 4u);
+    EXPECT_EQ(send(box, {22, 0x00, 0x0C}).size(), 12u);
+    EXPECT_TRUE(box.faults().empty());
+}
+
+TEST(Box, FaultsWaitForARequestTheBoxAnswers) {
+    Scenario car = vehicleScenario("petrol-car");
+    car.modules[kAbs].protocol = 0;
+    Box box(car);
+    box.addFault(Fault::countZero(1));
+    send(box, {42});  // silent: absent module
+    send(box, {1});   // unframed: count-zero does not fit
+    EXPECT_EQ(send(box, {22, 0x00, 0x0C}), (Bytes{22, 0}));
+}
+
+TEST(Box, SilentModuleFaultSilencesOnlyThatModule) {
+    Box box(vehicleScenario("petrol-car"));
+    box.addFault(Fault::silentModule(kCluster));
+    EXPECT_TRUE(send(box, {44}).empty());
+    EXPECT_EQ(send(box, {43}), Bytes{1});
+    EXPECT_EQ(send(box, {22, 0x00, 0x0C}).size(), 12u);
+}
+
+TEST(Box, LineClosedEndsAllAnswers) {
+    Box box(vehicleScenario("petrol-car"));
+    box.addFault(Fault::lineClosed());
+    const BoxOutput out = box.receive(1, 0);
+    EXPECT_TRUE(out.closeLine);
+    EXPECT_TRUE(box.lineClosed());
+    EXPECT_TRUE(send(box, {1}).empty());
+}
+
+TEST(Box, InjectorMemoryOutsideTheCodeAreaIsRefused) {
+    Box box(vehicleScenario("diesel-van"));
+    const std::uint32_t end = box.scenario().injectorEndAddress;
+    const Bytes outside =
+        send(box, {21, 4, 0x23, static_cast<std::uint8_t>(end >> 16),
+                   static_cast<std::uint8_t>(end >> 8), static_cast<std::uint8_t>(end)});
+    EXPECT_EQ(outside[5], 0x7F);
+    const Bytes download = send(box, {21, 7, 0x34, 0, 0, 4, 0, 0, 0});
+    EXPECT_EQ(download[5], 0x7F);
+}
+
+TEST(InMemoryPort, SilenceCostsExactlyTheTimeOutOnVirtualTime) {
+    tvx::link::VirtualClock clock;
+    Box box(vehicleScenario("petrol-car"));
+    InMemoryPort port(box, clock);
+    port.openIndex(0);
+    std::uint8_t byte = 0;
+    EXPECT_EQ(port.readByte(byte, 3000), tvx::link::ReadStatus::TimedOut);
+    EXPECT_EQ(clock.nowMs(), 3000u);
+    port.writeByte(1);
+    EXPECT_EQ(port.readByte(byte, 50), tvx::link::ReadStatus::Byte);
+    EXPECT_EQ(byte, 1);
+    EXPECT_EQ(clock.nowMs(), 3000u);
+}
+
+TEST(InMemoryPort, PacingSpendsWireTimePerByte) {
+    tvx::link::VirtualClock clock;
+    Box box(vehicleScenario("petrol-car"));
+    InMemoryPort port(box, clock);
+    port.setPacing(true);
+    port.openIndex(0);
+    for (const std::uint8_t byte : {22, 0x00, 0x0C}) {
+        port.writeByte(byte);
+    }
+    std::uint8_t byte = 0;
+    for (int i = 0; i < 12; ++i) {
+        ASSERT_EQ(port.readByte(byte, 50), tvx::link::ReadStatus::Byte);
+    }
+    EXPECT_EQ(clock.nowMs(), 13u);  // 12 bytes of 1.042 ms
+}
+
+TEST(InMemoryPort, ClosedPortAndClosedLineReportErrors) {
+    tvx::link::VirtualClock clock;
+    Box box(vehicleScenario("petrol-car"));
+    InMemoryPort port(box, clock);
+    std::uint8_t byte = 0;
+    EXPECT_EQ(port.readByte(byte, 10), tvx::link::ReadStatus::Error);
+    port.openIndex(0);
+    box.addFault(Fault::lineClosed());
+    port.writeByte(1);
+    EXPECT_EQ(port.readByte(byte, 10), tvx::link::ReadStatus::Error);
+    EXPECT_FALSE(port.writeByte(1));
+}
+
+}  // namespace
