@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
 
 #include "link/clock.h"
 #include "link/link.h"
@@ -179,6 +180,21 @@ TEST(SimProgram, PrintsItsDeviceAndServesUntilStopped) {
     fclose(lines);
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+TEST(SimProgram, RefusesABadScenarioWithExitStatusTwo) {
+    const std::string path = testing::TempDir() + "bad_scenario.json";
+    std::ofstream(path) << R"({"modules": {"PCM": {"protocol": 9}}})";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        execl(TVX_SIM_PROGRAM, TVX_SIM_PROGRAM, "--scenario", path.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
 }
 #endif
 
