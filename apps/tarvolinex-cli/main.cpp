@@ -1,0 +1,42 @@
+// tarvolinex-cli: the tester's scan, trouble codes, live data and injector codes from the
+// command line. The commands live in src/cli; this file wires them to the terminal.
+
+#include <atomic>
+#include <csignal>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <io.h>
+#define TVX_ISATTY _isatty
+#define TVX_STDOUT_FD 1
+#else
+#include <unistd.h>
+#define TVX_ISATTY isatty
+#define TVX_STDOUT_FD STDOUT_FILENO
+#endif
+
+#include "cli/cli.h"
+
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+
+extern "C" void onInterrupt(int) {
+    g_interrupted = true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Ctrl-C ends a live-data run after the cycle in progress, so the CSV stays whole.
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    tvx::cli::Console console{std::cin, std::cout, std::cerr, TVX_ISATTY(TVX_STDOUT_FD) != 0};
+    tvx::cli::Environment environment;
+    environment.interrupted = &g_interrupted;
+    return tvx::cli::run(args, console, environment);
+}

@@ -1,0 +1,114 @@
+#include "cli/cli.h"
+
+#include <exception>
+#include <memory>
+
+#include "cli/command_line.h"
+#include "cli/commands.h"
+#include "link/byte_trace.h"
+#include "session/data_directory.h"
+#include "session/settings.h"
+
+namespace tvx::cli {
+namespace {
+
+constexpr ExitCodeText kExitCodes[] = {
+    {ExitCode::Ok, "done"},
+    {ExitCode::Unexpected, "unexpected internal error"},
+    {ExitCode::BadInput,
+     "bad input (option, vehicle, module, injector code): refused, nothing sent"},
+    {ExitCode::PortFailed, "the serial port or the simulator could not be opened"},
+    {ExitCode::NoBox, "no box: the interface box did not answer, or the line to it was lost"},
+    {ExitCode::NoCar, "no car: the car or the chosen module did not answer"},
+    {ExitCode::ReadFailed, "reading trouble codes or injector codes failed"},
+    {ExitCode::WriteFailed,
+     "clearing trouble codes or programming an injector failed, or the read-back differs"},
+    {ExitCode::Cancelled, "not confirmed: nothing was written"},
+};
+
+char languageCode(const Invocation& invocation, const std::filesystem::path& dataDirectory) {
+    if (invocation.common.language) {
+        const std::string& lang = *invocation.common.language;
+        return (lang == "tr" || lang == "TR" || lang == "Tr" || lang == "tR") ? '2' : '1';
+    }
+    // The window's language, when it has saved one.
+    return session::readSettings(session::settingsPath(dataDirectory)).settings.languageCode;
+}
+
+ExitCode runConnected(const Invocation& invocation, Console& console, link::Clock& clock,
+                      const Environment& environment) {
+    const std::filesystem::path dataDirectory = session::dataDirectory(
+        invocation.common.dataDir ? std::optional<std::filesystem::path>(*invocation.common.dataDir)
+                                  : std::nullopt);
+    std::optional<VehicleChoice> vehicle;
+    if (invocation.common.vehicle) {
+        vehicle = findVehicle(*invocation.common.vehicle);
+    }
+    if (const ExitCode refused = checkBeforeConnecting(invocation, vehicle, console);
+        refused != ExitCode::Ok) {
+        return refused;
+    }
+    std::unique_ptr<link::ByteTrace> trace;
+    if (invocation.common.tracePath) {
+        trace = std::make_unique<link::ByteTrace>(*invocation.common.tracePath);
+        if (!trace->isOpen()) {
+            console.err << "tarvolinex-cli: cannot write the trace file "
+                        << *invocation.common.tracePath << '\n';
+            return ExitCode::BadInput;
+        }
+    }
+    BoxLine::Opened opened = BoxLine::open(invocation.common, dataDirectory, clock);
+    if (!opened.line) {
+        console.err << "tarvolinex-cli: " << opened.error << '\n';
+        return opened.failure;
+    }
+    HeadlessTester tester(opened.line->port(), clock, dataDirectory,
+                          languageCode(invocation, dataDirectory));
+    tester.link().setTrace(trace.get());
+
+    console.progress("Connecting to " + opened.line->description() + " ...");
+    const Outcome connected = tester.connect(vehicle, opened.line->demo());
+    if (connected != Outcome::Ok) {
+        return reportOutcome(connected, "connecting", console);
+    }
+    CommandContext context{
+        invocation, console, tester, *opened.line, clock, environment.interrupted, vehicle};
+    switch (invocation.command) {
+        case CommandKind::Scan:
+            return runScan(context);
+        case CommandKind::DtcRead:
+            return runDtcRead(context);
+        case CommandKind::DtcClear:
+            return runDtcClear(context);
+        case CommandKind::Live:
+            return runLive(context);
+        case CommandKind::InjectorsRead:
+            return runInjectorsRead(context);
+        case CommandKind::InjectorsProgram:
+            return runInjectorsProgram(context);
+    }
+    return ExitCode::Unexpected;
+}
+
+}  // namespace
+
+std::span<const ExitCodeText> exitCodeTexts() {
+    return kExitCodes;
+}
+
+int run(const std::vector<std::string>& args, Console& console, const Environment& environment) {
+    try {
+        const ParseResult parsed = parseCommandLine(args, console.out, console.err);
+        if (!parsed.invocation) {
+            return parsed.exitCode;
+        }
+        link::SteadyClock wallClock;
+        link::Clock& clock = environment.clock != nullptr ? *environment.clock : wallClock;
+        return toInt(runConnected(*parsed.invocation, console, clock, environment));
+    } catch (const std::exception& error) {
+        console.err << "tarvolinex-cli: unexpected error: " << error.what() << '\n';
+        return toInt(ExitCode::Unexpected);
+    }
+}
+
+}  // namespace tvx::cli

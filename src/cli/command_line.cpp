@@ -1,0 +1,154 @@
+#include "cli/command_line.h"
+
+#include <CLI/CLI.hpp>
+
+#include "cli/exit_code.h"
+#include "cli/module_choice.h"
+#include "cli/vehicle_choice.h"
+
+namespace tvx::cli {
+namespace {
+
+std::string exitCodeFooter() {
+    std::string text = "Exit codes:\n";
+    for (const ExitCodeText& row : exitCodeTexts()) {
+        text += "  " + std::to_string(toInt(row.code)) + "  " + std::string(row.meaning) + "\n";
+    }
+    return text;
+}
+
+const CLI::Validator kVehicleName(
+    [](const std::string& name) -> std::string {
+        if (findVehicle(name)) {
+            return {};
+        }
+        return "unknown vehicle \"" + name + "\"; the vehicles are\n" + vehicleListText();
+    },
+    "NAME", "vehicle");
+
+const CLI::Validator kModuleName(
+    [](const std::string& name) -> std::string {
+        if (findModule(name)) {
+            return {};
+        }
+        return "unknown module \"" + name + "\"; one of " + std::string(moduleListText());
+    },
+    "MODULE", "module");
+
+void addCommonOptions(CLI::App& app, CommonOptions& common, std::string& simulate) {
+    auto* port = app.add_option("--port", common.portDevice,
+                                "Serial device of the box (/dev/ttyUSB0, /dev/pts/4, COM3)");
+    auto* com = app.add_option("--com", common.comNumber, "COM port number 1..8 of the box")
+                    ->check(CLI::Range(1, 8));
+    auto* sim = app.add_option("--simulate", simulate,
+                               "Run against a simulated box and car: petrol-car (the default), "
+                               "diesel-van, or a JSON scenario file")
+                    ->expected(0, 1);
+    auto* demo = app.add_flag("--demo", common.demo,
+                              "Demonstration mode: invented values, nothing sent to any port");
+    port->excludes(com, sim, demo);
+    com->excludes(sim, demo);
+    sim->excludes(demo);
+    app.add_option("--vehicle", common.vehicle,
+                   "The vehicle as the window lists it, e.g. \"FOCUS 1.8 TDCI\" (case and "
+                   "repeated blanks do not matter)")
+        ->check(kVehicleName);
+    app.add_option("--lang", common.language,
+                   "Language of trouble-code texts and screens: en or tr (default: the "
+                   "settings file's)")
+        ->check(CLI::IsMember({"en", "tr"}, CLI::ignore_case));
+    app.add_option("--data-dir", common.dataDir,
+                   "Directory of the settings file and the trouble-code catalogues");
+    app.add_option("--trace", common.tracePath, "Log every byte on the line to FILE");
+}
+
+}  // namespace
+
+ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream& out,
+                             std::ostream& err) {
+    CLI::App app{
+        "Tarvolinex command-line tester: the window's scan, trouble codes, live data and "
+        "injector codes, for the terminal and for scripts.\nResults go to stdout, progress "
+        "and questions to stderr.",
+        "tarvolinex-cli"};
+    app.footer(exitCodeFooter());
+    app.require_subcommand(1);
+    app.fallthrough();  // common options may also come after the command
+
+    Invocation inv;
+    std::string simulate;
+    addCommonOptions(app, inv.common, simulate);
+
+    auto* scan = app.add_subcommand(
+        "scan", "Test the box, list the protocol of every module and read the VIN");
+
+    auto* dtc = app.add_subcommand("dtc", "Trouble codes of one module");
+    dtc->require_subcommand(1);
+    auto* dtcRead = dtc->add_subcommand(
+        "read", "Read the stored codes with their catalogue texts (takes about 3 s)");
+    dtcRead->add_option("MODULE", inv.module, "PCM, TCM, ABS, AirBag or Cluster")
+        ->required()
+        ->check(kModuleName);
+    auto* dtcClear = dtc->add_subcommand("clear", "Clear the stored codes (asks first)");
+    dtcClear->add_option("MODULE", inv.module, "PCM, TCM, ABS, AirBag or Cluster")
+        ->required()
+        ->check(kModuleName);
+    dtcClear->add_flag("-y,--yes", inv.yes, "Do not ask for confirmation");
+
+    auto* live = app.add_subcommand(
+        "live", "Poll the vehicle's live-data page as the window does, one row per cycle");
+    live->add_option("--csv", inv.csv, "Write the rows to FILE as CSV instead of a table");
+    live->add_option("--duration", inv.durationS, "Stop after S seconds")
+        ->check(CLI::PositiveNumber);
+    live->add_option("--cycles", inv.cycles, "Stop after N polling cycles")
+        ->check(CLI::PositiveNumber);
+    live->add_option("--module", inv.liveModule,
+                     "pcm (the vehicle's page, needs --vehicle) or cluster")
+        ->check(CLI::IsMember({"pcm", "cluster"}, CLI::ignore_case))
+        ->capture_default_str();
+
+    auto* injectors = app.add_subcommand(
+        "injectors", "Injector correction codes (diesel models with an injector control unit)");
+    injectors->require_subcommand(1);
+    auto* injRead = injectors->add_subcommand("read", "Read the four injector codes");
+    auto* injProgram = injectors->add_subcommand(
+        "program",
+        "Program one injector's code: ignition off/on prompts, confirmation, then a read-back");
+    injProgram->add_option("N", inv.injector, "Injector number 1..4")
+        ->required()
+        ->check(CLI::Range(1, 4));
+    injProgram->add_option("CODE", inv.code, "The new code: 16 hexadecimal digits")->required();
+    injProgram->add_flag("-y,--yes", inv.yes,
+                         "Do not ask for confirmation nor wait for Enter at the ignition prompts");
+
+    std::vector<const char*> argv{"tarvolinex-cli"};
+    for (const std::string& arg : args) {
+        argv.push_back(arg.c_str());
+    }
+    try {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::ParseError& error) {
+        const int code = app.exit(error, out, err);
+        return {std::nullopt, code == 0 ? 0 : toInt(ExitCode::BadInput)};
+    }
+
+    if (app.count("--simulate") > 0) {
+        inv.common.simulate = simulate;
+    }
+    if (scan->parsed()) {
+        inv.command = CommandKind::Scan;
+    } else if (dtcRead->parsed()) {
+        inv.command = CommandKind::DtcRead;
+    } else if (dtcClear->parsed()) {
+        inv.command = CommandKind::DtcClear;
+    } else if (live->parsed()) {
+        inv.command = CommandKind::Live;
+    } else if (injRead->parsed()) {
+        inv.command = CommandKind::InjectorsRead;
+    } else if (injProgram->parsed()) {
+        inv.command = CommandKind::InjectorsProgram;
+    }
+    return {inv, 0};
+}
+
+}  // namespace tvx::cli

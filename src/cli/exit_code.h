@@ -1,0 +1,33 @@
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace tvx::cli {
+
+// The exit status of tarvolinex-cli. Scripts rely on these numbers: never renumber.
+enum class ExitCode : int {
+    Ok = 0,
+    Unexpected = 1,   // an internal error (a bug): the message says what happened
+    BadInput = 2,     // an option, vehicle, module or injector code was refused; nothing sent
+    PortFailed = 3,   // the serial port (or the simulator) could not be opened
+    NoBox = 4,        // the interface box did not answer, or the line to it was lost
+    NoCar = 5,        // the car, or the chosen module, did not answer
+    ReadFailed = 6,   // reading trouble codes or injector codes failed
+    WriteFailed = 7,  // clearing codes or programming an injector failed, or read-back differs
+    Cancelled = 8,    // the operator did not confirm; nothing was written
+};
+
+struct ExitCodeText {
+    ExitCode code;
+    std::string_view meaning;
+};
+
+// Every exit code with its meaning, for --help and the README.
+std::span<const ExitCodeText> exitCodeTexts();
+
+inline int toInt(ExitCode code) {
+    return static_cast<int>(code);
+}
+
+}  // namespace tvx::cli

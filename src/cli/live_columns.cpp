@@ -1,0 +1,140 @@
+#include "cli/live_columns.h"
+
+#include <algorithm>
+
+namespace tvx::cli {
+namespace {
+
+using link::Decoder;
+
+struct ValueName {
+    Decoder decoder;
+    std::string_view name;
+    std::string_view unit;
+};
+
+// What each decoder row measures. The units are those of the decoders' formulas.
+constexpr ValueName kValueNames[] = {
+    {Decoder::EngineSpeed1, "engine speed", "rpm"},
+    {Decoder::EngineSpeed2, "engine speed", "rpm"},
+    {Decoder::VvtInlet, "VVT inlet", "deg"},
+    {Decoder::VvtOutlet, "VVT outlet", "deg"},
+    {Decoder::PedalPosition1, "pedal position", "%"},
+    {Decoder::VehicleSpeed1, "vehicle speed", "km/h"},
+    {Decoder::IntakeAirTemp1, "intake air temperature", "degC"},
+    {Decoder::CoolantTemp1, "coolant temperature", "degC"},
+    {Decoder::ThrottlePosition1, "throttle position", "-"},
+    {Decoder::ManifoldPressure1, "manifold pressure", "kPa"},
+    {Decoder::VehicleSpeed2, "vehicle speed", "km/h"},
+    {Decoder::ThrottlePosition2, "throttle position", "V"},
+    {Decoder::IgnitionAdvance, "ignition advance", "deg"},
+    {Decoder::FuelRailPressure1, "fuel rail pressure", "bar"},
+    {Decoder::Lambda, "lambda", "-"},
+    {Decoder::HegoUp, "oxygen sensor upstream", "V"},
+    {Decoder::HegoDown, "oxygen sensor downstream", "V"},
+    {Decoder::ManifoldPressure2, "manifold pressure", "kPa"},
+    {Decoder::FuelRailPressure2, "fuel rail pressure", "bar"},
+    {Decoder::ManifoldPressureDiesel, "manifold pressure", "-"},
+    {Decoder::BatteryVoltage, "battery", "V"},
+    {Decoder::Torque, "torque", "Nm"},
+    {Decoder::PedalPosition2, "pedal position", "%"},
+    {Decoder::PedalSensor1First, "pedal sensor 1", "V"},
+    {Decoder::PedalSensor1Second, "pedal sensor 1", "V"},
+    {Decoder::PedalSensor2First, "pedal sensor 2", "V"},
+    {Decoder::PedalSensor2Second, "pedal sensor 2", "V"},
+    {Decoder::PedalSensor3, "pedal sensor 3", "V"},
+    {Decoder::AirMass, "air mass", "g/s"},
+    {Decoder::CoolantTemp2, "coolant temperature", "degC"},
+    {Decoder::Barometer1, "barometric pressure", "-"},
+    {Decoder::EngineLoad, "engine load", "%"},
+    {Decoder::IntakeAirTemp2, "intake air temperature", "degC"},
+    {Decoder::BatteryTemp, "battery temperature", "degC"},
+    {Decoder::FuelTemp1, "fuel temperature", "degC"},
+    {Decoder::DtcCount, "trouble codes", "-"},
+    {Decoder::ClusterDtcCount, "trouble codes", "-"},
+    {Decoder::EgrPosition1, "EGR position", "mm"},
+    {Decoder::EgrPosition2, "EGR position", "mm"},
+    {Decoder::FuelTemp2, "fuel temperature", "degC"},
+    {Decoder::EgrDuty, "EGR duty", "%"},
+    {Decoder::FuelLevel, "fuel level", "%"},
+    {Decoder::DesiredFuel, "desired fuel", "g/stroke"},
+    {Decoder::VehicleSpeedDiesel, "vehicle speed", "km/h"},
+    {Decoder::Barometer2, "barometric pressure", "mbar"},
+};
+
+// The gauge that shows cylinder head temperature reads the coolant row.
+constexpr std::string_view kCylinderHeadGauge = "chdd";
+
+struct GaugeName {
+    std::string_view gauge;
+    std::string_view name;
+    std::string_view unit;
+};
+// Values that are not a decoder row: the switch states and the odometer.
+constexpr GaugeName kOtherValues[] = {
+    {"cppd", "clutch pedal", ""},
+    {"bppd", "brake pedal", ""},
+    {"klimad", "air conditioning", ""},
+    {"kmd", "odometer", "km"},
+};
+
+LiveColumn decoderColumn(Decoder decoder, std::string_view gauge) {
+    for (const ValueName& row : kValueNames) {
+        if (row.decoder == decoder) {
+            const std::string_view name =
+                gauge == kCylinderHeadGauge ? "cylinder head temperature" : row.name;
+            return {std::string(gauge), name, row.unit};
+        }
+    }
+    return {std::string(gauge), gauge, "-"};
+}
+
+LiveColumn otherColumn(std::string_view gauge) {
+    for (const GaugeName& row : kOtherValues) {
+        if (row.gauge == gauge) {
+            return {std::string(gauge), row.name, row.unit};
+        }
+    }
+    return {std::string(gauge), gauge, "-"};
+}
+
+}  // namespace
+
+std::vector<LiveColumn> liveColumns(const session::LivePage& page) {
+    std::vector<LiveColumn> columns;
+    auto add = [&columns](LiveColumn column) {
+        const bool known = std::any_of(columns.begin(), columns.end(), [&](const LiveColumn& c) {
+            return c.gauge == column.gauge;
+        });
+        if (!known) {
+            columns.push_back(std::move(column));
+        }
+    };
+    for (const session::LiveRead& read : page.reads) {
+        switch (read.kind) {
+            case session::LiveRead::Kind::Decode:
+                add(decoderColumn(read.decoder, read.gauge));
+                break;
+            case session::LiveRead::Kind::SwitchStates:
+                // One read, three dot-matrix fields.
+                add(otherColumn("cppd"));
+                add(otherColumn("bppd"));
+                add(otherColumn("klimad"));
+                break;
+            case session::LiveRead::Kind::Odometer:
+                add(otherColumn(read.gauge));
+                break;
+        }
+    }
+    return columns;
+}
+
+std::string columnHeader(const LiveColumn& column) {
+    std::string header(column.name);
+    if (!column.unit.empty()) {
+        header += " [" + std::string(column.unit) + "]";
+    }
+    return header;
+}
+
+}  // namespace tvx::cli

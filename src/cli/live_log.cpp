@@ -1,0 +1,77 @@
+#include "cli/live_log.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace tvx::cli {
+namespace {
+
+std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\n") == std::string::npos) {
+        return text;
+    }
+    std::string quoted = "\"";
+    for (const char c : text) {
+        quoted += c;
+        if (c == '"') {
+            quoted += '"';
+        }
+    }
+    return quoted + "\"";
+}
+
+std::string seconds3(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", seconds);
+    return text;
+}
+
+}  // namespace
+
+void CsvLog::begin(const std::vector<LiveColumn>& columns) {
+    m_out << "time [s]";
+    for (const LiveColumn& column : columns) {
+        m_out << ',' << csvField(columnHeader(column));
+    }
+    m_out << '\n' << std::flush;
+}
+
+void CsvLog::row(double seconds, const std::vector<std::string>& cells) {
+    m_out << seconds3(seconds);
+    for (const std::string& cell : cells) {
+        m_out << ',' << csvField(cell);
+    }
+    m_out << '\n' << std::flush;  // a road test cut short keeps every row written so far
+}
+
+void TerminalTable::begin(const std::vector<LiveColumn>& columns) {
+    m_headers.clear();
+    m_width = 0;
+    for (const LiveColumn& column : columns) {
+        m_headers.push_back(columnHeader(column));
+        m_width = std::max(m_width, m_headers.back().size());
+    }
+    m_cycle = 0;
+}
+
+void TerminalTable::row(double seconds, const std::vector<std::string>& cells) {
+    if (m_cycle > 0) {
+        if (m_redraw) {
+            // Back to the first line of the table drawn last time.
+            m_out << "\x1b[" << (m_headers.size() + 1) << 'F';
+        } else {
+            m_out << '\n';
+        }
+    }
+    ++m_cycle;
+    const char* clear = m_redraw ? "\x1b[2K" : "";
+    m_out << clear << "cycle " << m_cycle << "  " << seconds3(seconds) << " s\n";
+    for (std::size_t i = 0; i < m_headers.size(); ++i) {
+        const std::string value = i < cells.size() && !cells[i].empty() ? cells[i] : "--";
+        m_out << clear << m_headers[i] << std::string(m_width - m_headers[i].size() + 2, ' ')
+              << value << '\n';
+    }
+    m_out << std::flush;
+}
+
+}  // namespace tvx::cli

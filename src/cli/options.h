@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tvx::cli {
+
+enum class CommandKind { Scan, DtcRead, DtcClear, Live, InjectorsRead, InjectorsProgram };
+
+// The options every command takes: where the box is, which car, which language.
+struct CommonOptions {
+    std::optional<std::string> portDevice;  // --port DEVICE
+    std::optional<int> comNumber;           // --com N, 1..8
+    std::optional<std::string> simulate;    // --simulate [VEHICLE|SCENARIO]; "" = the default car
+    std::optional<std::string> vehicle;     // --vehicle NAME, a name of the window's lists
+    std::optional<std::string> language;    // --lang en|tr
+    std::optional<std::string> dataDir;     // --data-dir DIR
+    std::optional<std::string> tracePath;   // --trace FILE
+    bool demo = false;                      // --demo
+};
+
+// One parsed command line.
+struct Invocation {
+    CommonOptions common;
+    CommandKind command = CommandKind::Scan;
+    std::string module;              // dtc read|clear MODULE
+    bool yes = false;                // dtc clear, injectors program: no confirmation asked
+    std::optional<std::string> csv;  // live --csv FILE
+    std::optional<double> durationS;
+    std::optional<int> cycles;
+    std::string liveModule = "pcm";  // live --module pcm|cluster
+    int injector = 0;                // injectors program N CODE
+    std::string code;
+};
+
+}  // namespace tvx::cli
