@@ -128,9 +128,7 @@ private:
     void saveScreen();
     void showLineLost();
     bool lineLost();
-    bool runPollRead(const LiveRead& read);
     void countdownStep(int target);
-    bool programSelectedInjector(const std::array<std::uint8_t, 8>& bytes);
     void showInjectorProblem(int injector, CodeProblem problem);
     void showNamingInjector(ScreenId screen, int injector);
     void showFailure(ScreenId screen, int nextState);
@@ -153,6 +151,7 @@ private:
     int m_moduleDown = -1;
     int m_openPortIndex = -1;
     bool m_portNeedsReopen = false;
+    bool m_injectorBlocksRead = false;  // the unit's block addresses are known
     std::atomic<bool> m_abort = false;
 };
 

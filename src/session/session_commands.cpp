@@ -99,7 +99,6 @@ void Session::back() {
 
 void Session::demo() {
     m_link.DemoMode = true;
-    m_link.ReplyFailed = 0;  // a failure before the demo must not blank its gauges
     setState(14);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "session/injector_unit.h"
 #include "session/session_controls.h"
 
 namespace tvx::session {
@@ -30,48 +31,15 @@ void Session::stateReadInjectors() {
     }
     m_view.repaint();
 
-    // Each step must succeed; the codes are taken only from a complete read.
-    bool ok = m_requests.StartDiagnosticMode();
-    auto stepOk = [&](bool result) {
-        ok = ok && result && !m_abort;
-        return ok;
-    };
-    if (ok) {
-        m_clock.sleepMs(kInjectorShortMs);
-        stepOk(m_requests.Routine(0));
-    }
-    if (ok) {
-        m_clock.sleepMs(kInjectorLongMs);
-        stepOk(m_requests.AddressQuery());
-        InjectorAddress = m_requests.AddressHeld;
-    }
-    if (ok) {
-        m_clock.sleepMs(kInjectorLongMs);
-        stepOk(m_requests.Routine(1));
-    }
-    for (int read = 1; ok && read <= 8; ++read) {
-        InjectorAddress = previousBlockAddress(InjectorAddress);
-        if (stepOk(m_requests.ReadMemory(InjectorAddress))) {
-            InjectorRaw[read].address = InjectorAddress;
-            std::copy_n(m_link.ReplyBuffer.begin() + 7, 4, InjectorRaw[read].data.begin());
-        }
-    }
-    if (ok) {
-        m_clock.sleepMs(kInjectorLongMs);
-        for (int n = 1; n <= 4; ++n) {
-            std::array<std::uint8_t, 8> bytes{};
-            std::copy_n(InjectorRaw[firstHalfRead(n)].data.begin(), 4, bytes.begin());
-            std::copy_n(InjectorRaw[secondHalfRead(n)].data.begin(), 4, bytes.begin() + 4);
-            InjectorCode[n] = injectorCodeText(bytes);
-        }
-        stepOk(m_requests.StartDiagnosticMode());
-    }
+    InjectorUnitRead read;
+    const bool ok = readInjectorUnit(m_requests, m_clock, read, [this] { return !m_abort; });
     if (lineLost()) {
         return;
     }
     if (!ok) {
         // Nothing half-read is kept: programming refuses slots that were not read.
         InjectorCode = blankInjectorCodes();
+        m_injectorBlocksRead = false;
         for (int n = 1; n <= 4; ++n) {
             m_view.setGauge(kInjectorLines[n], InjectorCode[n]);
         }
@@ -79,6 +47,10 @@ void Session::stateReadInjectors() {
         setState(15);
         return;
     }
+    InjectorRaw = read.blocks;
+    InjectorAddress = read.blocks[8].address;
+    InjectorCode = read.codes;
+    m_injectorBlocksRead = true;
     for (int n = 1; n <= 4; ++n) {
         m_view.setGauge(kInjectorLines[n], InjectorCode[n]);
     }
@@ -197,44 +169,14 @@ void Session::showNamingInjector(ScreenId id, int injector) {
     }
 }
 
-bool Session::programSelectedInjector(const std::array<std::uint8_t, 8>& bytes) {
-    const int n = SelectedInjector;
-    const std::array<std::uint8_t, 4> first{bytes[0], bytes[1], bytes[2], bytes[3]};
-    const std::array<std::uint8_t, 4> second{bytes[4], bytes[5], bytes[6], bytes[7]};
-    // Slots 0..3 are the first halves of injectors 1..4, slots 4..7 their second halves.
-    const auto& firstAddress = InjectorRaw[firstHalfRead(n)].address;
-    const auto& secondAddress = InjectorRaw[secondHalfRead(n)].address;
-
-    bool ok = m_requests.StartDiagnosticMode();
-    auto next = [&](auto&& request) {
-        ok = ok && !m_abort && request();
-        return ok;
-    };
-    if (ok) {
-        m_clock.sleepMs(kInjectorShortMs);
-    }
-    next([&] { return m_requests.Routine(0); });
-    if (ok) {
-        m_clock.sleepMs(kInjectorLongMs);
-    }
-    next([&] { return m_requests.RequestDownload(firstAddress); });
-    next([&] { return m_requests.TransferData(first); });
-    next([&] { return m_requests.TransferExit(); });
-    next([&] { return m_requests.RequestDownload(secondAddress); });
-    next([&] { return m_requests.TransferData(second); });
-    next([&] { return m_requests.TransferExit(); });
-    next([&] { return m_requests.Routine(1); });
-    if (ok) {
-        m_clock.sleepMs(kInjectorLongMs);
-    }
-    next([&] { return m_requests.StartDiagnosticMode(); });
-    return ok;
-}
-
 void Session::stateProgram() {
     const int n = std::clamp(SelectedInjector, 1, 4);
     SelectedInjector = n;
-    const CodeCheck check = checkInjectorCode(InjectorCode[n]);
+    CodeCheck check = checkInjectorCode(InjectorCode[n]);
+    if (!m_injectorBlocksRead) {
+        // Without a read the unit's block addresses are unknown: nothing may be written.
+        check.problem = CodeProblem::NotRead;
+    }
     if (check.problem != CodeProblem::None) {
         // Nothing has been sent: the code would program a wrong correction.
         showInjectorProblem(n, check.problem);
@@ -246,7 +188,8 @@ void Session::stateProgram() {
     m_view.setControlEnabled("OK", false);
     m_view.setControlEnabled("BACK", false);
     m_view.repaint();
-    if (!programSelectedInjector(check.bytes)) {
+    if (!programInjectorUnit(m_requests, m_clock, InjectorRaw, n, check.bytes,
+                             [this] { return !m_abort; })) {
         if (lineLost()) {
             return;
         }

@@ -1,5 +1,6 @@
 #include "session/session.h"
 
+#include "session/live_poll.h"
 #include "session/session_controls.h"
 
 namespace tvx::session {
@@ -32,45 +33,15 @@ void Session::stateLiveEntry() {
     setState(page->pollState);
 }
 
-bool Session::runPollRead(const LiveRead& read) {
-    switch (read.kind) {
-        case LiveRead::Kind::Decode:
-            m_requests.Decode(read.decoder);
-            if (m_link.ReplyFailed == 0) {
-                m_view.setGauge(read.gauge, m_requests.ValueText);
-            }
-            break;
-        case LiveRead::Kind::SwitchStates:
-            m_requests.ReadSwitchStates();
-            if (m_link.ReplyFailed == 0) {
-                m_view.setGauge("cppd", std::string(clutchText(m_requests.StatusFlags)));
-                m_view.setGauge("bppd", std::string(brakeText(m_requests.StatusFlags)));
-                m_view.setGauge("klimad", std::string(aircoText(m_requests.StatusFlags)));
-            }
-            break;
-        case LiveRead::Kind::Odometer:
-            m_requests.ReadOdometer();
-            if (m_link.ReplyFailed == 0) {
-                m_view.setGauge(read.gauge, m_requests.ValueText);
-            }
-            break;
-    }
-    return !lineLost() && !m_abort;
-}
-
 void Session::stateLivePoll() {
     const LivePage* page = livePageForState(SessionState);
     if (m_link.DemoMode) {
-        pause(page->demoPauseMs);
+        m_view.repaint();  // the demo pause follows at once
     }
-    for (const LiveRead& read : page->reads) {
-        if (page->pauseBeforeEachMs != 0) {
-            m_clock.sleepMs(page->pauseBeforeEachMs);
-        }
-        if (!runPollRead(read)) {
-            return;
-        }
-    }
+    pollLivePage(
+        *page, m_requests, m_clock,
+        [this](std::string_view gauge, const std::string& text) { m_view.setGauge(gauge, text); },
+        [this] { return !lineLost() && !m_abort; });
 }
 
 }  // namespace tvx::session

@@ -177,6 +177,7 @@ void Session::stateEcuScan() {
     m_moduleDown = -1;
     m_view.setButtonDown("sahte");
     InjectorCode = blankInjectorCodes();
+    m_injectorBlocksRead = false;
 }
 
 void Session::stateConnectionFailure() {

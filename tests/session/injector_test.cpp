@@ -243,6 +243,27 @@ INSTANTIATE_TEST_SUITE_P(
                                   "  HATALI KARAKTER VAR:  "}),
         ::testing::Values('1', '2')));
 
+TEST_F(Injectors, ATypedCodeIsNotWrittenWithoutAReadOfTheUnit) {
+    // The unit's block addresses come from the read; typing alone must not program.
+    bench.session.programInjectors();
+    bench.settle();
+    bench.session.ok();
+    bench.settle();
+    bench.session.ok();
+    bench.settle();
+    ASSERT_EQ(bench.session.SessionState, 149);
+    bench.session.injectorOk(1, "0123456789ABCDEF");
+    const auto before = bench.box.injectorCode(1);
+    bench.session.ok();
+    bench.settle();
+    bench.session.ok();
+    const std::size_t sent = bench.box.requests().size();
+    bench.settle();
+    EXPECT_EQ(bench.box.requests().size(), sent);
+    EXPECT_EQ(bench.box.injectorCode(1), before);
+    EXPECT_EQ(bench.view.lines[0], "  INJECTOR 1 CODE WAS   ");
+}
+
 class FailedProgramming : public Injectors, public ::testing::WithParamInterface<sim::FaultKind> {};
 
 TEST_P(FailedProgramming, EndsWithARedFailureScreenNotFinished) {

@@ -1,0 +1,106 @@
+#include "session/injector_unit.h"
+
+#include <algorithm>
+
+namespace tvx::session {
+
+namespace {
+
+constexpr unsigned kAfterStartMs = 50;
+constexpr unsigned kAroundRoutineMs = 300;
+
+// Runs the steps in order while each succeeds; a pause step always succeeds.
+class Sequence {
+public:
+    Sequence(link::Clock& clock, const KeepGoing& keepGoing)
+        : m_clock(clock), m_keepGoing(keepGoing) {}
+    template <typename Request>
+    Sequence& then(Request&& request) {
+        m_ok = m_ok && goOn(m_keepGoing) && request();
+        return *this;
+    }
+    Sequence& pause(unsigned ms) {
+        if (m_ok) {
+            m_clock.sleepMs(ms);
+        }
+        return *this;
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    link::Clock& m_clock;
+    const KeepGoing& m_keepGoing;
+    bool m_ok = true;
+};
+
+}  // namespace
+
+bool readInjectorUnit(link::Requests& requests, link::Clock& clock, InjectorUnitRead& result,
+                      const KeepGoing& keepGoing) {
+    Sequence sequence(clock, keepGoing);
+    sequence.then([&] { return requests.StartDiagnosticMode(); })
+        .pause(kAfterStartMs)
+        .then([&] { return requests.Routine(0); })
+        .pause(kAroundRoutineMs)
+        .then([&] {
+            const bool answered = requests.AddressQuery();
+            result.reportedAddress = requests.AddressHeld;
+            return answered;
+        })
+        .pause(kAroundRoutineMs)
+        .then([&] { return requests.Routine(1); });
+    std::array<std::uint8_t, 3> address = result.reportedAddress;
+    for (int read = 1; read <= 8; ++read) {
+        sequence.then([&] {
+            address = previousBlockAddress(address);
+            if (!requests.ReadMemory(address)) {
+                return false;
+            }
+            result.blocks[read].address = address;
+            const auto& reply = requests.link().ReplyBuffer;
+            std::copy_n(reply.begin() + 7, 4, result.blocks[read].data.begin());
+            return true;
+        });
+    }
+    sequence.pause(kAroundRoutineMs);
+    if (sequence.ok()) {
+        for (int n = 1; n <= 4; ++n) {
+            std::array<std::uint8_t, 8> bytes{};
+            std::copy_n(result.blocks[firstHalfRead(n)].data.begin(), 4, bytes.begin());
+            std::copy_n(result.blocks[secondHalfRead(n)].data.begin(), 4, bytes.begin() + 4);
+            result.codes[n] = injectorCodeText(bytes);
+        }
+    }
+    sequence.then([&] { return requests.StartDiagnosticMode(); });
+    return sequence.ok();
+}
+
+bool programInjectorUnit(link::Requests& requests, link::Clock& clock,
+                         const std::array<InjectorBlock, 9>& blocks, int injector,
+                         const std::array<std::uint8_t, 8>& code, const KeepGoing& keepGoing) {
+    if (injector < 1 || injector > 4) {
+        return false;
+    }
+    const std::array<std::uint8_t, 4> first{code[0], code[1], code[2], code[3]};
+    const std::array<std::uint8_t, 4> second{code[4], code[5], code[6], code[7]};
+    // Slots 0..3 are the first halves of injectors 1..4, slots 4..7 their second halves.
+    const auto& firstAddress = blocks[firstHalfRead(injector)].address;
+    const auto& secondAddress = blocks[secondHalfRead(injector)].address;
+    Sequence sequence(clock, keepGoing);
+    sequence.then([&] { return requests.StartDiagnosticMode(); })
+        .pause(kAfterStartMs)
+        .then([&] { return requests.Routine(0); })
+        .pause(kAroundRoutineMs)
+        .then([&] { return requests.RequestDownload(firstAddress); })
+        .then([&] { return requests.TransferData(first); })
+        .then([&] { return requests.TransferExit(); })
+        .then([&] { return requests.RequestDownload(secondAddress); })
+        .then([&] { return requests.TransferData(second); })
+        .then([&] { return requests.TransferExit(); })
+        .then([&] { return requests.Routine(1); })
+        .pause(kAroundRoutineMs)
+        .then([&] { return requests.StartDiagnosticMode(); });
+    return sequence.ok();
+}
+
+}  // namespace tvx::session
