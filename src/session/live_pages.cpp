@@ -1,5 +1,6 @@
 #include "session/live_pages.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tvx::session {
@@ -53,19 +54,31 @@ constexpr PanelVisibility kPetrol59[] = {
     {"ectp", true}, {"iatp", true}, {"batp", true}, {"hup", true},   {"advp", false},
     {"hdp", false}, {"vip", false}, {"vop", false}, {"barop", true}, {"loadp", false}};
 
-#define GROUP_R                                                                                \
-    value(Decoder::EngineSpeed2, "rpmd"), value(Decoder::IgnitionAdvance, "advd"),             \
-        value(Decoder::ManifoldPressure1, "mapd"), value(Decoder::ThrottlePosition1, "atpsd"), \
-        value(Decoder::Lambda, "lmdd")
-#define GROUP_G                                                                       \
-    value(Decoder::DtcCount, "dtcd"), value(Decoder::VehicleSpeed1, "vssd"),          \
-        value(Decoder::CoolantTemp1, "ectd"), value(Decoder::IntakeAirTemp1, "iatd"), \
-        value(Decoder::BatteryVoltage, "Batd"), value(Decoder::HegoUp, "hegoupd"),    \
-        value(Decoder::HegoDown, "hegodownd")
+// Group R: revolution, advance, manifold pressure, throttle, lambda. Group G: trouble-code
+// count, speed, coolant and intake air temperature, battery, both oxygen sensors.
+constexpr std::array<LiveRead, 5> kGroupR = {
+    value(Decoder::EngineSpeed2, "rpmd"), value(Decoder::IgnitionAdvance, "advd"),
+    value(Decoder::ManifoldPressure1, "mapd"), value(Decoder::ThrottlePosition1, "atpsd"),
+    value(Decoder::Lambda, "lmdd")};
+constexpr std::array<LiveRead, 7> kGroupG = {
+    value(Decoder::DtcCount, "dtcd"),       value(Decoder::VehicleSpeed1, "vssd"),
+    value(Decoder::CoolantTemp1, "ectd"),   value(Decoder::IntakeAirTemp1, "iatd"),
+    value(Decoder::BatteryVoltage, "Batd"), value(Decoder::HegoUp, "hegoupd"),
+    value(Decoder::HegoDown, "hegodownd")};
 
-constexpr LiveRead kPoll51[] = {GROUP_R, GROUP_G};
-constexpr LiveRead kPoll54[] = {GROUP_R, GROUP_G, value(Decoder::Barometer1, "Barod"),
-                                value(Decoder::VehicleSpeed1, "vssd")};
+// The reads of several lists one after the other.
+template <std::size_t... N>
+constexpr auto concat(const std::array<LiveRead, N>&... parts) {
+    std::array<LiveRead, (N + ...)> all{};
+    std::size_t at = 0;
+    ((std::copy(parts.begin(), parts.end(), all.begin() + at), at += N), ...);
+    return all;
+}
+
+constexpr auto kPoll51 = concat(kGroupR, kGroupG);
+constexpr auto kPoll54 =
+    concat(kGroupR, kGroupG,
+           std::array{value(Decoder::Barometer1, "Barod"), value(Decoder::VehicleSpeed1, "vssd")});
 constexpr LiveRead kPoll56[] = {value(Decoder::EngineSpeed1, "rpmd"),
                                 value(Decoder::IgnitionAdvance, "advd"),
                                 value(Decoder::ManifoldPressure1, "mapd"),
@@ -79,9 +92,9 @@ constexpr LiveRead kPoll56[] = {value(Decoder::EngineSpeed1, "rpmd"),
                                 value(Decoder::HegoUp, "hegoupd"),
                                 value(Decoder::Barometer1, "Barod"),
                                 value(Decoder::VehicleSpeed2, "vssd")};
-constexpr LiveRead kPoll58[] = {GROUP_R, value(Decoder::Barometer1, "Barod"), GROUP_G,
-                                value(Decoder::VvtInlet, "vvtind"),
-                                value(Decoder::VvtOutlet, "vvtoutd")};
+constexpr auto kPoll58 =
+    concat(kGroupR, std::array{value(Decoder::Barometer1, "Barod")}, kGroupG,
+           std::array{value(Decoder::VvtInlet, "vvtind"), value(Decoder::VvtOutlet, "vvtoutd")});
 constexpr LiveRead kPoll60[] = {
     value(Decoder::EngineSpeed2, "rpmd"),       value(Decoder::ManifoldPressure2, "mapd"),
     value(Decoder::ThrottlePosition2, "atpsd"), value(Decoder::Lambda, "lmdd"),
@@ -89,9 +102,6 @@ constexpr LiveRead kPoll60[] = {
     value(Decoder::IntakeAirTemp2, "iatd"),     value(Decoder::BatteryVoltage, "Batd"),
     value(Decoder::HegoUp, "hegoupd"),          value(Decoder::Barometer2, "Barod"),
     value(Decoder::VehicleSpeed1, "vssd")};
-
-#undef GROUP_R
-#undef GROUP_G
 
 // Diesel pages (Frame71).
 constexpr PanelVisibility kDiesel70[] = {
