@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
-#include <QShortcut>
 
 #include "ui/gauge_pages.h"
 #include "ui/radio_group.h"
@@ -44,19 +44,13 @@ TForm1::TForm1(const QString& picturePath, QWidget* parent) : QWidget(parent), m
     setStyleSheet(testerStyleSheet());
     setAttribute(Qt::WA_StyledBackground);
     setFixedSize(kWindowWidth, kWindowHeight);
+    setFocusPolicy(Qt::StrongFocus);
 
     buildModuleColumn();
     buildKeypad();
     buildDisplay();
     buildWorkArea(picturePath);
 
-    // Enter presses OK and Escape presses BACK, when they are there to be pressed.
-    for (auto key : {Qt::Key_Return, Qt::Key_Enter}) {
-        auto* shortcut = new QShortcut(QKeySequence(key), this);
-        connect(shortcut, &QShortcut::activated, this, &TForm1::enterPressed);
-    }
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, [this] { pressIfEnabled("BACK"); });
     connect(button("EXIT"), &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -178,24 +172,35 @@ widgets::TDotMatrix5x7* TForm1::displayLine(int line) const {
     return line >= 1 && line <= 4 ? m_lines[line - 1] : nullptr;
 }
 
-void TForm1::pressIfEnabled(const QString& name) {
-    QPushButton* key = button(name);
-    if (key && key->isEnabled() && !key->isHidden())
-        key->click();
+bool TForm1::pressIfUsable(QPushButton* key) {
+    if (!key || !key->isEnabled() || key->isHidden())
+        return false;
+    key->click();
+    return true;
 }
 
-void TForm1::enterPressed() {
-    // Enter in an injector's edit box takes that code, as its own OK button would.
-    QWidget* focus = QApplication::focusWidget();
-    for (std::size_t i = 0; i < m_injectors.edits.size(); ++i) {
-        if (focus == m_injectors.edits[i]) {
-            QPushButton* ok = m_injectors.okButtons[i];
-            if (ok->isEnabled() && !ok->isHidden())
-                ok->click();
+// Keys reach the window when no control has the focus, and from an edit box, which lets
+// Enter and Escape pass.
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter: {
+            // Enter in an injector's edit box takes that code, as its own OK button would.
+            QWidget* focus = QApplication::focusWidget();
+            for (std::size_t i = 0; i < m_injectors.edits.size(); ++i)
+                if (focus == m_injectors.edits[i]) {
+                    pressIfUsable(m_injectors.okButtons[i]);
+                    return;
+                }
+            pressIfUsable(button("OK"));
             return;
         }
+        case Qt::Key_Escape:
+            pressIfUsable(button("BACK"));
+            return;
+        default:
+            QWidget::keyPressEvent(event);
     }
-    pressIfEnabled("OK");
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

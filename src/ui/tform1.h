@@ -45,6 +45,8 @@ signals:
     void closing();
 
 protected:
+    // Enter presses OK and Escape presses BACK, when they are there to be pressed.
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -53,8 +55,7 @@ private:
     void buildDisplay();
     void buildWorkArea(const QString& picturePath);
     QPushButton* addButton(const QString& name, const QString& caption, const QRect& place);
-    void pressIfEnabled(const QString& name);
-    void enterPressed();
+    bool pressIfUsable(QPushButton* key);
 
     QButtonGroup m_modules;
     std::array<widgets::TDotMatrix5x7*, 4> m_lines{};

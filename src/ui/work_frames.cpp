@@ -41,8 +41,11 @@ QFrame* buildPictureFrame(const QString& name, const QString& jpegPath, QWidget*
     picture->setObjectName(name + QStringLiteral("_picture"));
     picture->setAlignment(Qt::AlignCenter);
     // Named format: the JPEG reader (libjpeg) decodes it, whatever the file is called.
-    QImageReader reader(jpegPath, "jpeg");
-    const QImage image = reader.read();
+    QImage image;
+    if (!jpegPath.isEmpty()) {
+        QImageReader reader(jpegPath, "jpeg");
+        image = reader.read();
+    }
     if (image.isNull()) {
         picture->setText(QStringLiteral("Tarvolinex"));
         picture->setProperty("missingPicture", true);
