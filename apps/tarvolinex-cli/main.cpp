@@ -22,15 +22,22 @@
 namespace {
 
 std::atomic<bool> g_interrupted{false};
+std::atomic<bool> g_handlesInterrupt{false};
 
-extern "C" void onInterrupt(int) {
-    g_interrupted = true;
+// A live-data run stops after the cycle in progress, so the CSV stays whole; anywhere else
+// Ctrl-C ends the program as usual.
+extern "C" void onInterrupt(int signalNumber) {
+    if (g_handlesInterrupt) {
+        g_interrupted = true;
+        return;
+    }
+    std::signal(signalNumber, SIG_DFL);
+    std::raise(signalNumber);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Ctrl-C ends a live-data run after the cycle in progress, so the CSV stays whole.
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
 
@@ -38,5 +45,6 @@ int main(int argc, char** argv) {
     tvx::cli::Console console{std::cin, std::cout, std::cerr, TVX_ISATTY(TVX_STDOUT_FD) != 0};
     tvx::cli::Environment environment;
     environment.interrupted = &g_interrupted;
+    environment.handlesInterrupt = &g_handlesInterrupt;
     return tvx::cli::run(args, console, environment);
 }

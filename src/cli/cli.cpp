@@ -28,8 +28,7 @@ constexpr ExitCodeText kExitCodes[] = {
 
 char languageCode(const Invocation& invocation, const std::filesystem::path& dataDirectory) {
     if (invocation.common.language) {
-        const std::string& lang = *invocation.common.language;
-        return (lang == "tr" || lang == "TR" || lang == "Tr" || lang == "tR") ? '2' : '1';
+        return *invocation.common.language == "tr" ? '2' : '1';  // already lower case
     }
     // The window's language, when it has saved one.
     return session::readSettings(session::settingsPath(dataDirectory)).settings.languageCode;
@@ -66,13 +65,20 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
                           languageCode(invocation, dataDirectory));
     tester.link().setTrace(trace.get());
 
-    console.progress("Connecting to " + opened.line->description() + " ...");
+    console.progress("Connecting to " + opened.line->description() +
+                     ": box test, module scan, VIN ...");
     const Outcome connected = tester.connect(vehicle, opened.line->demo());
     if (connected != Outcome::Ok) {
         return reportOutcome(connected, "connecting", console);
     }
-    CommandContext context{
-        invocation, console, tester, *opened.line, clock, environment.interrupted, vehicle};
+    CommandContext context{invocation,
+                           console,
+                           tester,
+                           *opened.line,
+                           clock,
+                           environment.interrupted,
+                           environment.handlesInterrupt,
+                           vehicle};
     switch (invocation.command) {
         case CommandKind::Scan:
             return runScan(context);

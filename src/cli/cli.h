@@ -15,6 +15,9 @@ struct Environment {
     link::Clock* clock = nullptr;
     // Set (by Ctrl-C) to end a live-data run after the cycle in progress.
     const std::atomic<bool>* interrupted = nullptr;
+    // Held true while the run ends itself cleanly on `interrupted` (the live-data loop, so
+    // the CSV stays whole); at any other time Ctrl-C should end the program at once.
+    std::atomic<bool>* handlesInterrupt = nullptr;
 };
 
 // Runs one command line (without the program name) and returns the exit code.

@@ -33,8 +33,7 @@ ExitCode checkBeforeConnecting(const Invocation& invocation,
                                const std::optional<VehicleChoice>& vehicle, Console& console) {
     const bool injectors = invocation.command == CommandKind::InjectorsRead ||
                            invocation.command == CommandKind::InjectorsProgram;
-    if (invocation.command == CommandKind::Live && invocation.liveModule != "cluster" &&
-        invocation.liveModule != "CLUSTER" && !vehicle) {
+    if (invocation.command == CommandKind::Live && invocation.liveModule != "cluster" && !vehicle) {
         return refuse(console,
                       "live data needs --vehicle NAME: the page polled depends on the vehicle "
                       "(or use --module cluster)");

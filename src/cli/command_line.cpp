@@ -56,7 +56,7 @@ void addCommonOptions(CLI::App& app, CommonOptions& common, std::string& simulat
     app.add_option("--lang", common.language,
                    "Language of trouble-code texts and screens: en or tr (default: the "
                    "settings file's)")
-        ->check(CLI::IsMember({"en", "tr"}, CLI::ignore_case));
+        ->transform(CLI::IsMember({"en", "tr"}, CLI::ignore_case));
     app.add_option("--data-dir", common.dataDir,
                    "Directory of the settings file and the trouble-code catalogues");
     app.add_option("--trace", common.tracePath, "Log every byte on the line to FILE");
@@ -104,7 +104,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
         ->check(CLI::PositiveNumber);
     live->add_option("--module", inv.liveModule,
                      "pcm (the vehicle's page, needs --vehicle) or cluster")
-        ->check(CLI::IsMember({"pcm", "cluster"}, CLI::ignore_case))
+        ->transform(CLI::IsMember({"pcm", "cluster"}, CLI::ignore_case))
         ->capture_default_str();
 
     auto* injectors = app.add_subcommand(

@@ -21,6 +21,7 @@ struct CommandContext {
     BoxLine& line;
     link::Clock& clock;
     const std::atomic<bool>* interrupted;
+    std::atomic<bool>* handlesInterrupt;
     std::optional<VehicleChoice> vehicle;
 };
 

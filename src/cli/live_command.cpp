@@ -73,6 +73,9 @@ ExitCode runLive(CommandContext& context) {
     int cycles = 0;
     bool polling = true;
     std::vector<std::pair<std::string, std::string>> writes;
+    if (context.handlesInterrupt != nullptr) {
+        *context.handlesInterrupt = true;
+    }
     while (polling) {
         const double seconds = static_cast<double>(context.clock.nowMs() - startMs) / 1000.0;
         if ((context.interrupted != nullptr && context.interrupted->load()) ||
@@ -83,6 +86,9 @@ ExitCode runLive(CommandContext& context) {
         polling = context.tester.pollCycle(writes);
         log->row(seconds, cellsOf(columns, writes));
         ++cycles;
+    }
+    if (context.handlesInterrupt != nullptr) {
+        *context.handlesInterrupt = false;
     }
     if (invocation.csv) {
         context.console.progress(std::to_string(cycles) + " cycles written to " + *invocation.csv);

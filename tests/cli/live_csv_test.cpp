@@ -197,3 +197,33 @@ TEST(LiveTable, PrintsEachValueWithItsUnitEveryCycle) {
 
 }  // namespace
 }  // namespace tvx::cli::testing
+
+namespace tvx::cli::testing {
+namespace {
+
+TEST(LiveCsv, AnInterruptEndsTheRunWithTheFileWholeAndHandsCtrlCBack) {
+    SimulatedCar car;
+    DataDir data;
+    const std::filesystem::path csv = data.file("stopped.csv");
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostringstream err;
+    Console console{in, out, err, false};
+    link::VirtualClock clock;
+    std::atomic<bool> interrupted{true};  // Ctrl-C came before the first cycle ended
+    std::atomic<bool> handles{false};
+    Environment environment;
+    environment.clock = &clock;
+    environment.interrupted = &interrupted;
+    environment.handlesInterrupt = &handles;
+    const int code = run(onCar(car, data, {"--vehicle", "KA 1.3i", "live", "--csv", csv.string()}),
+                         console, environment);
+    EXPECT_EQ(code, 0) << err.str();
+    const Table table = readCsv(csv);
+    ASSERT_EQ(table.size(), 1u) << "the header, and no row of a cycle never run";
+    EXPECT_EQ(table[0][0], "time [s]");
+    EXPECT_FALSE(handles) << "after the run Ctrl-C must end the program again";
+}
+
+}  // namespace
+}  // namespace tvx::cli::testing
