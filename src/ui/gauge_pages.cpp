@@ -74,7 +74,7 @@ constexpr std::array kCluster{
 
 constexpr int kPanelHeight = 54;
 constexpr int kCaptionHeight = 17;
-constexpr int kGap = 6;
+constexpr int kGap = 5;
 
 QWidget* makeGauge(const GaugeSpec& spec, QWidget* panel) {
     if (spec.kind == GaugeKind::Word) {

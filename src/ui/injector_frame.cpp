@@ -20,7 +20,7 @@ constexpr std::array kEditNames{"E1", "e2", "e3", "e4"};
 constexpr std::array kOkNames{"OK1", "ok2", "ok3", "ok4"};
 
 constexpr int kRowHeight = 56;
-constexpr int kPanelWidth = 440;
+constexpr int kPanelWidth = 432;
 constexpr int kPanelHeight = 50;
 
 }  // namespace
@@ -39,7 +39,7 @@ InjectorFrame buildInjectorFrame(QWidget* parent) {
     result.frame = frame;
 
     for (int i = 0; i < 4; ++i) {
-        const int y = 4 + i * kRowHeight;
+        const int y = 12 + i * kRowHeight;
         auto* panel = new InjectorPanel(frame);
         panel->setObjectName(QString::fromLatin1(kPanelNames[i]));
         panel->setProperty("injectorPanel", true);
@@ -51,7 +51,7 @@ InjectorFrame buildInjectorFrame(QWidget* parent) {
 
         auto* label = new QLabel(QString::fromLatin1(kLabelTexts[i]), panel);
         label->setObjectName(QString::fromLatin1(kLabelNames[i]));
-        label->setGeometry(8, 0, 104, kPanelHeight);
+        label->setGeometry(8, 0, 96, kPanelHeight);
 
         auto* code = new widgets::TDotMatrix5x7(panel);
         code->setObjectName(QString::fromLatin1(kCodeNames[i]));
@@ -67,12 +67,12 @@ InjectorFrame buildInjectorFrame(QWidget* parent) {
 
         auto* edit = new QLineEdit(frame);
         edit->setObjectName(QString::fromLatin1(kEditNames[i]));
-        edit->setGeometry(kPanelWidth + 10, y + 11, 120, 28);
+        edit->setGeometry(kPanelWidth + 8, y + 11, 130, 28);
 
         auto* ok = new QPushButton(QStringLiteral("OK"), frame);
         ok->setObjectName(QString::fromLatin1(kOkNames[i]));
         ok->setFocusPolicy(Qt::NoFocus);
-        ok->setGeometry(kPanelWidth + 136, y + 9, 44, 32);
+        ok->setGeometry(kPanelWidth + 142, y + 9, 38, 32);
 
         result.panels[i] = panel;
         result.edits[i] = edit;

@@ -63,6 +63,15 @@ QGroupBox {
 QGroupBox::title { subcontrol-origin: margin; left: 12px; padding: 0 4px; }
 QRadioButton { color: #e4e6ea; spacing: 6px; }
 QRadioButton:checked { color: #7dff8a; }
+QRadioButton::indicator {
+    width: 10px;
+    height: 10px;
+    border-radius: 7px;
+    border: 2px solid #8d939c;
+    background: #101214;
+}
+QRadioButton::indicator:checked { background: #7dff8a; border-color: #7dff8a; }
+QRadioButton::indicator:disabled { border-color: #4a4f56; }
 QTableWidget#dtc_table {
     background: #000000;
     color: #ffd23f;
@@ -75,7 +84,8 @@ QLineEdit {
     border: 1px solid #5a6069;
     border-radius: 4px;
     font-family: monospace;
-    padding: 0 4px;
+    font-size: 9pt;
+    padding: 0 3px;
 }
 QLineEdit:focus { border-color: #74ff8f; }
 QFrame[injectorPanel="true"] QLabel { color: #ffffff; font-weight: bold; }

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "link/clock.h"
+#include "session/interruptible_clock.h"
 #include "sim/box.h"
 #include "sim/in_memory_port.h"
 #include "sim/scenario.h"
@@ -344,6 +345,53 @@ TEST_F(WindowSession, ExitStopsTheSessionAndClosesTheWindow) {
     click(button("EXIT"));
     EXPECT_TRUE(waitFor([&] { return !form().isVisible(); }));
     EXPECT_FALSE(m_controller->running());
+}
+
+}  // namespace
+}  // namespace tvx::ui
+
+namespace tvx::ui {
+namespace {
+
+// As in the program: wall-clock time, bytes paced at 9600 baud, pauses that EXIT cuts short.
+TEST(WindowOnRealTime, LiveDataRunsWithoutBlockingTheWindowAndExitStopsIt) {
+    QTemporaryDir dir;
+    session::InterruptibleClock clock;
+    link::SteadyClock tick;
+    sim::Box box(sim::vehicleScenario("petrol-car"));
+    sim::InMemoryPort port(box, clock);
+    port.setPacing(true);
+    TForm1 form{QString()};
+    TesterController controller(form, {port, clock, tick, &clock, dir.path().toStdString()});
+    form.show();
+    controller.start();
+
+    auto line = [&](int n) { return lineText(form, n); };
+    auto press = [&](const char* name) {
+        ASSERT_TRUE(waitFor([&] { return usable(form.button(name)); })) << name;
+        click(form.button(name));
+    };
+    ASSERT_TRUE(waitFor([&] { return line(1) == " SELECT COM AND LANGUAGE"; }));
+    press("OK");
+    ASSERT_TRUE(waitFor([&] { return line(1) == "  SELECT THE CAR TYPE   "; }));
+    clickItem(form, "PG1", 0);
+    press("OK");
+    ASSERT_TRUE(waitFor([&] { return line(1) == " CONNECT KESTRON 7340 TO"; }));
+    press("OK");
+    ASSERT_TRUE(waitFor([&] { return line(1) == "     SELECT THE ECU     "; }));
+    press("pcm");
+    press("live");
+    auto* rpm = test::named<TSevenSegment>(form, "rpmd");
+    ASSERT_TRUE(waitFor([&] { return rpm->value() != "0"; }));
+    // The GUI thread keeps turning while the session polls: a posted call runs at once.
+    bool ran = false;
+    QMetaObject::invokeMethod(
+        &form, [&] { ran = true; }, Qt::QueuedConnection);
+    EXPECT_TRUE(waitFor([&] { return ran; }));
+
+    click(form.button("EXIT"));
+    EXPECT_TRUE(waitFor([&] { return !form.isVisible(); }));
+    EXPECT_FALSE(controller.running());
 }
 
 }  // namespace

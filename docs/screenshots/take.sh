@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Takes the README's pictures of the main screens: builds the picture taker and runs it
+# under Xvfb, on the simulated car and van.   docs/screenshots/take.sh [BUILD_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=${1:-build-screenshots}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTVX_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" --target ui_screenshots -j "$(nproc)"
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x600x24" \
+    "$build/tests/ui/ui_screenshots" docs/screenshots

@@ -1,0 +1,183 @@
+// Takes a picture of each main screen of the window, driven through a real session on the
+// simulated car and van: docs/screenshots/take.sh runs it under Xvfb.
+//   ui_screenshots OUTPUT_DIR
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "link/clock.h"
+#include "sim/box.h"
+#include "sim/in_memory_port.h"
+#include "sim/scenario.h"
+#include "ui/data_install.h"
+#include "ui/tester_controller.h"
+#include "ui_helpers.h"
+
+namespace {
+
+using namespace tvx;
+using ui::test::click;
+using ui::test::clickItem;
+using ui::test::usable;
+using ui::test::waitFor;
+
+class Photographer {
+public:
+    Photographer(const char* vehicle, const QString& dataDir, const QString& outDir)
+        : m_box(sim::vehicleScenario(vehicle)),
+          m_port(m_box, m_clock),
+          m_form(dataDir + "/start.jpg"),
+          m_controller(m_form, {m_port, m_clock, m_tick, nullptr, dataDir.toStdString()}),
+          m_outDir(outDir) {
+        m_form.move(0, 0);
+        m_form.show();
+        m_controller.start();
+    }
+    ~Photographer() { m_controller.stop(); }
+
+    ui::TForm1& form() { return m_form; }
+    QPushButton* button(const char* name) { return m_form.button(name); }
+
+    void expectLine(int n, const char* text) {
+        if (!waitFor([&] { return ui::test::lineText(m_form, n) == QLatin1String(text); }))
+            fail(std::string("never showed \"") + text + "\"");
+    }
+    void press(const char* name) {
+        if (!waitFor([&] { return usable(button(name)); }))
+            fail(std::string(name) + " never usable");
+        click(button(name));
+    }
+    void until(const std::function<bool()>& condition, const char* what) {
+        if (!waitFor(condition))
+            fail(what);
+    }
+    // Lets the window settle and paint, then takes it as the screen shows it.
+    void shoot(const char* name) {
+        waitFor([&] { return m_controller.queuedView().pending() == 0; });
+        QElapsedTimer settle;
+        settle.start();
+        while (settle.elapsed() < 300)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QPixmap picture = m_form.screen()->grabWindow(m_form.winId());
+        if (picture.isNull())
+            picture = m_form.grab();
+        const QString path = QDir(m_outDir).filePath(QString::fromLatin1(name) + ".png");
+        if (!picture.save(path))
+            fail("cannot write " + path.toStdString());
+        std::cout << "saved " << path.toStdString() << '\n';
+    }
+    [[noreturn]] static void fail(const std::string& what) {
+        std::cerr << "ui_screenshots: " << what << '\n';
+        std::exit(1);
+    }
+
+    // Settings, then the vehicle list, then the plug-in prompt and the module menu.
+    void connect(const char* list, int model, bool photograph) {
+        expectLine(1, " SELECT COM AND LANGUAGE");
+        clickItem(m_form, "RGCom", 0);
+        if (photograph)
+            shoot("settings");
+        press("OK");
+        expectLine(1, "  SELECT THE CAR TYPE   ");
+        clickItem(m_form, list, model);
+        if (photograph)
+            shoot("vehicle");
+        press("OK");
+        expectLine(1, " CONNECT KESTRON 7340 TO");
+        press("OK");
+        expectLine(1, "     SELECT THE ECU     ");
+    }
+
+private:
+    link::VirtualClock m_clock;
+    link::VirtualClock m_tick;
+    sim::Box m_box;
+    sim::InMemoryPort m_port;
+    ui::TForm1 m_form;
+    ui::TesterController m_controller;
+    QString m_outDir;
+};
+
+QString freshDataDir(QTemporaryDir& dir) {
+    const auto report = ui::installDataFiles(
+        ui::shippedDataDirectories(QCoreApplication::applicationDirPath().toStdString()),
+        dir.path().toStdString());
+    for (const std::string& missing : report.missing)
+        std::cerr << "ui_screenshots: no shipped " << missing << '\n';
+    return dir.path();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 2)
+        Photographer::fail("usage: ui_screenshots OUTPUT_DIR");
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(out);
+
+    {
+        QTemporaryDir dir;
+        Photographer car("petrol-car", freshDataDir(dir), out);
+        car.connect("PG1", 5, true);  // "FOCUS  1.6i": the page with load and barometer
+        car.press("pcm");
+        car.until([&] { return usable(car.button("live")); }, "no module menu");
+        car.shoot("module-menu");
+        car.press("live");
+        car.until(
+            [&] {
+                return ui::test::named<widgets::TSevenSegment>(car.form(), "rpmd")->value() != "0";
+            },
+            "no live data");
+        car.shoot("petrol-live-data");
+        car.press("BACK");
+        car.expectLine(1, " CONNECT KESTRON 7340 TO");
+        car.press("OK");
+        car.expectLine(1, "     SELECT THE ECU     ");
+        car.press("pcm");
+        car.press("rdtc");
+        car.until(
+            [&] {
+                auto* grid = ui::test::named<QTableWidget>(car.form(), "dtc_table");
+                return !grid->item(3, 0)->text().isEmpty();
+            },
+            "no trouble codes");
+        car.shoot("trouble-codes");
+    }
+    {
+        QTemporaryDir dir;
+        Photographer van("diesel-van", freshDataDir(dir), out);
+        van.connect("DG1", 4, false);  // "FOCUS 1.8 TDCI": every diesel gauge, injector unit
+        van.press("pcm");
+        van.press("live");
+        van.until(
+            [&] {
+                return ui::test::named<widgets::TSevenSegment>(van.form(), "frpd")->value() != "0";
+            },
+            "no diesel live data");
+        van.shoot("diesel-live-data");
+        van.press("BACK");
+        van.expectLine(1, " CONNECT KESTRON 7340 TO");
+        van.press("OK");
+        van.expectLine(1, "     SELECT THE ECU     ");
+        van.press("ICU");
+        van.press("read_inj");
+        van.press("prog_inj");
+        van.expectLine(2, " OFF  AND CLICK OK      ");
+        van.press("OK");
+        van.expectLine(2, " ON AND CLICK OK        ");
+        van.press("OK");
+        van.expectLine(1, " SELECT INJECTOR AND    ");
+        click(van.form().findChild<QWidget*>("Panel2"));
+        van.until([&] { return !van.form().findChild<QWidget*>("e2")->isHidden(); },
+                  "panel 2 never chosen");
+        van.shoot("injectors");
+    }
+    return 0;
+}
