@@ -29,7 +29,7 @@ TEST_P(BadInput, IsRefusedWithAClearMessageAndNothingSent) {
     EXPECT_EQ(result.code, 2);
     EXPECT_THAT(result.err, HasSubstr(c.message));
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(car.requestCount(), 0u) << "the box received a request";
+    EXPECT_EQ(car.bytesReceived(), 0u) << "the box received a byte";
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
@@ -46,14 +47,21 @@ class SimulatedCar {
 public:
     explicit SimulatedCar(const std::string& vehicle = "petrol-car")
         : SimulatedCar(sim::vehicleScenario(vehicle)) {}
-    explicit SimulatedCar(sim::Scenario scenario) : m_server(std::move(scenario), {}) {
+    explicit SimulatedCar(sim::Scenario scenario)
+        : m_trace(std::filesystem::temp_directory_path() /
+                  ("tvx-cli-sim-" + std::to_string(std::random_device{}()) + ".log")),
+          m_server(std::move(scenario), {false, m_trace.string()}) {
         std::string error;
         if (!m_server.open(error)) {
             ADD_FAILURE() << "pseudo-terminal: " << error;
         }
         m_server.start();
     }
-    ~SimulatedCar() { m_server.stop(); }
+    ~SimulatedCar() {
+        m_server.stop();
+        std::error_code ignored;
+        std::filesystem::remove(m_trace, ignored);
+    }
 
     const std::string& device() const { return m_server.devicePath(); }
     void addFault(const sim::Fault& fault) {
@@ -61,6 +69,15 @@ public:
     }
     std::size_t requestCount() {
         return m_server.withBox([](sim::Box& box) { return box.requests().size(); });
+    }
+    // Every byte the box received, complete request or not, from the simulator's trace.
+    std::size_t bytesReceived() const {
+        std::ifstream in(m_trace);
+        std::size_t count = 0;
+        for (std::string line; std::getline(in, line);) {
+            count += line.find(" RX ") != std::string::npos ? 1 : 0;
+        }
+        return count;
     }
     std::vector<std::uint16_t> storedCodes(int module) {
         return m_server.withBox([&](sim::Box& box) { return box.storedCodes(module); });
@@ -70,6 +87,7 @@ public:
     }
 
 private:
+    std::filesystem::path m_trace;
     sim::PtyServer m_server;
 };
 

@@ -240,6 +240,13 @@ TEST(Demo, ReadsTheDemonstrationCodesWithoutAPort) {
     EXPECT_THAT(result.out, HasSubstr("\nP0300 "));
 }
 
+TEST(Trace, TheSimulatorSeesTheBytesOfARun) {
+    SimulatedCar car;
+    DataDir data;
+    ASSERT_EQ(runCli(onCar(car, data, {"scan"})).code, 0);
+    EXPECT_GT(car.bytesReceived(), 5u) << "the check of 'nothing sent' could never fail";
+}
+
 TEST(Trace, LogsTheBytesOfTheRun) {
     SimulatedCar car;
     DataDir data;
