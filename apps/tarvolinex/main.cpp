@@ -66,14 +66,18 @@ int main(int argc, char** argv) {
     Options options;
     CLI::App cli{"Tarvolinex: vehicle diagnostic tester"};
     cli.add_option("--port", options.device,
-                   "serial device of the interface box (every port index opens it)");
+                   "serial device of the interface box (every port index opens it)")
+        ->type_name("DEVICE");
     cli.add_option("--data-dir", options.dataDir,
-                   "directory of the settings file and the trouble-code catalogues");
-    cli.add_option("--trace", options.trace, "write every byte on the line to FILE");
+                   "directory of the settings file and the trouble-code catalogues")
+        ->type_name("DIR");
+    cli.add_option("--trace", options.trace, "write every byte on the line to FILE")
+        ->type_name("FILE");
     auto* simulate = cli.add_option("--simulate", options.simulate,
                                     "run on the simulated box: petrol-car (default), "
                                     "diesel-van, or a scenario file")
-                         ->expected(0, 1);
+                         ->expected(0, 1)
+                         ->type_name("[VEHICLE|SCENARIO]");
     cli.allow_extras();  // Qt's own options (-platform, -style ...) pass through
     try {
         cli.parse(argc, argv);
@@ -84,6 +88,15 @@ int main(int argc, char** argv) {
         options.simulate = "petrol-car";
     if (options.simulate && options.device) {
         std::cerr << "tarvolinex: --simulate and --port exclude each other\n";
+        return 2;
+    }
+    // A scenario file with a mistake is reported before anything else happens.
+    std::optional<tvx::sim::Scenario> scenario;
+    try {
+        if (options.simulate)
+            scenario = simulatedCar(*options.simulate);
+    } catch (const std::exception& error) {
+        std::cerr << "tarvolinex: " << error.what() << '\n';
         return 2;
     }
     if (!tvx::ui::haveDisplay()) {
@@ -104,8 +117,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<tvx::sim::Box> box;
     std::unique_ptr<tvx::link::SerialPort> port;
     try {
-        if (options.simulate) {
-            box = std::make_unique<tvx::sim::Box>(simulatedCar(*options.simulate));
+        if (scenario) {
+            box = std::make_unique<tvx::sim::Box>(std::move(*scenario));
             auto simulated = std::make_unique<tvx::sim::InMemoryPort>(*box, clock);
             simulated->setPacing(true);  // bytes take as long as at 9600 baud
             port = std::move(simulated);
