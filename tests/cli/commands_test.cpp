@@ -213,6 +213,19 @@ TEST(Scan, AModuleMissingFromTheCarIsListedAbsent) {
     EXPECT_THAT(result.out, HasSubstr("TCM      absent\nABS      protocol 1\n"));
 }
 
+TEST(DtcRead, AModuleThatIgnoresItsOpeningBytesIsReported) {
+    // A cluster protocol the tester has no opening bytes for: nothing goes out, no byte
+    // comes back, and the module counts as silent.
+    sim::Scenario car = sim::vehicleScenario("petrol-car");
+    car.modules[sim::kCluster].protocol = 4;
+    SimulatedCar sim(car);
+    DataDir data;
+    const CliResult result = runCli(onCar(sim, data, {"dtc", "read", "Cluster"}));
+    EXPECT_EQ(result.code, 5);
+    EXPECT_THAT(result.err, HasSubstr("opening the Cluster: the module does not answer"));
+    EXPECT_EQ(result.out, "");
+}
+
 TEST(DtcRead, WithoutACatalogueTheCodesAreStillListed) {
     SimulatedCar car;
     DataDir empty(false);

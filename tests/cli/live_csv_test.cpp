@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "cli/live_columns.h"
+#include "cli/live_log.h"
 #include "cli/vehicle_choice.h"
 #include "cli_fixture.h"
 #include "session/live_pages.h"
@@ -182,6 +183,20 @@ TEST(LiveCsv, ADurationEndsTheRunOnTheClock) {
     EXPECT_LT(std::stod(table.back()[0]), 0.5);
     EXPECT_THAT(result.err, ::testing::HasSubstr(std::to_string(table.size() - 1) +
                                                  " cycles written to " + csv.string()));
+}
+
+TEST(LiveTable, OnATerminalRedrawsTheTableInPlace) {
+    std::ostringstream out;
+    TerminalTable table(out, true);
+    table.begin({{"rpmd", "engine speed", "rpm"}, {"cppd", "clutch pedal", ""}});
+    table.row(0.0, {"800", "ON"});
+    const std::size_t firstDrawing = out.str().size();
+    table.row(0.1, {"", "OFF"});
+    const std::string second = out.str().substr(firstDrawing);
+    // Three lines up (the cycle line and two values), each line cleared before it is drawn.
+    EXPECT_EQ(second,
+              "\x1b[3F\x1b[2Kcycle 2  0.100 s\n\x1b[2Kengine speed [rpm]  --\n"
+              "\x1b[2Kclutch pedal        OFF\n");
 }
 
 TEST(LiveTable, PrintsEachValueWithItsUnitEveryCycle) {
