@@ -58,10 +58,6 @@ TEST_F(FormLayout, DisplayLines) {
         EXPECT_EQ(line->objectName(), QStringLiteral("d%1").arg(n));
         EXPECT_EQ(line->size(), QSize(321, 20));
         EXPECT_EQ(line->numberOfDigits(), 24);
-        EXPECT_EQ(line->thickness(), 2);
-        EXPECT_EQ(line->horzSpace(), 2);
-        EXPECT_EQ(line->vertSpace(), 2);
-        EXPECT_EQ(line->color(), QColor(Qt::black));
     }
     EXPECT_EQ(form.displayLine(0), nullptr);
     EXPECT_EQ(form.displayLine(5), nullptr);
@@ -104,12 +100,7 @@ TEST_P(GaugePages, EveryPanelHoldsItsGauge) {
             const bool wide = spec.kind == GaugeKind::Digits6;
             EXPECT_EQ(segments->size(), wide ? QSize(129, 25) : QSize(81, 25)) << spec.gauge;
             EXPECT_EQ(segments->numberOfDigits(), wide ? 6 : 4);
-            EXPECT_EQ(segments->valueType(), TSevenSegment::ssAlphaNumeric);
-            EXPECT_EQ(segments->thickness(), 2);
-            EXPECT_EQ(segments->space(), 1);
-            EXPECT_EQ(segments->horzSpace(), 8);
-            EXPECT_EQ(segments->vertSpace(), 6);
-            EXPECT_EQ(segments->offColor(), QColor(64, 64, 64));
+            EXPECT_EQ(segments->valueType(), TSevenSegment::ssAlphaNumeric);  // any text shows
         } else {
             auto* word = qobject_cast<TDotMatrix5x7*>(gauge);
             ASSERT_NE(word, nullptr) << spec.gauge;
