@@ -63,8 +63,9 @@ protected:
         std::ofstream(m_dir.filePath(name).toStdString()) << text;
     }
 
-    void start(const char* vehicle) {
-        m_box = std::make_unique<sim::Box>(sim::vehicleScenario(vehicle));
+    void start(const char* vehicle) { start(sim::vehicleScenario(vehicle)); }
+    void start(sim::Scenario scenario) {
+        m_box = std::make_unique<sim::Box>(std::move(scenario));
         m_port = std::make_unique<sim::InMemoryPort>(*m_box, m_clock);
         m_form = std::make_unique<TForm1>(QString());
         m_controller = std::make_unique<TesterController>(
@@ -337,6 +338,43 @@ TEST_F(WindowSession, KeyboardEnterConfirmsAndEscapeGoesBack) {
     QTest::keyClick(&form(), Qt::Key_Escape);
     ASSERT_TRUE(waitLine(1, "  SELECT THE CAR TYPE   "));
     EXPECT_EQ(form().list("DG1")->itemIndex(), -1);
+}
+
+TEST_F(WindowSession, ClusterPageShowsOdometerAndCodeCount) {
+    start("petrol-car");
+    confirmSettings(0);
+    chooseVehicle("PG1", 0);
+    pressWhenUsable("OK");
+    ASSERT_TRUE(waitLine(1, "     SELECT THE ECU     "));
+    pressWhenUsable("cp");
+    pressWhenUsable("live");
+    ASSERT_TRUE(waitFor([&] { return gauge("kmd").startsWith("86412"); }))
+        << gauge("kmd").toStdString();
+    EXPECT_FALSE(widget("Frame81")->isHidden());
+    EXPECT_TRUE(widget("Frame61")->isHidden());
+    auto* clusterCount = widget("Frame81")->findChild<TSevenSegment*>("dtcd");
+    EXPECT_TRUE(waitFor([&] { return clusterCount->value().trimmed() == "1"; }))
+        << clusterCount->value().toStdString();  // the cluster holds one code
+}
+
+TEST_F(WindowSession, SilentBoxShowsTheRedFailureScreenAndDemoStillWorks) {
+    sim::Scenario car = sim::vehicleScenario("petrol-car");
+    sim::Fault silent;
+    silent.kind = sim::FaultKind::SilentBox;
+    car.faults.push_back(silent);
+    start(std::move(car));
+    confirmSettings(0);
+    chooseVehicle("PG1", 0);
+    pressWhenUsable("OK");
+    ASSERT_TRUE(waitLine(1, "   CONNECTION FAILED    "));
+    EXPECT_EQ(form().displayLine(1)->onColor(), QColor(255, 0, 0));
+    EXPECT_TRUE(shows(3, "  PLEASE TURN KEY ON    "));
+    pressWhenUsable("DEMO");
+    ASSERT_TRUE(waitLine(1, "     SELECT THE ECU     "));
+    EXPECT_EQ(form().displayLine(1)->onColor(), QColor(0, 255, 0));
+    ASSERT_TRUE(waitFor([&] { return usable(button("cp")); }));
+    for (const char* module : {"pcm", "tcm", "abs", "ab", "cp"})
+        EXPECT_TRUE(usable(button(module)));
 }
 
 TEST_F(WindowSession, ExitStopsTheSessionAndClosesTheWindow) {
