@@ -13,6 +13,7 @@ enum class ScreenId {
     Splash,
     SelectComAndLanguage,
     PortInUse,
+    SettingsNotSaved,
     SelectCarType,
     Connecting,
     ConnectionFailed,

@@ -75,6 +75,11 @@ void Session::stateConfirmSettings() {
         // what the next start reads never disagree.
         LanguageCode = settings.languageCode;
         ComPortIndex = settings.comPortIndex;
+    } else {
+        // A read-only or missing data folder: the port is used for this run, but the
+        // mechanic must know that the choice was not kept and why the language stayed.
+        show(ScreenId::SettingsNotSaved);
+        pause(kStatusPauseMs);
     }
     setState(6);
 }

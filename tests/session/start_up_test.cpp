@@ -74,6 +74,28 @@ TEST(StartUp, APortThatDoesNotOpenShowsTheRedScreenForTwoSeconds) {
     EXPECT_FALSE(bench.view.enabled("OK", true));
 }
 
+TEST(StartUp, SettingsThatCannotBeSavedSaySoInRedAndKeepTheOldFile) {
+    Bench bench;
+    bench.dir.write("tarvol.txt", "1\n1\n");
+    // The new file cannot be made (as in a read-only data folder).
+    std::filesystem::create_directories(bench.dir.path() / "tarvol.txt.new");
+    bench.settle();
+    bench.session.setting();
+    bench.settle();
+    bench.session.selectCom(1);
+    bench.session.selectLanguage(1);
+    bench.session.ok();
+    bench.view.clearLogs();
+    bench.session.step();  // 3: the port opens, the file is not written
+    EXPECT_EQ(bench.view.lineLog.at(0).second, "   SETTINGS NOT SAVED   ");
+    EXPECT_EQ(bench.view.colour, kRed);
+    bench.settle();
+    EXPECT_EQ(bench.session.SessionState, 7);
+    EXPECT_EQ(bench.port.opened.back(), 1);
+    EXPECT_EQ(bench.session.LanguageCode, '1');
+    EXPECT_EQ(bench.dir.read("tarvol.txt"), "1\n1\n");
+}
+
 TEST(StartUp, AStoredThreeOpensComThreeWithoutTheSettingsScreen) {
     Bench bench;
     bench.dir.write("tarvol.txt", "3\n1\n");
