@@ -21,13 +21,19 @@ public:
     static std::optional<Catalogue> open(const std::filesystem::path& file);
 
     // The grid row for a code: the matching line with its sixth character shown as a
-    // blank (a trailing carriage return dropped), or nullopt when no line matches.
+    // blank (a trailing carriage return dropped) and made displayable, or nullopt when no
+    // line matches.
     std::optional<std::string> find(std::string_view codeText);
 
 private:
     explicit Catalogue(std::ifstream stream) : m_stream(std::move(stream)) {}
     std::ifstream m_stream;
 };
+
+// A catalogue line as UTF-8 text fit for the grid and a terminal: well-formed UTF-8 is kept,
+// any other byte is read as the Turkish Windows code page (a catalogue saved that way),
+// and control characters (a stray NUL, an escape sequence) become blanks.
+std::string displayableRow(std::string_view bytes);
 
 // The grid row of a code that is not in the catalogue: the code and the undefined-code text
 // of the language.

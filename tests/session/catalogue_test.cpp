@@ -43,6 +43,17 @@ TEST_F(CatalogueLookup, LinesOfAnyLengthAndWindowsLineEnds) {
               "P0300 " + longText);
 }
 
+TEST_F(CatalogueLookup, RowsAreUtf8WithoutControlCharactersWhateverTheFileHolds) {
+    // UTF-8 stays; a multi-byte separator becomes one blank.
+    EXPECT_EQ(find("P0100\u2013Kav\u015fak \u0131s\u0131s\u0131\n", "P0100"),
+              "P0100 Kav\u015fak \u0131s\u0131s\u0131");
+    // A line saved in the Turkish Windows code page is shown in its letters.
+    EXPECT_EQ(find("P0200 Ya\xfe \xdd\xe7 \xf0\x80\n", "P0200"),
+              "P0200 Ya\u015f \u0130\u00e7 \u011f\u20ac");
+    // A NUL, a tab or an escape sequence would disturb the grid or a terminal.
+    EXPECT_EQ(find(std::string("P0300 a\0b\tc\x1b[2J\xc2\x9b\n", 18), "P0300"), "P0300 a b c [2J ");
+}
+
 TEST_F(CatalogueLookup, EveryLookupStartsFromTheTop) {
     dir_.write("DTC5820EN.txt", "P0300 misfire\nP0100 air\n");
     auto catalogue = Catalogue::open(cataloguePath(dir_.path(), '1'));
@@ -58,6 +69,8 @@ TEST(CatalogueFiles, OneFilePerLanguageAndAMissingFileDoesNotOpen) {
     EXPECT_EQ(cataloguePath(dir.path(), '1').filename(), "DTC5820EN.txt");
     EXPECT_EQ(cataloguePath(dir.path(), '2').filename(), "DTC5820TR.txt");
     EXPECT_FALSE(Catalogue::open(cataloguePath(dir.path(), '2')).has_value());
+    std::filesystem::create_directories(cataloguePath(dir.path(), '1'));
+    EXPECT_FALSE(Catalogue::open(cataloguePath(dir.path(), '1')).has_value());
     EXPECT_EQ(undefinedCodeRow("U0123", '1'), "U0123 UNDEFINED DTC           ");
     EXPECT_EQ(undefinedCodeRow("U0123", '2'), "U0123 TANIMSIZ ARIZA KODU     ");
 }
