@@ -65,6 +65,10 @@ INSTANTIATE_TEST_SUITE_P(Rows, DecoderBoundaryTest,
                              DecoderCase{Decoder::ThrottlePosition1, 0xFF, 0xFF, "511"},
                              DecoderCase{Decoder::ManifoldPressure1, 0x00, 0x7F, "  0"},
                              DecoderCase{Decoder::Lambda, 0x0C, 0x80, "1.000"},
+                             // exact halves round up although 1608 / 3200 and 1005 / 1000
+                             // are held a hair below them
+                             DecoderCase{Decoder::Lambda, 0x06, 0x48, "0.503"},
+                             DecoderCase{Decoder::PedalSensor1First, 0x03, 0xED, "1.01"},
                              DecoderCase{Decoder::FuelTemp2, 0x31, 0xEC,
                                          "   0"},  // 12780 / 142 = 90
                              DecoderCase{Decoder::FuelTemp2, 0, 0, " -50"},
