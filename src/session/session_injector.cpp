@@ -13,6 +13,10 @@ namespace {
 constexpr controls::Transition kCountdowns[] = {
     {144, 145}, {147, 148}, {155, 156}, {158, 159}, {161, 153}};
 
+// Codes a demonstration shows instead of reading a unit; nothing goes to the port.
+const InjectorCodes kDemoCodes = {"", "3A7C91E04B25D86F", "5E0B27C9A1F4386D", "C4192E7B06DA53F8",
+                                  "7F2D8A4C39E105B6"};
+
 }  // namespace
 
 using namespace controls;
@@ -32,7 +36,12 @@ void Session::stateReadInjectors() {
     m_view.repaint();
 
     InjectorUnitRead read;
-    const bool ok = readInjectorUnit(m_requests, m_clock, read, [this] { return !m_abort; });
+    bool ok = true;
+    if (m_link.DemoMode) {
+        read.codes = kDemoCodes;
+    } else {
+        ok = readInjectorUnit(m_requests, m_clock, read, [this] { return !m_abort; });
+    }
     if (lineLost()) {
         return;
     }
@@ -188,6 +197,10 @@ void Session::stateProgram() {
     m_view.setControlEnabled("OK", false);
     m_view.setControlEnabled("BACK", false);
     m_view.repaint();
+    if (m_link.DemoMode) {
+        setState(161);  // the screens of the sequence without a unit to write to
+        return;
+    }
     if (!programInjectorUnit(m_requests, m_clock, InjectorRaw, n, check.bytes,
                              [this] { return !m_abort; })) {
         if (lineLost()) {

@@ -164,6 +164,25 @@ TEST_F(Injectors, ProgrammingChangesOnlyTheSelectedInjectorInTheUnit) {
     EXPECT_EQ(bench.session.InjectorCode[2], "0011223344556677");
 }
 
+TEST_F(Injectors, DemoModeShowsInventedCodesAndTheWholeSequenceWithNothingSent) {
+    bench.session.demo();
+    bench.settle();
+    bench.session.selectModule(Module::Icu);
+    const std::size_t before = bench.box.requests().size();
+    readCodes();
+    EXPECT_EQ(bench.session.InjectorCode[1].size(), 16u);
+    EXPECT_EQ(checkInjectorCode(bench.session.InjectorCode[1]).problem, CodeProblem::None);
+    toEntryScreen();
+    confirm();
+    bench.settle();
+    bench.session.ok();
+    bench.settle();
+    bench.session.ok();
+    bench.settle();
+    EXPECT_EQ(bench.view.lines[0], "  PROGRAMMING FINISHED  ");
+    EXPECT_EQ(bench.box.requests().size(), before);
+}
+
 TEST_F(Injectors, ALowerCaseCodeIsProgrammedWithItsUpperCaseValue) {
     readCodes();
     toEntryScreen();
