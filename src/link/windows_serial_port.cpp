@@ -34,8 +34,8 @@ bool WindowsSerialPort::openIndex(int index) {
 
 bool WindowsSerialPort::openDevice(const std::string& device) {
     close();
-    m_handle = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    m_handle = CreateFileA(windowsDevicePath(device).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (m_handle == INVALID_HANDLE_VALUE) {
         return false;
     }

@@ -7,6 +7,20 @@
 
 namespace tvx::link {
 
+// The name to hand CreateFileA for a device: "COM10" and above open only through the
+// device namespace ("\\.\COM10"); every other name ("COM3", "\\.\COM4") as given.
+inline std::string windowsDevicePath(const std::string& device) {
+    const bool com = device.size() > 3 && (device[0] == 'C' || device[0] == 'c') &&
+                     (device[1] == 'O' || device[1] == 'o') &&
+                     (device[2] == 'M' || device[2] == 'm');
+    if (!com || device.size() > 6 ||
+        device.find_first_not_of("0123456789", 3) != std::string::npos ||
+        std::stoi(device.substr(3)) < 10) {
+        return device;
+    }
+    return "\\\\.\\" + device;
+}
+
 // Serial port on a Windows COM port through kernel32. Index 0..7 opens "COM1".."COM8";
 // a device override (the --port option) is opened for every index instead.
 class WindowsSerialPort final : public SerialPort {

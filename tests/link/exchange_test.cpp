@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "link/trouble_code_form.h"
+#include "link/windows_serial_port.h"
 #include "scripted_port.h"
 #include "sim_fixture.h"
 
@@ -249,6 +250,15 @@ TEST(Port, IndexBeyondSevenOpensNothingAndReportsThePortHeld) {
     EXPECT_TRUE(link.OpenPort(8));
     EXPECT_TRUE(link.ClosePort());
     EXPECT_FALSE(link.OpenPort(12));
+}
+
+TEST(Port, WindowsComPortsFromTenOnOpenThroughTheDeviceNamespace) {
+    using tvx::link::windowsDevicePath;
+    EXPECT_EQ(windowsDevicePath("COM3"), "COM3");
+    EXPECT_EQ(windowsDevicePath("COM12"), "\\\\.\\COM12");
+    EXPECT_EQ(windowsDevicePath("com10"), "\\\\.\\com10");
+    EXPECT_EQ(windowsDevicePath("\\\\.\\COM12"), "\\\\.\\COM12");
+    EXPECT_EQ(windowsDevicePath("COMX"), "COMX");
 }
 
 }  // namespace
