@@ -37,12 +37,15 @@ const CLI::Validator kModuleName(
 
 void addCommonOptions(CLI::App& app, CommonOptions& common, std::string& simulate) {
     auto* port = app.add_option("--port", common.portDevice,
-                                "Serial device of the box (/dev/ttyUSB0, /dev/pts/4, COM3)");
+                                "Serial device of the box (/dev/ttyUSB0, /dev/pts/4, COM3)")
+                     ->type_name("DEVICE");
     auto* com = app.add_option("--com", common.comNumber, "COM port number 1..8 of the box")
+                    ->type_name("N")
                     ->check(CLI::Range(1, 8));
     auto* sim = app.add_option("--simulate", simulate,
                                "Run against a simulated box and car: petrol-car (the default), "
                                "diesel-van, or a JSON scenario file")
+                    ->type_name("[VEHICLE|SCENARIO]")
                     ->expected(0, 1);
     auto* demo = app.add_flag("--demo", common.demo,
                               "Demonstration mode: invented values, nothing sent to any port");
@@ -58,8 +61,10 @@ void addCommonOptions(CLI::App& app, CommonOptions& common, std::string& simulat
                    "settings file's)")
         ->transform(CLI::IsMember({"en", "tr"}, CLI::ignore_case));
     app.add_option("--data-dir", common.dataDir,
-                   "Directory of the settings file and the trouble-code catalogues");
-    app.add_option("--trace", common.tracePath, "Log every byte on the line to FILE");
+                   "Directory of the settings file and the trouble-code catalogues")
+        ->type_name("DIR");
+    app.add_option("--trace", common.tracePath, "Log every byte on the line to FILE")
+        ->type_name("FILE");
 }
 
 }  // namespace
@@ -97,10 +102,13 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
 
     auto* live = app.add_subcommand(
         "live", "Poll the vehicle's live-data page as the window does, one row per cycle");
-    live->add_option("--csv", inv.csv, "Write the rows to FILE as CSV instead of a table");
+    live->add_option("--csv", inv.csv, "Write the rows to FILE as CSV instead of a table")
+        ->type_name("FILE");
     live->add_option("--duration", inv.durationS, "Stop after S seconds")
+        ->type_name("S")
         ->check(CLI::PositiveNumber);
     live->add_option("--cycles", inv.cycles, "Stop after N polling cycles")
+        ->type_name("N")
         ->check(CLI::PositiveNumber);
     live->add_option("--module", inv.liveModule,
                      "pcm (the vehicle's page, needs --vehicle) or cluster")
