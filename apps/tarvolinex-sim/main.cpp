@@ -48,12 +48,15 @@ int main(int argc, char** argv) {
     app.add_flag("--pace", options.pace,
                  "Send reply bytes at the 9600-baud wire rate (~1.04 ms/byte)");
     app.add_option("--trace", options.tracePath,
-                   "Write every byte in and out, time-stamped, to FILE");
+                   "Write every byte in and out, time-stamped, to FILE")
+        ->type_name("FILE");
     app.add_option("--fault", faultSpecs,
                    "Inject a fault (repeatable): KIND[,count=N][,module=M][,identifier=ID]"
                    "[,amount=A]; KIND is silent-box, silent-module, wrong-echo, count-zero, "
                    "cut-short (amount = data bytes kept), extra-delay (amount = ms), garbage "
-                   "(amount = bytes) or line-closed. Example: --fault cut-short,amount=3,count=2");
+                   "(amount = bytes) or line-closed. Example: --fault cut-short,amount=3,count=2")
+        ->type_name("SPEC")
+        ->allow_extra_args(false);  // one fault per --fault, so a vehicle may follow
     app.add_flag("--list-vehicles", listVehicles, "List the built-in vehicles and exit");
     CLI11_PARSE(app, argc, argv);
 

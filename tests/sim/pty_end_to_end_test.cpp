@@ -153,7 +153,8 @@ TEST(SimProgram, PrintsItsDeviceAndServesUntilStopped) {
         dup2(out[1], STDOUT_FILENO);
         close(out[0]);
         close(out[1]);
-        execl(TVX_SIM_PROGRAM, TVX_SIM_PROGRAM, "diesel-van", "--fault", "silent-module,module=ABS",
+        // The vehicle after a fault: each --fault takes one value.
+        execl(TVX_SIM_PROGRAM, TVX_SIM_PROGRAM, "--fault", "silent-module,module=ABS", "diesel-van",
               static_cast<char*>(nullptr));
         _exit(127);
     }
