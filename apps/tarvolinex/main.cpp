@@ -15,6 +15,7 @@
 #include "link/system_port.h"
 #include "session/data_directory.h"
 #include "session/interruptible_clock.h"
+#include "session/interruptible_port.h"
 #include "sim/box.h"
 #include "sim/in_memory_port.h"
 #include "sim/scenario.h"
@@ -138,9 +139,11 @@ int main(int argc, char** argv) {
         }
     }
 
+    // Closing the window during a 3 s module probe must not wait the probe out.
+    tvx::session::InterruptiblePort stoppablePort(*port, clock);
     tvx::ui::TForm1 form(QString::fromStdString((dataDir / "start.jpg").string()));
-    tvx::ui::TesterController controller(form,
-                                         {*port, clock, tickClock, &clock, dataDir, trace.get()});
+    tvx::ui::TesterController controller(
+        form, {stoppablePort, clock, tickClock, &clock, dataDir, trace.get()});
     form.show();
     controller.start();
     const int status = app.exec();

@@ -31,7 +31,8 @@ public:
 
     void start();
     // Ends the worker promptly: pauses are cut short, a live page stops between two reads.
-    // A serial read already waiting finishes within its own time-out. Idempotent.
+    // A serial read already waiting ends within a slice when the port is an
+    // InterruptiblePort on the same clock, else within its own time-out. Idempotent.
     void stop();
     // Queues a command; thread-safe.
     void post(Command command);

@@ -3,6 +3,7 @@
 #include <future>
 
 #include "session/interruptible_clock.h"
+#include "session/interruptible_port.h"
 #include "session/session_runner.h"
 #include "session_fixture.h"
 
@@ -107,6 +108,38 @@ TEST(InterruptibleClock, PausesReturnAtOnceAfterAnInterruptUntilReset) {
     const auto before = clock.nowMs();
     clock.sleepMs(1);
     EXPECT_GE(clock.nowMs(), before);
+}
+
+// A line on which nothing ever arrives; it keeps the waits it was asked for.
+class SilentLine final : public link::SerialPort {
+public:
+    bool openIndex(int) override { return true; }
+    bool openDevice(const std::string&) override { return true; }
+    bool isOpen() const override { return true; }
+    bool close() override { return true; }
+    void purge() override {}
+    bool writeByte(std::uint8_t) override { return true; }
+    link::ReadStatus readByte(std::uint8_t&, unsigned timeoutMs) override {
+        waits.push_back(timeoutMs);
+        return link::ReadStatus::TimedOut;
+    }
+    std::string deviceName() const override { return "silent"; }
+    std::vector<unsigned> waits;
+};
+
+TEST(InterruptiblePort, WaitsInSlicesAndNotAtAllOnceInterrupted) {
+    SilentLine line;
+    InterruptibleClock clock;
+    InterruptiblePort port(line, clock);
+    std::uint8_t byte = 0;
+    EXPECT_EQ(port.readByte(byte, 3020), link::ReadStatus::TimedOut);
+    ASSERT_EQ(line.waits.size(), 61u);
+    EXPECT_EQ(line.waits.front(), InterruptiblePort::kSliceMs);
+    EXPECT_EQ(line.waits.back(), 20u);
+    line.waits.clear();
+    clock.interrupt();  // the runner is stopping: a module probe must not wait 3 s
+    EXPECT_EQ(port.readByte(byte, 3000), link::ReadStatus::TimedOut);
+    EXPECT_TRUE(line.waits.empty());
 }
 
 }  // namespace
