@@ -130,8 +130,13 @@ bool PosixSerialPort::writeByte(std::uint8_t byte) {
             continue;
         }
         if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The output queue is full: wait a little for room (a signal only restarts it).
             pollfd waitFor{m_fd, POLLOUT, 0};
-            if (::poll(&waitFor, 1, 100) > 0 && (waitFor.revents & POLLOUT) != 0) {
+            int ready = 0;
+            do {
+                ready = ::poll(&waitFor, 1, 100);
+            } while (ready < 0 && errno == EINTR);
+            if (ready > 0 && (waitFor.revents & POLLOUT) != 0) {
                 continue;
             }
         }
