@@ -81,8 +81,9 @@ bool PosixSerialPort::openDevice(const std::string& device) {
         ::close(fd);
         return false;
     }
-    // Raw bytes both ways (no line editing, echo or translation), 9600 baud, 8 data bits,
-    // no parity. Stop bits and flow control stay as the port had them.
+    // Raw bytes both ways (no line editing, echo, signals or translation), 9600 baud, 8 data
+    // bits, no parity. Stop bits and hardware flow control stay as the port had them;
+    // XON/XOFF is switched off because it would swallow the request bytes 0x11 and 0x13.
     settings.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
                                                ICRNL | IXON | IXOFF | IXANY);
     settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
