@@ -38,6 +38,10 @@ void Session::stateReadSettings() {
     }
     ComPortIndex = read.settings.comPortIndex;
     LanguageCode = read.settings.languageCode;
+    // Should the stored port fail, the settings screen follows: it must offer the stored
+    // language, or confirming a new port would silently switch a Turkish tester to English.
+    m_languageSelection = LanguageCode == '2' ? 1 : 0;
+    m_view.setListSelection("Language", m_languageSelection);
     for (const ControlText& caption : startCaptions()) {
         m_view.setCaption(caption.control, std::string(inLanguage(caption, LanguageCode)));
     }

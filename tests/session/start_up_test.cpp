@@ -72,6 +72,12 @@ TEST(StartUp, APortThatDoesNotOpenShowsTheRedScreenForTwoSeconds) {
     EXPECT_EQ(bench.clock.nowMs() - before, 2000u);
     EXPECT_EQ(bench.session.SessionState, 2);
     EXPECT_FALSE(bench.view.enabled("OK", true));
+    // A new port confirmed there keeps the stored language.
+    bench.session.selectCom(0);
+    bench.session.ok();
+    bench.settle();
+    EXPECT_EQ(bench.dir.read("tarvol.txt"), "1\n2\n");
+    EXPECT_EQ(bench.session.LanguageCode, '2');
 }
 
 TEST(StartUp, SettingsThatCannotBeSavedSaySoInRedAndKeepTheOldFile) {
