@@ -6,6 +6,8 @@ namespace {
 
 constexpr std::uint8_t kPositiveRead = 0x53;
 constexpr std::uint8_t kPositiveClear = 0x54;
+// A module that refuses a request answers 0x7F, the service and a reason.
+constexpr std::uint8_t kNegativeResponse = 0x7F;
 // The engine controller's address; a form-B reply from it carries three codes.
 constexpr std::uint8_t kEngineControllerAddress = 0x10;
 
@@ -36,6 +38,11 @@ void Requests::ReadTroubleCodes(int module) {
             return;
         }
         if (m_link.ReplyFailed != 0) {
+            return;
+        }
+        if (reply[4] == kNegativeResponse) {
+            // A refusal is no list of codes: its reason byte would read as a code.
+            m_link.ReplyFailed = 1;
             return;
         }
         TroubleCodes[1] = codeAt(reply, 6);

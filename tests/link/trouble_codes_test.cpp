@@ -116,6 +116,19 @@ TEST(TroubleCodes, FormBFromAnotherModuleTakesOneCode) {
     EXPECT_EQ(requests.TroubleCodes, (std::array<std::uint16_t, 4>{0, 0x4123, 0, 0}));
 }
 
+TEST(TroubleCodes, FormBRefusalIsAFailureNotACode) {
+    tvx::link::VirtualClock clock;
+    tvx::test::ScriptedPort port(clock);
+    tvx::link::Link link(port, clock);
+    tvx::link::Requests requests(link);
+    link.OpenPort(0);
+    link.ModuleProtocol = {0, 2, 2, 2, 2, 2};
+    port.reply({31, 6, 0x80, 0xF1, 0x10, 0x7F, 0x18, 0x22});
+    requests.ReadTroubleCodes(1);
+    EXPECT_EQ(link.ReplyFailed, 1);
+    EXPECT_EQ(requests.TroubleCodes, (std::array<std::uint16_t, 4>{}));
+}
+
 TEST(TroubleCodes, WrongEchoEmptiesTheListAndFails) {
     SimulatedVehicle car("petrol-car");
     car.requests.ReadTroubleCodes(1);
