@@ -19,8 +19,16 @@ constexpr std::array kCodeNames{"edis1", "edis2", "edis3", "edis4"};
 constexpr std::array kEditNames{"E1", "e2", "e3", "e4"};
 constexpr std::array kOkNames{"OK1", "ok2", "ok3", "ok4"};
 
+// A code line of 16 cells 29 pixels wide: dots of 3 at a pitch of 5, so neighbouring dots
+// stay apart and the digits read clearly.
+constexpr int kCodeDigits = 16;
+constexpr int kCodeWidth = kCodeDigits * 29;
+constexpr int kCodeHeight = 40;
+constexpr int kLabelLeft = 10;
+constexpr int kLabelWidth = 86;
 constexpr int kRowHeight = 56;
-constexpr int kPanelWidth = 432;
+constexpr int kPanelLeft = 6;
+constexpr int kPanelWidth = kLabelLeft + kLabelWidth + kCodeWidth + 5;
 constexpr int kPanelHeight = 50;
 
 }  // namespace
@@ -47,15 +55,15 @@ InjectorFrame buildInjectorFrame(QWidget* parent) {
         QPalette palette = panel->palette();
         palette.setColor(QPalette::Window, widgets::colorFromCode(kRed));
         panel->setPalette(palette);
-        panel->setGeometry(4, y, kPanelWidth, kPanelHeight);
+        panel->setGeometry(kPanelLeft, y, kPanelWidth, kPanelHeight);
 
         auto* label = new QLabel(QString::fromLatin1(kLabelTexts[i]), panel);
         label->setObjectName(QString::fromLatin1(kLabelNames[i]));
-        label->setGeometry(8, 0, 96, kPanelHeight);
+        label->setGeometry(kLabelLeft, 0, kLabelWidth, kPanelHeight);
 
         auto* code = new widgets::TDotMatrix5x7(panel);
         code->setObjectName(QString::fromLatin1(kCodeNames[i]));
-        code->setNumberOfDigits(16);
+        code->setNumberOfDigits(kCodeDigits);
         code->setThickness(3);
         code->setHorzSpace(4);
         code->setVertSpace(i == 2 ? 3 : 2);
@@ -63,16 +71,18 @@ InjectorFrame buildInjectorFrame(QWidget* parent) {
         code->setOnColor(kWhite);
         code->setOffColor(kUnlit);
         code->setValue(QStringLiteral("0"));
-        code->setGeometry(kPanelWidth - 321 - 5, (kPanelHeight - 40) / 2, 321, 40);
+        code->setGeometry(kLabelLeft + kLabelWidth, (kPanelHeight - kCodeHeight) / 2, kCodeWidth,
+                          kCodeHeight);
 
+        const int right = kPanelLeft + kPanelWidth;
         auto* edit = new QLineEdit(frame);
         edit->setObjectName(QString::fromLatin1(kEditNames[i]));
-        edit->setGeometry(kPanelWidth + 8, y + 11, 130, 28);
+        edit->setGeometry(right + 8, y + 11, 128, 28);
 
         auto* ok = new QPushButton(QStringLiteral("OK"), frame);
         ok->setObjectName(QString::fromLatin1(kOkNames[i]));
         ok->setFocusPolicy(Qt::NoFocus);
-        ok->setGeometry(kPanelWidth + 142, y + 9, 38, 32);
+        ok->setGeometry(right + 140, y + 9, 38, 32);
 
         result.panels[i] = panel;
         result.edits[i] = edit;

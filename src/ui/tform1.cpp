@@ -14,13 +14,16 @@
 namespace tvx::ui {
 namespace {
 
-// Window geometry in logical pixels (Qt scales them on high-resolution screens).
-constexpr int kWindowWidth = 760;
+// Window geometry in logical pixels (Qt scales them on high-resolution screens). The work
+// area is wide enough for the injector codes' 16-digit lines with room between their dots.
+constexpr int kWindowWidth = 900;
 constexpr int kWindowHeight = 448;
 constexpr int kLeft = 12;
 constexpr int kRight = 128;  // left edge of everything right of the module column
-constexpr QRect kWorkArea{kRight, 184, 620, 252};
-constexpr int kKeyWidth = 118;
+constexpr QRect kWorkArea{kRight, 184, kWindowWidth - 12 - kRight, 252};
+constexpr QRect kDisplay{kRight, 12, 357, 120};
+// The keypad fills the space right of the display.
+constexpr int kKeyWidth = (kWindowWidth - 12 - (kDisplay.right() + 1) - 2 * 12) / 2;
 
 constexpr std::array kModuleCaptions{"PCM", "TCM", "ABS", "AirBag", "Cluster", "ICU"};
 
@@ -110,7 +113,7 @@ void TForm1::buildKeypad() {
 void TForm1::buildDisplay() {
     auto* bezel = new QFrame(this);
     bezel->setObjectName(QStringLiteral("displayBezel"));
-    bezel->setGeometry(kRight, 12, 357, 120);
+    bezel->setGeometry(kDisplay);
     for (int i = 0; i < 4; ++i) {
         auto* line = new widgets::TDotMatrix5x7(bezel);
         line->setObjectName(QStringLiteral("d%1").arg(i + 1));

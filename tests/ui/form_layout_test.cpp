@@ -12,6 +12,7 @@
 #include "ui/tform1.h"
 #include "ui/work_frames.h"
 #include "ui_helpers.h"
+#include "widgets/dot_matrix_plan.h"
 
 namespace tvx::ui {
 namespace {
@@ -198,6 +199,16 @@ TEST_F(FormLayout, InjectorFrameFromTopToBottom) {
         ASSERT_NE(code, nullptr);
         EXPECT_EQ(code->numberOfDigits(), 16);
         EXPECT_EQ(code->onColor(), QColor(Qt::white));
+        // Neighbouring dots stay apart across and down, so the digits do not run together.
+        const widgets::MatrixGeometry dots =
+            widgets::matrixGeometry({.width = code->width(),
+                                     .height = code->height(),
+                                     .numberOfDigits = code->numberOfDigits(),
+                                     .thickness = code->thickness(),
+                                     .horzSpace = code->horzSpace(),
+                                     .vertSpace = code->vertSpace()});
+        EXPECT_GT(dots.pitchX, code->thickness()) << i;
+        EXPECT_GT(dots.pitchY, code->thickness()) << i;
         EXPECT_EQ(injectors.edits[i]->objectName(), edits[i]);
         EXPECT_EQ(injectors.okButtons[i]->objectName(), oks[i]);
         EXPECT_EQ(injectors.okButtons[i]->text(), "OK");
