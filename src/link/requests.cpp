@@ -23,6 +23,9 @@ Requests::Requests(Link& link) : m_link(link), m_random(std::random_device{}()) 
 void Requests::ReadParameter(std::uint16_t identifier, int module) {
     const auto command = parameterCommand(module, m_link.ModuleProtocol);
     if (!command) {
+        // Nothing can be asked of a module with this protocol. PidRecord keeps the last good
+        // reply, but the read failed: a caller must not show the old bytes as a new value.
+        m_link.ReplyFailed = 1;
         return;
     }
     const std::uint8_t high = static_cast<std::uint8_t>(identifier >> 8);
