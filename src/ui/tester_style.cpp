@@ -18,6 +18,7 @@ QString testerStyleSheet() {
     border-radius: 8px;
 }
 QFrame[workFrame="true"] { background: #000000; }
+QLabel[missingPicture="true"] { color: #7dff8a; font-size: 28pt; font-weight: bold; }
 QFrame[gaugePanel="true"] {
     background: #000000;
     border: 1px solid #2c2f34;

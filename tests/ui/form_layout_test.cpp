@@ -226,12 +226,20 @@ TEST(StartPicture, TheJpegReaderIsThereAndDecodesTheShippedPicture) {
 }
 
 TEST(StartPicture, AMissingPictureLeavesTheNameInstead) {
-    QWidget parent;
-    QFrame* frame = buildPictureFrame("Frame21", "/nonexistent/start.jpg", &parent);
-    auto* picture = frame->findChild<QLabel*>("Frame21_picture");
+    TForm1 form(QStringLiteral("/nonexistent/start.jpg"));
+    form.show();
+    auto* picture = test::named<QLabel>(form, "Frame21_picture");
+    ASSERT_NE(picture, nullptr);
     EXPECT_TRUE(picture->pixmap().isNull());
     EXPECT_TRUE(picture->property("missingPicture").toBool());
     EXPECT_EQ(picture->text(), "Tarvolinex");
+    // The name is readable on the black panel: some of its pixels are bright.
+    const QImage shown = test::named<QWidget>(form, "Frame21")->grab().toImage();
+    int bright = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            bright += qGray(shown.pixel(x, y)) > 96 ? 1 : 0;
+    EXPECT_GT(bright, 100);
 }
 
 }  // namespace
