@@ -51,11 +51,17 @@ TEST_F(TroubleCodes, ThreeCodesAreListedWithTheirDescriptions) {
     EXPECT_EQ(bench().session.SessionState, 100);
     EXPECT_EQ(bench().view.lines[0], "      READING DTCS      ");
     EXPECT_EQ(bench().view.colour, kYellow);
+    // A double click while the codes are read or listed changes nothing.
+    bench().session.readDtc();
+    bench().session.clearDtc();
+    EXPECT_EQ(bench().session.SessionState, 100);
     const auto start = bench().clock.nowMs();
     bench().session.step();
     EXPECT_GE(bench().clock.nowMs() - start, 3000u);
     EXPECT_EQ(bench().session.SessionState, 109);
     EXPECT_EQ(bench().session.DtcCount, 3);
+    bench().session.readDtc();
+    EXPECT_EQ(bench().session.SessionState, 109);
     bench().settle();
     EXPECT_EQ(bench().session.SessionState, 15);
     EXPECT_TRUE(bench().view.panel("Frame111"));
@@ -166,6 +172,9 @@ TEST_F(TroubleCodes, ClearingWaitsThreeSecondsThenTheCodesAreGone) {
     const auto start = bench().clock.nowMs();
     bench().session.clearDtc();
     EXPECT_EQ(bench().clock.nowMs() - start, 3000u);
+    EXPECT_EQ(bench().session.SessionState, 110);
+    // A read clicked during the clear's wait does not replace the clear still to be sent.
+    bench().session.readDtc();
     EXPECT_EQ(bench().session.SessionState, 110);
     EXPECT_TRUE(logged(bench().view, 1, "      DELETING DTCS     "));
     EXPECT_EQ(bench().view.screen(), moduleScreen);
