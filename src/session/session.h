@@ -133,6 +133,8 @@ private:
     void showNamingInjector(ScreenId screen, int injector);
     void showFailure(ScreenId screen, int nextState);
     int moduleNumber() const;  // 1..5 for the module button down, 0 for none or ICU
+    // A read, listing or clear of trouble codes still to come.
+    bool troubleCodeJobPending() const;
     bool openPort(int index);
 
     link::Link& m_link;

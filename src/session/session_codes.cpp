@@ -9,12 +9,6 @@ namespace {
 
 constexpr std::uint16_t kDtcCountIdentifier = 0x0200;
 
-// A read (100..104), its listing (109) or a clear (110..114) still to come. A second click
-// then would save the busy screen as the one to come back to, or replace the job waiting.
-bool troubleCodeJobPending(int state) {
-    return (state >= 100 && state <= 104) || (state >= 109 && state <= 114);
-}
-
 }  // namespace
 
 using namespace controls;
@@ -97,9 +91,16 @@ void Session::stateClearDtc() {
     setState(15);
 }
 
+// A read (100..104), its listing (109) or a clear (110..114) still to come. Another command
+// then would save the busy screen as the one to come back to, or replace the job waiting.
+bool Session::troubleCodeJobPending() const {
+    return (SessionState >= 100 && SessionState <= 104) ||
+           (SessionState >= 109 && SessionState <= 114);
+}
+
 void Session::readDtc() {
     const int module = moduleNumber();
-    if (module == 0 || troubleCodeJobPending(SessionState)) {
+    if (module == 0 || troubleCodeJobPending()) {
         return;  // no module chosen (or the injector unit): nothing to read
     }
     hideFrames({"Frame31", "Frame41", "Frame61", "Frame71", "Frame81", "Frame91", "Frame101",
@@ -113,7 +114,7 @@ void Session::readDtc() {
 
 void Session::clearDtc() {
     const int module = moduleNumber();
-    if (module == 0 || troubleCodeJobPending(SessionState)) {
+    if (module == 0 || troubleCodeJobPending()) {
         return;
     }
     hideFrames({"Frame31", "Frame41", "Frame61", "Frame71", "Frame81", "Frame91", "Frame101",

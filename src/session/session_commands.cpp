@@ -158,7 +158,7 @@ void Session::selectDiesel(int index) {
 void Session::live() {
     static constexpr int kLiveStates[][2] = {{20, 21}, {22, 23}, {24, 25}, {26, 27}, {28, 28}};
     const int module = moduleNumber();
-    if (module == 0) {
+    if (module == 0 || troubleCodeJobPending()) {
         return;
     }
     setState(kLiveStates[module - 1][DieselSelected ? 1 : 0]);

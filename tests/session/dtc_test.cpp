@@ -51,9 +51,10 @@ TEST_F(TroubleCodes, ThreeCodesAreListedWithTheirDescriptions) {
     EXPECT_EQ(bench().session.SessionState, 100);
     EXPECT_EQ(bench().view.lines[0], "      READING DTCS      ");
     EXPECT_EQ(bench().view.colour, kYellow);
-    // A double click while the codes are read or listed changes nothing.
+    // Another click while the codes are read or listed changes nothing.
     bench().session.readDtc();
     bench().session.clearDtc();
+    bench().session.live();
     EXPECT_EQ(bench().session.SessionState, 100);
     const auto start = bench().clock.nowMs();
     bench().session.step();
