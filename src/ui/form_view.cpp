@@ -10,6 +10,7 @@
 #include "ui/injector_frame.h"
 #include "ui/radio_group.h"
 #include "ui/tform1.h"
+#include "ui/work_frames.h"
 #include "widgets/color_code.h"
 #include "widgets/dot_matrix.h"
 #include "widgets/seven_segment.h"
@@ -109,7 +110,7 @@ void FormView::setEditText(std::string_view name, const std::string& text) {
 void FormView::setGridRow(int row, const std::string& text) {
     auto* table = m_form.findChild<QTableWidget*>(QStringLiteral("dtc_table"));
     if (table && row >= 1 && row < table->rowCount())
-        table->item(row, 0)->setText(qstr(text));
+        setTroubleCodeRow(table, row, qstr(text));
 }
 
 void FormView::setCaption(std::string_view name, const std::string& text) {

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QImageReader>
 #include <QLabel>
+#include <algorithm>
 
 #include "ui/radio_group.h"
 
@@ -20,6 +21,8 @@ QFrame* newFrame(const QString& name, QWidget* parent) {
 constexpr int kGridRows = 7;
 constexpr int kGridColumnWidth = 597;
 constexpr int kGridRowHeight = 26;
+// Room below the rows for the three code rows to take a second line each.
+constexpr int kGridWrapRoom = 3 * 18;
 
 }  // namespace
 
@@ -108,11 +111,26 @@ QFrame* buildTroubleCodeFrame(QWidget* parent) {
     table->setFocusPolicy(Qt::NoFocus);
     table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table->setWordWrap(true);
     const int frameWidth = 2 * table->frameWidth();
     table->setFixedSize(kGridColumnWidth + frameWidth, kGridRows * kGridRowHeight + frameWidth);
     auto* layout = new QHBoxLayout(frame);
+    layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(table, 0, Qt::AlignCenter);
     return frame;
+}
+
+void setTroubleCodeRow(QTableWidget* table, int row, const QString& text) {
+    table->item(row, 0)->setText(text);
+    table->resizeRowToContents(row);
+    if (table->rowHeight(row) < kGridRowHeight)
+        table->setRowHeight(row, kGridRowHeight);
+    // The grid grows with its rows, as far as the room left for wrapped ones.
+    int height = 2 * table->frameWidth();
+    for (int r = 0; r < table->rowCount(); ++r)
+        height += table->rowHeight(r);
+    const int most = kGridRows * kGridRowHeight + kGridWrapRoom + 2 * table->frameWidth();
+    table->setFixedHeight(std::min(height, most));
 }
 
 QFrame* buildEmptyFrame(const QString& name, QWidget* parent) {

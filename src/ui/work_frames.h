@@ -19,6 +19,9 @@ QFrame* buildVehicleFrame(QWidget* parent);
 QFrame* buildSettingsFrame(QWidget* parent);
 // `Frame111`: the trouble-code grid `dtc_table`.
 QFrame* buildTroubleCodeFrame(QWidget* parent);
+// Writes a row of the grid; a description too long for the column wraps onto a second line
+// of that row instead of being cut short.
+void setTroubleCodeRow(QTableWidget* table, int row, const QString& text);
 // An empty black frame (`Frame101`, `Frame121`).
 QFrame* buildEmptyFrame(const QString& name, QWidget* parent);
 

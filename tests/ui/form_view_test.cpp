@@ -84,6 +84,28 @@ TEST_F(FormViewTest, UnknownNamesAndOutOfRangeRowsChangeNothing) {
     EXPECT_EQ(form.button("OK")->text(), "OK");
 }
 
+TEST_F(FormViewTest, ALongDescriptionWrapsInItsRowInsteadOfBeingCut) {
+    form.show();
+    view.setPanelVisible("Frame111", true);
+    auto* table = test::named<QTableWidget>(form, "dtc_table");
+    const char* longRow =
+        "P0684 K\xC4\xB1zd\xC4\xB1rma Bujisi Kontrol Mod\xC3\xBCl\xC3\xBC - Motor "
+        "Kontrol Mod\xC3\xBCl\xC3\xBC \xC4\xB0leti\xC5\x9Fim Devresi "
+        "Aral\xC4\xB1k/Performans";
+    const QFontMetrics metrics(table->font());
+    const QRect needed = metrics.boundingRect(QRect(0, 0, table->columnWidth(0) - 8, 1000),
+                                              Qt::TextWordWrap, QString::fromUtf8(longRow));
+    ASSERT_GT(needed.height(), metrics.height());  // the text takes more than one line
+    for (int row = 1; row <= 3; ++row)
+        view.setGridRow(row, longRow);
+    for (int row = 1; row <= 3; ++row)
+        EXPECT_GE(table->rowHeight(row), needed.height()) << row;
+    // The three code rows stay in view, and a short description takes one line again.
+    EXPECT_LE(table->rowViewportPosition(3) + table->rowHeight(3), table->viewport()->height());
+    view.setGridRow(2, "P0300 short");
+    EXPECT_EQ(table->rowHeight(2), table->rowHeight(4));
+}
+
 TEST_F(FormViewTest, LinesAndDisplayColour) {
     view.setLine(2, "   Diagnostic Tester    ");
     view.setDisplayColour(255);
