@@ -4,11 +4,14 @@
 //   tarvolinex --simulate [diesel-van]  the simulated box and car in this process
 #include <CLI/CLI.hpp>
 #include <QApplication>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "link/byte_trace.h"
 #include "link/clock.h"
@@ -85,6 +88,16 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& error) {
         return cli.exit(error);
     }
+    // Qt's options come as "-name" or "-name value"; any other word is a slip such as
+    // "--data-dir DIR diesel-van" and would otherwise be dropped without a word.
+    const std::vector<std::string> extras = cli.remaining();
+    for (std::size_t i = 0; i < extras.size(); ++i) {
+        if (!extras[i].starts_with('-') && (i == 0 || !extras[i - 1].starts_with('-'))) {
+            std::cerr << "tarvolinex: unexpected argument \"" << extras[i]
+                      << "\" (a vehicle goes after --simulate); see --help\n";
+            return 2;
+        }
+    }
     if (simulate->count() > 0 && (!options.simulate || options.simulate->empty()))
         options.simulate = "petrol-car";
     if (options.simulate && options.device) {
@@ -100,7 +113,8 @@ int main(int argc, char** argv) {
         std::cerr << "tarvolinex: " << error.what() << '\n';
         return 2;
     }
-    if (!tvx::ui::haveDisplay()) {
+    const bool platformGiven = std::find(extras.begin(), extras.end(), "-platform") != extras.end();
+    if (!platformGiven && !tvx::ui::haveDisplay()) {
         std::cerr << "tarvolinex: no display to open the window on (neither DISPLAY nor "
                      "WAYLAND_DISPLAY is set). Start it from a desktop session, or under "
                      "xvfb-run; tarvolinex-cli is the tester for a terminal.\n";
