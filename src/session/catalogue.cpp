@@ -121,9 +121,14 @@ std::optional<std::string> Catalogue::find(std::string_view codeText) {
                 line.pop_back();
             }
             if (line.size() > 5) {
+                // The separator, however many bytes it takes, is shown as one blank.
                 char32_t separator = 0;
-                line.replace(5, std::max<std::size_t>(1, utf8Character(line.substr(5), separator)),
-                             " ");
+                const std::size_t width =
+                    std::max<std::size_t>(1, utf8Character(line.substr(5), separator));
+                std::string row = line.substr(0, 5);
+                row += ' ';
+                row.append(line, std::min(line.size(), 5 + width));
+                return displayableRow(row);
             }
             return displayableRow(line);
         }
