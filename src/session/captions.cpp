@@ -27,6 +27,48 @@ const ControlText kCaptions[] = {
     {"Label4", "Injector 2", "Enjektör 2"},
 };
 
+// Universal abbreviations with a unit (MAP, LAMBDA, HEGO, MAF, EGR) read the same in both.
+const ControlText kGaugeCaptions[] = {
+    // Petrol panels (Frame61); the shared ones also on the diesel page.
+    {"rpmp", "RPM", "DEVİR"},
+    {"advp", "ADV °", "AVANS °"},
+    {"mapp", "MAP", "MAP"},  // kPa on the petrol page only: no unit for both
+    {"atpp", "TPS", "KELEBEK"},
+    {"lmdp", "LAMBDA", "LAMBDA"},
+    {"vssp", "VSS km/h", "HIZ km/h"},
+    {"ectp", "ECT °C", "SOĞUTMA °C"},
+    {"iatp", "IAT °C", "EMİŞ °C"},
+    {"batp", "BAT V", "AKÜ V"},
+    {"hup", "HEGO UP V", "HEGO UP V"},
+    {"hdp", "HEGO DN V", "HEGO DN V"},
+    {"barop", "BARO", "BARO"},
+    {"loadp", "LOAD %", "YÜK %"},
+    {"vip", "VVT IN", "VVT GİRİŞ"},
+    {"vop", "VVT OUT", "VVT ÇIKIŞ"},
+    {"dtcp", "DTC", "HATA"},
+    // Diesel panels (Frame71) not shared with the petrol page.
+    {"frpp", "FRP bar", "RAMPA bar"},
+    {"mafp", "MAF g/s", "MAF g/s"},
+    {"mfdp", "MFD", "İST. YAKIT"},
+    {"torkp", "TORQUE Nm", "TORK Nm"},
+    {"appp", "APP %", "PEDAL %"},
+    {"app1p", "APP1 V", "PEDAL1 V"},
+    {"app2p", "APP2 V", "PEDAL2 V"},
+    {"app3p", "APP3 V", "PEDAL3 V"},
+    {"egrpp", "EGR mm", "EGR mm"},
+    {"egrdp", "EGR DUTY %", "EGR GÖREV %"},
+    {"chtp", "CHT °C", "KAPAK °C"},
+    {"ftsp", "FT °C", "YAKIT °C"},
+    {"betp", "BET °C", "AKÜ °C"},
+    {"cppp", "CLUTCH", "DEBRİYAJ"},
+    {"bppp", "BRAKE", "FREN"},
+    {"klimap", "A/C", "KLİMA"},
+    // Cluster panels (Frame81).
+    {"kmp", "ODOMETER km", "KİLOMETRE km"},
+    {"flip", "FUEL %", "YAKIT %"},
+    {"cdtp", "DTC", "HATA"},
+};
+
 const ControlText kStartCaptions[] = {
     {"EXIT", "exit", "çıkış"},
     {"Setting", "Setting", "ayarlar"},
@@ -86,6 +128,9 @@ const ControlText kHints[] = {
 
 std::span<const ControlText> captions() {
     return kCaptions;
+}
+std::span<const ControlText> gaugeCaptions() {
+    return kGaugeCaptions;
 }
 std::span<const ControlText> hints() {
     return kHints;

@@ -14,6 +14,9 @@ struct ControlText {
 
 // Captions set when the start panel is acknowledged (buttons, lists, injector labels).
 std::span<const ControlText> captions();
+// The short caption above the gauge of every live-data panel, by panel name; a panel that
+// the petrol and diesel pages share (rpmp, mapp, ...) carries one caption.
+std::span<const ControlText> gaugeCaptions();
 // Hints (tooltips) of the module buttons and of every gauge panel.
 std::span<const ControlText> hints();
 // The three captions set at start before the language is known: EXIT, Setting, HELP.

@@ -148,8 +148,10 @@ void Session::restoreSavedScreen() {
 }
 
 void Session::applyCaptions() {
-    for (const ControlText& caption : captions()) {
-        m_view.setCaption(caption.control, std::string(inLanguage(caption, LanguageCode)));
+    for (auto table : {captions(), gaugeCaptions()}) {
+        for (const ControlText& caption : table) {
+            m_view.setCaption(caption.control, std::string(inLanguage(caption, LanguageCode)));
+        }
     }
     for (const ControlText& hint : hints()) {
         m_view.setHint(hint.control, std::string(inLanguage(hint, LanguageCode)));

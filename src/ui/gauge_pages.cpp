@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 
+#include "session/captions.h"
 #include "ui/tester_style.h"
 #include "widgets/dot_matrix.h"
 #include "widgets/seven_segment.h"
@@ -18,59 +19,61 @@ constexpr GaugeKind D4 = GaugeKind::Digits4;
 constexpr GaugeKind D6 = GaugeKind::Digits6;
 constexpr GaugeKind W = GaugeKind::Word;
 
-// Captions are the short names a mechanic reads on any tester; the full names in both
-// languages arrive as hints from the session.
+// The captions (short names with units) and the hints (full names) come from the session's
+// tables: English for the first paint, the chosen language once the session applies them.
+// clang-format off
 constexpr std::array kPetrol{
-    GaugeSpec{"rpmp", "rpmd", "RPM", D4, kRed},
-    GaugeSpec{"advp", "advd", "ADV \u00b0", D4, kRed},
-    GaugeSpec{"mapp", "mapd", "MAP kPa", D4, kYellow},
-    GaugeSpec{"atpp", "atpsd", "TPS", D4, kYellow},
-    GaugeSpec{"lmdp", "lmdd", "LAMBDA", D4, kLime},
-    GaugeSpec{"vssp", "vssd", "VSS km/h", D4, kYellow},
-    GaugeSpec{"ectp", "ectd", "ECT \u00b0C", D4, kAqua},
-    GaugeSpec{"iatp", "iatd", "IAT \u00b0C", D4, kAqua},
-    GaugeSpec{"batp", "Batd", "BAT V", D4, kLime},
-    GaugeSpec{"hup", "hegoupd", "HEGO UP V", D4, kLime},
-    GaugeSpec{"hdp", "hegodownd", "HEGO DN V", D4, kLime},
-    GaugeSpec{"barop", "Barod", "BARO", D4, kYellow},
-    GaugeSpec{"loadp", "loadd", "LOAD %", D4, kRed},
-    GaugeSpec{"vip", "vvtind", "VVT IN", D4, kRed},
-    GaugeSpec{"vop", "vvtoutd", "VVT OUT", D4, kRed},
-    GaugeSpec{"dtcp", "dtcd", "DTC", D4, kRed},
+    GaugeSpec{"rpmp", "rpmd", D4, kRed},
+    GaugeSpec{"advp", "advd", D4, kRed},
+    GaugeSpec{"mapp", "mapd", D4, kYellow},
+    GaugeSpec{"atpp", "atpsd", D4, kYellow},
+    GaugeSpec{"lmdp", "lmdd", D4, kLime},
+    GaugeSpec{"vssp", "vssd", D4, kYellow},
+    GaugeSpec{"ectp", "ectd", D4, kAqua},
+    GaugeSpec{"iatp", "iatd", D4, kAqua},
+    GaugeSpec{"batp", "Batd", D4, kLime},
+    GaugeSpec{"hup", "hegoupd", D4, kLime},
+    GaugeSpec{"hdp", "hegodownd", D4, kLime},
+    GaugeSpec{"barop", "Barod", D4, kYellow},
+    GaugeSpec{"loadp", "loadd", D4, kRed},
+    GaugeSpec{"vip", "vvtind", D4, kRed},
+    GaugeSpec{"vop", "vvtoutd", D4, kRed},
+    GaugeSpec{"dtcp", "dtcd", D4, kRed},
 };
 
 constexpr std::array kDiesel{
-    GaugeSpec{"rpmp", "rpmd", "RPM", D4, kRed},
-    GaugeSpec{"frpp", "frpd", "FRP bar", D4, kYellow},
-    GaugeSpec{"mapp", "mapd", "MAP", D4, kYellow},
-    GaugeSpec{"mafp", "mafd", "MAF g/s", D4, kYellow},
-    GaugeSpec{"mfdp", "mfdd", "MFD", D4, kRed},
-    GaugeSpec{"loadp", "loadd", "LOAD %", D4, kRed},
-    GaugeSpec{"torkp", "torkd", "TORQUE Nm", D4, kRed},
-    GaugeSpec{"appp", "appd", "APP %", D4, kLime},
-    GaugeSpec{"app1p", "app1d", "APP1 V", D4, kLime},
-    GaugeSpec{"app2p", "app2d", "APP2 V", D4, kLime},
-    GaugeSpec{"app3p", "app3d", "APP3 V", D4, kLime},
-    GaugeSpec{"egrpp", "egrpd", "EGR mm", D4, kYellow},
-    GaugeSpec{"egrdp", "egrdd", "EGR DUTY %", D4, kYellow},
-    GaugeSpec{"chtp", "chdd", "CHT \u00b0C", D4, kAqua},
-    GaugeSpec{"iatp", "iatd", "IAT \u00b0C", D4, kAqua},
-    GaugeSpec{"ftsp", "ftsd", "FT \u00b0C", D4, kAqua},
-    GaugeSpec{"betp", "betd", "BET \u00b0C", D4, kAqua},
-    GaugeSpec{"batp", "batd", "BAT V", D4, kLime},
-    GaugeSpec{"barop", "Barod", "BARO", D4, kYellow},
-    GaugeSpec{"vssp", "VSSd", "VSS km/h", D4, kYellow},
-    GaugeSpec{"dtcp", "dtcd", "DTC", D4, kRed},
-    GaugeSpec{"cppp", "cppd", "CLUTCH", W, kLime},
-    GaugeSpec{"bppp", "bppd", "BRAKE", W, kLime},
-    GaugeSpec{"klimap", "klimad", "A/C", W, kLime},
+    GaugeSpec{"rpmp", "rpmd", D4, kRed},
+    GaugeSpec{"frpp", "frpd", D4, kYellow},
+    GaugeSpec{"mapp", "mapd", D4, kYellow},
+    GaugeSpec{"mafp", "mafd", D4, kYellow},
+    GaugeSpec{"mfdp", "mfdd", D4, kRed},
+    GaugeSpec{"loadp", "loadd", D4, kRed},
+    GaugeSpec{"torkp", "torkd", D4, kRed},
+    GaugeSpec{"appp", "appd", D4, kLime},
+    GaugeSpec{"app1p", "app1d", D4, kLime},
+    GaugeSpec{"app2p", "app2d", D4, kLime},
+    GaugeSpec{"app3p", "app3d", D4, kLime},
+    GaugeSpec{"egrpp", "egrpd", D4, kYellow},
+    GaugeSpec{"egrdp", "egrdd", D4, kYellow},
+    GaugeSpec{"chtp", "chdd", D4, kAqua},
+    GaugeSpec{"iatp", "iatd", D4, kAqua},
+    GaugeSpec{"ftsp", "ftsd", D4, kAqua},
+    GaugeSpec{"betp", "betd", D4, kAqua},
+    GaugeSpec{"batp", "batd", D4, kLime},
+    GaugeSpec{"barop", "Barod", D4, kYellow},
+    GaugeSpec{"vssp", "VSSd", D4, kYellow},
+    GaugeSpec{"dtcp", "dtcd", D4, kRed},
+    GaugeSpec{"cppp", "cppd", W, kLime},
+    GaugeSpec{"bppp", "bppd", W, kLime},
+    GaugeSpec{"klimap", "klimad", W, kLime},
 };
 
 constexpr std::array kCluster{
-    GaugeSpec{"kmp", "kmd", "ODOMETER km", D6, kRed},
-    GaugeSpec{"flip", "flid", "FUEL %", D4, kRed},
-    GaugeSpec{"cdtp", "dtcd", "DTC", D4, kRed},
+    GaugeSpec{"kmp", "kmd", D6, kRed},
+    GaugeSpec{"flip", "flid", D4, kRed},
+    GaugeSpec{"cdtp", "dtcd", D4, kRed},
 };
+// clang-format on
 
 constexpr int kPanelHeight = 54;
 constexpr int kCaptionHeight = 17;
@@ -105,6 +108,14 @@ QWidget* makeGauge(const GaugeSpec& spec, QWidget* panel) {
     return gauge;
 }
 
+QString englishCaption(std::string_view panel) {
+    for (const session::ControlText& text : session::gaugeCaptions())
+        if (text.control == panel)
+            return QString::fromUtf8(text.english.data(),
+                                     static_cast<qsizetype>(text.english.size()));
+    return {};
+}
+
 QFrame* makePanel(const GaugeSpec& spec, QWidget* page) {
     auto* panel = new QFrame(page);
     panel->setObjectName(QString::fromLatin1(spec.panel));
@@ -114,7 +125,7 @@ QFrame* makePanel(const GaugeSpec& spec, QWidget* page) {
     const int width = gauge->width() + 17;
     panel->setFixedSize(width, kPanelHeight);
 
-    auto* caption = new QLabel(QString::fromUtf8(spec.caption), panel);
+    auto* caption = new QLabel(englishCaption(spec.panel), panel);
     caption->setObjectName(panel->objectName() + QStringLiteral("_caption"));
     caption->setAlignment(Qt::AlignCenter);
     caption->setGeometry(2, 2, width - 4, kCaptionHeight);

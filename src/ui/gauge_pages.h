@@ -13,12 +13,11 @@ namespace tvx::ui {
 // odometer gauge (129x25), or a three-cell dot-matrix status word (" ON"/"OFF").
 enum class GaugeKind { Digits4, Digits6, Word };
 
-// One panel of a live-data page: the panel's name, the gauge inside it, the short caption
-// shown above the gauge (value and unit), and the colour of the lit segments (0x00BBGGRR).
+// One panel of a live-data page: the panel's name, the gauge inside it, and the colour of
+// the lit segments (0x00BBGGRR). The caption above the gauge is the session's, by panel name.
 struct GaugeSpec {
     const char* panel;
     const char* gauge;
-    const char* caption;
     GaugeKind kind;
     std::uint32_t colour;
 };

@@ -56,7 +56,7 @@ TEST(Screens, CountdownTemplateHasTheSecondsAtCharactersThirteenAndFourteen) {
 }
 
 TEST(Captions, EveryCaptionAndHintExistsInBothLanguages) {
-    for (auto table : {captions(), hints(), startCaptions()}) {
+    for (auto table : {captions(), gaugeCaptions(), hints(), startCaptions()}) {
         for (const ControlText& text : table) {
             EXPECT_FALSE(text.english.empty()) << text.control;
             EXPECT_FALSE(text.turkish.empty()) << text.control;
@@ -64,18 +64,20 @@ TEST(Captions, EveryCaptionAndHintExistsInBothLanguages) {
     }
 }
 
-TEST(Captions, EveryPanelOfEveryLivePageHasAHint) {
-    std::set<std::string_view> hinted;
-    for (const ControlText& hint : hints()) {
-        EXPECT_TRUE(hinted.insert(hint.control).second) << "two hints for " << hint.control;
-    }
-    for (const LivePage& page : allLivePages()) {
-        for (const PanelVisibility& panel : page.panels) {
-            EXPECT_TRUE(hinted.count(panel.panel)) << panel.panel;
+TEST(Captions, EveryPanelOfEveryLivePageHasOneHintAndOneCaption) {
+    for (auto table : {hints(), gaugeCaptions()}) {
+        std::set<std::string_view> named;
+        for (const ControlText& text : table) {
+            EXPECT_TRUE(named.insert(text.control).second) << "two texts for " << text.control;
         }
-    }
-    for (std::string_view cluster : {"kmp", "flip", "cdtp"}) {
-        EXPECT_TRUE(hinted.count(cluster)) << cluster;
+        for (const LivePage& page : allLivePages()) {
+            for (const PanelVisibility& panel : page.panels) {
+                EXPECT_TRUE(named.count(panel.panel)) << panel.panel;
+            }
+        }
+        for (std::string_view cluster : {"kmp", "flip", "cdtp"}) {
+            EXPECT_TRUE(named.count(cluster)) << cluster;
+        }
     }
 }
 

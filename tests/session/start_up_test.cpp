@@ -38,6 +38,7 @@ TEST(StartUp, ConfirmingTheSettingsOpensThePortAndStoresTheChoice) {
     EXPECT_EQ(bench.view.lines[0], "  ARAC TiPiNi SECiNiZ   ");
     EXPECT_EQ(bench.view.captions["live"], "Sensörler");
     EXPECT_EQ(bench.view.hints["pcm"], "motor beyni");
+    EXPECT_EQ(bench.view.captions["cppp"], "DEBRİYAJ");
     EXPECT_TRUE(bench.view.panel("Frame31"));
 }
 

@@ -16,6 +16,7 @@
 #include "sim/box.h"
 #include "sim/in_memory_port.h"
 #include "sim/scenario.h"
+#include "ui/gauge_pages.h"
 #include "ui/tester_controller.h"
 #include "ui_helpers.h"
 
@@ -295,6 +296,9 @@ TEST_F(WindowSession, LanguageSwitchChangesCaptionsAndHintsBothWays) {
     EXPECT_EQ(test::named<QGroupBox>(form(), "PG1")->title(), "Benzinli");
     EXPECT_EQ(button("pcm")->toolTip(), "motor beyni");
     EXPECT_EQ(widget("rpmp")->toolTip(), QString::fromUtf8("motor devir say\xC4\xB1s\xC4\xB1"));
+    for (QWidget* panel : form().controlsNamed("rpmp"))  // petrol and diesel page alike
+        EXPECT_EQ(panelCaption(panel)->text(), QString::fromUtf8("DEV\xC4\xB0R"));
+    EXPECT_EQ(panelCaption(widget("cppp"))->text(), QString::fromUtf8("DEBR\xC4\xB0YAJ"));
     EXPECT_EQ(test::named<QLabel>(form(), "Label2")->text(),
               QString::fromUtf8("Enjekt\xC3\xB6r 3"));
 
@@ -316,6 +320,7 @@ TEST_F(WindowSession, LanguageSwitchChangesCaptionsAndHintsBothWays) {
     EXPECT_EQ(button("EXIT")->text(), "exit");
     EXPECT_EQ(button("pcm")->toolTip(), "powertrain control modul");
     EXPECT_EQ(widget("rpmp")->toolTip(), "engine revolution");
+    EXPECT_EQ(panelCaption(widget("cppp"))->text(), "CLUTCH");
     EXPECT_EQ(test::named<QLabel>(form(), "Label2")->text(), "Injector 3");
 }
 
