@@ -18,6 +18,7 @@
 #endif
 
 #include "cli/cli.h"
+#include "session/data_install.h"
 
 namespace {
 
@@ -46,5 +47,7 @@ int main(int argc, char** argv) {
     tvx::cli::Environment environment;
     environment.interrupted = &g_interrupted;
     environment.handlesInterrupt = &g_handlesInterrupt;
+    environment.shippedData =
+        tvx::session::shippedDataDirectories(tvx::session::programDirectory(argv[0]));
     return tvx::cli::run(args, console, environment);
 }

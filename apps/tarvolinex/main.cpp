@@ -17,13 +17,13 @@
 #include "link/clock.h"
 #include "link/system_port.h"
 #include "session/data_directory.h"
+#include "session/data_install.h"
 #include "session/interruptible_clock.h"
 #include "session/interruptible_port.h"
 #include "sim/box.h"
 #include "sim/in_memory_port.h"
 #include "sim/scenario.h"
 #include "sim/scenario_file.h"
-#include "ui/data_install.h"
 #include "ui/display_check.h"
 #include "ui/tester_controller.h"
 #include "ui/tform1.h"
@@ -52,16 +52,6 @@ tvx::sim::Scenario simulatedCar(const std::string& what) {
     throw std::invalid_argument("--simulate: \"" + what +
                                 "\" is neither a vehicle nor a scenario file (vehicles:" + known +
                                 ")");
-}
-
-void reportInstall(const tvx::ui::InstallReport& report, const fs::path& dataDir) {
-    for (const std::string& file : report.installed)
-        std::cout << "tarvolinex: installed " << file << " into " << dataDir.string() << '\n';
-    for (const std::string& file : report.missing)
-        std::cerr << "tarvolinex: " << file << " is not in " << dataDir.string()
-                  << " and no copy to install was found\n";
-    for (const std::string& error : report.errors)
-        std::cerr << "tarvolinex: cannot install " << error << '\n';
 }
 
 }  // namespace
@@ -124,8 +114,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const fs::path dataDir = tvx::session::dataDirectory(options.dataDir);
     const fs::path exeDir = QCoreApplication::applicationDirPath().toStdString();
-    reportInstall(tvx::ui::installDataFiles(tvx::ui::shippedDataDirectories(exeDir), dataDir),
-                  dataDir);
+    tvx::session::reportInstall(
+        tvx::session::installDataFiles(tvx::session::shippedDataDirectories(exeDir), dataDir),
+        dataDir, "tarvolinex", std::cout, std::cerr);
 
     tvx::session::InterruptibleClock clock;
     tvx::link::SteadyClock tickClock;

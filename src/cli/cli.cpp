@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "link/byte_trace.h"
 #include "session/data_directory.h"
+#include "session/data_install.h"
 #include "session/settings.h"
 
 namespace tvx::cli {
@@ -46,6 +47,12 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
     if (const ExitCode refused = checkBeforeConnecting(invocation, vehicle, console);
         refused != ExitCode::Ok) {
         return refused;
+    }
+    // As the window does on its first start: a missing catalogue is copied in, a file
+    // already there is kept, and a copy that fails is reported but stops nothing.
+    if (!environment.shippedData.empty()) {
+        session::reportInstall(session::installDataFiles(environment.shippedData, dataDirectory),
+                               dataDirectory, "tarvolinex-cli", console.err, console.err);
     }
     std::unique_ptr<link::ByteTrace> trace;
     if (invocation.common.tracePath) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ struct Environment {
     // Held true while the run ends itself cleanly on `interrupted` (the live-data loop, so
     // the CSV stays whole); at any other time Ctrl-C should end the program at once.
     std::atomic<bool>* handlesInterrupt = nullptr;
+    // Where the shipped catalogues and start picture are, to install into a data directory
+    // that lacks them (session::shippedDataDirectories); empty = install nothing.
+    std::vector<std::filesystem::path> shippedData;
 };
 
 // Runs one command line (without the program name) and returns the exit code.

@@ -1,13 +1,18 @@
 #pragma once
 
 #include <filesystem>
+#include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
-namespace tvx::ui {
+namespace tvx::session {
 
 // The files the tester ships in data/ and keeps in its data directory.
 const std::vector<std::string>& shippedDataFiles();  // DTC5820EN.txt, DTC5820TR.txt, start.jpg
+
+// The directory of the running program (argv0 only where the system cannot tell).
+std::filesystem::path programDirectory(const char* argv0);
 
 // Where the shipped files are looked for, first match wins: `data/` next to the executable,
 // `../share/tarvolinex/` next to it (an installed program), then the source tree's `data/`
@@ -26,4 +31,9 @@ struct InstallReport {
 InstallReport installDataFiles(const std::vector<std::filesystem::path>& sourceDirs,
                                const std::filesystem::path& dataDir);
 
-}  // namespace tvx::ui
+// One line per file, each starting with "program: ": the installed ones to `done`, the
+// missing and failed ones to `problems`.
+void reportInstall(const InstallReport& report, const std::filesystem::path& dataDir,
+                   std::string_view program, std::ostream& done, std::ostream& problems);
+
+}  // namespace tvx::session

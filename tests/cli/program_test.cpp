@@ -105,6 +105,20 @@ TEST(Programs, SimulateRunsTheBuiltInCar) {
     EXPECT_THAT(run.out, HasSubstr("VIN      WF0XXXTTGX8C12345\n"));
 }
 
+TEST(Programs, AFreshDataDirectoryGetsTheShippedCataloguesOnFirstUse) {
+    DataDir root(false);
+    const std::filesystem::path fresh = root.file("new") / "tarvolinex";
+    const ProgramRun run =
+        runProgram(std::string(TVX_CLI_PROGRAM) + " --simulate diesel-van --data-dir " +
+                   quoted(fresh.string()) + " dtc read TCM 2>/dev/null");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out,
+              "TCM: 1 stored trouble code\nP0715 Input/Turbine Speed Sensor Circuit Malfunction\n");
+    for (const char* file : {"DTC5820EN.txt", "DTC5820TR.txt", "start.jpg"}) {
+        EXPECT_TRUE(std::filesystem::exists(fresh / file)) << file;
+    }
+}
+
 TEST(Programs, ExitCodesReachTheShell) {
     DataDir data;
     EXPECT_EQ(runProgram(std::string(TVX_CLI_PROGRAM) + " --simulate --vehicle 'KA 9' scan " +

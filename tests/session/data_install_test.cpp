@@ -1,15 +1,15 @@
 // First start: the shipped catalogues and picture land in the data directory once.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "ui/data_install.h"
-#include "ui/display_check.h"
+#include "session/data_install.h"
+#include "session_fixture.h"
 
-namespace tvx::ui {
+namespace tvx::session {
 namespace {
 
 namespace fs = std::filesystem;
@@ -28,8 +28,8 @@ void writeFile(const fs::path& path, const std::string& text) {
 
 class DataInstall : public ::testing::Test {
 protected:
-    fs::path dir(const char* name) { return fs::path(m_root.path().toStdString()) / name; }
-    QTemporaryDir m_root;
+    fs::path dir(const char* name) { return m_root.path() / name; }
+    testing::TempDir m_root;
 };
 
 TEST_F(DataInstall, CopiesEveryMissingFileIntoANewDirectory) {
@@ -62,6 +62,13 @@ TEST_F(DataInstall, TheFirstSourceHoldingAFileWins) {
     EXPECT_EQ(readAll(dir("data") / "start.jpg"), "picture");
     EXPECT_EQ(report.missing, std::vector<std::string>{"DTC5820EN.txt"});
     EXPECT_FALSE(fs::exists(dir("data") / "DTC5820EN.txt"));  // the missing-catalogue screen
+    std::ostringstream done;
+    std::ostringstream problems;
+    reportInstall(report, dir("data"), "tvx", done, problems);
+    const std::string installed = done.str();
+    EXPECT_EQ(std::count(installed.begin(), installed.end(), '\n'), 2) << installed;
+    EXPECT_EQ(problems.str(), "tvx: DTC5820EN.txt is not in " + dir("data").string() +
+                                  " and no copy to install was found\n");
 }
 
 TEST_F(DataInstall, ADataDirectoryThatCannotBeMadeIsReported) {
@@ -78,36 +85,8 @@ TEST(ShippedData, LooksNextToTheProgramFirstThenInTheSourceTree) {
     EXPECT_EQ(dirs[0], fs::path("/opt/tvx/bin/data"));
     EXPECT_EQ(dirs[1], fs::path("/opt/tvx/bin/../share/tarvolinex"));
     EXPECT_TRUE(fs::exists(dirs.back() / "start.jpg")) << dirs.back();
+    EXPECT_TRUE(fs::exists(programDirectory("elsewhere/session_tests") / "session_tests"));
 }
-
-struct DisplayCase {
-    const char* display;
-    const char* wayland;
-    const char* platform;
-    bool expected;
-};
-
-class DisplayCheck : public ::testing::TestWithParam<DisplayCase> {};
-
-TEST_P(DisplayCheck, AnyDisplayOrAnExplicitPlatformWillDo) {
-    const DisplayCase& c = GetParam();
-    const auto environment = [&](const char* name) -> std::string {
-        if (std::string(name) == "DISPLAY")
-            return c.display;
-        if (std::string(name) == "WAYLAND_DISPLAY")
-            return c.wayland;
-        if (std::string(name) == "QT_QPA_PLATFORM")
-            return c.platform;
-        return "";
-    };
-    EXPECT_EQ(haveDisplay(environment), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Environments, DisplayCheck,
-                         ::testing::Values(DisplayCase{"", "", "", false},
-                                           DisplayCase{":0", "", "", true},
-                                           DisplayCase{"", "wayland-0", "", true},
-                                           DisplayCase{"", "", "offscreen", true}));
 
 }  // namespace
-}  // namespace tvx::ui
+}  // namespace tvx::session

@@ -12,10 +12,10 @@
 #include <memory>
 
 #include "link/clock.h"
+#include "session/data_install.h"
 #include "sim/box.h"
 #include "sim/in_memory_port.h"
 #include "sim/scenario.h"
-#include "ui/data_install.h"
 #include "ui/tester_controller.h"
 #include "ui_helpers.h"
 
@@ -105,8 +105,8 @@ private:
 };
 
 QString freshDataDir(QTemporaryDir& dir) {
-    const auto report = ui::installDataFiles(
-        ui::shippedDataDirectories(QCoreApplication::applicationDirPath().toStdString()),
+    const auto report = session::installDataFiles(
+        session::shippedDataDirectories(QCoreApplication::applicationDirPath().toStdString()),
         dir.path().toStdString());
     for (const std::string& missing : report.missing)
         std::cerr << "ui_screenshots: no shipped " << missing << '\n';
