@@ -176,13 +176,15 @@ std::string floatToText(double x) {
         const std::string fraction = fractionDigits(d);
         text += whole.empty() ? "0" : whole;
         if (!fraction.empty()) {
-            text += "." + fraction;
+            text += '.';
+            text += fraction;
         }
         return text;
     }
     text += d.digits.substr(0, 1);
     if (d.digits.size() > 1) {
-        text += "." + d.digits.substr(1);
+        text += '.';
+        text.append(d.digits, 1);
     }
     return text + "E" + std::to_string(d.pointPos - 1);
 }
