@@ -135,12 +135,8 @@ TEST(Exchange, UnknownIdentifierIsRefusedByTheCar) {
 }
 
 TEST(Exchange, ReplyForAnotherIdentifierLeavesTheRecord) {
-    tvx::link::VirtualClock clock;
-    tvx::test::ScriptedPort port(clock);
-    tvx::link::Link link(port, clock);
-    tvx::link::Requests requests(link);
-    link.OpenPort(0);
-    link.ModuleProtocol = {0, 1, 1, 1, 1, 1};
+    tvx::test::ScriptedLink scripted(1);
+    auto& [clock, port, link, requests] = scripted;
     port.reply({22, 10, 0x80, 0xF1, 0x10, 0x62, 0x00, 0x0C, 1, 2, 3, 4});
     requests.ReadParameter(kEngineSpeed, 1);
     const auto good = requests.PidRecord;
@@ -151,11 +147,8 @@ TEST(Exchange, ReplyForAnotherIdentifierLeavesTheRecord) {
 }
 
 TEST(Exchange, AbsentProtocolSendsNothingAndFails) {
-    tvx::link::VirtualClock clock;
-    tvx::test::ScriptedPort port(clock);
-    tvx::link::Link link(port, clock);
-    tvx::link::Requests requests(link);
-    link.OpenPort(0);
+    tvx::test::ScriptedLink scripted;
+    auto& [clock, port, link, requests] = scripted;
     link.ModuleProtocol = {0, 1, 1, 3, 0, 3};
     for (int module : {3, 4, 6}) {  // protocol 3 outside the cluster, absent, no such module
         link.ReplyFailed = 0;       // as after an earlier good read

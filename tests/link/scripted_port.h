@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "link/clock.h"
+#include "link/link.h"
+#include "link/requests.h"
 #include "link/serial_port.h"
 
 namespace tvx::test {
@@ -55,6 +57,20 @@ private:
     std::deque<std::uint8_t> m_next;
     std::deque<std::uint8_t> m_ready;
     std::vector<std::uint8_t> m_written;
+};
+
+// A link on a scripted port, opened, with all five modules answering one protocol.
+struct ScriptedLink {
+    explicit ScriptedLink(std::uint8_t protocol = 1)
+        : port(clock), link(port, clock), requests(link) {
+        link.OpenPort(0);
+        link.ModuleProtocol = {0, protocol, protocol, protocol, protocol, protocol};
+    }
+
+    link::VirtualClock clock;
+    ScriptedPort port;
+    link::Link link;
+    link::Requests requests;
 };
 
 }  // namespace tvx::test

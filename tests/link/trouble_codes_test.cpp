@@ -103,12 +103,8 @@ TEST(TroubleCodes, FormAReadsAllThree) {
 }
 
 TEST(TroubleCodes, FormBFromAnotherModuleTakesOneCode) {
-    tvx::link::VirtualClock clock;
-    tvx::test::ScriptedPort port(clock);
-    tvx::link::Link link(port, clock);
-    tvx::link::Requests requests(link);
-    link.OpenPort(0);
-    link.ModuleProtocol = {0, 2, 2, 2, 2, 2};
+    tvx::test::ScriptedLink scripted(2);
+    auto& [clock, port, link, requests] = scripted;
     port.reply(
         {31, 15, 0x80, 0xF1, 0x28, 0x58, 3, 0x41, 0x23, 0xE0, 0, 0x42, 0x34, 0xE0, 0, 0x43, 0x45});
     requests.ReadTroubleCodes(3);
@@ -117,12 +113,8 @@ TEST(TroubleCodes, FormBFromAnotherModuleTakesOneCode) {
 }
 
 TEST(TroubleCodes, FormBRefusalIsAFailureNotACode) {
-    tvx::link::VirtualClock clock;
-    tvx::test::ScriptedPort port(clock);
-    tvx::link::Link link(port, clock);
-    tvx::link::Requests requests(link);
-    link.OpenPort(0);
-    link.ModuleProtocol = {0, 2, 2, 2, 2, 2};
+    tvx::test::ScriptedLink scripted(2);
+    auto& [clock, port, link, requests] = scripted;
     port.reply({31, 6, 0x80, 0xF1, 0x10, 0x7F, 0x18, 0x22});
     requests.ReadTroubleCodes(1);
     EXPECT_EQ(link.ReplyFailed, 1);
@@ -149,12 +141,8 @@ TEST(TroubleCodes, CutReplyFailsWithoutStaleCodes) {
 }
 
 TEST(TroubleCodes, RefusedClearFails) {
-    tvx::link::VirtualClock clock;
-    tvx::test::ScriptedPort port(clock);
-    tvx::link::Link link(port, clock);
-    tvx::link::Requests requests(link);
-    link.OpenPort(0);
-    link.ModuleProtocol = {0, 1, 1, 1, 1, 1};
+    tvx::test::ScriptedLink scripted(1);
+    auto& [clock, port, link, requests] = scripted;
     port.reply({21, 6, 0x80, 0xF1, 0x10, 0x7F, 0x14, 0x22});
     requests.ClearTroubleCodes(1);
     EXPECT_EQ(link.ReplyFailed, 1);
