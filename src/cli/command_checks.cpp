@@ -44,7 +44,7 @@ ExitCode checkBeforeConnecting(const Invocation& invocation,
                           "injector codes need --vehicle NAME (a diesel model with an "
                           "injector control unit)");
         }
-        if (!HeadlessTester::vehicleHasInjectorUnit(*vehicle)) {
+        if (!session::vehicleHasInjectorUnit(vehicle->diesel, vehicle->index)) {
             return refuse(console,
                           "the " + std::string(vehicle->name) + " has no injector control unit");
         }
@@ -75,7 +75,8 @@ ExitCode reportOutcome(Outcome outcome, std::string_view what, Console& console)
          "port, and that the ignition is on"},
         {Outcome::NoCar, ExitCode::NoCar,
          "the car does not answer: turn the ignition key on and try again"},
-        {Outcome::ModuleAbsent, ExitCode::NoCar, "the module did not answer the module scan"},
+        {Outcome::ModuleAbsent, ExitCode::NoCar,
+         "the module is absent: the module scan found no such module on this car"},
         {Outcome::ModuleSilent, ExitCode::NoCar, "the module does not answer"},
         {Outcome::LineLost, ExitCode::NoBox,
          "the line to the box was lost: check the cable and the box, then try again"},

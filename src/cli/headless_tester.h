@@ -5,7 +5,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "cli/vehicle_choice.h"
@@ -14,13 +13,13 @@
 #include "link/requests.h"
 #include "link/serial_port.h"
 #include "session/live_pages.h"
-#include "session/recording_view.h"
-#include "session/screens.h"
+#include "session/null_view.h"
 #include "session/session.h"
+#include "session/session_events.h"
 
 namespace tvx::cli {
 
-// How one operation of the headless tester ended, as the session's screens told it.
+// How one operation of the headless tester ended, as the session's events told it.
 enum class Outcome {
     Ok,
     NoBox,         // the box did not answer the presence test
@@ -35,25 +34,33 @@ enum class Outcome {
     NoPage,        // no live-data page for this vehicle and module
 };
 
-// The tester without a window: the real Session, shown on a RecordingView, driven by the
-// commands a mechanic would click, in the same order. Every request, screen rule and
-// catalogue lookup is the session's own; this class only presses the buttons and reads
-// the outcome off the screens the session showed. Single-threaded.
-class HeadlessTester {
+// The tester without a window: the real Session, driven by the commands a mechanic would
+// click, in the same order. Every request, screen rule and catalogue lookup is the
+// session's own; this class only presses the buttons and learns the outcome from the
+// session's events. It shows nothing (the session's screens go to a NullView), so it keeps
+// no memory of a run however long. Single-threaded.
+class HeadlessTester final : private session::SessionEvents {
 public:
     HeadlessTester(link::SerialPort& port, link::Clock& clock, std::filesystem::path dataDirectory,
                    char languageCode);
+    ~HeadlessTester() override;
+    HeadlessTester(const HeadlessTester&) = delete;
+    HeadlessTester& operator=(const HeadlessTester&) = delete;
 
     link::Link& link() { return m_link; }
     link::Requests& requests() { return m_requests; }
+    // Further listeners (a workshop record) may be attached to the session.
     session::Session& session() { return m_session; }
-    const session::RecordingView& view() const { return m_view; }
 
     // Chooses the vehicle (as a click in PG1 or DG1), then connects as after "plug the box
     // in, OK": presence test, module probe, VIN, module menu. With demo, the DEMO button.
     Outcome connect(const std::optional<VehicleChoice>& vehicle, bool demo);
+    // What the module probe of the last connection found.
+    const session::ModuleProbe& moduleProbe() const { return m_probe; }
+    // The VIN read after the probe (VinReading::read false when none was read).
+    const session::VinReading& vin() const { return m_vin; }
     // True when the module menu offers the ICU button (diesel models with the unit).
-    bool offersInjectorUnit() const { return m_view.enabled("ICU"); }
+    bool offersInjectorUnit() const { return m_probe.injectorUnitOffered; }
 
     // Presses a module button (its opening bytes go to the car, the ICU sends none).
     Outcome openModule(session::Module module);
@@ -72,13 +79,13 @@ public:
 
     // Live data on the open module: the page it polls, nullptr with NoPage when none.
     const session::LivePage* startLive();
-    // One polling cycle: the gauge writes it made, in order. False when polling stopped
-    // (the line was lost); the writes are then those made before it stopped.
-    bool pollCycle(std::vector<std::pair<std::string, std::string>>& writes);
+    // One polling cycle: every reading it made, in order, failed ones included. False when
+    // polling stopped (the line was lost); the readings are then those made before.
+    bool pollCycle(std::vector<session::LiveReading>& readings);
 
     // Read Injector on the ICU: the four slots, or ReadFailed.
     Outcome readInjectors();
-    const session::InjectorCodes& injectorCodes() const { return m_session.InjectorCode; }
+    const session::InjectorCodes& injectorCodes() const { return m_injectors.codes; }
 
     // What the programming sequence asks of the operator. Each returns false to stop.
     struct ProgrammingPrompts {
@@ -97,25 +104,60 @@ public:
     // OK on the finished screen: back to the module menu (the module scan runs again).
     Outcome backToModuleMenu();
 
-    // The four display lines, trimmed, joined by " / ".
-    std::string displayText() const;
-
-    // Whether the menu of this vehicle offers the injector unit, asked of a session in
-    // demonstration mode (nothing is sent anywhere).
-    static bool vehicleHasInjectorUnit(const VehicleChoice& vehicle);
-
 private:
+    // What the session told since the operation began.
+    struct Heard {
+        bool lineLost = false;
+        std::optional<session::BoxProbe> box;
+        std::optional<session::ModuleProbe> probe;
+        std::optional<session::ModuleOpening> opened;
+        std::optional<session::TroubleCodeRead> codes;
+        std::optional<session::TroubleCodeClear> clear;
+        const session::LivePage* page = nullptr;
+        std::vector<session::LiveReading> readings;
+        std::optional<session::LiveCycle> cycle;
+        std::optional<session::InjectorRead> injectors;
+        std::optional<session::Prompt> prompt;
+        std::optional<session::ProgrammingEnd> programmed;
+        bool written = false;  // a write request of a programming run went out
+    };
+
+    void boxProbed(const session::BoxProbe& e) override { m_heard.box = e; }
+    void modulesProbed(const session::ModuleProbe& e) override;
+    void vinRead(const session::VinReading& e) override { m_vin = e; }
+    void moduleOpened(const session::ModuleOpening& e) override { m_heard.opened = e; }
+    void troubleCodesRead(const session::TroubleCodeRead& e) override { m_heard.codes = e; }
+    void troubleCodesCleared(const session::TroubleCodeClear& e) override { m_heard.clear = e; }
+    void livePageStarted(const session::LivePageStart& e) override { m_heard.page = e.page; }
+    void liveReading(const session::LiveReading& e) override { m_heard.readings.push_back(e); }
+    void liveCycleEnded(const session::LiveCycle& e) override { m_heard.cycle = e; }
+    void injectorCodesRead(const session::InjectorRead& e) override;
+    void programmingStep(const session::ProgrammingStep& e) override;
+    void programmingEnded(const session::ProgrammingEnd& e) override { m_heard.programmed = e; }
+    void prompted(const session::Prompt& e) override { m_heard.prompt = e; }
+    void countdownStarted(const session::Countdown& e) override;
+    void lineLost() override { m_heard.lineLost = true; }
+
+    // Forgets what was heard: a new operation begins.
+    void listen() { m_heard = Heard{}; }
     void settle();
-    bool shownSince(session::ScreenId id, std::size_t fromLine) const;
-    std::size_t lineMark() const { return m_view.lineLog.size(); }
-    Outcome menuOutcome(std::size_t fromLine) const;
+    // How a connection (or the return to the module menu) went.
+    Outcome connectionOutcome() const;
 
     link::Link m_link;
     link::Requests m_requests;
-    session::RecordingView m_view;
+    session::NullView m_view;
     session::Session m_session;
     char m_languageCode;
+    Heard m_heard;
+    session::ModuleProbe m_probe;
+    session::VinReading m_vin;
+    session::InjectorRead m_injectors;
     const session::LivePage* m_page = nullptr;
+    const ProgrammingPrompts* m_prompts = nullptr;  // during programInjector
 };
+
+// The four lines of a prompt, trimmed, joined by " / ".
+std::string promptText(const session::Prompt& prompt);
 
 }  // namespace tvx::cli

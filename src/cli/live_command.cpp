@@ -15,19 +15,21 @@ std::string trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// One cell per column: the last text the cycle wrote to the column's gauge, or empty when
+// One cell per column: the last text the cycle read for the column's gauge, or empty when
 // no read of it succeeded (the gauge kept its old value on the window).
-std::vector<std::string> cellsOf(const std::vector<LiveColumn>& columns,
-                                 const std::vector<std::pair<std::string, std::string>>& writes) {
-    std::vector<std::string> cells(columns.size());
-    for (const auto& [gauge, text] : writes) {
+void fillCells(const std::vector<LiveColumn>& columns,
+               const std::vector<session::LiveReading>& readings, std::vector<std::string>& cells) {
+    cells.assign(columns.size(), std::string());
+    for (const session::LiveReading& reading : readings) {
+        if (reading.failed) {
+            continue;
+        }
         for (std::size_t i = 0; i < columns.size(); ++i) {
-            if (columns[i].gauge == gauge) {
-                cells[i] = trimmed(text);
+            if (columns[i].gauge == reading.gauge) {
+                cells[i] = trimmed(reading.text);
             }
         }
     }
-    return cells;
 }
 
 bool clusterPageChosen(const Invocation& invocation) {
@@ -72,7 +74,10 @@ ExitCode runLive(CommandContext& context) {
     const std::uint64_t startMs = context.clock.nowMs();
     int cycles = 0;
     bool polling = true;
-    std::vector<std::pair<std::string, std::string>> writes;
+    std::vector<session::LiveReading> readings;
+    std::vector<std::string> cells;
+    long readingCount = 0;
+    long failedCount = 0;
     if (context.handlesInterrupt != nullptr) {
         *context.handlesInterrupt = true;
     }
@@ -83,9 +88,14 @@ ExitCode runLive(CommandContext& context) {
             (invocation.durationS && seconds >= *invocation.durationS)) {
             break;
         }
-        polling = context.tester.pollCycle(writes);
-        log->row(seconds, cellsOf(columns, writes));
+        polling = context.tester.pollCycle(readings);
+        fillCells(columns, readings, cells);
+        log->row(seconds, cells);
         ++cycles;
+        readingCount += static_cast<long>(readings.size());
+        for (const session::LiveReading& reading : readings) {
+            failedCount += reading.failed ? 1 : 0;
+        }
     }
     if (context.handlesInterrupt != nullptr) {
         *context.handlesInterrupt = false;
@@ -95,6 +105,14 @@ ExitCode runLive(CommandContext& context) {
     }
     if (!polling) {
         return reportOutcome(Outcome::LineLost, "polling " + what, context.console);
+    }
+    if (failedCount > 0) {
+        context.console.err << "tarvolinex-cli: " << failedCount << " of " << readingCount
+                            << " readings of " << what << " failed (empty cells)\n";
+    }
+    if (readingCount > 0 && failedCount == readingCount) {
+        // Nothing was read at all: rows of empty cells are no result.
+        return reportOutcome(Outcome::ReadFailed, "polling " + what, context.console);
     }
     return ExitCode::Ok;
 }

@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/module_choice.h"
+#include "session/printable_text.h"
 
 namespace tvx::cli {
 
@@ -9,7 +10,7 @@ namespace tvx::cli {
 // module probe and the VIN the session read on the way in.
 ExitCode runScan(CommandContext& context) {
     std::ostream& out = context.console.out;
-    const auto& protocols = context.tester.link().ModuleProtocol;
+    const auto& protocols = context.tester.moduleProbe().protocols;
     out << "box      " << (context.line.demo() ? "demonstration mode" : "answered") << '\n';
     for (const session::Module module :
          {session::Module::Pcm, session::Module::Tcm, session::Module::Abs, session::Module::AirBag,
@@ -24,8 +25,10 @@ ExitCode runScan(CommandContext& context) {
     if (context.tester.offersInjectorUnit()) {
         out << "ICU      offered for this vehicle\n";
     }
-    const std::string& vin = context.tester.requests().VinText;
-    out << "VIN      " << (vin == std::string(17, '-') ? std::string("not read") : vin) << '\n';
+    const session::VinReading& vin = context.tester.vin();
+    // The VIN is the box's bytes: shown so that none of them can act on the terminal.
+    out << "VIN      " << (vin.read ? session::printableText(vin.vin) : std::string("not read"))
+        << '\n';
     return ExitCode::Ok;
 }
 

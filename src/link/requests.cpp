@@ -9,7 +9,6 @@ namespace tvx::link {
 namespace {
 
 constexpr std::uint8_t kPositiveParameterReply = 0x62;
-constexpr std::uint16_t kSwitchStates = 0x1101;
 constexpr std::uint16_t kOdometerMiles = 0x6182;
 constexpr std::uint16_t kOdometerTenths = 0x6180;
 constexpr double kDemoOdometerKm = 234567.0;
@@ -79,8 +78,12 @@ void Requests::ReadSwitchStates() {
         StatusFlags = static_cast<std::uint8_t>(pick(m_random));
         return;
     }
-    ReadParameter(kSwitchStates, 1);
+    ReadParameter(kSwitchStatesIdentifier, 1);
     StatusFlags = PidRecord[3];
+}
+
+std::uint16_t Requests::odometerIdentifier() const {
+    return m_link.ModuleProtocol[5] == 1 ? kOdometerMiles : kOdometerTenths;
 }
 
 void Requests::ReadOdometer() {
@@ -116,44 +119,44 @@ bool Requests::sendModeCommand(std::initializer_list<std::uint8_t> bytes) {
     return m_link.ReadTimedOut == 0;
 }
 
-void Requests::ReadVin() {
+bool Requests::ReadVin() {
     if (m_link.DemoMode) {
-        return;
+        return false;
     }
     const std::uint8_t protocol = m_link.ModuleProtocol[1];
     if (protocol == 1) {
         if (!sendModeCommand({20, 16})) {
-            return;
+            return false;
         }
         ReadParameter(kVinFirst, 1);
     } else if (protocol == 2) {
         if (!sendModeCommand({30, 7, 224})) {
-            return;
+            return false;
         }
         ReadParameter(kVinFirst, 1);
         if (m_link.ReplyBuffer[4] != kPositiveParameterReply) {
             if (!sendModeCommand({30, 7, 32})) {
-                return;
+                return false;
             }
             ReadParameter(kVinFirst, 1);
             if (m_link.ReplyBuffer[4] != kPositiveParameterReply) {
-                return;
+                return false;
             }
         }
     } else {
-        return;
+        return false;
     }
     // The text changes only when all five reads came back good, so a lost reply never
     // leaves a number made of stale characters.
     if (m_link.ReplyFailed != 0) {
-        return;
+        return false;
     }
     std::string vin(17, '-');
     vin[0] = static_cast<char>(PidRecord[6]);
     for (int k = 0; k < 4; ++k) {
         ReadParameter(static_cast<std::uint16_t>(kVinFirst + 1 + k), 1);
         if (m_link.ReplyFailed != 0) {
-            return;
+            return false;
         }
         for (int i = 0; i < 4; ++i) {
             vin[static_cast<std::size_t>(4 * k + 1 + i)] =
@@ -161,6 +164,7 @@ void Requests::ReadVin() {
         }
     }
     VinText = vin;
+    return true;
 }
 
 }  // namespace tvx::link

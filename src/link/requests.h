@@ -27,13 +27,18 @@ public:
     void ReadSwitchStates();
     // Odometer of the cluster (module 5): ValueText, width 7 with 1 decimal.
     void ReadOdometer();
+    static constexpr std::uint16_t kSwitchStatesIdentifier = 0x1101;
+    // The identifier ReadOdometer asks for with the cluster's protocol.
+    std::uint16_t odometerIdentifier() const;
 
     // Trouble codes of module 1..5, form chosen by ModuleProtocol. ReplyFailed tells.
     void ReadTroubleCodes(int module);
     void ClearTroubleCodes(int module);
     // Letter and four upper-case hex digits; also left in CodeText.
     std::string FormatTroubleCode(std::uint16_t code);
-    void ReadVin();
+    // The identification number into VinText; false (VinText as it was) when any read of
+    // it failed or in demo mode.
+    bool ReadVin();
 
     // Memory-block requests of the injector control unit. Each is one framed exchange and
     // returns true when the echo, the count and every data byte came and the answer is

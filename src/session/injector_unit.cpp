@@ -77,7 +77,8 @@ bool readInjectorUnit(link::Requests& requests, link::Clock& clock, InjectorUnit
 
 bool programInjectorUnit(link::Requests& requests, link::Clock& clock,
                          const std::array<InjectorBlock, 9>& blocks, int injector,
-                         const std::array<std::uint8_t, 8>& code, const KeepGoing& keepGoing) {
+                         const std::array<std::uint8_t, 8>& code, const KeepGoing& keepGoing,
+                         const OnUnitStep& onStep) {
     if (injector < 1 || injector > 4) {
         return false;
     }
@@ -86,20 +87,31 @@ bool programInjectorUnit(link::Requests& requests, link::Clock& clock,
     // Slots 0..3 are the first halves of injectors 1..4, slots 4..7 their second halves.
     const auto& firstAddress = blocks[firstHalfRead(injector)].address;
     const auto& secondAddress = blocks[secondHalfRead(injector)].address;
+    // Each request is told to onStep as it went.
+    auto told = [&onStep](int half, InjectorRequest request, auto&& send) {
+        return [&onStep, half, request, send] {
+            const bool ok = send();
+            if (onStep) {
+                onStep(UnitStep{half, request, ok});
+            }
+            return ok;
+        };
+    };
+    using R = InjectorRequest;
     Sequence sequence(clock, keepGoing);
-    sequence.then([&] { return requests.StartDiagnosticMode(); })
+    sequence.then(told(0, R::Start, [&] { return requests.StartDiagnosticMode(); }))
         .pause(kAfterStartMs)
-        .then([&] { return requests.Routine(0); })
+        .then(told(0, R::Open, [&] { return requests.Routine(0); }))
         .pause(kAroundRoutineMs)
-        .then([&] { return requests.RequestDownload(firstAddress); })
-        .then([&] { return requests.TransferData(first); })
-        .then([&] { return requests.TransferExit(); })
-        .then([&] { return requests.RequestDownload(secondAddress); })
-        .then([&] { return requests.TransferData(second); })
-        .then([&] { return requests.TransferExit(); })
-        .then([&] { return requests.Routine(1); })
+        .then(told(1, R::SelectSlot, [&] { return requests.RequestDownload(firstAddress); }))
+        .then(told(1, R::Write, [&] { return requests.TransferData(first); }))
+        .then(told(1, R::Store, [&] { return requests.TransferExit(); }))
+        .then(told(2, R::SelectSlot, [&] { return requests.RequestDownload(secondAddress); }))
+        .then(told(2, R::Write, [&] { return requests.TransferData(second); }))
+        .then(told(2, R::Store, [&] { return requests.TransferExit(); }))
+        .then(told(0, R::Close, [&] { return requests.Routine(1); }))
         .pause(kAroundRoutineMs)
-        .then([&] { return requests.StartDiagnosticMode(); });
+        .then(told(0, R::StartAgain, [&] { return requests.StartDiagnosticMode(); }));
     return sequence.ok();
 }
 

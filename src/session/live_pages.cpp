@@ -193,21 +193,31 @@ constexpr LiveRead kPoll29[] = {LiveRead{Kind::Odometer, Decoder{}, "kmd"},
 
 constexpr unsigned kDemoPause = 250;
 
+// The pages, and with them the only list of the live-data states.
 const std::array<LivePage, 10> kPages = {{
-    {50, 51, "Frame61", kPetrol50, kDemoPause, 0, kPoll51},
-    {53, 54, "Frame61", kPetrol53, kDemoPause, 0, kPoll54},
-    {55, 56, "Frame61", kPetrol55, kDemoPause, 0, kPoll56},
-    {57, 58, "Frame61", kPetrol57, kDemoPause, 0, kPoll58},
-    {59, 60, "Frame61", kPetrol59, kDemoPause, 0, kPoll60},
-    {70, 71, "Frame71", kDiesel70, kDemoPause, 0, kPoll71},
-    {73, 74, "Frame71", kDiesel73, kDemoPause, 0, kPoll74},
-    {75, 76, "Frame71", kDiesel75, kDemoPause, 20, kPoll76},
-    {77, 78, "Frame71", kDiesel77, kDemoPause, 0, kPoll78},
-    {28, 29, "Frame81", {}, kDemoPause, 0, kPoll29},
+    {State::PetrolKaEntry, State::PetrolKaPoll, "Frame61", kPetrol50, kDemoPause, 0, kPoll51},
+    {State::PetrolCommonEntry, State::PetrolCommonPoll, "Frame61", kPetrol53, kDemoPause, 0,
+     kPoll54},
+    {State::PetrolFocusEntry, State::PetrolFocusPoll, "Frame61", kPetrol55, kDemoPause, 0, kPoll56},
+    {State::PetrolVctEntry, State::PetrolVctPoll, "Frame61", kPetrol57, kDemoPause, 0, kPoll58},
+    {State::PetrolGhiaEntry, State::PetrolGhiaPoll, "Frame61", kPetrol59, kDemoPause, 0, kPoll60},
+    {State::DieselFullEntry, State::DieselFullPoll, "Frame71", kDiesel70, kDemoPause, 0, kPoll71},
+    {State::DieselSmallEntry, State::DieselSmallPoll, "Frame71", kDiesel73, kDemoPause, 0, kPoll74},
+    {State::DieselCmaxEntry, State::DieselCmaxPoll, "Frame71", kDiesel75, kDemoPause, 20, kPoll76},
+    {State::DieselFocusEntry, State::DieselFocusPoll, "Frame71", kDiesel77, kDemoPause, 0, kPoll78},
+    {State::ClusterEntry, State::ClusterPoll, "Frame81", {}, kDemoPause, 0, kPoll29},
 }};
 
-constexpr int kPetrolEntry[] = {50, 53, 53, 53, 53, 55, 53, 53, 57, 57, 59};
-constexpr int kDieselEntry[] = {73, 73, 75, 77, 70, 70, 70, 70};
+// The page of each vehicle of the two lists, by its entry state.
+constexpr State kPetrolEntry[] = {
+    State::PetrolKaEntry,     State::PetrolCommonEntry, State::PetrolCommonEntry,
+    State::PetrolCommonEntry, State::PetrolCommonEntry, State::PetrolFocusEntry,
+    State::PetrolCommonEntry, State::PetrolCommonEntry, State::PetrolVctEntry,
+    State::PetrolVctEntry,    State::PetrolGhiaEntry};
+constexpr State kDieselEntry[] = {State::DieselSmallEntry, State::DieselSmallEntry,
+                                  State::DieselCmaxEntry,  State::DieselFocusEntry,
+                                  State::DieselFullEntry,  State::DieselFullEntry,
+                                  State::DieselFullEntry,  State::DieselFullEntry};
 
 constexpr std::string_view kPetrolModels[] = {
     "KA 1.3i",         "FIESTA  1.4i",        "FUSION 1.4i",   "FIESTA  1.6i",
@@ -221,8 +231,8 @@ constexpr std::string_view kDieselModels[] = {
 }  // namespace
 
 const LivePage* livePageForModel(bool diesel, int modelIndex) {
-    std::span<const int> entries(diesel ? std::span<const int>(kDieselEntry)
-                                        : std::span<const int>(kPetrolEntry));
+    std::span<const State> entries(diesel ? std::span<const State>(kDieselEntry)
+                                          : std::span<const State>(kPetrolEntry));
     if (modelIndex < 0 || modelIndex >= static_cast<int>(entries.size())) {
         return nullptr;
     }
@@ -233,7 +243,7 @@ const LivePage& clusterPage() {
     return kPages.back();
 }
 
-const LivePage* livePageForState(int state) {
+const LivePage* livePageForState(State state) {
     for (const LivePage& page : kPages) {
         if (page.entryState == state || page.pollState == state) {
             return &page;
@@ -251,6 +261,10 @@ std::span<const std::string_view> petrolModels() {
 }
 std::span<const std::string_view> dieselModels() {
     return kDieselModels;
+}
+
+bool vehicleHasInjectorUnit(bool diesel, int modelIndex) {
+    return diesel && modelIndex >= 4 && modelIndex <= 7;
 }
 
 std::string_view clutchText(unsigned statusFlags) {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "link/decoder.h"
+#include "session/session_state.h"
 
 namespace tvx::session {
 
@@ -25,8 +26,8 @@ struct PanelVisibility {
 // the decoder row ending in 1 (or First) and "second request" the row ending in 2 (or
 // Second); see live_pages.cpp for the choice of each row.
 struct LivePage {
-    int entryState;
-    int pollState;
+    State entryState;
+    State pollState;
     std::string_view frame;                   // Frame61, Frame71 or Frame81
     std::span<const PanelVisibility> panels;  // panels of that frame set by the entry
     unsigned demoPauseMs;                     // once per tick in demo mode
@@ -39,13 +40,15 @@ const LivePage* livePageForModel(bool diesel, int modelIndex);
 // The instrument cluster page (states 28 and 29).
 const LivePage& clusterPage();
 // The page whose entry or polling state is the given state, or nullptr.
-const LivePage* livePageForState(int state);
+const LivePage* livePageForState(State state);
 // Every page, for tests and tools.
 std::span<const LivePage> allLivePages();
 
 // The vehicle lists as the window shows them.
 std::span<const std::string_view> petrolModels();
 std::span<const std::string_view> dieselModels();
+// Whether a vehicle of the lists has an injector control unit (the diesel models 4 to 7).
+bool vehicleHasInjectorUnit(bool diesel, int modelIndex);
 
 // Texts of the switch-state fields of the diesel page for the StatusFlags byte.
 std::string_view clutchText(unsigned statusFlags);  // cppd

@@ -1,54 +1,74 @@
 #include "session/live_poll.h"
 
+#include <array>
+
+#include "link/decoder_table.h"
+#include "session/session_controls.h"
+
 namespace tvx::session {
 
 namespace {
 
-void readOne(const LiveRead& read, link::Requests& requests, const ShowGauge& show) {
+// Reads one value and reports it with the fields it fills.
+void readOne(const LiveRead& read, link::Requests& requests, link::Clock& clock,
+             const OnLiveValue& onValue) {
     link::Link& link = requests.link();
-    // Demo values never fail; an earlier failure must not hide them.
-    auto good = [&link] { return link.DemoMode || link.ReplyFailed == 0; };
+    std::array<LiveShown, 3> fields{};
+    std::size_t count = 1;
+    LiveValue value;
+    value.read = &read;
     switch (read.kind) {
         case LiveRead::Kind::Decode:
             requests.Decode(read.decoder);
-            if (good()) {
-                show(read.gauge, requests.ValueText);
-            }
+            value.identifier = link::decoderRow(read.decoder).identifier;
+            fields[0] = {read.gauge, requests.ValueText, requests.EngValue};
             break;
-        case LiveRead::Kind::SwitchStates:
+        case LiveRead::Kind::SwitchStates: {
             requests.ReadSwitchStates();
-            if (good()) {
-                show("cppd", std::string(clutchText(requests.StatusFlags)));
-                show("bppd", std::string(brakeText(requests.StatusFlags)));
-                show("klimad", std::string(aircoText(requests.StatusFlags)));
+            value.identifier = link::Requests::kSwitchStatesIdentifier;
+            const unsigned flags = requests.StatusFlags;
+            const std::string_view texts[] = {clutchText(flags), brakeText(flags),
+                                              aircoText(flags)};
+            for (std::size_t i = 0; i < 3; ++i) {
+                fields[i] = {controls::kSwitchStateGauges[i], std::string(texts[i]),
+                             texts[i] == " ON" ? 1.0 : 0.0};
             }
+            count = 3;
             break;
+        }
         case LiveRead::Kind::Odometer:
             requests.ReadOdometer();
-            if (good()) {
-                show(read.gauge, requests.ValueText);
-            }
+            value.identifier = requests.odometerIdentifier();
+            fields[0] = {read.gauge, requests.ValueText, requests.EngValue};
             break;
     }
+    // Demo values never fail; an earlier failure must not hide them.
+    value.failed = !link.DemoMode && link.ReplyFailed != 0;
+    value.timeMs = clock.nowMs();
+    value.shown = std::span<const LiveShown>(fields.data(), count);
+    onValue(value);
 }
 
 }  // namespace
 
-bool pollLivePage(const LivePage& page, link::Requests& requests, link::Clock& clock,
-                  const ShowGauge& show, const KeepGoing& keepGoing) {
-    if (requests.link().DemoMode) {
+LivePoll pollLivePage(const LivePage& page, link::Requests& requests, link::Clock& clock,
+                      std::size_t from, const OnLiveValue& onValue, const KeepGoing& keepGoing) {
+    if (from >= page.reads.size()) {
+        from = 0;
+    }
+    if (from == 0 && requests.link().DemoMode) {
         clock.sleepMs(page.demoPauseMs);
     }
-    for (const LiveRead& read : page.reads) {
+    for (std::size_t i = from; i < page.reads.size(); ++i) {
         if (page.pauseBeforeEachMs != 0) {
             clock.sleepMs(page.pauseBeforeEachMs);
         }
-        readOne(read, requests, show);
-        if (!goOn(keepGoing)) {
-            return false;
+        readOne(page.reads[i], requests, clock, onValue);
+        if (i + 1 < page.reads.size() && !goOn(keepGoing)) {
+            return {i + 1, false};
         }
     }
-    return true;
+    return {0, true};
 }
 
 }  // namespace tvx::session

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -24,24 +25,42 @@ public:
         lineLog.emplace_back(line, text);
     }
     void setDisplayColour(std::uint32_t c) override { colour = c; }
+    void showOnlyFrame(std::string_view frame) override {
+        if (!frame.empty()) {
+            namesSeen.emplace(frame);
+        }
+        for (std::string_view name : kWorkFrames) {
+            panelVisible[std::string(name)] = name == frame;
+        }
+        frameOnTop = std::string(frame);
+    }
     void setPanelVisible(std::string_view name, bool visible) override {
+        namesSeen.emplace(name);
         panelVisible[std::string(name)] = visible;
     }
     void setPanelColour(std::string_view name, std::uint32_t c) override {
+        namesSeen.emplace(name);
         panelColour[std::string(name)] = c;
     }
     void setControlEnabled(std::string_view name, bool enabled) override {
+        namesSeen.emplace(name);
         controlEnabled[std::string(name)] = enabled;
     }
     void setControlVisible(std::string_view name, bool visible) override {
+        namesSeen.emplace(name);
         controlVisible[std::string(name)] = visible;
     }
-    void setButtonDown(std::string_view name) override { buttonDown = std::string(name); }
+    void setButtonDown(std::string_view name) override {
+        namesSeen.emplace(name);
+        buttonDown = std::string(name);
+    }
     void setGauge(std::string_view name, const std::string& text) override {
+        namesSeen.emplace(name);
         gauges[std::string(name)] = text;
         gaugeLog.emplace_back(std::string(name), text);
     }
     void setEditText(std::string_view name, const std::string& text) override {
+        namesSeen.emplace(name);
         editText[std::string(name)] = text;
     }
     void setGridRow(int row, const std::string& text) override {
@@ -50,12 +69,15 @@ public:
         }
     }
     void setCaption(std::string_view name, const std::string& text) override {
+        namesSeen.emplace(name);
         captions[std::string(name)] = text;
     }
     void setHint(std::string_view name, const std::string& text) override {
+        namesSeen.emplace(name);
         hints[std::string(name)] = text;
     }
     void setListSelection(std::string_view name, int index) override {
+        namesSeen.emplace(name);
         listSelection[std::string(name)] = index;
     }
     void repaint() override { ++repaintCount; }
@@ -88,6 +110,7 @@ public:
 
     std::array<std::string, 4> lines{};
     std::uint32_t colour = 0;
+    std::string frameOnTop;  // the frame showOnlyFrame() showed last
     std::map<std::string, bool, std::less<>> panelVisible;
     std::map<std::string, std::uint32_t, std::less<>> panelColour;
     std::map<std::string, bool, std::less<>> controlEnabled;
@@ -100,6 +123,7 @@ public:
     std::map<std::string, std::string, std::less<>> hints;
     std::map<std::string, int, std::less<>> listSelection;
     int repaintCount = 0;
+    std::set<std::string, std::less<>> namesSeen;  // every control name the session used
     std::vector<std::pair<int, std::string>> lineLog;
     std::vector<std::pair<std::string, std::string>> gaugeLog;
 

@@ -20,88 +20,97 @@ Session::Session(link::Link& link, link::Requests& requests, link::Clock& clock,
 // ---------------------------------------------------------------------------------------
 // The state table: which action runs on a tick of each state. States without a row wait.
 
-const Session::StateRow* Session::findState(int state) {
+const Session::StateRow* Session::findState(State state) {
+    // The live pages' entry and polling states are not listed: the page table holds them.
     static const StateRow kStates[] = {
-        {0, 0, &Session::stateSplashToSettings},
-        {1, 1, &Session::stateReadSettings},
-        {2, 2, &Session::stateSettingsScreen},
-        {3, 3, &Session::stateConfirmSettings},
-        {4, 4, &Session::statePortFailed},
-        {6, 6, &Session::stateCarType},
-        {8, 8, &Session::stateConnect},
-        {10, 10, &Session::stateConnectionFailed},
-        {13, 13, &Session::statePlugTheBox},
-        {14, 14, &Session::stateEcuScan},
-        {16, 16, &Session::stateConnectionFailure},
-        {20, 21, &Session::stateLiveDispatch},
-        {28, 28, &Session::stateLiveEntry},
-        {29, 29, &Session::stateLivePoll},
-        {50, 50, &Session::stateLiveEntry},
-        {51, 51, &Session::stateLivePoll},
-        {53, 53, &Session::stateLiveEntry},
-        {54, 54, &Session::stateLivePoll},
-        {55, 55, &Session::stateLiveEntry},
-        {56, 56, &Session::stateLivePoll},
-        {57, 57, &Session::stateLiveEntry},
-        {58, 58, &Session::stateLivePoll},
-        {59, 59, &Session::stateLiveEntry},
-        {60, 60, &Session::stateLivePoll},
-        {70, 70, &Session::stateLiveEntry},
-        {71, 71, &Session::stateLivePoll},
-        {73, 73, &Session::stateLiveEntry},
-        {74, 74, &Session::stateLivePoll},
-        {75, 75, &Session::stateLiveEntry},
-        {76, 76, &Session::stateLivePoll},
-        {77, 77, &Session::stateLiveEntry},
-        {78, 78, &Session::stateLivePoll},
-        {100, 104, &Session::stateReadDtc},
-        {109, 109, &Session::stateListDtc},
-        {110, 114, &Session::stateClearDtc},
-        {121, 121, &Session::stateReadInjectors},
-        {122, 122, &Session::stateOfferProgramming},
-        {142, 142, &Session::stateIgnitionOff},
-        {144, 144, &Session::stateWaitCountdown},
-        {145, 145, &Session::stateIgnitionOn},
-        {147, 147, &Session::stateWaitCountdown},
-        {148, 148, &Session::stateEntryScreen},
-        {150, 150, &Session::stateAreYouSure},
-        {152, 152, &Session::stateProgram},
-        {153, 153, &Session::stateIgnitionOff},
-        {155, 155, &Session::stateWaitCountdown},
-        {156, 156, &Session::stateIgnitionOn},
-        {158, 158, &Session::stateWaitCountdown},
-        {159, 159, &Session::stateFinished},
-        {161, 161, &Session::stateWaitCountdown},
+        {State::Start, State::Start, &Session::stateSplashToSettings},
+        {State::ReadSettings, State::ReadSettings, &Session::stateReadSettings},
+        {State::SettingsScreen, State::SettingsScreen, &Session::stateSettingsScreen},
+        {State::ConfirmSettings, State::ConfirmSettings, &Session::stateConfirmSettings},
+        {State::PortFailed, State::PortFailed, &Session::statePortFailed},
+        {State::CarType, State::CarType, &Session::stateCarType},
+        {State::Connect, State::Connect, &Session::stateConnect},
+        {State::BoxSilent, State::BoxSilent, &Session::stateConnectionFailed},
+        {State::PlugTheBox, State::PlugTheBox, &Session::statePlugTheBox},
+        {State::EcuScan, State::EcuScan, &Session::stateEcuScan},
+        {State::CarSilent, State::CarSilent, &Session::stateConnectionFailure},
+        {State::LivePetrol, State::LiveDiesel, &Session::stateLiveDispatch},
+        {State::ReadDtcPcm, State::ReadDtcCluster, &Session::stateReadDtc},
+        {State::ListDtc, State::ListDtc, &Session::stateListDtc},
+        {State::ClearDtcPcm, State::ClearDtcCluster, &Session::stateClearDtc},
+        {State::ReadInjectors, State::ReadInjectors, &Session::stateReadInjectors},
+        {State::OfferProgramming, State::OfferProgramming, &Session::stateOfferProgramming},
+        {State::IgnitionOff, State::IgnitionOff, &Session::stateIgnitionOff},
+        {State::PleaseWaitOff, State::PleaseWaitOff, &Session::stateWaitCountdown},
+        {State::IgnitionOn, State::IgnitionOn, &Session::stateIgnitionOn},
+        {State::PleaseWaitOn, State::PleaseWaitOn, &Session::stateWaitCountdown},
+        {State::EntryScreen, State::EntryScreen, &Session::stateEntryScreen},
+        {State::AreYouSure, State::AreYouSure, &Session::stateAreYouSure},
+        {State::Program, State::Program, &Session::stateProgram},
+        {State::IgnitionOffAfter, State::IgnitionOffAfter, &Session::stateIgnitionOff},
+        {State::PleaseWaitOffAfter, State::PleaseWaitOffAfter, &Session::stateWaitCountdown},
+        {State::IgnitionOnAfter, State::IgnitionOnAfter, &Session::stateIgnitionOn},
+        {State::PleaseWaitOnAfter, State::PleaseWaitOnAfter, &Session::stateWaitCountdown},
+        {State::Finished, State::Finished, &Session::stateFinished},
+        {State::PleaseWaitAfterWrite, State::PleaseWaitAfterWrite, &Session::stateWaitCountdown},
     };
     for (const StateRow& row : kStates) {
-        if (state >= row.first && state <= row.last) {
+        if (inRange(state, row.first, row.last)) {
             return &row;
         }
     }
     return nullptr;
 }
 
+bool Session::hasAction(State state) {
+    return findState(state) != nullptr || livePageForState(state) != nullptr;
+}
+
 void Session::step() {
-    const StateRow* row = findState(SessionState);
-    if (row == nullptr) {
+    if (const LivePage* page = livePageForState(SessionState)) {
+        if (page->entryState == SessionState) {
+            stateLiveEntry(*page);
+        } else {
+            stateLivePoll(*page);
+        }
+    } else if (const StateRow* row = findState(SessionState)) {
+        (this->*row->action)();
+    } else {
         return;
     }
-    (this->*row->action)();
     if (lineLost()) {
         showLineLost();
     }
 }
 
 bool Session::isWaiting() const {
-    return findState(SessionState) == nullptr || m_settledState == SessionState;
+    return !hasAction(SessionState) || m_settled;
+}
+
+void Session::addListener(SessionEvents& listener) {
+    m_listeners.push_back(&listener);
+}
+
+void Session::removeListener(SessionEvents& listener) {
+    std::erase(m_listeners, &listener);
 }
 
 // ---------------------------------------------------------------------------------------
 // Helpers.
 
-void Session::setState(int state) {
-    SessionState = static_cast<std::int16_t>(state);
-    m_settledState = -1;
+void Session::setState(State state) {
+    if (m_pollCursor != 0 && state != SessionState) {
+        // The operator left a live page in the middle of a pass.
+        m_pollCursor = 0;
+        notify(&SessionEvents::liveCycleEnded, LiveCycle{SessionState, false, m_clock.nowMs()});
+    }
+    SessionState = state;
+    m_settled = false;
+}
+
+void Session::showOnlyFrame(std::string_view frame) {
+    m_frameShown = frame;
+    m_view.showOnlyFrame(frame);
 }
 
 void Session::setColour(std::uint32_t colour) {
@@ -131,12 +140,6 @@ void Session::pause(unsigned ms) {
     m_clock.sleepMs(ms);
 }
 
-void Session::hideFrames(std::initializer_list<std::string_view> frames) {
-    for (std::string_view frame : frames) {
-        m_view.setPanelVisible(frame, false);
-    }
-}
-
 void Session::saveScreen() {
     SavedScreen = m_lines;
 }
@@ -163,6 +166,7 @@ bool Session::openPort(int index) {
         m_link.ClosePort();
     }
     bool opened = m_link.OpenPort(index);
+    notify(&SessionEvents::portOpened, PortOpening{index, opened});
     if (opened) {
         m_openPortIndex = index;
         m_portNeedsReopen = false;
@@ -176,17 +180,28 @@ bool Session::lineLost() {
     return m_link.LineLost && !m_link.DemoMode;
 }
 
+void Session::emitLineLost() {
+    for (SessionEvents* listener : m_listeners) {
+        listener->lineLost();
+    }
+}
+
 void Session::showLineLost() {
     m_link.LineLost = false;
+    emitLineLost();
     m_portNeedsReopen = true;
     m_view.setControlEnabled("BACK", true);
     m_view.setControlEnabled("OK", false);
     show(ScreenId::LineLost);
     m_view.repaint();
-    setState(17);  // BACK leads to the prompt to plug the box in
+    setState(State::CarSilentWait);  // BACK leads to the prompt to plug the box in
 }
 
-void Session::showFailure(ScreenId id, int nextState) {
+void Session::prompt(Prompt::Kind kind) {
+    notify(&SessionEvents::prompted, Prompt{kind, m_lines});
+}
+
+void Session::showFailure(ScreenId id, State nextState) {
     show(id);
     pause(kDtcPauseMs);
     setColour(kGreen);

@@ -11,31 +11,42 @@
 #include "link/requests.h"
 #include "session/injector_codes.h"
 #include "session/live_pages.h"
+#include "session/module.h"
 #include "session/screens.h"
+#include "session/session_events.h"
+#include "session/session_state.h"
 #include "session/session_view.h"
 
 namespace tvx::session {
 
-// The module speed buttons of the window, in button order.
-enum class Module { Pcm, Tcm, Abs, AirBag, Cluster, Icu };
-
 // The tester's diagnostic session: a state machine stepped one tick at a time, and the
 // operator's commands. It owns no thread; SessionRunner drives it in the program, tests
-// call step() and the commands directly. Everything it shows goes through the view; every
-// pause goes through the clock.
+// call step() and the commands directly. Everything it shows goes through the view; what
+// happened is told to the listeners as events; every pause goes through the clock.
 class Session {
 public:
     Session(link::Link& link, link::Requests& requests, link::Clock& clock, SessionView& view,
             std::filesystem::path dataDirectory);
 
-    // One tick for the current SessionState.
+    // Listeners are told every event from now on, on the thread that runs the session.
+    // Attach and detach them while the session is not running.
+    void addListener(SessionEvents& listener);
+    void removeListener(SessionEvents& listener);
+
+    // One tick for the current state.
     void step();
     // True when the current state has nothing to do until a command moves it on.
     bool isWaiting() const;
+    State state() const { return SessionState; }
     // Asks a step in progress to finish early (between two reads of a live page, between
     // two injector requests); used by SessionRunner::stop(). Cleared by clearAbort().
     void requestAbort() { m_abort = true; }
     void clearAbort() { m_abort = false; }
+    // An operator's command waits: a live page in progress pauses after the read on the
+    // line, so the command acts within one read; the pass goes on from there afterwards.
+    // Thread-safe; cleared by clearYield() once the commands are taken.
+    void requestYield() { m_yield = true; }
+    void clearYield() { m_yield = false; }
 
     // Operator commands (the window's buttons and lists).
     void ok();
@@ -54,9 +65,12 @@ public:
     void selectModule(Module module);
     void injectorPanelClick(int injector);                        // panel or label 1..4
     void injectorOk(int injector, const std::string& typedText);  // OK1, ok2..ok4
+    // For a tester without the settings screens (the command-line tester): the port is
+    // open and the vehicle chosen, so the session goes to the prompt to plug the box in,
+    // where OK connects.
+    void startAtPlugTheBox();
 
     // Session data, named as the tester has always named it.
-    std::int16_t SessionState = 0;
     char LanguageCode = '1';
     int ComPortIndex = 0;
     bool DieselSelected = false;
@@ -80,62 +94,79 @@ public:
     const std::filesystem::path& dataDirectory() const { return m_dataDirectory; }
 
 private:
+    friend class SessionTestAccess;  // tests put a session straight into a state
+
     using StateAction = void (Session::*)();
     struct StateRow {
-        int first;
-        int last;
+        State first;
+        State last;
         StateAction action;
     };
-    static const StateRow* findState(int state);
+    static const StateRow* findState(State state);
+    // Whether the state has an action: a row of the table or a live page's state.
+    static bool hasAction(State state);
 
     // State actions.
-    void stateSplashToSettings();   // 0
-    void stateReadSettings();       // 1
-    void stateSettingsScreen();     // 2
-    void stateConfirmSettings();    // 3
-    void statePortFailed();         // 4
-    void stateCarType();            // 6
-    void stateConnect();            // 8
-    void stateConnectionFailed();   // 10
-    void statePlugTheBox();         // 13
-    void stateEcuScan();            // 14
-    void stateConnectionFailure();  // 16
-    void stateLiveDispatch();       // 20, 21
-    void stateLiveEntry();          // entry states of the live pages
-    void stateLivePoll();           // polling states of the live pages
-    void stateReadDtc();            // 100..104
-    void stateListDtc();            // 109
-    void stateClearDtc();           // 110..114
-    void stateReadInjectors();      // 121
-    void stateOfferProgramming();   // 122
-    void stateIgnitionOff();        // 142, 153
-    void stateWaitCountdown();      // 144, 147, 155, 158, 161
-    void stateIgnitionOn();         // 145, 156
-    void stateEntryScreen();        // 148
-    void stateAreYouSure();         // 150
-    void stateProgram();            // 152
-    void stateFinished();           // 159
+    void stateSplashToSettings();               // 0
+    void stateReadSettings();                   // 1
+    void stateSettingsScreen();                 // 2
+    void stateConfirmSettings();                // 3
+    void statePortFailed();                     // 4
+    void stateCarType();                        // 6
+    void stateConnect();                        // 8
+    void stateConnectionFailed();               // 10
+    void statePlugTheBox();                     // 13
+    void stateEcuScan();                        // 14
+    void stateConnectionFailure();              // 16
+    void stateLiveDispatch();                   // 20, 21
+    void stateLiveEntry(const LivePage& page);  // entry states of the live pages
+    void stateLivePoll(const LivePage& page);   // polling states of the live pages
+    void stateReadDtc();                        // 100..104
+    void stateListDtc();                        // 109
+    void stateClearDtc();                       // 110..114
+    void stateReadInjectors();                  // 121
+    void stateOfferProgramming();               // 122
+    void stateIgnitionOff();                    // 142, 153
+    void stateWaitCountdown();                  // 144, 147, 155, 158, 161
+    void stateIgnitionOn();                     // 145, 156
+    void stateEntryScreen();                    // 148
+    void stateAreYouSure();                     // 150
+    void stateProgram();                        // 152
+    void stateFinished();                       // 159
 
     // Helpers.
-    void setState(int state);
+    void setState(State state);
     void show(ScreenId screen);
     void showLine(int line, const std::string& text);
     void pause(unsigned ms);
     void setColour(std::uint32_t colour);
-    void hideFrames(std::initializer_list<std::string_view> frames);
+    // One frame of the work area on top, the others hidden ("" hides them all).
+    void showOnlyFrame(std::string_view frame);
     void applyCaptions();
     void restoreSavedScreen();
     void saveScreen();
     void showLineLost();
     bool lineLost();
-    void countdownStep(int target);
+    void countdownStep(State target);
+    void prompt(Prompt::Kind kind);
+    template <typename Event>
+    void notify(void (SessionEvents::*method)(const Event&), const Event& event) {
+        for (SessionEvents* listener : m_listeners) {
+            (listener->*method)(event);
+        }
+    }
+    void emitLineLost();
     void showInjectorProblem(int injector, CodeProblem problem);
     void showNamingInjector(ScreenId screen, int injector);
-    void showFailure(ScreenId screen, int nextState);
+    void showFailure(ScreenId screen, State nextState);
+    void reportTroubleCodes(int module, bool ok, bool catalogueMissing,
+                            std::vector<std::string> rows);
     int moduleNumber() const;  // 1..5 for the module button down, 0 for none or ICU
     // A read, listing or clear of trouble codes still to come.
     bool troubleCodeJobPending() const;
     bool openPort(int index);
+    bool offersInjectorUnit() const;  // the chosen vehicle has an injector control unit
+    void reportModuleProbe(bool carAnswered);
 
     link::Link& m_link;
     link::Requests& m_requests;
@@ -143,18 +174,27 @@ private:
     SessionView& m_view;
     std::filesystem::path m_dataDirectory;
 
+    std::vector<SessionEvents*> m_listeners;
+    State SessionState = State::Start;
     std::array<std::string, 4> m_lines{};  // what d1..d4 show now
-    int m_settledState = -1;               // a state whose action ran and which now only waits
+    std::string_view m_frameShown;         // the work-area frame on top, "" for none
+    bool m_settled = false;                // the state's action ran and it now only waits
     int m_comSelection = -1;
     int m_languageSelection = 0;
     int m_petrolSelection = -1;
     int m_dieselSelection = -1;
     int m_modelIndex = -1;  // index of the last vehicle clicked, in its own list
     int m_moduleDown = -1;
+    int m_listModule = 1;
+    int m_programmedInjector = 1;  // the slot the programming run in progress writes  // the module
+                                   // whose codes the listing (ListDtc) shows
     int m_openPortIndex = -1;
     bool m_portNeedsReopen = false;
     bool m_injectorBlocksRead = false;  // the unit's block addresses are known
+    bool m_countdownAnnounced = false;  // the countdown in progress was told to the listeners
+    std::size_t m_pollCursor = 0;       // next read of the live page's pass
     std::atomic<bool> m_abort = false;
+    std::atomic<bool> m_yield = false;
 };
 
 }  // namespace tvx::session

@@ -17,7 +17,7 @@ using namespace controls;
 // Trouble codes.
 
 void Session::stateReadDtc() {
-    const int module = SessionState - 99;
+    const int module = moduleOfReadDtc(SessionState);
     pause(kDtcPauseMs);
     setColour(kGreen);
     // Rows of an earlier read would be taken for this car's codes: clear them first.
@@ -40,30 +40,57 @@ void Session::stateReadDtc() {
         return;
     }
     if (failed) {
-        showFailure(ScreenId::DtcReadFailed, 15);
+        reportTroubleCodes(module, false, false, {});
+        showFailure(ScreenId::DtcReadFailed, State::ModuleMenu);
         return;
     }
-    setState(109);
+    m_listModule = module;
+    setState(State::ListDtc);
+}
+
+void Session::reportTroubleCodes(int module, bool ok, bool catalogueMissing,
+                                 std::vector<std::string> rows) {
+    TroubleCodeRead read;
+    read.module = module;
+    read.ok = ok;
+    read.demo = m_link.DemoMode;
+    read.languageCode = LanguageCode;
+    read.catalogueMissing = catalogueMissing;
+    if (ok) {
+        read.count = DtcCount;
+        for (int slot = 1; slot <= 3 && DtcCount != 0; ++slot) {
+            const std::uint16_t code = m_requests.TroubleCodes[static_cast<std::size_t>(slot)];
+            if (code != 0) {
+                read.codes.push_back(code);
+                read.codeTexts.push_back(m_requests.FormatTroubleCode(code));
+            }
+        }
+        read.rows = std::move(rows);
+    }
+    notify(&SessionEvents::troubleCodesRead, read);
 }
 
 void Session::stateListDtc() {
     if (DtcCount == 0) {
+        reportTroubleCodes(m_listModule, true, false, {});
         show(ScreenId::DtcNotFound);
         pause(kDtcPauseMs);
         restoreSavedScreen();
-        setState(15);
+        setState(State::ModuleMenu);
         return;
     }
-    m_view.setPanelVisible("Frame111", true);
+    showOnlyFrame("Frame111");
     restoreSavedScreen();
     std::optional<Catalogue> catalogue =
         Catalogue::open(cataloguePath(m_dataDirectory, LanguageCode));
     if (!catalogue) {
+        reportTroubleCodes(m_listModule, true, true, {});
         show(ScreenId::CatalogueMissing);
         pause(kDtcPauseMs);
-        setState(15);
+        setState(State::ModuleMenu);
         return;
     }
+    std::vector<std::string> rows;
     for (int slot = 1; slot <= 3; ++slot) {
         const std::uint16_t code = m_requests.TroubleCodes[slot];
         if (code == 0) {
@@ -71,31 +98,35 @@ void Session::stateListDtc() {
         }
         const std::string codeText = m_requests.FormatTroubleCode(code);
         std::optional<std::string> row = catalogue->find(codeText);
-        m_view.setGridRow(slot, row ? *row : undefinedCodeRow(codeText, LanguageCode));
+        rows.push_back(row ? *row : undefinedCodeRow(codeText, LanguageCode));
+        m_view.setGridRow(slot, rows.back());
         m_view.repaint();
     }
-    setState(15);
+    reportTroubleCodes(m_listModule, true, false, std::move(rows));
+    setState(State::ModuleMenu);
 }
 
 void Session::stateClearDtc() {
-    const int module = SessionState - 109;
+    const int module = moduleOfClearDtc(SessionState);
     m_requests.ClearTroubleCodes(module);
     if (lineLost()) {
         return;
     }
-    if (!m_link.DemoMode && m_link.ReplyFailed != 0) {
+    const bool ok = m_link.DemoMode || m_link.ReplyFailed == 0;
+    notify(&SessionEvents::troubleCodesCleared, TroubleCodeClear{module, ok, m_link.DemoMode});
+    if (!ok) {
         saveScreen();
-        showFailure(ScreenId::DtcClearFailed, 15);
+        showFailure(ScreenId::DtcClearFailed, State::ModuleMenu);
         return;
     }
-    setState(15);
+    setState(State::ModuleMenu);
 }
 
 // A read (100..104), its listing (109) or a clear (110..114) still to come. Another command
 // then would save the busy screen as the one to come back to, or replace the job waiting.
 bool Session::troubleCodeJobPending() const {
-    return (SessionState >= 100 && SessionState <= 104) ||
-           (SessionState >= 109 && SessionState <= 114);
+    return inRange(SessionState, State::ReadDtcPcm, State::ReadDtcCluster) ||
+           inRange(SessionState, State::ListDtc, State::ClearDtcCluster);
 }
 
 void Session::readDtc() {
@@ -103,13 +134,12 @@ void Session::readDtc() {
     if (module == 0 || troubleCodeJobPending()) {
         return;  // no module chosen (or the injector unit): nothing to read
     }
-    hideFrames({"Frame31", "Frame41", "Frame61", "Frame71", "Frame81", "Frame91", "Frame101",
-                "Frame111", "Frame121", "Frame131"});
+    showOnlyFrame("");
     setColour(kYellow);
     saveScreen();
     show(ScreenId::ReadingDtcs);
     m_view.repaint();
-    setState(99 + module);
+    setState(readDtcState(module));
 }
 
 void Session::clearDtc() {
@@ -117,13 +147,12 @@ void Session::clearDtc() {
     if (module == 0 || troubleCodeJobPending()) {
         return;
     }
-    hideFrames({"Frame31", "Frame41", "Frame61", "Frame71", "Frame81", "Frame91", "Frame101",
-                "Frame111", "Frame121", "Frame131"});
+    showOnlyFrame("");
     setColour(kYellow);
     saveScreen();
     show(ScreenId::DeletingDtcs);
     m_view.repaint();
-    setState(109 + module);
+    setState(clearDtcState(module));
     m_clock.sleepMs(kDtcPauseMs);
     setColour(kGreen);
     restoreSavedScreen();

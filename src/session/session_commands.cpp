@@ -7,13 +7,13 @@ namespace tvx::session {
 namespace {
 
 // Opening bytes of a module by its protocol. Protocol 0 in a row stands for "any other".
-struct ModuleOpening {
+struct OpeningBytes {
     Module module;
     std::uint8_t protocol;
     std::array<std::uint8_t, 3> bytes;
     std::size_t length;
 };
-constexpr ModuleOpening kOpenings[] = {
+constexpr OpeningBytes kOpenings[] = {
     {Module::Pcm, 1, {0x14, 0x10}, 2},     {Module::Pcm, 0, {0x1E, 0x07, 0xE0}, 3},
     {Module::Tcm, 1, {0x14, 0x10}, 2},     {Module::Tcm, 0, {0x1E, 0x07, 0xE1}, 3},
     {Module::Abs, 1, {0x0A, 0x28}, 2},     {Module::Abs, 0, {0x1E, 0x07, 0x60}, 3},
@@ -24,8 +24,8 @@ constexpr ModuleOpening kOpenings[] = {
 
 // The bytes a module button sends; empty for a cluster of an unknown protocol.
 std::span<const std::uint8_t> openingBytes(Module module, std::uint8_t protocol) {
-    const ModuleOpening* other = nullptr;
-    for (const ModuleOpening& row : kOpenings) {
+    const OpeningBytes* other = nullptr;
+    for (const OpeningBytes& row : kOpenings) {
         if (row.module != module) {
             continue;
         }
@@ -53,13 +53,61 @@ constexpr ModuleButtons kModuleButtonTable[] = {
     {true, true, false, ScreenId::ModuleCluster}, {false, false, true, ScreenId::ModuleIcu},
 };
 
-constexpr controls::Transition kOkTable[] = {{2, 3},     {5, 6},     {7, 13},    {12, 8},
-                                             {143, 144}, {146, 147}, {149, 150}, {151, 152},
-                                             {154, 155}, {157, 158}, {160, 14}};
-constexpr controls::Transition kBackTable[] = {
-    {2, 0},   {7, 0},    {152, 0},  {11, 13},  {15, 13},  {17, 13},  {29, 13}, {51, 13}, {54, 13},
-    {56, 13}, {58, 13},  {60, 13},  {71, 13},  {74, 13},  {76, 13},  {78, 13}, {80, 13}, {121, 13},
-    {12, 6},  {143, 14}, {146, 14}, {149, 14}, {151, 14}, {154, 14}, {157, 14}};
+using controls::Transition;
+
+constexpr Transition kOkTable[] = {
+    {State::SettingsScreen, State::ConfirmSettings},
+    {State::StartPanel, State::CarType},
+    {State::CarTypeWait, State::PlugTheBox},
+    {State::PlugTheBoxWait, State::Connect},
+    {State::IgnitionOffWait, State::PleaseWaitOff},
+    {State::IgnitionOnWait, State::PleaseWaitOn},
+    {State::EntryWait, State::AreYouSure},
+    {State::AreYouSureWait, State::Program},
+    {State::IgnitionOffAfterWait, State::PleaseWaitOffAfter},
+    {State::IgnitionOnAfterWait, State::PleaseWaitOnAfter},
+    {State::FinishedWait, State::EcuScan},
+};
+constexpr Transition kBackTable[] = {
+    {State::SettingsScreen, State::Start},
+    {State::CarTypeWait, State::Start},
+    {State::Program, State::Start},
+    {State::BoxSilentWait, State::PlugTheBox},
+    {State::ModuleMenu, State::PlugTheBox},
+    {State::CarSilentWait, State::PlugTheBox},
+    {State::ClusterPoll, State::PlugTheBox},
+    {State::PetrolKaPoll, State::PlugTheBox},
+    {State::PetrolCommonPoll, State::PlugTheBox},
+    {State::PetrolFocusPoll, State::PlugTheBox},
+    {State::PetrolVctPoll, State::PlugTheBox},
+    {State::PetrolGhiaPoll, State::PlugTheBox},
+    {State::DieselFullPoll, State::PlugTheBox},
+    {State::DieselSmallPoll, State::PlugTheBox},
+    {State::DieselCmaxPoll, State::PlugTheBox},
+    {State::DieselFocusPoll, State::PlugTheBox},
+    {State::UnusedLive80, State::PlugTheBox},
+    {State::ReadInjectors, State::PlugTheBox},
+    {State::PlugTheBoxWait, State::CarType},
+    {State::IgnitionOffWait, State::EcuScan},
+    {State::IgnitionOnWait, State::EcuScan},
+    {State::EntryWait, State::EcuScan},
+    {State::AreYouSureWait, State::EcuScan},
+    {State::IgnitionOffAfterWait, State::EcuScan},
+    {State::IgnitionOnAfterWait, State::EcuScan},
+};
+
+// Live data by the module button down (PCM .. Cluster) and the engine family.
+struct LiveDispatch {
+    State petrol;
+    State diesel;
+};
+constexpr LiveDispatch kLiveStates[] = {
+    {State::LivePetrol, State::LiveDiesel},
+    {State::LiveTcmPetrol, State::LiveTcmDiesel},
+    {State::LiveAbsPetrol, State::LiveAbsDiesel},
+    {State::LiveAirBagPetrol, State::LiveAirBagDiesel},
+    {State::ClusterEntry, State::ClusterEntry},
+};
 
 constexpr std::uint16_t kModuleReplyTimeoutMs = 100;
 
@@ -73,7 +121,7 @@ using namespace controls;
 void Session::ok() {
     for (const Transition& t : kOkTable) {
         if (t.before == SessionState) {
-            if (t.before == 2) {
+            if (t.before == State::SettingsScreen) {
                 m_view.setPanelVisible("Frame31", false);
             }
             setState(t.after);
@@ -85,7 +133,7 @@ void Session::ok() {
 void Session::back() {
     for (const Transition& t : kBackTable) {
         if (t.before == SessionState) {
-            if (t.before == 12) {
+            if (t.before == State::PlugTheBoxWait) {
                 m_petrolSelection = -1;
                 m_dieselSelection = -1;
                 m_view.setListSelection("PG1", -1);
@@ -99,7 +147,7 @@ void Session::back() {
 
 void Session::demo() {
     m_link.DemoMode = true;
-    setState(14);
+    setState(State::EcuScan);
 }
 
 void Session::setting() {
@@ -108,7 +156,7 @@ void Session::setting() {
     m_languageSelection = LanguageCode == '2' ? 1 : 0;
     m_view.setListSelection("RGCom", m_comSelection);
     m_view.setListSelection("Language", m_languageSelection);
-    setState(2);
+    setState(State::SettingsScreen);
 }
 
 void Session::selectCom(int index) {
@@ -140,6 +188,7 @@ void Session::selectPetrol(int index) {
     m_view.setListSelection("PG1", index);
     m_view.setListSelection("DG1", -1);
     m_view.setControlEnabled("OK", true);
+    notify(&SessionEvents::vehicleChosen, VehicleChoice{false, index, petrolModels()[index]});
 }
 
 void Session::selectDiesel(int index) {
@@ -153,15 +202,20 @@ void Session::selectDiesel(int index) {
     m_view.setListSelection("DG1", index);
     m_view.setListSelection("PG1", -1);
     m_view.setControlEnabled("OK", true);
+    notify(&SessionEvents::vehicleChosen, VehicleChoice{true, index, dieselModels()[index]});
 }
 
 void Session::live() {
-    static constexpr int kLiveStates[][2] = {{20, 21}, {22, 23}, {24, 25}, {26, 27}, {28, 28}};
     const int module = moduleNumber();
     if (module == 0 || troubleCodeJobPending()) {
         return;
     }
-    setState(kLiveStates[module - 1][DieselSelected ? 1 : 0]);
+    const LiveDispatch& dispatch = kLiveStates[module - 1];
+    setState(DieselSelected ? dispatch.diesel : dispatch.petrol);
+}
+
+void Session::startAtPlugTheBox() {
+    setState(State::PlugTheBox);
 }
 
 void Session::selectModule(Module module) {
@@ -176,12 +230,13 @@ void Session::selectModule(Module module) {
     m_view.setControlEnabled("read_inj", buttons.readInjector);
     m_view.setControlEnabled("prog_inj", false);
     show(buttons.line);
-    hideFrames({"Frame31", "Frame41", "Frame61", "Frame71", "Frame81", "Frame91", "Frame101",
-                "Frame111", "Frame121"});
+    // Every data frame goes; the module menu's picture stays if it is there.
+    showOnlyFrame(m_frameShown == "Frame131" ? "Frame131" : "");
     m_moduleDown = index;
     m_view.setButtonDown(kModuleButtons[index]);
-    setState(15);
+    setState(State::ModuleMenu);
     if (m_link.DemoMode || module == Module::Icu) {
+        notify(&SessionEvents::moduleOpened, ModuleOpening{module, true, m_link.DemoMode});
         return;
     }
     // The module's opening bytes by its protocol, then one reply byte.
@@ -195,8 +250,10 @@ void Session::selectModule(Module module) {
         showLineLost();
         return;
     }
-    if (m_link.ReadTimedOut != 0) {
-        setState(16);
+    const bool answered = m_link.ReadTimedOut == 0;
+    notify(&SessionEvents::moduleOpened, ModuleOpening{module, answered, false});
+    if (!answered) {
+        setState(State::CarSilent);
     }
 }
 

@@ -5,8 +5,14 @@
 #include <cstdint>
 #include <string_view>
 
+#include "session/session_state.h"
+
 namespace tvx::session::controls {
 
+inline constexpr std::string_view kCommandButtons[] = {"OK", "BACK", "DEMO", "Setting"};
+inline constexpr std::string_view kLists[] = {"RGCom", "Language", "PG1", "DG1"};
+// The hidden speed button pressed down to release every module button.
+inline constexpr std::string_view kNoModuleButton = "sahte";
 inline constexpr std::string_view kModuleButtons[] = {"pcm", "tcm", "abs", "ab", "cp", "ICU"};
 inline constexpr std::string_view kFunctionButtons[] = {"live", "rdtc", "cdtc", "read_inj",
                                                         "prog_inj"};
@@ -14,11 +20,8 @@ inline constexpr std::string_view kEditBoxes[] = {"", "E1", "e2", "e3", "e4"};
 inline constexpr std::string_view kEditOks[] = {"", "OK1", "ok2", "ok3", "ok4"};
 inline constexpr std::string_view kInjectorPanels[] = {"", "Panel1", "Panel2", "Panel3", "Panel4"};
 inline constexpr std::string_view kInjectorLines[] = {"", "edis1", "edis2", "edis3", "edis4"};
-
-// The work-area frames a live page, the injector panel or a module hides.
-inline constexpr std::string_view kDataFrames[] = {"Frame31",  "Frame41",  "Frame61",
-                                                   "Frame71",  "Frame81",  "Frame91",
-                                                   "Frame101", "Frame111", "Frame131"};
+// The fields a switch-state read fills: clutch, brake, air conditioning.
+inline constexpr std::string_view kSwitchStateGauges[] = {"cppd", "bppd", "klimad"};
 
 inline constexpr unsigned kStatusPauseMs = 2000;    // red status screens
 inline constexpr unsigned kDtcPauseMs = 3000;       // trouble-code screens
@@ -27,8 +30,8 @@ inline constexpr unsigned kInjectorShortMs = 50;    // after starting the inject
 inline constexpr unsigned kInjectorLongMs = 300;    // around its routines
 
 struct Transition {
-    int before;
-    int after;
+    State before;
+    State after;
 };
 
 }  // namespace tvx::session::controls

@@ -11,7 +11,29 @@ namespace {
 
 // Countdown states and where each one goes when the count is out.
 constexpr controls::Transition kCountdowns[] = {
-    {144, 145}, {147, 148}, {155, 156}, {158, 159}, {161, 153}};
+    {State::PleaseWaitOff, State::IgnitionOn},
+    {State::PleaseWaitOn, State::EntryScreen},
+    {State::PleaseWaitOffAfter, State::IgnitionOnAfter},
+    {State::PleaseWaitOnAfter, State::Finished},
+    {State::PleaseWaitAfterWrite, State::IgnitionOffAfter},
+};
+
+// The ignition prompts and the state each waits in.
+constexpr controls::Transition kIgnitionWaits[] = {
+    {State::IgnitionOff, State::IgnitionOffWait},
+    {State::IgnitionOn, State::IgnitionOnWait},
+    {State::IgnitionOffAfter, State::IgnitionOffAfterWait},
+    {State::IgnitionOnAfter, State::IgnitionOnAfterWait},
+};
+
+State waitingStateOf(State prompt) {
+    for (const controls::Transition& t : kIgnitionWaits) {
+        if (t.before == prompt) {
+            return t.after;
+        }
+    }
+    return prompt;
+}
 
 // Codes a demonstration shows instead of reading a unit; nothing goes to the port.
 const InjectorCodes kDemoCodes = {"", "3A7C91E04B25D86F", "5E0B27C9A1F4386D", "C4192E7B06DA53F8",
@@ -25,9 +47,7 @@ using namespace controls;
 // Injector control unit.
 
 void Session::stateReadInjectors() {
-    hideFrames({"Frame31", "Frame41", "Frame61", "Frame71", "Frame81", "Frame101", "Frame111",
-                "Frame131"});
-    m_view.setPanelVisible("Frame91", true);
+    showOnlyFrame("Frame91");
     for (int n = 1; n <= 4; ++n) {
         m_view.setControlVisible(kEditBoxes[n], false);
         m_view.setControlVisible(kEditOks[n], false);
@@ -52,8 +72,9 @@ void Session::stateReadInjectors() {
         for (int n = 1; n <= 4; ++n) {
             m_view.setGauge(kInjectorLines[n], InjectorCode[n]);
         }
+        notify(&SessionEvents::injectorCodesRead, InjectorRead{false, InjectorCode, {}, false});
         show(ScreenId::InjectorReadFailed);
-        setState(15);
+        setState(State::ModuleMenu);
         return;
     }
     InjectorRaw = read.blocks;
@@ -63,20 +84,20 @@ void Session::stateReadInjectors() {
     for (int n = 1; n <= 4; ++n) {
         m_view.setGauge(kInjectorLines[n], InjectorCode[n]);
     }
+    notify(&SessionEvents::injectorCodesRead,
+           InjectorRead{true, InjectorCode, InjectorRaw, m_link.DemoMode});
     m_view.setControlEnabled("OK", false);
-    setState(122);
+    setState(State::OfferProgramming);
 }
 
 void Session::stateOfferProgramming() {
     m_view.setControlVisible("prog_inj", true);
     m_view.setControlEnabled("prog_inj", true);
-    m_settledState = 122;
+    m_settled = true;
 }
 
 void Session::stateIgnitionOff() {
-    for (std::string_view frame : kDataFrames) {
-        m_view.setPanelVisible(frame, false);
-    }
+    showOnlyFrame("");
     m_view.setControlVisible("OK", true);
     m_view.setControlEnabled("OK", true);
     m_view.setControlVisible("BACK", true);
@@ -85,10 +106,16 @@ void Session::stateIgnitionOff() {
     m_view.setControlEnabled("prog_inj", false);
     show(ScreenId::IgnitionOff);
     Countdown = 31;
-    setState(SessionState + 1);
+    m_countdownAnnounced = false;
+    prompt(Prompt::Kind::IgnitionOff);
+    setState(waitingStateOf(SessionState));
 }
 
-void Session::countdownStep(int target) {
+void Session::countdownStep(State target) {
+    if (!m_countdownAnnounced && Countdown > 0) {
+        m_countdownAnnounced = true;
+        notify(&SessionEvents::countdownStarted, session::Countdown{Countdown});
+    }
     if (Countdown != 0) {
         --Countdown;
     } else {
@@ -118,15 +145,17 @@ void Session::stateWaitCountdown() {
 void Session::stateIgnitionOn() {
     show(ScreenId::IgnitionOn);
     Countdown = 16;
+    m_countdownAnnounced = false;
     m_view.setControlEnabled("OK", true);
     m_view.setControlEnabled("BACK", true);
-    setState(SessionState + 1);
+    prompt(Prompt::Kind::IgnitionOn);
+    setState(waitingStateOf(SessionState));
 }
 
 void Session::stateEntryScreen() {
     m_view.setControlEnabled("OK", true);
     m_view.setControlEnabled("BACK", true);
-    m_view.setPanelVisible("Frame91", true);
+    showOnlyFrame("Frame91");
     for (int n = 1; n <= 4; ++n) {
         m_view.setPanelColour(kInjectorPanels[n], n == 1 ? kPanelGreen : kRed);
         m_view.setControlVisible(kEditBoxes[n], n == 1);
@@ -136,14 +165,16 @@ void Session::stateEntryScreen() {
     }
     SelectedInjector = 1;
     show(ScreenId::SelectInjector);
-    setState(149);
+    prompt(Prompt::Kind::EnterCode);
+    setState(State::EntryWait);
 }
 
 void Session::stateAreYouSure() {
     show(ScreenId::AreYouSure);
     m_view.setControlEnabled("OK", true);
     m_view.setControlEnabled("BACK", true);
-    setState(151);
+    prompt(Prompt::Kind::Confirm);
+    setState(State::AreYouSureWait);
 }
 
 void Session::showInjectorProblem(int injector, CodeProblem problem) {
@@ -186,51 +217,67 @@ void Session::stateProgram() {
         // Without a read the unit's block addresses are unknown: nothing may be written.
         check.problem = CodeProblem::NotRead;
     }
+    ProgrammingEnd end{n, ProgrammingEnd::Result::Failed, check.problem, InjectorCode[n],
+                       m_link.DemoMode};
     if (check.problem != CodeProblem::None) {
         // Nothing has been sent: the code would program a wrong correction.
+        end.result = ProgrammingEnd::Result::Refused;
+        notify(&SessionEvents::programmingEnded, end);
         showInjectorProblem(n, check.problem);
         m_view.setControlEnabled("OK", true);
         m_view.setControlEnabled("BACK", false);
-        setState(160);
+        setState(State::FinishedWait);
         return;
     }
     m_view.setControlEnabled("OK", false);
     m_view.setControlEnabled("BACK", false);
     m_view.repaint();
+    m_programmedInjector = n;
     if (m_link.DemoMode) {
-        setState(161);  // the screens of the sequence without a unit to write to
+        // The screens of the sequence without a unit to write to.
+        setState(State::PleaseWaitAfterWrite);
         return;
     }
-    if (!programInjectorUnit(m_requests, m_clock, InjectorRaw, n, check.bytes,
-                             [this] { return !m_abort; })) {
+    const bool written = programInjectorUnit(
+        m_requests, m_clock, InjectorRaw, n, check.bytes, [this] { return !m_abort; },
+        [this, n](const UnitStep& step) {
+            notify(&SessionEvents::programmingStep,
+                   ProgrammingStep{n, step.half, step.request, step.ok});
+        });
+    if (!written) {
+        notify(&SessionEvents::programmingEnded, end);
         if (lineLost()) {
             return;
         }
         showNamingInjector(ScreenId::ProgrammingFailed, n);
         m_view.setControlEnabled("OK", true);
-        setState(160);
+        setState(State::FinishedWait);
         return;
     }
-    setState(161);
+    setState(State::PleaseWaitAfterWrite);
 }
 
 void Session::stateFinished() {
     m_view.setControlEnabled("OK", true);
     m_view.setControlEnabled("BACK", true);
     show(ScreenId::ProgrammingFinished);
-    setState(160);
+    const int n = m_programmedInjector;
+    notify(&SessionEvents::programmingEnded,
+           ProgrammingEnd{n, ProgrammingEnd::Result::Finished, CodeProblem::None,
+                          InjectorCode[static_cast<std::size_t>(n)], m_link.DemoMode});
+    setState(State::FinishedWait);
 }
 
 void Session::readInjectors() {
-    setState(121);
+    setState(State::ReadInjectors);
 }
 
 void Session::programInjectors() {
-    setState(142);
+    setState(State::IgnitionOff);
 }
 
 void Session::injectorPanelClick(int injector) {
-    if (SessionState != 149 || injector < 1 || injector > 4) {
+    if (SessionState != State::EntryWait || injector < 1 || injector > 4) {
         return;
     }
     for (int n = 1; n <= 4; ++n) {

@@ -11,37 +11,53 @@ using namespace controls;
 // Live data.
 
 void Session::stateLiveDispatch() {
-    const LivePage* page = livePageForModel(SessionState == 21, m_modelIndex);
+    const LivePage* page = livePageForModel(SessionState == State::LiveDiesel, m_modelIndex);
     if (page == nullptr) {
-        m_settledState = SessionState;  // no vehicle chosen: nothing to show
+        m_settled = true;  // no vehicle chosen: nothing to show
         return;
     }
     setState(page->entryState);
 }
 
-void Session::stateLiveEntry() {
-    const LivePage* page = livePageForState(SessionState);
-    for (std::string_view frame : kDataFrames) {
-        if (frame != page->frame) {
-            m_view.setPanelVisible(frame, false);
-        }
-    }
-    m_view.setPanelVisible(page->frame, true);
-    for (const PanelVisibility& panel : page->panels) {
+void Session::stateLiveEntry(const LivePage& page) {
+    showOnlyFrame(page.frame);
+    for (const PanelVisibility& panel : page.panels) {
         m_view.setPanelVisible(panel.panel, panel.visible);
     }
-    setState(page->pollState);
+    m_pollCursor = 0;
+    notify(&SessionEvents::livePageStarted, LivePageStart{&page, m_link.DemoMode});
+    setState(page.pollState);
 }
 
-void Session::stateLivePoll() {
-    const LivePage* page = livePageForState(SessionState);
-    if (m_link.DemoMode) {
+// One pass over the page, or the rest of a pass that paused for an operator's command: the
+// reads go out in the page's order whatever the operator clicks meanwhile.
+void Session::stateLivePoll(const LivePage& page) {
+    if (m_pollCursor == 0 && m_link.DemoMode) {
         m_view.repaint();  // the demo pause follows at once
     }
-    pollLivePage(
-        *page, m_requests, m_clock,
-        [this](std::string_view gauge, const std::string& text) { m_view.setGauge(gauge, text); },
-        [this] { return !lineLost() && !m_abort; });
+    const LivePoll poll = pollLivePage(
+        page, m_requests, m_clock, m_pollCursor,
+        [this, &page](const LiveValue& value) {
+            for (const LiveShown& shown : value.shown) {
+                if (!value.failed) {
+                    m_view.setGauge(shown.gauge, shown.text);
+                }
+                notify(&SessionEvents::liveReading,
+                       LiveReading{page.pollState, value.read->kind, value.read->decoder,
+                                   value.identifier, shown.gauge, value.failed ? "" : shown.text,
+                                   value.failed ? 0.0 : shown.value, value.failed, value.timeMs,
+                                   m_link.DemoMode});
+            }
+        },
+        [this] { return !lineLost() && !m_abort && !m_yield; });
+    m_pollCursor = poll.next;
+    if (poll.next == 0 || lineLost() || m_abort) {
+        // A pass ends when the page is read through, or for good when the line is lost or
+        // the program closes; one paused for a command goes on at the next tick.
+        m_pollCursor = 0;
+        notify(&SessionEvents::liveCycleEnded,
+               LiveCycle{page.pollState, poll.complete, m_clock.nowMs()});
+    }
 }
 
 }  // namespace tvx::session

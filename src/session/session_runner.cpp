@@ -52,6 +52,7 @@ void SessionRunner::post(Command command) {
     {
         std::lock_guard lock(m_mutex);
         m_commands.push_back(std::move(command));
+        m_session.requestYield();  // a live pass in progress stops after its current read
     }
     m_wake.notify_all();
 }
@@ -73,6 +74,7 @@ void SessionRunner::run() {
                 return;
             }
             commands.swap(m_commands);
+            m_session.clearYield();
         }
         for (Command& command : commands) {
             command(m_session);

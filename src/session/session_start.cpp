@@ -12,7 +12,7 @@ using namespace controls;
 // Start-up, settings and connection.
 
 void Session::stateSplashToSettings() {
-    setState(1);
+    setState(State::ReadSettings);
 }
 
 void Session::stateReadSettings() {
@@ -33,7 +33,7 @@ void Session::stateReadSettings() {
         for (const ControlText& caption : startCaptions()) {
             m_view.setCaption(caption.control, std::string(caption.english));
         }
-        setState(2);
+        setState(State::SettingsScreen);
         return;
     }
     ComPortIndex = read.settings.comPortIndex;
@@ -46,35 +46,36 @@ void Session::stateReadSettings() {
         m_view.setCaption(caption.control, std::string(inLanguage(caption, LanguageCode)));
     }
     if (openPort(ComPortIndex)) {
-        m_view.setPanelVisible("Frame21", true);
-        m_view.setPanelVisible("Frame41", false);
-        setState(5);
+        showOnlyFrame("Frame21");
+        setState(State::StartPanel);
     } else {
-        setState(4);
+        setState(State::PortFailed);
     }
 }
 
 void Session::stateSettingsScreen() {
     m_view.setControlEnabled("Setting", false);
     m_view.setControlEnabled("BACK", false);
-    m_view.setPanelVisible("Frame21", false);
-    m_view.setPanelVisible("Frame41", true);
+    showOnlyFrame("Frame41");
     show(ScreenId::SelectComAndLanguage);
-    m_settledState = 2;
+    m_settled = true;
 }
 
 void Session::stateConfirmSettings() {
     if (m_comSelection < 0) {
         m_view.setControlEnabled("OK", false);
-        setState(2);
+        setState(State::SettingsScreen);
         return;
     }
     if (!openPort(m_comSelection)) {
-        setState(4);
+        setState(State::PortFailed);
         return;
     }
     Settings settings{m_comSelection, m_languageSelection == 1 ? '2' : '1'};
-    if (writeSettings(settingsPath(m_dataDirectory), settings)) {
+    const bool saved = writeSettings(settingsPath(m_dataDirectory), settings);
+    notify(&SessionEvents::settingsSaved,
+           SettingsSaving{saved, settings.comPortIndex, settings.languageCode});
+    if (saved) {
         // The language follows the list only when the file holds it, so what is shown and
         // what the next start reads never disagree.
         LanguageCode = settings.languageCode;
@@ -85,7 +86,7 @@ void Session::stateConfirmSettings() {
         show(ScreenId::SettingsNotSaved);
         pause(kStatusPauseMs);
     }
-    setState(6);
+    setState(State::CarType);
 }
 
 void Session::statePortFailed() {
@@ -94,7 +95,7 @@ void Session::statePortFailed() {
     m_view.setControlEnabled("OK", false);
     m_comSelection = -1;
     m_view.setListSelection("RGCom", -1);
-    setState(2);
+    setState(State::SettingsScreen);
 }
 
 void Session::stateCarType() {
@@ -104,10 +105,8 @@ void Session::stateCarType() {
     m_view.setControlEnabled("BACK", false);
     show(ScreenId::SelectCarType);
     m_view.setCaption("OK", "OK");
-    m_view.setPanelVisible("Frame21", false);
-    m_view.setPanelVisible("Frame41", false);
-    m_view.setPanelVisible("Frame31", true);
-    setState(7);
+    showOnlyFrame("Frame31");
+    setState(State::CarTypeWait);
 }
 
 void Session::stateConnect() {
@@ -120,11 +119,17 @@ void Session::stateConnect() {
         m_link.LineLost = true;
         return;
     }
-    if (!m_link.ProbeInterface()) {
-        setState(10);
+    const bool boxAnswered = m_link.ProbeInterface();
+    notify(&SessionEvents::boxProbed, BoxProbe{boxAnswered});
+    if (!boxAnswered) {
+        setState(State::BoxSilent);
         return;
     }
-    setState(m_link.ProbeModules() ? 14 : 16);
+    const bool carAnswered = m_link.ProbeModules();
+    if (!carAnswered) {
+        reportModuleProbe(false);
+    }
+    setState(carAnswered ? State::EcuScan : State::CarSilent);
 }
 
 void Session::stateConnectionFailed() {
@@ -132,14 +137,13 @@ void Session::stateConnectionFailed() {
     m_view.setControlEnabled("DEMO", true);
     show(ScreenId::ConnectionFailed);
     pause(kStatusPauseMs);
-    setState(11);
+    setState(State::BoxSilentWait);
 }
 
 void Session::statePlugTheBox() {
     m_view.setControlEnabled("DEMO", false);
     m_link.DemoMode = false;
-    hideFrames({"Frame31", "Frame131", "Frame81", "Frame41", "Frame61", "Frame71", "Frame91",
-                "Frame101", "Frame111"});
+    showOnlyFrame("");
     show(ScreenId::PlugTheBox);
     m_view.setControlEnabled("OK", true);
     m_view.setControlEnabled("BACK", true);
@@ -150,8 +154,8 @@ void Session::statePlugTheBox() {
         m_view.setControlVisible(button, false);
     }
     m_moduleDown = -1;
-    m_view.setButtonDown("sahte");
-    setState(12);
+    m_view.setButtonDown(kNoModuleButton);
+    setState(State::PlugTheBoxWait);
 }
 
 // The PCM start-up dialogue is the VIN read: it opens the PCM with the bytes of its
@@ -159,8 +163,10 @@ void Session::statePlugTheBox() {
 // identification number, and does nothing in demo mode.
 void Session::stateEcuScan() {
     const bool found = m_link.ProbeModules();
+    reportModuleProbe(found);
     if (found) {
-        m_requests.ReadVin();
+        const bool vinRead = m_requests.ReadVin();
+        notify(&SessionEvents::vinRead, VinReading{vinRead, m_requests.VinText});
         m_view.setControlEnabled("DEMO", false);
         m_view.setControlEnabled("OK", false);
         m_view.setControlEnabled("BACK", true);
@@ -174,19 +180,27 @@ void Session::stateEcuScan() {
             m_view.setControlVisible(button, true);
             m_view.setControlEnabled(button, false);
         }
-        m_view.setPanelVisible("Frame91", false);
-        m_view.setPanelVisible("Frame131", true);
-        setState(15);
+        showOnlyFrame("Frame131");
+        setState(State::ModuleMenu);
     } else {
-        setState(16);
+        setState(State::CarSilent);
     }
-    if (DieselSelected && m_dieselSelection >= 4 && m_dieselSelection <= 7) {
+    if (offersInjectorUnit()) {
         m_view.setControlEnabled("ICU", true);
     }
     m_moduleDown = -1;
-    m_view.setButtonDown("sahte");
+    m_view.setButtonDown(kNoModuleButton);
     InjectorCode = blankInjectorCodes();
     m_injectorBlocksRead = false;
+}
+
+bool Session::offersInjectorUnit() const {
+    return DieselSelected && vehicleHasInjectorUnit(true, m_dieselSelection);
+}
+
+void Session::reportModuleProbe(bool carAnswered) {
+    notify(&SessionEvents::modulesProbed,
+           ModuleProbe{carAnswered, m_link.ModuleProtocol, offersInjectorUnit(), m_link.DemoMode});
 }
 
 void Session::stateConnectionFailure() {
@@ -194,7 +208,7 @@ void Session::stateConnectionFailure() {
     m_view.setControlEnabled("DEMO", true);
     show(ScreenId::ConnectionFailure);
     pause(kStatusPauseMs);
-    setState(17);
+    setState(State::CarSilentWait);
 }
 
 }  // namespace tvx::session

@@ -7,6 +7,11 @@
 
 namespace tvx::session {
 
+// The frames of the work area, of which one at a time is shown.
+inline constexpr std::string_view kWorkFrames[] = {"Frame21",  "Frame31",  "Frame41", "Frame61",
+                                                   "Frame71",  "Frame81",  "Frame91", "Frame101",
+                                                   "Frame111", "Frame121", "Frame131"};
+
 // Colours in the Windows encoding the tester has always used (0x00BBGGRR).
 inline constexpr std::uint32_t kGreen = 65280;       // display prompts and menus
 inline constexpr std::uint32_t kRed = 255;           // failures and warnings
@@ -24,8 +29,11 @@ public:
     virtual void setLine(int line, const std::string& text) = 0;
     // On-colour of all four display lines.
     virtual void setDisplayColour(std::uint32_t colour) = 0;
-    // A panel or frame of the work area (`Frame21`..`Frame131`, gauge panels `rpmp`, ...,
-    // injector panels `Panel1`..`Panel4`) shown or hidden.
+    // Shows the work-area frame `frame` (`Frame21`..`Frame131`) on top and hides every
+    // other frame of the work area; an empty name hides them all.
+    virtual void showOnlyFrame(std::string_view frame) = 0;
+    // A panel of a frame (gauge panels `rpmp`, ..., injector panels `Panel1`..`Panel4`)
+    // shown or hidden.
     virtual void setPanelVisible(std::string_view name, bool visible) = 0;
     // Background colour of a panel (`Panel1`..`Panel4`).
     virtual void setPanelColour(std::string_view name, std::uint32_t colour) = 0;

@@ -58,6 +58,11 @@ void QueuedView::setDisplayColour(std::uint32_t colour) {
     enqueue("C", [=](SessionView& v) { v.setDisplayColour(colour); });
 }
 
+// One frame of the work area is shown at a time: the last one asked for wins.
+void QueuedView::showOnlyFrame(std::string_view frame) {
+    enqueue("F", [f = std::string(frame)](SessionView& v) { v.showOnlyFrame(f); });
+}
+
 // Showing a panel and showing a control set the same attribute of a control.
 void QueuedView::setPanelVisible(std::string_view name, bool visible) {
     enqueue(key('V', name),

@@ -26,6 +26,7 @@ public:
 
     void setLine(int line, const std::string& text) override;
     void setDisplayColour(std::uint32_t colour) override;
+    void showOnlyFrame(std::string_view frame) override;
     void setPanelVisible(std::string_view name, bool visible) override;
     void setPanelColour(std::string_view name, std::uint32_t colour) override;
     void setControlEnabled(std::string_view name, bool enabled) override;

@@ -83,7 +83,8 @@ TEST_P(PageColumns, NameEveryGaugeOnceWithADistinctHeader) {
 
 INSTANTIATE_TEST_SUITE_P(AllPages, PageColumns, ::testing::ValuesIn(session::allLivePages()),
                          [](const auto& info) {
-                             return "State" + std::to_string(info.param.pollState);
+                             return "State" +
+                                    std::to_string(session::stateNumber(info.param.pollState));
                          });
 
 }  // namespace

@@ -13,7 +13,7 @@ using Bytes = std::vector<std::uint8_t>;
 TEST(VehicleChoice, TheLastListClickedWinsAndClearsTheOtherList) {
     Bench bench;
     bench.startToVehicleLists();
-    ASSERT_EQ(bench.session.SessionState, 7);
+    ASSERT_EQ(bench.session.state(), State::CarTypeWait);
     EXPECT_FALSE(bench.view.enabled("OK", true));
     bench.session.selectDiesel(3);
     EXPECT_TRUE(bench.session.DieselSelected);
@@ -34,13 +34,13 @@ TEST(VehicleChoice, BackAtThePlugPromptClearsBothLists) {
     bench.session.selectPetrol(4);
     bench.session.ok();
     bench.settle();
-    ASSERT_EQ(bench.session.SessionState, 12);
+    ASSERT_EQ(bench.session.state(), State::PlugTheBoxWait);
     EXPECT_EQ(bench.view.lines[0], " CONNECT KESTRON 7340 TO");
     bench.session.back();
     EXPECT_EQ(bench.view.selection("PG1"), -1);
     EXPECT_EQ(bench.view.selection("DG1"), -1);
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 7);
+    EXPECT_EQ(bench.session.state(), State::CarTypeWait);
     EXPECT_FALSE(bench.view.enabled("OK", true));
 }
 
@@ -48,7 +48,7 @@ TEST(Connect, ASilentBoxAsksToTurnTheKeyOn) {
     Bench bench;
     bench.box.addFault(testing::fault(sim::FaultKind::SilentBox));
     bench.startToModuleMenu(false, 0);
-    EXPECT_EQ(bench.session.SessionState, 11);
+    EXPECT_EQ(bench.session.state(), State::BoxSilentWait);
     EXPECT_EQ(bench.view.screen(),
               "   CONNECTION FAILED    | ********************** |  PLEASE TURN KEY ON    |" +
                   std::string(24, ' '));
@@ -57,7 +57,7 @@ TEST(Connect, ASilentBoxAsksToTurnTheKeyOn) {
     EXPECT_TRUE(bench.view.enabled("DEMO"));
     bench.session.back();
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 12);
+    EXPECT_EQ(bench.session.state(), State::PlugTheBoxWait);
 }
 
 TEST(Connect, ASilentCarShowsConnectionFailure) {
@@ -66,7 +66,7 @@ TEST(Connect, ASilentCarShowsConnectionFailure) {
         bench.box.addFault(testing::fault(sim::FaultKind::SilentModule, module));
     }
     bench.startToModuleMenu(false, 0, '2');
-    EXPECT_EQ(bench.session.SessionState, 17);
+    EXPECT_EQ(bench.session.state(), State::CarSilentWait);
     EXPECT_EQ(bench.view.lines[0], "    BAGLANTI HATASI     ");
     EXPECT_EQ(bench.view.colour, kRed);
 }
@@ -77,7 +77,7 @@ TEST(Connect, AModuleMenuOffersOnlyTheModulesThatAnswered) {
     car.modules[sim::kAirBag].protocol = 0;
     Bench bench(car);
     bench.startToModuleMenu(false, 1);
-    ASSERT_EQ(bench.session.SessionState, 15);
+    ASSERT_EQ(bench.session.state(), State::ModuleMenu);
     EXPECT_EQ(bench.view.lines[0], "     SELECT THE ECU     ");
     const std::map<std::string, bool> expected = {{"pcm", true}, {"tcm", false}, {"abs", true},
                                                   {"ab", false}, {"cp", true},   {"ICU", false}};
@@ -104,7 +104,7 @@ class IcuButton : public ::testing::TestWithParam<IcuCase> {};
 TEST_P(IcuButton, IsEnabledOnlyForDieselModelsFourToSeven) {
     Bench bench(GetParam().diesel ? "diesel-van" : "petrol-car");
     bench.startToModuleMenu(GetParam().diesel, GetParam().model);
-    ASSERT_EQ(bench.session.SessionState, 15);
+    ASSERT_EQ(bench.session.state(), State::ModuleMenu);
     EXPECT_EQ(bench.view.enabled("ICU"), GetParam().icu);
 }
 
@@ -134,11 +134,11 @@ TEST_P(ModuleButton, SendsItsOpeningBytesAndOffersItsFunctions) {
     }
     Bench bench(scenario);
     bench.startToModuleMenu(scenario.diesel, 4);
-    ASSERT_EQ(bench.session.SessionState, 15);
+    ASSERT_EQ(bench.session.state(), State::ModuleMenu);
     const std::size_t before = bench.box.requests().size();
     bench.view.lines[3] = "fourth line stays";
     bench.session.selectModule(c.module);
-    EXPECT_EQ(bench.session.SessionState, 15);
+    EXPECT_EQ(bench.session.state(), State::ModuleMenu);
     const auto sent = bench.requestsSince(before);
     if (c.bytes.empty()) {
         EXPECT_TRUE(sent.empty());
@@ -255,7 +255,7 @@ TEST(ModuleButtonFailure, NoReplyWithinTheTimeOutShowsConnectionFailure) {
     bench.startToModuleMenu(false, 0);
     bench.box.addFault(testing::fault(sim::FaultKind::SilentModule, sim::kAbs));
     bench.session.selectModule(Module::Abs);
-    EXPECT_EQ(bench.session.SessionState, 16);
+    EXPECT_EQ(bench.session.state(), State::CarSilent);
     bench.settle();
     EXPECT_EQ(bench.view.lines[0], "   CONNECTION FAILURE   ");
 }
@@ -264,14 +264,14 @@ TEST(ModuleButtonFailure, DemoModeSendsNothing) {
     Bench bench;
     bench.box.addFault(testing::fault(sim::FaultKind::SilentBox));
     bench.startToModuleMenu(false, 0);
-    ASSERT_EQ(bench.session.SessionState, 11);
+    ASSERT_EQ(bench.session.state(), State::BoxSilentWait);
     bench.session.demo();
     bench.settle();
-    ASSERT_EQ(bench.session.SessionState, 15);
+    ASSERT_EQ(bench.session.state(), State::ModuleMenu);
     const std::size_t before = bench.box.requests().size();
     for (Module module : {Module::Pcm, Module::Tcm, Module::Abs, Module::AirBag, Module::Cluster}) {
         bench.session.selectModule(module);
-        EXPECT_EQ(bench.session.SessionState, 15);
+        EXPECT_EQ(bench.session.state(), State::ModuleMenu);
         EXPECT_TRUE(bench.view.enabled("rdtc"));
     }
     EXPECT_EQ(bench.box.requests().size(), before);
@@ -283,86 +283,132 @@ TEST(Commands, WithNoModuleDownLiveAndTroubleCodesChangeNothing) {
     const std::string screen = bench.view.screen();
     for (auto command : {&Session::live, &Session::readDtc, &Session::clearDtc}) {
         (bench.session.*command)();
-        EXPECT_EQ(bench.session.SessionState, 15);
+        EXPECT_EQ(bench.session.state(), State::ModuleMenu);
         EXPECT_EQ(bench.view.screen(), screen);
     }
     bench.session.selectModule(Module::Icu);
     for (auto command : {&Session::live, &Session::readDtc, &Session::clearDtc}) {
         (bench.session.*command)();
-        EXPECT_EQ(bench.session.SessionState, 15);
+        EXPECT_EQ(bench.session.state(), State::ModuleMenu);
     }
 }
 
 struct Step {
-    int before;
-    int after;
+    State before;
+    State after;
 };
 
 class BackTable : public ::testing::TestWithParam<Step> {};
 
 TEST_P(BackTable, StepsBack) {
     Bench bench;
-    bench.session.SessionState = static_cast<std::int16_t>(GetParam().before);
+    SessionTestAccess::putInState(bench.session, GetParam().before);
     bench.session.back();
-    EXPECT_EQ(bench.session.SessionState, GetParam().after);
+    EXPECT_EQ(bench.session.state(), GetParam().after);
 }
 
-INSTANTIATE_TEST_SUITE_P(States, BackTable,
-                         ::testing::Values(Step{2, 0}, Step{7, 0}, Step{152, 0}, Step{11, 13},
-                                           Step{15, 13}, Step{17, 13}, Step{29, 13}, Step{51, 13},
-                                           Step{54, 13}, Step{56, 13}, Step{58, 13}, Step{60, 13},
-                                           Step{71, 13}, Step{74, 13}, Step{76, 13}, Step{78, 13},
-                                           Step{80, 13}, Step{121, 13}, Step{12, 6}, Step{143, 14},
-                                           Step{146, 14}, Step{149, 14}, Step{151, 14},
-                                           Step{154, 14}, Step{157, 14}));
+INSTANTIATE_TEST_SUITE_P(
+    States, BackTable,
+    ::testing::Values(
+        Step{State::SettingsScreen, State::Start}, Step{State::CarTypeWait, State::Start},
+        Step{State::Program, State::Start}, Step{State::BoxSilentWait, State::PlugTheBox},
+        Step{State::ModuleMenu, State::PlugTheBox}, Step{State::CarSilentWait, State::PlugTheBox},
+        Step{State::ClusterPoll, State::PlugTheBox}, Step{State::PetrolKaPoll, State::PlugTheBox},
+        Step{State::PetrolCommonPoll, State::PlugTheBox},
+        Step{State::PetrolFocusPoll, State::PlugTheBox},
+        Step{State::PetrolVctPoll, State::PlugTheBox},
+        Step{State::PetrolGhiaPoll, State::PlugTheBox},
+        Step{State::DieselFullPoll, State::PlugTheBox},
+        Step{State::DieselSmallPoll, State::PlugTheBox},
+        Step{State::DieselCmaxPoll, State::PlugTheBox},
+        Step{State::DieselFocusPoll, State::PlugTheBox},
+        Step{State::UnusedLive80, State::PlugTheBox}, Step{State::ReadInjectors, State::PlugTheBox},
+        Step{State::PlugTheBoxWait, State::CarType}, Step{State::IgnitionOffWait, State::EcuScan},
+        Step{State::IgnitionOnWait, State::EcuScan}, Step{State::EntryWait, State::EcuScan},
+        Step{State::AreYouSureWait, State::EcuScan},
+        Step{State::IgnitionOffAfterWait, State::EcuScan},
+        Step{State::IgnitionOnAfterWait, State::EcuScan}));
 
 class OkTable : public ::testing::TestWithParam<Step> {};
 
 TEST_P(OkTable, MovesOn) {
     Bench bench;
-    bench.session.SessionState = static_cast<std::int16_t>(GetParam().before);
+    SessionTestAccess::putInState(bench.session, GetParam().before);
     bench.session.ok();
-    EXPECT_EQ(bench.session.SessionState, GetParam().after);
+    EXPECT_EQ(bench.session.state(), GetParam().after);
 }
 
-INSTANTIATE_TEST_SUITE_P(States, OkTable,
-                         ::testing::Values(Step{2, 3}, Step{5, 6}, Step{7, 13}, Step{12, 8},
-                                           Step{143, 144}, Step{146, 147}, Step{149, 150},
-                                           Step{151, 152}, Step{154, 155}, Step{157, 158},
-                                           Step{160, 14}));
+INSTANTIATE_TEST_SUITE_P(
+    States, OkTable,
+    ::testing::Values(Step{State::SettingsScreen, State::ConfirmSettings},
+                      Step{State::StartPanel, State::CarType},
+                      Step{State::CarTypeWait, State::PlugTheBox},
+                      Step{State::PlugTheBoxWait, State::Connect},
+                      Step{State::IgnitionOffWait, State::PleaseWaitOff},
+                      Step{State::IgnitionOnWait, State::PleaseWaitOn},
+                      Step{State::EntryWait, State::AreYouSure},
+                      Step{State::AreYouSureWait, State::Program},
+                      Step{State::IgnitionOffAfterWait, State::PleaseWaitOffAfter},
+                      Step{State::IgnitionOnAfterWait, State::PleaseWaitOnAfter},
+                      Step{State::FinishedWait, State::EcuScan}));
 
 TEST(OkAndBack, ChangeNothingInAnyOtherState) {
-    const std::set<int> okStates = {2, 5, 7, 12, 143, 146, 149, 151, 154, 157, 160};
-    const std::set<int> backStates = {2,  7,  152, 11, 15,  17, 29,  51,  54,  56,  58,  60, 71,
-                                      74, 76, 78,  80, 121, 12, 143, 146, 149, 151, 154, 157};
+    const std::set<State> okStates = {
+        State::SettingsScreen,      State::StartPanel,      State::CarTypeWait,
+        State::PlugTheBoxWait,      State::IgnitionOffWait, State::IgnitionOnWait,
+        State::EntryWait,           State::AreYouSureWait,  State::IgnitionOffAfterWait,
+        State::IgnitionOnAfterWait, State::FinishedWait};
+    const std::set<State> backStates = {
+        State::SettingsScreen,     State::CarTypeWait,     State::Program,
+        State::BoxSilentWait,      State::ModuleMenu,      State::CarSilentWait,
+        State::ClusterPoll,        State::PetrolKaPoll,    State::PetrolCommonPoll,
+        State::PetrolFocusPoll,    State::PetrolVctPoll,   State::PetrolGhiaPoll,
+        State::DieselFullPoll,     State::DieselSmallPoll, State::DieselCmaxPoll,
+        State::DieselFocusPoll,    State::UnusedLive80,    State::ReadInjectors,
+        State::PlugTheBoxWait,     State::IgnitionOffWait, State::IgnitionOnWait,
+        State::EntryWait,          State::AreYouSureWait,  State::IgnitionOffAfterWait,
+        State::IgnitionOnAfterWait};
     Bench bench;
-    for (int state = 0; state <= 161; ++state) {
+    // Every state number the tester has, named or not.
+    for (int number = 0; number <= 161; ++number) {
+        const auto state = static_cast<State>(number);
         if (okStates.count(state) == 0) {
-            bench.session.SessionState = static_cast<std::int16_t>(state);
+            SessionTestAccess::putInState(bench.session, state);
             bench.view.listSelection.clear();
             bench.session.ok();
-            EXPECT_EQ(bench.session.SessionState, state) << "OK in " << state;
+            EXPECT_EQ(bench.session.state(), state) << "OK in " << state;
             EXPECT_TRUE(bench.view.listSelection.empty());
         }
         if (backStates.count(state) == 0) {
-            bench.session.SessionState = static_cast<std::int16_t>(state);
+            SessionTestAccess::putInState(bench.session, state);
             bench.session.back();
-            EXPECT_EQ(bench.session.SessionState, state) << "BACK in " << state;
+            EXPECT_EQ(bench.session.state(), state) << "BACK in " << state;
         }
     }
 }
 
 TEST(Commands, EveryStateOutsideTheTablesWaits) {
     Bench bench;
-    for (int state :
-         {5, 7, 9, 11, 12, 15, 17, 22, 23, 24, 25, 26, 27, 143, 146, 149, 151, 154, 157, 160}) {
-        bench.session.SessionState = static_cast<std::int16_t>(state);
+    for (State state :
+         {State::StartPanel,          State::CarTypeWait,     static_cast<State>(9),
+          State::BoxSilentWait,       State::PlugTheBoxWait,  State::ModuleMenu,
+          State::CarSilentWait,       State::LiveTcmPetrol,   State::LiveTcmDiesel,
+          State::LiveAbsPetrol,       State::LiveAbsDiesel,   State::LiveAirBagPetrol,
+          State::LiveAirBagDiesel,    State::IgnitionOffWait, State::IgnitionOnWait,
+          State::EntryWait,           State::AreYouSureWait,  State::IgnitionOffAfterWait,
+          State::IgnitionOnAfterWait, State::FinishedWait}) {
+        SessionTestAccess::putInState(bench.session, state);
         EXPECT_TRUE(bench.session.isWaiting()) << state;
         bench.session.step();
-        EXPECT_EQ(bench.session.SessionState, state);
+        EXPECT_EQ(bench.session.state(), state);
     }
-    for (int state : {0, 1, 3, 4, 6, 8, 10, 13, 14, 16, 51, 76, 100, 109, 110, 121, 144, 152}) {
-        bench.session.SessionState = static_cast<std::int16_t>(state);
+    for (State state :
+         {State::Start, State::ReadSettings, State::ConfirmSettings, State::PortFailed,
+          State::CarType, State::Connect, State::BoxSilent, State::PlugTheBox, State::EcuScan,
+          State::CarSilent, State::PetrolKaPoll, State::DieselCmaxPoll, State::ReadDtcPcm,
+          State::ListDtc, State::ClearDtcPcm, State::ReadInjectors, State::PleaseWaitOff,
+          State::Program}) {
+        SessionTestAccess::putInState(bench.session, state);
         EXPECT_FALSE(bench.session.isWaiting()) << state;
     }
 }

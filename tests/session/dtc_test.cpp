@@ -31,7 +31,7 @@ protected:
     void menu(char language = '1', const char* vehicle = "petrol-car") {
         bench_ = std::make_unique<Bench>(vehicle);
         bench_->startToModuleMenu(false, 0, language);
-        ASSERT_EQ(bench_->session.SessionState, 15);
+        ASSERT_EQ(bench_->session.state(), State::ModuleMenu);
     }
     void read(Module module) {
         bench_->session.selectModule(module);
@@ -48,23 +48,23 @@ TEST_F(TroubleCodes, ThreeCodesAreListedWithTheirDescriptions) {
     bench().session.selectModule(Module::Pcm);
     const std::string moduleScreen = bench().view.screen();
     bench().session.readDtc();
-    EXPECT_EQ(bench().session.SessionState, 100);
+    EXPECT_EQ(bench().session.state(), State::ReadDtcPcm);
     EXPECT_EQ(bench().view.lines[0], "      READING DTCS      ");
     EXPECT_EQ(bench().view.colour, kYellow);
     // Another click while the codes are read or listed changes nothing.
     bench().session.readDtc();
     bench().session.clearDtc();
     bench().session.live();
-    EXPECT_EQ(bench().session.SessionState, 100);
+    EXPECT_EQ(bench().session.state(), State::ReadDtcPcm);
     const auto start = bench().clock.nowMs();
     bench().session.step();
     EXPECT_GE(bench().clock.nowMs() - start, 3000u);
-    EXPECT_EQ(bench().session.SessionState, 109);
+    EXPECT_EQ(bench().session.state(), State::ListDtc);
     EXPECT_EQ(bench().session.DtcCount, 3);
     bench().session.readDtc();
-    EXPECT_EQ(bench().session.SessionState, 109);
+    EXPECT_EQ(bench().session.state(), State::ListDtc);
     bench().settle();
-    EXPECT_EQ(bench().session.SessionState, 15);
+    EXPECT_EQ(bench().session.state(), State::ModuleMenu);
     EXPECT_TRUE(bench().view.panel("Frame111"));
     EXPECT_EQ(bench().view.gridRows[1], "P0171 System too lean (bank 1)");
     EXPECT_EQ(bench().view.gridRows[2], "P0300 Random/multiple cylinder misfire detected");
@@ -81,7 +81,7 @@ TEST_F(TroubleCodes, NoStoredCodesSayDtcNotFoundAndRestoreTheScreen) {
     const std::string moduleScreen = bench().view.screen();
     bench().session.readDtc();
     bench().settle();
-    EXPECT_EQ(bench().session.SessionState, 15);
+    EXPECT_EQ(bench().session.state(), State::ModuleMenu);
     EXPECT_EQ(bench().session.DtcCount, 0);
     EXPECT_TRUE(logged(bench().view, 1, " ARACINIZDA KAYITLI BiR "));
     EXPECT_TRUE(logged(bench().view, 2, " ARIZA KODU BULUNAMADI  "));
@@ -92,7 +92,7 @@ TEST_F(TroubleCodes, NoStoredCodesSayDtcNotFoundAndRestoreTheScreen) {
 TEST_F(TroubleCodes, AMissingCatalogueAsksForItInRed) {
     menu();
     read(Module::Pcm);
-    EXPECT_EQ(bench().session.SessionState, 15);
+    EXPECT_EQ(bench().session.state(), State::ModuleMenu);
     EXPECT_EQ(bench().view.lines[0], "PLEASE COPY DTC5820E.TXT");
     EXPECT_EQ(bench().view.lines[1], "UNDER THE SAME DIRECTORY");
     EXPECT_EQ(bench().view.colour, kRed);
@@ -152,7 +152,7 @@ TEST_P(FailedRead, ShowsARedReadFailureInsteadOfStaleCodes) {
     bench().box.addFault(fault);
     bench().session.readDtc();
     bench().settle();
-    EXPECT_EQ(bench().session.SessionState, 15);
+    EXPECT_EQ(bench().session.state(), State::ModuleMenu);
     EXPECT_TRUE(logged(bench().view, 1, "    DTC READ FAILED     "));
     EXPECT_FALSE(logged(bench().view, 1, "      DTC NOT FOUND     "));
     for (int row = 1; row <= 6; ++row) {
@@ -173,16 +173,16 @@ TEST_F(TroubleCodes, ClearingWaitsThreeSecondsThenTheCodesAreGone) {
     const auto start = bench().clock.nowMs();
     bench().session.clearDtc();
     EXPECT_EQ(bench().clock.nowMs() - start, 3000u);
-    EXPECT_EQ(bench().session.SessionState, 110);
+    EXPECT_EQ(bench().session.state(), State::ClearDtcPcm);
     // A read clicked during the clear's wait does not replace the clear still to be sent.
     bench().session.readDtc();
-    EXPECT_EQ(bench().session.SessionState, 110);
+    EXPECT_EQ(bench().session.state(), State::ClearDtcPcm);
     EXPECT_TRUE(logged(bench().view, 1, "      DELETING DTCS     "));
     EXPECT_EQ(bench().view.screen(), moduleScreen);
     EXPECT_EQ(bench().view.colour, kGreen);
     EXPECT_FALSE(bench().box.storedCodes(sim::kPcm).empty());
     bench().settle();
-    EXPECT_EQ(bench().session.SessionState, 15);
+    EXPECT_EQ(bench().session.state(), State::ModuleMenu);
     EXPECT_TRUE(bench().box.storedCodes(sim::kPcm).empty());
     bench().view.lineLog.clear();
     read(Module::Pcm);
@@ -196,7 +196,7 @@ TEST_F(TroubleCodes, AFailedClearSaysSo) {
     bench().session.clearDtc();
     bench().box.addFault(testing::fault(sim::FaultKind::SilentModule, sim::kAbs));
     bench().settle();
-    EXPECT_EQ(bench().session.SessionState, 15);
+    EXPECT_EQ(bench().session.state(), State::ModuleMenu);
     EXPECT_TRUE(logged(bench().view, 1, "ARIZA KODLARI SiLiNEMEDi"));
     EXPECT_EQ(bench().view.screen(), moduleScreen);
     EXPECT_EQ(bench().view.colour, kGreen);

@@ -13,34 +13,34 @@ protected:
     explicit Injectors(char language = '1') : language_(language) {}
     void SetUp() override {
         bench.startToModuleMenu(true, 5, language_);
-        ASSERT_EQ(bench.session.SessionState, 15);
+        ASSERT_EQ(bench.session.state(), State::ModuleMenu);
         ASSERT_TRUE(bench.view.enabled("ICU"));
         bench.session.selectModule(Module::Icu);
     }
     void readCodes() {
         bench.session.readInjectors();
         bench.settle();
-        ASSERT_EQ(bench.session.SessionState, 122);
+        ASSERT_EQ(bench.session.state(), State::OfferProgramming);
     }
     // From Prog Injector up to the entry screen.
     void toEntryScreen() {
         bench.session.programInjectors();
         bench.settle();
-        ASSERT_EQ(bench.session.SessionState, 143);
+        ASSERT_EQ(bench.session.state(), State::IgnitionOffWait);
         bench.session.ok();
         bench.settle();
-        ASSERT_EQ(bench.session.SessionState, 146);
+        ASSERT_EQ(bench.session.state(), State::IgnitionOnWait);
         bench.session.ok();
         bench.settle();
-        ASSERT_EQ(bench.session.SessionState, 149);
+        ASSERT_EQ(bench.session.state(), State::EntryWait);
     }
     // Entry screen through "are you sure" to the programming step.
     void confirm() {
         bench.session.ok();
         bench.settle();
-        ASSERT_EQ(bench.session.SessionState, 151);
+        ASSERT_EQ(bench.session.state(), State::AreYouSureWait);
         bench.session.ok();
-        ASSERT_EQ(bench.session.SessionState, 152);
+        ASSERT_EQ(bench.session.state(), State::Program);
     }
 
     char language_;
@@ -92,7 +92,7 @@ TEST_F(Injectors, AFailedReadKeepsNoCodeAndOffersNoProgramming) {
     bench.box.addFault(fault);
     bench.session.readInjectors();
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 15);
+    EXPECT_EQ(bench.session.state(), State::ModuleMenu);
     EXPECT_EQ(bench.view.lines[0], "  INJECTOR READ FAILED  ");
     EXPECT_EQ(bench.view.colour, kRed);
     EXPECT_EQ(bench.session.InjectorCode[1], "----------------");
@@ -107,7 +107,7 @@ TEST_F(Injectors, CountdownShowsThirtyDownToZeroOneSecondEach) {
     bench.view.clearLogs();
     const auto start = bench.clock.nowMs();
     int ticks = 0;
-    while (bench.session.SessionState == 144) {
+    while (bench.session.state() == State::PleaseWaitOff) {
         bench.session.step();
         ++ticks;
     }
@@ -126,7 +126,7 @@ TEST_F(Injectors, CountdownShowsThirtyDownToZeroOneSecondEach) {
     EXPECT_EQ(shown[31], "         00:00          ");
     EXPECT_EQ(bench.view.lines[0], "      PLEASE WAIT       ");
     EXPECT_FALSE(bench.view.enabled("OK", true));
-    EXPECT_EQ(bench.session.SessionState, 145);
+    EXPECT_EQ(bench.session.state(), State::IgnitionOn);
 }
 
 TEST_F(Injectors, ProgrammingChangesOnlyTheSelectedInjectorInTheUnit) {
@@ -142,7 +142,7 @@ TEST_F(Injectors, ProgrammingChangesOnlyTheSelectedInjectorInTheUnit) {
     bench.session.injectorOk(2, "0011223344556677");
     confirm();
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 154);  // ignition off again
+    EXPECT_EQ(bench.session.state(), State::IgnitionOffAfterWait);  // ignition off again
     EXPECT_EQ(bench.box.injectorCode(2),
               (std::array<std::uint8_t, 8>{0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77}));
     EXPECT_EQ(bench.box.injectorCode(1), injector1);
@@ -151,11 +151,11 @@ TEST_F(Injectors, ProgrammingChangesOnlyTheSelectedInjectorInTheUnit) {
     bench.settle();
     bench.session.ok();
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 160);
+    EXPECT_EQ(bench.session.state(), State::FinishedWait);
     EXPECT_EQ(bench.view.lines[0], "  PROGRAMMING FINISHED  ");
     bench.session.ok();
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 15);
+    EXPECT_EQ(bench.session.state(), State::ModuleMenu);
     EXPECT_EQ(bench.session.InjectorCode[2], "----------------");
 
     // Read back: the unit now reports the new code.
@@ -219,7 +219,7 @@ TEST_P(RefusedCode, StopsBeforeAnythingIsSentAndNamesTheInjector) {
     bench.settle();
     bench.session.ok();
     bench.settle();
-    ASSERT_EQ(bench.session.SessionState, 149);
+    ASSERT_EQ(bench.session.state(), State::EntryWait);
     bench.session.injectorPanelClick(2);  // labelled "Injector 3"
     if (code.typed != nullptr) {
         bench.session.injectorOk(2, code.typed);
@@ -232,7 +232,7 @@ TEST_P(RefusedCode, StopsBeforeAnythingIsSentAndNamesTheInjector) {
     bench.settle();
     EXPECT_EQ(bench.box.requests().size(), sent);
     EXPECT_EQ(bench.box.injectorCode(2), before);
-    EXPECT_EQ(bench.session.SessionState, 160);
+    EXPECT_EQ(bench.session.state(), State::FinishedWait);
     EXPECT_EQ(bench.view.colour, kRed);
     if (language == '1') {
         EXPECT_EQ(bench.view.lines[0], code.englishLine1);
@@ -244,7 +244,7 @@ TEST_P(RefusedCode, StopsBeforeAnythingIsSentAndNamesTheInjector) {
     EXPECT_TRUE(bench.view.enabled("OK"));
     bench.session.ok();
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 15);
+    EXPECT_EQ(bench.session.state(), State::ModuleMenu);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -270,7 +270,7 @@ TEST_F(Injectors, ATypedCodeIsNotWrittenWithoutAReadOfTheUnit) {
     bench.settle();
     bench.session.ok();
     bench.settle();
-    ASSERT_EQ(bench.session.SessionState, 149);
+    ASSERT_EQ(bench.session.state(), State::EntryWait);
     bench.session.injectorOk(1, "0123456789ABCDEF");
     const auto before = bench.box.injectorCode(1);
     bench.session.ok();
@@ -297,7 +297,7 @@ TEST_P(FailedProgramming, EndsWithARedFailureScreenNotFinished) {
     fault.count = 1;
     bench.box.addFault(fault);
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 160);
+    EXPECT_EQ(bench.session.state(), State::FinishedWait);
     EXPECT_EQ(bench.view.lines[0], "  PROGRAMMING FAILED    ");
     EXPECT_EQ(bench.view.lines[1], "  ON INJECTOR 1         ");
     EXPECT_EQ(bench.view.colour, kRed);
@@ -342,7 +342,7 @@ TEST_F(Injectors, BackDuringTheSequenceReturnsToTheModuleMenu) {
     toEntryScreen();
     bench.session.back();
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 15);
+    EXPECT_EQ(bench.session.state(), State::ModuleMenu);
     EXPECT_EQ(bench.view.lines[0], "     SELECT THE ECU     ");
 }
 

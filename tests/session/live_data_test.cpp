@@ -13,7 +13,7 @@ struct PageCase {
     bool diesel;
     int model;
     Module module;
-    int pollState;
+    State pollState;
     // Parameter identifiers requested in order, and the gauges written in order.
     std::vector<std::uint16_t> identifiers;
     std::vector<std::string> gauges;
@@ -41,11 +41,11 @@ std::vector<std::string> gaugeNames(const RecordingView& view) {
 
 void enterPage(Bench& bench, const PageCase& page) {
     bench.startToModuleMenu(page.diesel, page.model);
-    ASSERT_EQ(bench.session.SessionState, 15);
+    ASSERT_EQ(bench.session.state(), State::ModuleMenu);
     bench.session.selectModule(page.module);
     bench.session.live();
     bench.steps(page.module == Module::Cluster ? 1 : 2);  // dispatch by model, then layout
-    ASSERT_EQ(bench.session.SessionState, page.pollState);
+    ASSERT_EQ(bench.session.state(), page.pollState);
 }
 
 class LivePageTest : public ::testing::TestWithParam<PageCase> {};
@@ -71,7 +71,7 @@ TEST_P(LivePageTest, FillsExactlyItsGaugesInOrder) {
         const std::size_t before = bench.box.requests().size();
         bench.view.clearLogs();
         bench.session.step();
-        EXPECT_EQ(bench.session.SessionState, page.pollState);
+        EXPECT_EQ(bench.session.state(), page.pollState);
         EXPECT_EQ(parameterReads(bench.requestsSince(before)), page.identifiers);
         EXPECT_EQ(gaugeNames(bench.view), page.gauges);
     }
@@ -84,7 +84,7 @@ TEST_P(LivePageTest, DemoModeSendsNothingAndWaitsAQuarterSecondPerTick) {
     bench.startToModuleMenu(page.diesel, page.model);
     bench.session.demo();
     bench.settle();
-    ASSERT_EQ(bench.session.SessionState, 15);
+    ASSERT_EQ(bench.session.state(), State::ModuleMenu);
     bench.session.selectModule(page.module);
     bench.session.live();
     bench.steps(page.module == Module::Cluster ? 1 : 2);
@@ -92,7 +92,7 @@ TEST_P(LivePageTest, DemoModeSendsNothingAndWaitsAQuarterSecondPerTick) {
     const auto start = bench.clock.nowMs();
     bench.view.clearLogs();
     bench.session.step();
-    const unsigned perValue = page.pollState == 76 ? 20 : 0;
+    const unsigned perValue = page.pollState == State::DieselCmaxPoll ? 20 : 0;
     EXPECT_EQ(bench.clock.nowMs() - start, 250 + perValue * page.identifiers.size());
     EXPECT_EQ(bench.box.requests().size(), before);
     EXPECT_EQ(gaugeNames(bench.view), page.gauges);
@@ -120,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
                  false,
                  0,
                  Module::Pcm,
-                 51,
+                 State::PetrolKaPoll,
                  join<std::uint16_t>({kGroupR, kGroupG}),
                  join<std::string>({kGaugesR, kGaugesG}),
                  {"rpmp", "advp", "hdp", "hup"},
@@ -129,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
                  false,
                  1,
                  Module::Pcm,
-                 54,
+                 State::PetrolCommonPoll,
                  join<std::uint16_t>({kGroupR, kGroupG, {0x1127, 0x000D}}),
                  join<std::string>({kGaugesR, kGaugesG, {"Barod", "vssd"}}),
                  {"advp", "hdp", "barop"},
@@ -138,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
                  false,
                  5,
                  Module::Pcm,
-                 56,
+                 State::PetrolFocusPoll,
                  {0x000C, 0x000E, 0x1633, 0x1154, 0x1158, 0x0200, 0x0004, 0x1139, 0x1123, 0x1172,
                   0x1173, 0x1127, 0x11C1},
                  {"rpmd", "advd", "mapd", "atpsd", "lmdd", "dtcd", "loadd", "ectd", "iatd", "Batd",
@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
                  false,
                  9,
                  Module::Pcm,
-                 58,
+                 State::PetrolVctPoll,
                  join<std::uint16_t>({kGroupR, {0x1127}, kGroupG, {0x16CD, 0x091C}}),
                  join<std::string>({kGaugesR, {"Barod"}, kGaugesG, {"vvtind", "vvtoutd"}}),
                  {"advp", "hdp", "vip", "vop", "barop"},
@@ -158,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
                  false,
                  10,
                  Module::Pcm,
-                 60,
+                 State::PetrolGhiaPoll,
                  {0x1165, 0x1440, 0x0011, 0x1158, 0x0200, 0x0005, 0x000F, 0x1172, 0x1173, 0x1442,
                   0x000D},
                  {"rpmd", "mapd", "atpsd", "lmdd", "dtcd", "ectd", "iatd", "Batd", "hegoupd",
@@ -170,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
             true,
             7,
             Module::Pcm,
-            71,
+            State::DieselFullPoll,
             {0x000C, 0x0023, 0x000B, 0x1172, 0x0914, 0x491E, 0x0916, 0x0005, 0x000F, 0x168E, 0x0969,
              0x0200, 0x1101, 0x096A, 0x113C, 0x1412, 0x1442, 0x1505},
             {"rpmd", "frpd", "mapd", "batd", "app1d",  "app2d", "app3d", "chdd", "iatd",  "ftsd",
@@ -181,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
                  true,
                  0,
                  Module::Pcm,
-                 74,
+                 State::DieselSmallPoll,
                  {0x1165, 0x1172, 0x168C, 0x1505, 0x0005, 0x168E, 0x000F, 0x1340, 0x491D, 0x0915,
                   0x0200, 0x113C, 0x1442, 0x0010},
                  {"rpmd", "batd", "frpd", "VSSd", "chdd", "ftsd", "iatd", "appd", "app1d", "app2d",
@@ -192,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
                  true,
                  2,
                  Module::Pcm,
-                 76,
+                 State::DieselCmaxPoll,
                  {0x1165, 0x0023, 0x0010, 0x000B, 0x113C, 0x096C, 0x1412, 0x0200, 0x0005, 0x168E,
                   0x000F, 0x1172, 0x1442, 0x11C1, 0x1340},
                  {"rpmd", "frpd", "mafd", "mapd", "egrdd", "egrpd", "mfdd", "dtcd", "chdd", "ftsd",
@@ -204,7 +204,7 @@ INSTANTIATE_TEST_SUITE_P(
             true,
             3,
             Module::Pcm,
-            78,
+            State::DieselFocusPoll,
             {0x1165, 0x0023, 0x0004, 0x0010, 0x491D, 0x1442, 0x1400, 0x0200, 0x1505, 0x0005, 0x168E,
              0x000F, 0x1172, 0x0049},
             {"rpmd", "frpd", "loadd", "mafd", "app1d", "Barod", "torkd", "dtcd", "VSSd", "chdd",
@@ -215,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(
                  false,
                  2,
                  Module::Cluster,
-                 29,
+                 State::ClusterPoll,
                  {0x6182, 0x6185, 0x0200},
                  {"kmd", "flid", "dtcd"},
                  {},
@@ -224,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(
                  true,
                  1,
                  Module::Cluster,
-                 29,
+                 State::ClusterPoll,
                  {0x6180, 0x6185, 0x0200},
                  {"kmd", "flid", "dtcd"},
                  {},
@@ -233,7 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(LiveData, AFailedReadLeavesItsGaugeUnchangedAndPollingGoesOn) {
     Bench bench;
-    const PageCase page{"Ka", false, 0, Module::Pcm, 51, {}, {}, {}, {}};
+    const PageCase page{"Ka", false, 0, Module::Pcm, State::PetrolKaPoll, {}, {}, {}, {}};
     enterPage(bench, page);
     bench.session.step();
     const std::string rpm = bench.view.gauge("rpmd");
@@ -243,7 +243,7 @@ TEST(LiveData, AFailedReadLeavesItsGaugeUnchangedAndPollingGoesOn) {
     bench.view.clearLogs();
     bench.clock.advance(60000);  // the engine has moved on
     bench.session.step();
-    EXPECT_EQ(bench.session.SessionState, 51);
+    EXPECT_EQ(bench.session.state(), State::PetrolKaPoll);
     EXPECT_EQ(bench.view.gauge("rpmd"), rpm);
     const auto names = gaugeNames(bench.view);
     EXPECT_EQ(names, (std::vector<std::string>{"advd", "mapd", "atpsd", "lmdd", "dtcd", "vssd",
@@ -260,8 +260,15 @@ TEST(LiveData, SwitchStatesShowClutchBrakeAndAirConditioning) {
 }
 
 TEST(LiveData, EveryModelHasAPageAndOthersHaveNone) {
-    const int petrol[] = {50, 53, 53, 53, 53, 55, 53, 53, 57, 57, 59};
-    const int diesel[] = {73, 73, 75, 77, 70, 70, 70, 70};
+    const State petrol[] = {
+        State::PetrolKaEntry,     State::PetrolCommonEntry, State::PetrolCommonEntry,
+        State::PetrolCommonEntry, State::PetrolCommonEntry, State::PetrolFocusEntry,
+        State::PetrolCommonEntry, State::PetrolCommonEntry, State::PetrolVctEntry,
+        State::PetrolVctEntry,    State::PetrolGhiaEntry};
+    const State diesel[] = {State::DieselSmallEntry, State::DieselSmallEntry,
+                            State::DieselCmaxEntry,  State::DieselFocusEntry,
+                            State::DieselFullEntry,  State::DieselFullEntry,
+                            State::DieselFullEntry,  State::DieselFullEntry};
     for (int i = 0; i < 11; ++i) {
         ASSERT_NE(livePageForModel(false, i), nullptr);
         EXPECT_EQ(livePageForModel(false, i)->entryState, petrol[i]) << i;
@@ -272,15 +279,15 @@ TEST(LiveData, EveryModelHasAPageAndOthersHaveNone) {
     }
     EXPECT_EQ(livePageForModel(true, 8), nullptr);
     EXPECT_EQ(livePageForModel(false, -1), nullptr);
-    EXPECT_EQ(clusterPage().pollState, 29);
+    EXPECT_EQ(clusterPage().pollState, State::ClusterPoll);
 }
 
 TEST(LiveData, BackFromAPollingPageReturnsToThePlugPrompt) {
     Bench bench;
-    enterPage(bench, PageCase{"Ka", false, 0, Module::Pcm, 51, {}, {}, {}, {}});
+    enterPage(bench, PageCase{"Ka", false, 0, Module::Pcm, State::PetrolKaPoll, {}, {}, {}, {}});
     bench.session.back();
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 12);
+    EXPECT_EQ(bench.session.state(), State::PlugTheBoxWait);
     EXPECT_FALSE(bench.view.panel("Frame61", true));
     EXPECT_FALSE(bench.view.visible("pcm", true));
 }
@@ -290,7 +297,7 @@ TEST(LiveData, LiveForTheOtherModulesShowsNoPage) {
     bench.startToModuleMenu(false, 0);
     bench.session.selectModule(Module::Abs);
     bench.session.live();
-    EXPECT_EQ(bench.session.SessionState, 24);
+    EXPECT_EQ(bench.session.state(), State::LiveAbsPetrol);
     EXPECT_TRUE(bench.session.isWaiting());
 }
 

@@ -23,9 +23,9 @@ auto onWorker(SessionRunner& runner, F query) {
 }
 
 // Posts queries until the session waits in `state`.
-void waitForState(SessionRunner& runner, int state) {
+void waitForState(SessionRunner& runner, State state) {
     for (int i = 0; i < 100000; ++i) {
-        if (onWorker(runner, [](Session& s) { return s.isWaiting() ? s.SessionState : -1; }) ==
+        if (onWorker(runner, [](Session& s) { return s.isWaiting() ? s.state() : State::Start; }) ==
             state) {
             return;
         }
@@ -38,14 +38,14 @@ TEST(SessionRunner, RunsTheSessionAndAppliesQueuedCommandsBetweenSteps) {
     bench.dir.write("tarvol.txt", "1\n1\n");
     SessionRunner runner(bench.session, bench.clock);
     runner.start();
-    waitForState(runner, 5);
+    waitForState(runner, State::StartPanel);
     runner.post([](Session& s) { s.ok(); });
-    waitForState(runner, 7);
+    waitForState(runner, State::CarTypeWait);
     runner.post([](Session& s) { s.selectPetrol(0); });
     runner.post([](Session& s) { s.ok(); });
-    waitForState(runner, 12);
+    waitForState(runner, State::PlugTheBoxWait);
     runner.post([](Session& s) { s.ok(); });
-    waitForState(runner, 15);
+    waitForState(runner, State::ModuleMenu);
     runner.stop();
     EXPECT_FALSE(runner.running());
     EXPECT_EQ(bench.view.lines[0], "     SELECT THE ECU     ");
@@ -56,7 +56,7 @@ TEST(SessionRunner, DoesNotStepWhileTheStateWaits) {
     bench.dir.write("tarvol.txt", "1\n1\n");
     SessionRunner runner(bench.session, bench.clock);
     runner.start();
-    waitForState(runner, 5);
+    waitForState(runner, State::StartPanel);
     // Each step costs one virtual millisecond of the tick clock; a waiting session none.
     const auto first = onWorker(runner, [&](Session&) { return bench.clock.nowMs(); });
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -69,15 +69,15 @@ TEST(SessionRunner, StopEndsACountdownOfLongPauses) {
     Bench bench;
     InterruptibleClock wallClock;
     Session session(bench.link, bench.requests, wallClock, bench.view, bench.dir.path());
-    session.SessionState = 144;  // thirty-two one-second steps of waiting
+    SessionTestAccess::putInState(session, State::PleaseWaitOff);  // 32 one-second waits
     session.Countdown = 31;
     SessionRunner runner(session, wallClock, &wallClock);
     runner.start();
-    EXPECT_EQ(onWorker(runner, [](Session& s) { return s.SessionState; }), 144);
+    EXPECT_EQ(onWorker(runner, [](Session& s) { return s.state(); }), State::PleaseWaitOff);
     runner.stop();
     EXPECT_TRUE(wallClock.interrupted());
     EXPECT_FALSE(runner.running());
-    EXPECT_EQ(session.SessionState, 144);
+    EXPECT_EQ(session.state(), State::PleaseWaitOff);
     EXPECT_GT(session.Countdown, 0);
 }
 
@@ -95,7 +95,7 @@ TEST(SessionRunner, StopEndsAPollingPage) {
     EXPECT_TRUE(polled);
     runner.stop();
     EXPECT_FALSE(runner.running());
-    EXPECT_EQ(bench.session.SessionState, 51);
+    EXPECT_EQ(bench.session.state(), State::PetrolKaPoll);
 }
 
 TEST(InterruptibleClock, PausesReturnAtOnceAfterAnInterruptUntilReset) {

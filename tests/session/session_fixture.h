@@ -18,6 +18,16 @@
 #include "sim/box.h"
 #include "sim/in_memory_port.h"
 
+namespace tvx::session {
+
+// Puts a session straight into a state, as no command can: for the table tests.
+class SessionTestAccess {
+public:
+    static void putInState(Session& session, State state) { session.setState(state); }
+};
+
+}  // namespace tvx::session
+
 namespace tvx::session::testing {
 
 // Faults for the simulated box, spelled briefly.
@@ -110,7 +120,7 @@ struct Bench {
             }
             session.step();
         }
-        ADD_FAILURE() << "session did not settle, state " << session.SessionState;
+        ADD_FAILURE() << "session did not settle, state " << session.state();
     }
     void steps(int count) {
         for (int i = 0; i < count; ++i) {

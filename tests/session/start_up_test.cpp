@@ -10,7 +10,7 @@ using testing::Bench;
 TEST(StartUp, FirstStartWithoutSettingsCreatesThemAndAsksForPortAndLanguage) {
     Bench bench;
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 2);
+    EXPECT_EQ(bench.session.state(), State::SettingsScreen);
     EXPECT_EQ(bench.dir.read("tarvol.txt"), "1\n1\n");
     EXPECT_EQ(bench.view.captions["EXIT"], "exit");
     EXPECT_EQ(bench.view.captions["Setting"], "Setting");
@@ -31,7 +31,7 @@ TEST(StartUp, ConfirmingTheSettingsOpensThePortAndStoresTheChoice) {
     bench.session.selectLanguage(1);
     bench.session.ok();
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 7);
+    EXPECT_EQ(bench.session.state(), State::CarTypeWait);
     EXPECT_EQ(bench.port.opened.back(), 4);
     EXPECT_EQ(bench.dir.read("tarvol.txt"), "5\n2\n");
     EXPECT_EQ(bench.session.LanguageCode, '2');
@@ -47,13 +47,13 @@ TEST(StartUp, OkWithNoPortChosenOnlyDisablesOk) {
     bench.port.failing = {0};
     bench.dir.write("tarvol.txt", "1\n1\n");
     bench.settle();  // COM1 fails: red screen, then the settings screen without a port
-    EXPECT_EQ(bench.session.SessionState, 2);
+    EXPECT_EQ(bench.session.state(), State::SettingsScreen);
     EXPECT_EQ(bench.view.selection("RGCom"), -1);
     EXPECT_EQ(bench.session.comSelection(), -1);
     const auto opened = bench.port.opened.size();
     bench.session.ok();
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 2);
+    EXPECT_EQ(bench.session.state(), State::SettingsScreen);
     EXPECT_FALSE(bench.view.enabled("OK", true));
     EXPECT_EQ(bench.port.opened.size(), opened);
     EXPECT_EQ(bench.dir.read("tarvol.txt"), "1\n1\n");
@@ -65,13 +65,13 @@ TEST(StartUp, APortThatDoesNotOpenShowsTheRedScreenForTwoSeconds) {
     bench.dir.write("tarvol.txt", "3\n2\n");
     bench.session.step();
     bench.session.step();  // reads the settings, COM3 fails
-    EXPECT_EQ(bench.session.SessionState, 4);
+    EXPECT_EQ(bench.session.state(), State::PortFailed);
     const auto before = bench.clock.nowMs();
     bench.session.step();
     EXPECT_EQ(bench.view.lines[0], "  COM PORT KULLANIMDA   ");
     EXPECT_EQ(bench.view.colour, kRed);
     EXPECT_EQ(bench.clock.nowMs() - before, 2000u);
-    EXPECT_EQ(bench.session.SessionState, 2);
+    EXPECT_EQ(bench.session.state(), State::SettingsScreen);
     EXPECT_FALSE(bench.view.enabled("OK", true));
     // A new port confirmed there keeps the stored language.
     bench.session.selectCom(0);
@@ -97,7 +97,7 @@ TEST(StartUp, SettingsThatCannotBeSavedSaySoInRedAndKeepTheOldFile) {
     EXPECT_EQ(bench.view.lineLog.at(0).second, "   SETTINGS NOT SAVED   ");
     EXPECT_EQ(bench.view.colour, kRed);
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 7);
+    EXPECT_EQ(bench.session.state(), State::CarTypeWait);
     EXPECT_EQ(bench.port.opened.back(), 1);
     EXPECT_EQ(bench.session.LanguageCode, '1');
     EXPECT_EQ(bench.dir.read("tarvol.txt"), "1\n1\n");
@@ -107,7 +107,7 @@ TEST(StartUp, AStoredThreeOpensComThreeWithoutTheSettingsScreen) {
     Bench bench;
     bench.dir.write("tarvol.txt", "3\n1\n");
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 5);
+    EXPECT_EQ(bench.session.state(), State::StartPanel);
     EXPECT_EQ(bench.port.opened, std::vector<int>{2});
     EXPECT_EQ(bench.session.ComPortIndex, 2);
     EXPECT_TRUE(bench.view.panel("Frame21"));
@@ -130,7 +130,7 @@ TEST_P(CorruptSettings, AreReplacedByTheDefaultsAndTheSettingsScreenFollows) {
     Bench bench;
     bench.dir.write("tarvol.txt", GetParam());
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 2);
+    EXPECT_EQ(bench.session.state(), State::SettingsScreen);
     EXPECT_EQ(bench.dir.read("tarvol.txt"), "1\n1\n");
     EXPECT_EQ(bench.session.LanguageCode, '1');
     EXPECT_EQ(bench.view.lines[0], " SELECT COM AND LANGUAGE");
@@ -162,7 +162,7 @@ TEST(StartUp, SettingClosesThePortAndShowsTheStoredChoice) {
     EXPECT_EQ(bench.view.selection("RGCom"), 5);
     EXPECT_EQ(bench.view.selection("Language"), 1);
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 2);
+    EXPECT_EQ(bench.session.state(), State::SettingsScreen);
     EXPECT_FALSE(bench.view.enabled("Setting", true));
 }
 

@@ -26,7 +26,7 @@ inline void settleRig(Session& session, int maxSteps = 400) {
     for (int i = 0; i < maxSteps && !session.isWaiting(); ++i) {
         session.step();
     }
-    ASSERT_TRUE(session.isWaiting()) << "state " << session.SessionState;
+    ASSERT_TRUE(session.isWaiting()) << "state " << session.state();
 }
 
 // Texts the walk expects, by language.
@@ -85,13 +85,13 @@ inline void walkTheDay(Rig rig, char language) {
 
     // First start: no settings yet.
     settleRig(s);
-    ASSERT_EQ(s.SessionState, 2);
+    ASSERT_EQ(s.state(), State::SettingsScreen);
     EXPECT_EQ(v.lines[0], " SELECT COM AND LANGUAGE");  // the language is not chosen yet
     s.selectCom(2);
     s.selectLanguage(language == '2' ? 1 : 0);
     s.ok();
     settleRig(s);
-    ASSERT_EQ(s.SessionState, 7);
+    ASSERT_EQ(s.state(), State::CarTypeWait);
     EXPECT_EQ(rig.dir.read("tarvol.txt"), std::string("3\n") + language + "\n");
     EXPECT_EQ(v.lines[0], t.carType);
     EXPECT_EQ(v.captions["live"], t.liveCaption);
@@ -103,7 +103,7 @@ inline void walkTheDay(Rig rig, char language) {
     EXPECT_EQ(v.lines[0], t.plug);
     s.ok();
     settleRig(s);
-    ASSERT_EQ(s.SessionState, 15);
+    ASSERT_EQ(s.state(), State::ModuleMenu);
     EXPECT_EQ(v.lines[0], t.selectEcu);
     EXPECT_TRUE(v.enabled("ICU"));
 
@@ -113,7 +113,7 @@ inline void walkTheDay(Rig rig, char language) {
     for (int tick = 0; tick < 4; ++tick) {
         s.step();
     }
-    EXPECT_EQ(s.SessionState, 71);
+    EXPECT_EQ(s.state(), State::DieselFullPoll);
     EXPECT_TRUE(v.panel("Frame71"));
     for (const char* gauge : {"rpmd", "frpd", "batd", "chdd", "cppd", "VSSd"}) {
         EXPECT_FALSE(v.gauge(gauge).empty()) << gauge;
@@ -122,7 +122,7 @@ inline void walkTheDay(Rig rig, char language) {
     settleRig(s);
     s.ok();
     settleRig(s);
-    ASSERT_EQ(s.SessionState, 15);
+    ASSERT_EQ(s.state(), State::ModuleMenu);
 
     // Trouble codes: read, clear, read again.
     s.selectModule(Module::Pcm);
@@ -145,20 +145,20 @@ inline void walkTheDay(Rig rig, char language) {
     s.live();
     s.step();
     s.step();
-    EXPECT_EQ(s.SessionState, 29);
+    EXPECT_EQ(s.state(), State::ClusterPoll);
     EXPECT_FALSE(v.gauge("kmd").empty());
     EXPECT_FALSE(v.gauge("flid").empty());
     s.back();
     settleRig(s);
     s.ok();
     settleRig(s);
-    ASSERT_EQ(s.SessionState, 15);
+    ASSERT_EQ(s.state(), State::ModuleMenu);
 
     // Injector codes: read, reprogram the injector of the third panel, read back.
     s.selectModule(Module::Icu);
     s.readInjectors();
     settleRig(s);
-    ASSERT_EQ(s.SessionState, 122);
+    ASSERT_EQ(s.state(), State::OfferProgramming);
     const std::string before3 = s.InjectorCode[3];
     EXPECT_EQ(v.gauge("edis3"), before3);
     s.programInjectors();
@@ -169,7 +169,7 @@ inline void walkTheDay(Rig rig, char language) {
     EXPECT_EQ(v.lines[0], t.ignitionOn);
     s.ok();
     settleRig(s);
-    ASSERT_EQ(s.SessionState, 149);
+    ASSERT_EQ(s.state(), State::EntryWait);
     EXPECT_EQ(v.lines[0], t.selectInjector);
     s.injectorPanelClick(3);
     s.injectorOk(3, "c0ffee00deadbeef");
@@ -178,18 +178,18 @@ inline void walkTheDay(Rig rig, char language) {
     EXPECT_EQ(v.lines[0], t.areYouSure);
     s.ok();
     settleRig(s);
-    ASSERT_EQ(s.SessionState, 154);
+    ASSERT_EQ(s.state(), State::IgnitionOffAfterWait);
     EXPECT_EQ(rig.injectorCode(3),
               (std::array<std::uint8_t, 8>{0xC0, 0xFF, 0xEE, 0x00, 0xDE, 0xAD, 0xBE, 0xEF}));
     s.ok();
     settleRig(s);
     s.ok();
     settleRig(s);
-    ASSERT_EQ(s.SessionState, 160);
+    ASSERT_EQ(s.state(), State::FinishedWait);
     EXPECT_EQ(v.lines[0], t.finished);
     s.ok();
     settleRig(s);
-    ASSERT_EQ(s.SessionState, 15);
+    ASSERT_EQ(s.state(), State::ModuleMenu);
 
     s.selectModule(Module::Icu);
     s.readInjectors();

@@ -27,10 +27,10 @@ TEST(LostLine, AnUnpluggedBoxGivesARedScreenAndNoHang) {
     bench.session.selectModule(Module::Pcm);
     bench.session.live();
     bench.steps(3);
-    ASSERT_EQ(bench.session.SessionState, 51);
+    ASSERT_EQ(bench.session.state(), State::PetrolKaPoll);
     bench.box.addFault(sim::Fault::lineClosed());
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 17);
+    EXPECT_EQ(bench.session.state(), State::CarSilentWait);
     EXPECT_EQ(bench.view.lines[0], "  LINE TO THE BOX LOST  ");
     EXPECT_EQ(bench.view.colour, kRed);
     EXPECT_TRUE(bench.view.enabled("BACK"));
@@ -40,7 +40,7 @@ TEST(LostLine, AnUnpluggedBoxGivesARedScreenAndNoHang) {
     bench.settle();
     bench.session.ok();
     bench.settle();
-    EXPECT_EQ(bench.session.SessionState, 17);
+    EXPECT_EQ(bench.session.state(), State::CarSilentWait);
     EXPECT_EQ(bench.view.lines[0], "  LINE TO THE BOX LOST  ");
 }
 
@@ -49,7 +49,7 @@ TEST(LostLine, DuringAModuleButtonToo) {
     bench.startToModuleMenu(false, 0, '2');
     bench.box.addFault(sim::Fault::lineClosed());
     bench.session.selectModule(Module::Abs);
-    EXPECT_EQ(bench.session.SessionState, 17);
+    EXPECT_EQ(bench.session.state(), State::CarSilentWait);
     EXPECT_EQ(bench.view.lines[0], "  KUTU BAGLANTISI KOPTU ");
 }
 

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 
+#include "session/control_names.h"
 #include "ui/form_view.h"
 #include "ui/gauge_pages.h"
 #include "ui/tform1.h"
@@ -114,6 +115,29 @@ TEST_F(FormViewTest, LinesAndDisplayColour) {
         EXPECT_EQ(form.displayLine(n)->onColor(), QColor(255, 0, 0));
     view.setDisplayColour(65535);
     EXPECT_EQ(form.displayLine(3)->onColor(), QColor(255, 255, 0));
+}
+
+// The names are the contract between the session and the window: the window must carry
+// every control the session can address.
+TEST_F(FormViewTest, TheWindowCarriesEveryControlTheSessionAddresses) {
+    const auto names = session::addressedControlNames();
+    ASSERT_GT(names.size(), 100u);
+    for (std::string_view name : names)
+        EXPECT_TRUE(view.knows(name)) << name;
+    EXPECT_FALSE(view.knows("Frame999"));
+}
+
+TEST_F(FormViewTest, ShowOnlyFrameLeavesExactlyThatFrameVisibleOnTop) {
+    form.show();
+    for (const QString& frame : TForm1::frameNames())
+        view.setPanelVisible(frame.toStdString(), true);
+    view.showOnlyFrame("Frame61");
+    for (const QString& frame : TForm1::frameNames())
+        EXPECT_EQ(test::named<QWidget>(form, frame)->isVisible(), frame == "Frame61")
+            << frame.toStdString();
+    view.showOnlyFrame("");
+    for (const QString& frame : TForm1::frameNames())
+        EXPECT_FALSE(test::named<QWidget>(form, frame)->isVisible()) << frame.toStdString();
 }
 
 TEST_F(FormViewTest, AFrameShownLastLiesOnTop) {
