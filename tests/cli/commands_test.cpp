@@ -213,6 +213,19 @@ TEST(Scan, AModuleMissingFromTheCarIsListedAbsent) {
     EXPECT_THAT(result.out, HasSubstr("TCM      absent\nABS      protocol 1\n"));
 }
 
+TEST(Scan, AVinWithControlBytesNeverReachesTheTerminalRaw) {
+    sim::Scenario car = sim::vehicleScenario("petrol-car");
+    car.vin = std::string("WF0\x1b[2J\0XXGAJ\x07\\1A2", 17);
+    SimulatedCar sim(car);
+    DataDir data;
+    const CliResult result = runCli(onCar(sim, data, {"scan"}));
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_THAT(result.out, HasSubstr("VIN      WF0\\x1B[2J\\x00XXGAJ\\x07\\x5C1A\n"));
+    for (const char c : result.out) {
+        EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << static_cast<int>(c);
+    }
+}
+
 TEST(DtcRead, AModuleThatIgnoresItsOpeningBytesIsReported) {
     // A cluster protocol the tester has no opening bytes for: nothing goes out, no byte
     // comes back, and the module counts as silent.

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 
@@ -136,6 +137,8 @@ TEST_P(LiveCsvFailedRead, LeavesAnEmptyCellInItsRowOnly) {
                                           {"--vehicle", "KA 1.3i", "live", "--csv", csv.string(),
                                            "--cycles", std::to_string(c.emptyRows.size())}));
     ASSERT_EQ(result.code, 0) << result.err;
+    const long failed = std::count(c.emptyRows.begin(), c.emptyRows.end(), true);
+    EXPECT_THAT(result.err, ::testing::HasSubstr(std::to_string(failed) + " of "));
     const Table table = readCsv(csv);
     ASSERT_EQ(table.size(), c.emptyRows.size() + 1);
     ASSERT_EQ(table[0][1], "engine speed [rpm]");
@@ -155,6 +158,19 @@ INSTANTIATE_TEST_SUITE_P(Faults, LiveCsvFailedRead,
                                            FailedReadCase{"FirstOnly", 1, {true, false, false}},
                                            FailedReadCase{"FirstTwo", 2, {true, true, false}}),
                          [](const auto& info) { return info.param.name; });
+
+// A run in which no read succeeded is no result, whatever the rows look like.
+TEST(LiveCsv, ARunWithoutASingleGoodReadEndsWithTheReadFailureCode) {
+    SimulatedCar car;
+    car.addFault(sim::Fault::countZero(-1));
+    DataDir data;
+    const std::filesystem::path csv = data.file("live.csv");
+    const CliResult result = runCli(onCar(
+        car, data, {"--vehicle", "KA 1.3i", "live", "--csv", csv.string(), "--cycles", "2"}));
+    EXPECT_EQ(result.code, 6);
+    EXPECT_THAT(result.err, ::testing::HasSubstr("24 of 24 readings of the PCM failed"));
+    EXPECT_EQ(readCsv(csv).size(), 3u) << "the rows are still written";
+}
 
 TEST(LiveCsv, TheClusterPageNeedsNoVehicle) {
     SimulatedCar car;
