@@ -215,7 +215,7 @@ TEST(Scan, AModuleMissingFromTheCarIsListedAbsent) {
 
 TEST(Scan, AVinWithControlBytesNeverReachesTheTerminalRaw) {
     sim::Scenario car = sim::vehicleScenario("petrol-car");
-    car.vin = std::string("WF0\x1b[2J\0XXGAJ\x07\\1A2", 17);
+    car.vin = std::string("WF0\x1b[2J\0XXGAJ\x07\\1A", 17);
     SimulatedCar sim(car);
     DataDir data;
     const CliResult result = runCli(onCar(sim, data, {"scan"}));
