@@ -108,6 +108,11 @@ BoxOutput Box::receive(std::uint8_t byte, std::uint64_t nowMs) {
 BoxOutput Box::finishRequest(std::uint64_t nowMs) {
     std::vector<std::uint8_t> request;
     request.swap(m_frame);
+    if (m_requests.size() >= kRequestLogLimit) {
+        // A simulator left running for hours keeps the recent requests, not all of them.
+        m_requests.erase(m_requests.begin(),
+                         m_requests.begin() + static_cast<std::ptrdiff_t>(kRequestLogLimit / 2));
+    }
     m_requests.push_back(request);
     Answer reply = answer(request, nowMs);
     return applyFaults(request, std::move(reply));

@@ -49,8 +49,11 @@ public:
     const std::vector<std::uint16_t>& storedCodes(int module) const;
     // The 8 bytes of injector 1..4 as held in the unit's memory.
     std::array<std::uint8_t, 8> injectorCode(int injector) const;
-    // Every complete request received, in order.
+    // The complete requests received, in order: all of them up to kRequestLogLimit, then
+    // the more recent ones (the oldest half goes each time the log is full).
+    static constexpr std::size_t kRequestLogLimit = 1 << 16;
     const std::vector<std::vector<std::uint8_t>>& requests() const { return m_requests; }
+    void clearRequestLog() { m_requests.clear(); }
     bool lineClosed() const { return m_lineClosed; }
 
 private:

@@ -387,6 +387,19 @@ TEST(OkAndBack, ChangeNothingInAnyOtherState) {
     }
 }
 
+// Any state number, named or not, steps without harm: a live state acts only with its page.
+TEST(Commands, EveryStateNumberStepsSafely) {
+    for (int number = 0; number <= 161; ++number) {
+        Bench bench("diesel-van");
+        SessionTestAccess::putInState(bench.session, static_cast<State>(number));
+        bench.session.step();
+        bench.session.step();
+        for (const std::string& line : bench.view.lines) {
+            EXPECT_TRUE(line.empty() || line.size() == 24 || line.size() == 25) << number;
+        }
+    }
+}
+
 TEST(Commands, EveryStateOutsideTheTablesWaits) {
     Bench bench;
     for (State state :

@@ -41,6 +41,19 @@ TEST(Box, AnswersPresenceAndProbes) {
     }
 }
 
+// A simulator left running all day must not grow: its log of requests is bounded.
+TEST(Box, KeepsABoundedLogOfTheLatestRequests) {
+    Box box(vehicleScenario("petrol-car"));
+    const std::size_t total = Box::kRequestLogLimit + 1000;
+    for (std::size_t i = 0; i < total; ++i) {
+        box.receive(i % 2 == 0 ? 1 : 40, i);
+    }
+    EXPECT_LE(box.requests().size(), Box::kRequestLogLimit);
+    EXPECT_GE(box.requests().size(), Box::kRequestLogLimit / 2);
+    EXPECT_EQ(box.requests().back(),
+              Bytes{static_cast<std::uint8_t>((total - 1) % 2 == 0 ? 1 : 40)});
+}
+
 TEST(Box, AbsentModuleStaysSilentAndKeepsTheSelection) {
     Scenario car = vehicleScenario("petrol-car");
     car.modules[kAbs].protocol = 0;
