@@ -13,7 +13,7 @@ enum class ExitCode : int {
     PortFailed = 3,   // the serial port (or the simulator) could not be opened
     NoBox = 4,        // the interface box did not answer, or the line to it was lost
     NoCar = 5,        // the car, or the chosen module, did not answer
-    ReadFailed = 6,   // reading trouble codes or injector codes failed
+    ReadFailed = 6,   // reading trouble codes or injector codes failed, or no live read succeeded
     WriteFailed = 7,  // clearing codes or programming an injector failed, or read-back differs
     Cancelled = 8,    // the operator did not confirm; nothing was written
 };
