@@ -16,7 +16,7 @@ using widgets::TDotMatrix5x7;
 using widgets::TSevenSegment;
 
 constexpr GaugeKind D4 = GaugeKind::Digits4;
-constexpr GaugeKind D6 = GaugeKind::Digits6;
+constexpr GaugeKind KM = GaugeKind::Odometer;
 constexpr GaugeKind W = GaugeKind::Word;
 
 // The captions (short names with units) and the hints (full names) come from the session's
@@ -69,7 +69,7 @@ constexpr std::array kDiesel{
 };
 
 constexpr std::array kCluster{
-    GaugeSpec{"kmp", "kmd", D6, kRed},
+    GaugeSpec{"kmp", "kmd", KM, kRed},
     GaugeSpec{"flip", "flid", D4, kRed},
     GaugeSpec{"cdtp", "dtcd", D4, kRed},
 };
@@ -93,8 +93,9 @@ QWidget* makeGauge(const GaugeSpec& spec, QWidget* panel) {
         word->setFixedSize(81, 30);
         return word;
     }
+    const bool odometer = spec.kind == GaugeKind::Odometer;
     auto* gauge = new TSevenSegment(panel);
-    gauge->setNumberOfDigits(spec.kind == GaugeKind::Digits6 ? 6 : 4);
+    gauge->setNumberOfDigits(odometer ? 7 : 4);
     gauge->setValueType(TSevenSegment::ssAlphaNumeric);
     gauge->setThickness(2);
     gauge->setSpace(1);
@@ -104,7 +105,8 @@ QWidget* makeGauge(const GaugeSpec& spec, QWidget* panel) {
     gauge->setOnColor(spec.colour);
     gauge->setOffColor(kUnlit);
     gauge->setValue(QStringLiteral("0"));
-    gauge->setFixedSize(spec.kind == GaugeKind::Digits6 ? 129 : 81, 25);
+    // Seven odometer cells of 21 pixels: digits the size of the four-digit gauges' (20).
+    gauge->setFixedSize(odometer ? 147 : 81, 25);
     return gauge;
 }
 

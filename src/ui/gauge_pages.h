@@ -9,9 +9,10 @@
 
 namespace tvx::ui {
 
-// What a live-data panel holds: a four-digit seven-segment gauge (81x25), the six-digit
-// odometer gauge (129x25), or a three-cell dot-matrix status word (" ON"/"OFF").
-enum class GaugeKind { Digits4, Digits6, Word };
+// What a live-data panel holds: a four-digit seven-segment gauge (81x25), the odometer
+// gauge (147x25, seven cells: up to 999999.9 km, the point between cells), or a three-cell
+// dot-matrix status word (" ON"/"OFF").
+enum class GaugeKind { Digits4, Odometer, Word };
 
 // One panel of a live-data page: the panel's name, the gauge inside it, and the colour of
 // the lit segments (0x00BBGGRR). The caption above the gauge is the session's, by panel name.

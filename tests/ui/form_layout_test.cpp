@@ -98,9 +98,9 @@ TEST_P(GaugePages, EveryPanelHoldsItsGauge) {
         ASSERT_NE(panelCaption(panel), nullptr) << spec.panel;
         EXPECT_FALSE(panelCaption(panel)->text().isEmpty());
         if (auto* segments = qobject_cast<TSevenSegment*>(gauge)) {
-            const bool wide = spec.kind == GaugeKind::Digits6;
-            EXPECT_EQ(segments->size(), wide ? QSize(129, 25) : QSize(81, 25)) << spec.gauge;
-            EXPECT_EQ(segments->numberOfDigits(), wide ? 6 : 4);
+            const bool odometer = spec.kind == GaugeKind::Odometer;
+            EXPECT_EQ(segments->size(), odometer ? QSize(147, 25) : QSize(81, 25)) << spec.gauge;
+            EXPECT_EQ(segments->numberOfDigits(), odometer ? 7 : 4);
             EXPECT_EQ(segments->valueType(), TSevenSegment::ssAlphaNumeric);  // any text shows
         } else {
             auto* word = qobject_cast<TDotMatrix5x7*>(gauge);
