@@ -11,6 +11,7 @@
 #include "ui/radio_group.h"
 #include "ui/tform1.h"
 #include "ui/work_frames.h"
+#include "widgets/cell_display.h"
 #include "widgets/color_code.h"
 #include "widgets/dot_matrix.h"
 #include "widgets/seven_segment.h"
@@ -133,13 +134,11 @@ void FormView::setButtonDown(std::string_view name) {
 
 void FormView::setGauge(std::string_view name, const std::string& text) {
     const QString value = qstr(text);
-    for (QWidget* widget : controls(name)) {
-        if (auto* gauge = qobject_cast<widgets::TCustomSevenSegment*>(widget))
-            gauge->setValue(value);
-        else if (auto* dots = qobject_cast<widgets::TDotMatrix5x7*>(widget))
-            dots->setValue(value);
-    }
+    for (QWidget* widget : controls(name))
+        if (auto* cells = qobject_cast<widgets::CellDisplay*>(widget))
+            cells->setValue(value);
 }
+
 
 void FormView::setEditText(std::string_view name, const std::string& text) {
     for (QWidget* widget : controls(name))
