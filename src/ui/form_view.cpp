@@ -14,7 +14,6 @@
 #include "widgets/cell_display.h"
 #include "widgets/color_code.h"
 #include "widgets/dot_matrix.h"
-#include "widgets/seven_segment.h"
 
 namespace tvx::ui {
 namespace {
