@@ -30,6 +30,9 @@ void Session::stateLiveEntry() {
     for (const PanelVisibility& panel : page->panels) {
         m_view.setPanelVisible(panel.panel, panel.visible);
     }
+    for (std::string_view gauge : page->blankGauges) {
+        m_view.setGauge(gauge, "");
+    }
     setState(page->pollState);
 }
 
