@@ -192,6 +192,30 @@ TEST(InMemoryPort, SilenceCostsExactlyTheTimeOutOnVirtualTime) {
     EXPECT_EQ(clock.nowMs(), 3000u);
 }
 
+// The answer filter changes what travels, late answers included, and never sees silence.
+TEST(InMemoryPort, AnAnswerFilterChangesEachAnswerBeforeItTravels) {
+    tvx::link::VirtualClock clock;
+    Box box(vehicleScenario("petrol-car"));
+    InMemoryPort port(box, clock);
+    int answers = 0;
+    port.setAnswerFilter([&answers](BoxOutput& out) {
+        ++answers;
+        out.bytes.push_back(0x5A);
+        out.delayMs += 40;
+    });
+    port.openIndex(0);
+    port.writeByte(0x99);  // a stray byte: the box stays silent
+    EXPECT_EQ(answers, 0);
+    port.writeByte(1);
+    EXPECT_EQ(answers, 1);
+    std::uint8_t byte = 0;
+    EXPECT_EQ(port.readByte(byte, 30), tvx::link::ReadStatus::TimedOut);
+    EXPECT_EQ(port.readByte(byte, 30), tvx::link::ReadStatus::Byte);
+    EXPECT_EQ(byte, 1);
+    EXPECT_EQ(port.readByte(byte, 0), tvx::link::ReadStatus::Byte);
+    EXPECT_EQ(byte, 0x5A);
+}
+
 TEST(InMemoryPort, PacingSpendsWireTimePerByte) {
     tvx::link::VirtualClock clock;
     Box box(vehicleScenario("petrol-car"));
