@@ -34,8 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(!portGiven || read.settings.comPortIndex == content[0] - '1', "the port is the digit");
     require((read.settings.languageCode == '2') == turkish, "the language is the second line's");
 
-    // The file itself. Written and read back, the same settings (each of the sixteen once:
-    // files are slow); and read from a file, what the content says (one input in eight).
+    // The file itself: written and read back, the same settings (each of the sixteen once,
+    // files being slow).
     static std::set<std::pair<int, char>> roundTripped;
     const auto file = session::settingsPath(fuzz::fuzzDataDirectory());
     if (read.status == session::SettingsStatus::Read &&
@@ -46,15 +46,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     again.settings.comPortIndex == read.settings.comPortIndex &&
                     again.settings.languageCode == read.settings.languageCode,
                 "written settings read back the same");
-    }
-    if (size > 0 && data[size / 2] % 8 == 0) {
-        const std::string bytes(reinterpret_cast<const char*>(data), size);
-        fuzz::putSettingsFile(&bytes);
-        const session::SettingsRead fromFile = session::readSettings(file);
-        require(fromFile.status == read.status &&
-                    fromFile.settings.comPortIndex == read.settings.comPortIndex &&
-                    fromFile.settings.languageCode == read.settings.languageCode,
-                "the file reads as its content");
     }
     return 0;
 }
