@@ -23,3 +23,9 @@ export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cd build
 ctest --output-on-failure -j "$jobs"
+cd ..
+
+# ---- Fuzzing smoke run: every libFuzzer target about 20 s (clang, build-fuzz); fails on any
+# finding. scripts/fuzz.sh runs them for longer.
+echo "== Fuzzing smoke run =="
+./scripts/fuzz-smoke.sh

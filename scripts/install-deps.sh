@@ -11,6 +11,10 @@ packages=(
     xvfb xauth fonts-dejavu-core
 )
 
+# ---- Fuzzing (scripts/fuzz.sh): clang with its libFuzzer runtime, and the symbolizer ----
+packages+=(clang libclang-rt-dev llvm)
+# ------------------------------------------------------------------------------------------
+
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

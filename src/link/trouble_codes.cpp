@@ -11,9 +11,18 @@ constexpr std::uint8_t kNegativeResponse = 0x7F;
 // The engine controller's address; a form-B reply from it carries three codes.
 constexpr std::uint8_t kEngineControllerAddress = 0x10;
 
-std::uint16_t codeAt(const std::array<std::uint8_t, 256>& reply, std::size_t high) {
-    return static_cast<std::uint16_t>(reply[high] * 256 + reply[high + 1]);
+std::uint16_t codeAt(const std::array<std::uint8_t, 256>& reply, std::size_t high,
+                     std::size_t low) {
+    return static_cast<std::uint16_t>(reply[high] * 256 + reply[low]);
 }
+
+// Where a form-B reply carries its codes (high byte, low byte). The engine controller's
+// second code has a byte between its two halves, so it is read from 10 and 12.
+struct CodePlace {
+    std::size_t high;
+    std::size_t low;
+};
+constexpr CodePlace kFormBPlaces[] = {{6, 7}, {10, 12}, {14, 15}};
 
 }  // namespace
 
@@ -45,10 +54,10 @@ void Requests::ReadTroubleCodes(int module) {
             m_link.ReplyFailed = 1;
             return;
         }
-        TroubleCodes[1] = codeAt(reply, 6);
-        if (reply[3] == kEngineControllerAddress) {
-            TroubleCodes[2] = codeAt(reply, 10);
-            TroubleCodes[3] = codeAt(reply, 14);
+        const std::size_t codes = reply[3] == kEngineControllerAddress ? 3 : 1;
+        for (std::size_t slot = 1; slot <= codes; ++slot) {
+            const CodePlace& place = kFormBPlaces[slot - 1];
+            TroubleCodes[slot] = codeAt(reply, place.high, place.low);
         }
         m_link.ReplyFailed = 0;
         return;
@@ -66,9 +75,9 @@ void Requests::ReadTroubleCodes(int module) {
         m_link.ReplyFailed = 1;
         return;
     }
-    TroubleCodes[1] = codeAt(reply, 5);
-    TroubleCodes[2] = codeAt(reply, 7);
-    TroubleCodes[3] = codeAt(reply, 9);
+    TroubleCodes[1] = codeAt(reply, 5, 6);
+    TroubleCodes[2] = codeAt(reply, 7, 8);
+    TroubleCodes[3] = codeAt(reply, 9, 10);
     m_link.ReplyFailed = 0;
 }
 

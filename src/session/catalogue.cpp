@@ -114,8 +114,18 @@ std::optional<std::string> Catalogue::find(std::string_view codeText) {
     // Every lookup reads from the first line.
     m_stream.clear();
     m_stream.seekg(0);
+    return findCatalogueRow(m_stream, codeText);
+}
+
+std::optional<std::string> findCatalogueRow(std::istream& lines, std::string_view codeText) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     std::string line;
-    while (std::getline(m_stream, line)) {
+    bool first = true;
+    while (std::getline(lines, line)) {
+        if (first && line.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0) {
+            line.erase(0, kByteOrderMark.size());  // an editor's mark, not part of the line
+        }
+        first = false;
         if (line.size() >= codeText.size() && line.compare(0, codeText.size(), codeText) == 0) {
             if (!line.empty() && line.back() == '\r') {
                 line.pop_back();

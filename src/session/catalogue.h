@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <istream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,10 @@ private:
     explicit Catalogue(std::ifstream stream) : m_stream(std::move(stream)) {}
     std::ifstream m_stream;
 };
+
+// The lookup itself, on any stream of catalogue lines read from where it stands. A UTF-8
+// byte-order mark before the first line is no part of it.
+std::optional<std::string> findCatalogueRow(std::istream& lines, std::string_view codeText);
 
 // A catalogue line as UTF-8 text fit for the grid and a terminal: well-formed UTF-8 is kept,
 // any other byte is read as the Turkish Windows code page (a catalogue saved that way),

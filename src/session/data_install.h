@@ -22,12 +22,16 @@ std::vector<std::filesystem::path> shippedDataDirectories(
 
 struct InstallReport {
     std::vector<std::string> installed;  // files copied now
+    std::vector<std::string> repaired;   // cut-short copies replaced now
     std::vector<std::string> missing;    // files found in no source directory
     std::vector<std::string> errors;     // files that could not be copied, with the reason
 };
 
-// Copies each shipped file into dataDir when it is not there yet (creating dataDir). A file
-// already in the data directory is never touched: the mechanic may have edited it.
+// Copies each shipped file into dataDir when it is not there yet (creating dataDir), through
+// a temporary file renamed into place, so a failed copy (a full disk) never leaves a cut
+// file under the real name. A file already in the data directory is never touched (the
+// mechanic may have edited it), except a strict beginning of the shipped file: that is an
+// earlier copy cut short, and it is replaced.
 InstallReport installDataFiles(const std::vector<std::filesystem::path>& sourceDirs,
                                const std::filesystem::path& dataDir);
 

@@ -104,18 +104,23 @@ constexpr LiveRead kPoll60[] = {
     value(Decoder::VehicleSpeed1, "vssd")};
 
 // Diesel pages (Frame71).
+// Page 70 shows the full panel set; its air mass, load, torque and pedal gauges are not
+// read there and stay blank, keeping the layout of the full set.
+constexpr std::string_view kBlank70[] = {"mafd", "loadd", "torkd", "appd"};
 constexpr PanelVisibility kDiesel70[] = {
     {"rpmp", true},   {"frpp", true},  {"mapp", true},  {"mafp", true},  {"mfdp", true},
     {"dtcp", true},   {"vssp", true},  {"chtp", true},  {"iatp", true},  {"ftsp", true},
     {"batp", true},   {"barop", true}, {"appp", true},  {"egrpp", true}, {"egrdp", true},
     {"app1p", true},  {"app2p", true}, {"app3p", true}, {"bppp", true},  {"cppp", true},
     {"klimap", true}, {"loadp", true}, {"betp", true},  {"torkp", true}};
+// The A/C, load, battery temperature and torque panels are not read on page 73 and are
+// hidden with the panels that page leaves out.
 constexpr PanelVisibility kDiesel73[] = {
-    {"rpmp", true},   {"frpp", true},  {"mapp", false},  {"mafp", true},   {"mfdp", false},
-    {"dtcp", true},   {"vssp", true},  {"chtp", true},   {"iatp", true},   {"ftsp", true},
-    {"batp", true},   {"barop", true}, {"appp", true},   {"egrpp", false}, {"egrdp", true},
-    {"app1p", true},  {"app2p", true}, {"app3p", false}, {"bppp", false},  {"cppp", false},
-    {"klimap", true}, {"loadp", true}, {"betp", true},   {"torkp", true}};
+    {"rpmp", true},    {"frpp", true},   {"mapp", false},  {"mafp", true},   {"mfdp", false},
+    {"dtcp", true},    {"vssp", true},   {"chtp", true},   {"iatp", true},   {"ftsp", true},
+    {"batp", true},    {"barop", true},  {"appp", true},   {"egrpp", false}, {"egrdp", true},
+    {"app1p", true},   {"app2p", true},  {"app3p", false}, {"bppp", false},  {"cppp", false},
+    {"klimap", false}, {"loadp", false}, {"betp", false},  {"torkp", false}};
 // The torque panel is not read on this page and is hidden with the other unused ones.
 constexpr PanelVisibility kDiesel75[] = {
     {"rpmp", true},    {"frpp", true},   {"mapp", true},   {"mafp", true},  {"mfdp", true},
@@ -201,7 +206,8 @@ const std::array<LivePage, 10> kPages = {{
     {State::PetrolFocusEntry, State::PetrolFocusPoll, "Frame61", kPetrol55, kDemoPause, 0, kPoll56},
     {State::PetrolVctEntry, State::PetrolVctPoll, "Frame61", kPetrol57, kDemoPause, 0, kPoll58},
     {State::PetrolGhiaEntry, State::PetrolGhiaPoll, "Frame61", kPetrol59, kDemoPause, 0, kPoll60},
-    {State::DieselFullEntry, State::DieselFullPoll, "Frame71", kDiesel70, kDemoPause, 0, kPoll71},
+    {State::DieselFullEntry, State::DieselFullPoll, "Frame71", kDiesel70, kDemoPause, 0, kPoll71,
+     kBlank70},
     {State::DieselSmallEntry, State::DieselSmallPoll, "Frame71", kDiesel73, kDemoPause, 0, kPoll74},
     {State::DieselCmaxEntry, State::DieselCmaxPoll, "Frame71", kDiesel75, kDemoPause, 20, kPoll76},
     {State::DieselFocusEntry, State::DieselFocusPoll, "Frame71", kDiesel77, kDemoPause, 0, kPoll78},

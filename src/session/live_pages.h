@@ -33,6 +33,9 @@ struct LivePage {
     unsigned demoPauseMs;                     // once per tick in demo mode
     unsigned pauseBeforeEachMs;               // 20 ms for the fast diesel page, else 0
     std::span<const LiveRead> reads;
+    // Gauges on shown panels that this page never reads: the entry shows them blank (all
+    // segments unlit), so no figure stands there that no read produced.
+    std::span<const std::string_view> blankGauges{};
 };
 
 // The page of a vehicle: petrol models 0..10, diesel models 0..7. nullptr for any other.

@@ -134,8 +134,11 @@ void Session::back() {
     for (const Transition& t : kBackTable) {
         if (t.before == SessionState) {
             if (t.before == State::PlugTheBoxWait) {
+                // Both lists cleared: no vehicle is chosen any more.
                 m_petrolSelection = -1;
                 m_dieselSelection = -1;
+                m_modelIndex = -1;
+                DieselSelected = false;
                 m_view.setListSelection("PG1", -1);
                 m_view.setListSelection("DG1", -1);
             }

@@ -292,8 +292,9 @@ void Session::injectorOk(int injector, const std::string& typedText) {
     if (injector < 1 || injector > 4) {
         return;
     }
+    // Kept whole: a text longer than a code is refused when programming, never cut to fit.
     m_view.setGauge(kInjectorLines[injector], typedText);
-    InjectorCode[injector] = typedText.substr(0, kInjectorCodeLength);
+    InjectorCode[injector] = typedText;
 }
 
 }  // namespace tvx::session

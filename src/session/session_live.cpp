@@ -24,6 +24,9 @@ void Session::stateLiveEntry(const LivePage& page) {
     for (const PanelVisibility& panel : page.panels) {
         m_view.setPanelVisible(panel.panel, panel.visible);
     }
+    for (std::string_view gauge : page.blankGauges) {
+        m_view.setGauge(gauge, "");
+    }
     m_pollCursor = 0;
     notify(&SessionEvents::livePageStarted, LivePageStart{&page, m_link.DemoMode});
     setState(page.pollState);

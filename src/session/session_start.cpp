@@ -22,16 +22,19 @@ void Session::stateReadSettings() {
     const std::filesystem::path file = settingsPath(m_dataDirectory);
     SettingsRead read = readSettings(file);
     if (read.status != SettingsStatus::Read) {
-        // Missing or unreadable: start again from the defaults and ask.
-        writeSettings(file, Settings{});
-        LanguageCode = '1';
+        // Missing: created with the defaults. A file whose port line is bad is kept as it
+        // is (its language stays) until the mechanic confirms a port. Either way, ask.
+        if (read.status == SettingsStatus::Missing) {
+            writeSettings(file, Settings{});
+        }
+        LanguageCode = read.settings.languageCode;
         ComPortIndex = 0;
         m_comSelection = 0;
-        m_languageSelection = 0;
+        m_languageSelection = LanguageCode == '2' ? 1 : 0;
         m_view.setListSelection("RGCom", 0);
-        m_view.setListSelection("Language", 0);
+        m_view.setListSelection("Language", m_languageSelection);
         for (const ControlText& caption : startCaptions()) {
-            m_view.setCaption(caption.control, std::string(caption.english));
+            m_view.setCaption(caption.control, std::string(inLanguage(caption, LanguageCode)));
         }
         setState(State::SettingsScreen);
         return;

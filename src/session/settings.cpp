@@ -11,22 +11,35 @@ std::filesystem::path settingsPath(const std::filesystem::path& dataDirectory) {
 }
 
 SettingsRead readSettings(const std::filesystem::path& file) {
-    SettingsRead result;
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        return result;
+        return {};
     }
+    // Only the first two lines count.
     std::string portLine;
     std::string languageLine;
     std::getline(in, portLine);
-    std::getline(in, languageLine);
+    const bool twoLines = static_cast<bool>(std::getline(in, languageLine));
+    return parseSettings(twoLines ? portLine + '\n' + languageLine : portLine);
+}
+
+SettingsRead parseSettings(std::string_view content) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (content.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        content.remove_prefix(kByteOrderMark.size());
+    }
+    const std::size_t end = content.find('\n');
+    const std::string_view portLine = content.substr(0, end);
+    const std::string_view languageLine =
+        end == std::string_view::npos ? std::string_view() : content.substr(end + 1);
+    SettingsRead result;
+    result.settings.languageCode = !languageLine.empty() && languageLine[0] == '2' ? '2' : '1';
     if (portLine.empty() || portLine[0] < '1' || portLine[0] > '8') {
         result.status = SettingsStatus::Corrupt;
         return result;
     }
     result.status = SettingsStatus::Read;
     result.settings.comPortIndex = portLine[0] - '1';
-    result.settings.languageCode = !languageLine.empty() && languageLine[0] == '2' ? '2' : '1';
     return result;
 }
 

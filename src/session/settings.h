@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string_view>
 
 namespace tvx::session {
 
@@ -20,13 +21,18 @@ enum class SettingsStatus {
 
 struct SettingsRead {
     SettingsStatus status = SettingsStatus::Missing;
-    Settings settings;  // defaults unless status is Read
+    // Defaults when Missing; when Corrupt the port is the default but the language line
+    // is still read, so a bad port line never costs the stored language.
+    Settings settings;
 };
 
 std::filesystem::path settingsPath(const std::filesystem::path& dataDirectory);
 
-// A language character other than '1' or '2' reads as English.
+// A language character other than '1' or '2' reads as English. A UTF-8 byte-order mark
+// at the start (an editor's way of saving UTF-8) counts as nothing.
 SettingsRead readSettings(const std::filesystem::path& file);
+// The same for the file's content (never Missing).
+SettingsRead parseSettings(std::string_view content);
 
 // Writes the settings to a new file beside the old one and renames it over the old one, so
 // that a failed write never leaves the tester without settings. Creates the directory when

@@ -12,6 +12,7 @@ constexpr std::uint8_t kRefused = 0x7F;
 constexpr std::uint8_t kServiceNotSupported = 0x11;
 constexpr std::uint8_t kOutOfRange = 0x31;
 constexpr std::uint8_t kSequenceError = 0x24;
+constexpr std::uint8_t kCodeStatus = 0xE0;  // status byte of a stored trouble code
 
 // Address each module answers from (the third header byte of its replies).
 constexpr std::array<std::uint8_t, 7> kModuleAddress{0x00, 0x10, 0x18, 0x28, 0x58, 0x60, 0x7A};
@@ -296,12 +297,18 @@ Box::Answer Box::troubleCodes(std::uint8_t command, std::uint8_t serviceId) {
         }
         return framed(command, module, std::move(payload));
     }
-    // Read by status: the number of codes, then four bytes per code (code high, code low,
-    // status, reserved).
+    // Read by status: the number of codes, then four bytes per code: code high, code low,
+    // status, reserved; the second code of the engine controller puts its status byte
+    // between the code's two bytes (reply indices 10, 11, 12), as the tester reads it.
     std::vector<std::uint8_t> payload{0x58, static_cast<std::uint8_t>(shown)};
     for (std::size_t i = 0; i < shown; ++i) {
-        payload.insert(payload.end(), {static_cast<std::uint8_t>(codes[i] >> 8),
-                                       static_cast<std::uint8_t>(codes[i] & 0xFF), 0xE0, 0x00});
+        const auto high = static_cast<std::uint8_t>(codes[i] >> 8);
+        const auto low = static_cast<std::uint8_t>(codes[i] & 0xFF);
+        if (i == 1 && module == kPcm) {
+            payload.insert(payload.end(), {high, kCodeStatus, low, 0x00});
+        } else {
+            payload.insert(payload.end(), {high, low, kCodeStatus, 0x00});
+        }
     }
     return framed(command, module, std::move(payload));
 }

@@ -44,7 +44,10 @@ bool InMemoryPort::writeByte(std::uint8_t byte) {
         return false;
     }
     const std::uint64_t now = m_clock.nowMs();
-    const BoxOutput out = m_box.receive(byte, now);
+    BoxOutput out = m_box.receive(byte, now);
+    if (m_filter && !out.bytes.empty()) {
+        m_filter(out);
+    }
     std::uint64_t readyUs = (now + out.delayMs) * 1000;
     if (!m_incoming.empty()) {
         readyUs = std::max(readyUs, m_incoming.back().readyAtMs * 1000);

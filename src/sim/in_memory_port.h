@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 
 #include "box.h"
@@ -19,6 +20,9 @@ public:
 
     // Byte pacing at the wire rate of 9600 baud (about 1.04 ms per byte); off by default.
     void setPacing(bool on) { m_pacing = on; }
+    // Sees, and may change, every answer of the box before it travels: how the fuzz
+    // harness spoils answers. None by default.
+    void setAnswerFilter(std::function<void(BoxOutput&)> filter) { m_filter = std::move(filter); }
 
     bool openIndex(int index) override;
     bool openDevice(const std::string& device) override;
@@ -45,6 +49,7 @@ private:
     bool m_pacing = false;
     std::string m_device;
     std::deque<Incoming> m_incoming;
+    std::function<void(BoxOutput&)> m_filter;
 };
 
 }  // namespace tvx::sim

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
+#include <vector>
 
 namespace tvx::sim {
 namespace {
@@ -150,20 +151,60 @@ Fault readFault(const json& entry, const std::string& where) {
     return fault;
 }
 
+// Parses the text, remembering the keys on the way to the value being read, so that a
+// value the JSON reader itself refuses (a number too large for a double) is named.
+json parseNamingTheField(std::string_view text) {
+    std::vector<std::string> trail;
+    const json::parser_callback_t follow = [&trail](int, json::parse_event_t event, json& parsed) {
+        switch (event) {
+            case json::parse_event_t::object_start:
+            case json::parse_event_t::array_start:
+                trail.emplace_back();
+                break;
+            case json::parse_event_t::object_end:
+            case json::parse_event_t::array_end:
+                if (!trail.empty()) {
+                    trail.pop_back();
+                }
+                break;
+            case json::parse_event_t::key:
+                if (!trail.empty() && parsed.is_string()) {
+                    trail.back() = parsed.get<std::string>();
+                }
+                break;
+            case json::parse_event_t::value:
+                break;
+        }
+        return true;
+    };
+    try {
+        return json::parse(text, follow);
+    } catch (const json::parse_error& error) {
+        fail(std::string("not valid JSON: ") + error.what());
+    } catch (const json::exception& error) {
+        std::string field;
+        for (const std::string& key : trail) {
+            if (!key.empty()) {
+                field += (field.empty() ? "" : ".") + key;
+            }
+        }
+        fail((field.empty() ? std::string("a value") : "\"" + field + "\"") +
+             " cannot be read: " + error.what());
+    }
+}
+
 }  // namespace
 
 Scenario parseScenario(std::string_view text) {
-    json root;
-    try {
-        root = json::parse(text);
-    } catch (const json::parse_error& error) {
-        fail(std::string("not valid JSON: ") + error.what());
-    }
+    const json root = parseNamingTheField(text);
     checkKeys(root,
               {"base", "name", "modules", "vin", "odometer_km", "diesel", "injector_unit",
                "injector_end_address", "injector_codes", "faults"},
               "the scenario");
     Scenario scenario;
+    if (root.contains("base") && !root["base"].is_string()) {
+        fail("\"base\" must be the name of a vehicle, as text");
+    }
     try {
         scenario = vehicleScenario(root.value("base", std::string("petrol-car")));
     } catch (const std::invalid_argument& error) {

@@ -19,6 +19,10 @@ public:
     void reply(std::vector<std::uint8_t> bytes) {
         m_next.insert(m_next.end(), bytes.begin(), bytes.end());
     }
+    // Bytes that have already arrived, unasked (a late answer to an earlier request).
+    void arrived(std::vector<std::uint8_t> bytes) {
+        m_ready.insert(m_ready.end(), bytes.begin(), bytes.end());
+    }
     // Queued bytes are handed out only after the next write, as a box answers a request.
     const std::vector<std::uint8_t>& written() const { return m_written; }
     bool purged() const { return m_purges > 0; }

@@ -96,6 +96,19 @@ TEST(TroubleCodes, FormBFromTheEngineControllerCarriesThreeCodes) {
     EXPECT_EQ(van.requests.TroubleCodes, (std::array<std::uint16_t, 4>{0, 0x0087, 0x0401, 0x2263}));
 }
 
+// The engine controller's form-B reply carries its codes at 6·7, 10·12 and 14·15; the byte
+// at 11 sits between the halves of the second code and belongs to none of them.
+TEST(TroubleCodes, FormBSecondCodeSkipsTheByteBetweenItsHalves) {
+    tvx::test::ScriptedLink scripted(2);
+    auto& [clock, port, link, requests] = scripted;
+    // Data bytes 1..15 follow echo and count: header (3), 0x58, count, then 6..15.
+    port.reply(
+        {31, 15, 0x80, 0xF1, 0x10, 0x58, 3, 0x01, 0x71, 0xE0, 0, 0x03, 0xE0, 0x00, 0, 0x04, 0x20});
+    requests.ReadTroubleCodes(1);
+    EXPECT_EQ(link.ReplyFailed, 0);
+    EXPECT_EQ(requests.TroubleCodes, (std::array<std::uint16_t, 4>{0, 0x0171, 0x0300, 0x0420}));
+}
+
 TEST(TroubleCodes, FormAReadsAllThree) {
     SimulatedVehicle car("petrol-car");
     car.requests.ReadTroubleCodes(1);

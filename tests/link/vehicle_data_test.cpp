@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "link/byte_trace.h"
+#include "scripted_port.h"
 #include "sim_fixture.h"
 
 namespace {
@@ -35,6 +36,35 @@ TEST(Vin, SilentOpeningStopsBeforeAnyRead) {
     van.box.addFault(tvx::sim::Fault::silentBox(1));
     van.requests.ReadVin();
     EXPECT_EQ(van.box.requests().size(), before + 1);  // only the opening bytes
+    EXPECT_EQ(van.requests.VinText, std::string(17, '-'));
+}
+
+// A late byte waiting in the port is not the PCM's answer to its opening bytes: the port
+// is emptied before they are sent, so a silent PCM stops the VIN read before any read.
+TEST(Vin, AStaleByteIsNotThePcmsAnswerToItsOpening) {
+    tvx::test::ScriptedLink scripted(1);
+    auto& [clock, port, link, requests] = scripted;
+    port.arrived({0x10});
+    requests.ReadVin();
+    EXPECT_EQ(port.written(), (std::vector<std::uint8_t>{0x14, 0x10}));
+    EXPECT_EQ(requests.VinText, std::string(17, '-'));
+}
+
+TEST(Vin, StaleBytesAreNotThePcmsAnswerToTheSecondOpening) {
+    SimulatedVehicle van("diesel-van");
+    // The first identifier read comes back with a wrong echo: the tester stops reading
+    // there and the rest of that reply waits in the port. The second opening (0x1E 0x07
+    // 0x20) is not answered, which the waiting bytes must not hide.
+    van.box.addFault(tvx::sim::Fault::wrongEcho(1).onIdentifier(0xE300));
+    tvx::sim::Fault silentSecondOpening = tvx::sim::Fault::silentBox(1);
+    silentSecondOpening.module = tvx::sim::kCluster;
+    van.box.addFault(silentSecondOpening);
+    const auto before = van.box.requests().size();
+    van.requests.ReadVin();
+    const auto sent = std::vector(van.box.requests().begin() + static_cast<std::ptrdiff_t>(before),
+                                  van.box.requests().end());
+    EXPECT_EQ(sent, (std::vector<std::vector<std::uint8_t>>{
+                        {0x1E, 0x07, 0xE0}, {32, 0xE3, 0x00}, {0x1E, 0x07, 0x20}}));
     EXPECT_EQ(van.requests.VinText, std::string(17, '-'));
 }
 

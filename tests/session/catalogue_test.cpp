@@ -54,6 +54,13 @@ TEST_F(CatalogueLookup, RowsAreUtf8WithoutControlCharactersWhateverTheFileHolds)
     EXPECT_EQ(find(std::string("P0300 a\0b\tc\x1b[2J\xc2\x9b\n", 18), "P0300"), "P0300 a b c [2J ");
 }
 
+// A catalogue saved as UTF-8 by an editor that writes a byte-order mark keeps its first code.
+TEST_F(CatalogueLookup, AByteOrderMarkBeforeTheFirstLineIsNoPartOfIt) {
+    EXPECT_EQ(find("\xEF\xBB\xBFP0100 first\nP0200 second\n", "P0100"), "P0100 first");
+    EXPECT_EQ(find("\xEF\xBB\xBFP0100 first\nP0200 second\n", "P0200"), "P0200 second");
+    EXPECT_EQ(find("P0100 first\n\xEF\xBB\xBFP0200 second\n", "P0200"), std::nullopt);
+}
+
 TEST_F(CatalogueLookup, EveryLookupStartsFromTheTop) {
     dir_.write("DTC5820EN.txt", "P0300 misfire\nP0100 air\n");
     auto catalogue = Catalogue::open(cataloguePath(dir_.path(), '1'));

@@ -44,6 +44,31 @@ TEST(VehicleChoice, BackAtThePlugPromptClearsBothLists) {
     EXPECT_FALSE(bench.view.enabled("OK", true));
 }
 
+// Both lists cleared means no vehicle: a demonstration that follows must not show the
+// page (or offer the injector unit) of the vehicle chosen before.
+TEST(VehicleChoice, BackAtThePlugPromptForgetsTheVehicle) {
+    Bench bench;
+    bench.startToVehicleLists();
+    bench.session.selectDiesel(4);  // FOCUS 1.8 TDCI: diesel page, injector unit
+    bench.session.ok();
+    bench.settle();
+    ASSERT_EQ(bench.session.state(), State::PlugTheBoxWait);
+    bench.session.back();
+    bench.settle();
+    ASSERT_EQ(bench.session.state(), State::CarTypeWait);
+    bench.session.demo();
+    bench.settle();
+    ASSERT_EQ(bench.session.state(), State::ModuleMenu);
+    EXPECT_FALSE(bench.view.enabled("ICU", true));
+    bench.session.selectModule(Module::Pcm);
+    bench.view.clearLogs();
+    bench.session.live();
+    bench.settle();
+    EXPECT_FALSE(bench.view.panel("Frame71"));
+    EXPECT_FALSE(bench.view.panel("Frame61"));
+    EXPECT_TRUE(bench.view.gaugeLog.empty());
+}
+
 TEST(Connect, ASilentBoxAsksToTurnTheKeyOn) {
     Bench bench;
     bench.box.addFault(testing::fault(sim::FaultKind::SilentBox));
@@ -259,6 +284,25 @@ TEST(ModuleButtonFailure, NoReplyWithinTheTimeOutShowsConnectionFailure) {
     bench.settle();
     EXPECT_EQ(bench.view.lines[0], "   CONNECTION FAILURE   ");
 }
+
+// A late byte of an earlier exchange waiting in the port is not the module's answer: the
+// port is emptied before a module's opening bytes are sent.
+class StaleByteBeforeOpening : public ::testing::TestWithParam<Module> {};
+
+TEST_P(StaleByteBeforeOpening, IsNotTakenAsTheModulesAnswer) {
+    Bench bench;
+    bench.startToModuleMenu(false, 0);
+    ASSERT_EQ(bench.session.state(), State::ModuleMenu);
+    bench.box.addFault(testing::fault(sim::FaultKind::SilentBox));
+    bench.port.stale = {0x10};
+    bench.session.selectModule(GetParam());
+    EXPECT_EQ(bench.session.state(), State::CarSilent);
+    EXPECT_TRUE(bench.port.stale.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Modules, StaleByteBeforeOpening,
+                         ::testing::Values(Module::Pcm, Module::Tcm, Module::Abs, Module::AirBag,
+                                           Module::Cluster));
 
 TEST(ModuleButtonFailure, DemoModeSendsNothing) {
     Bench bench;

@@ -2,12 +2,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "session/data_install.h"
 #include "session_fixture.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 namespace tvx::session {
 namespace {
@@ -78,6 +83,95 @@ TEST_F(DataInstall, ADataDirectoryThatCannotBeMadeIsReported) {
     EXPECT_NE(report.errors.front().find("blocker"), std::string::npos);
     EXPECT_TRUE(report.installed.empty());
 }
+
+// What the data directory holds besides the shipped files: nothing may be left behind.
+std::vector<std::string> strayFiles(const fs::path& dataDir) {
+    std::vector<std::string> stray;
+    const auto& shipped = shippedDataFiles();
+    for (const auto& entry : fs::directory_iterator(dataDir))
+        if (std::find(shipped.begin(), shipped.end(), entry.path().filename().string()) ==
+            shipped.end())
+            stray.push_back(entry.path().filename().string());
+    return stray;
+}
+
+// An installed catalogue against the shipped one: a strict beginning of it is a copy that
+// was cut short and is replaced; anything else is the mechanic's and stays.
+struct InstalledCase {
+    const char* installed;
+    bool replaced;
+};
+
+class InstalledCatalogue : public DataInstall,
+                           public ::testing::WithParamInterface<InstalledCase> {};
+
+TEST_P(InstalledCatalogue, OnlyACutShortCopyIsReplaced) {
+    const std::string shipped = "P0100 first\nP0200 second\n";
+    writeFile(dir("src") / "DTC5820EN.txt", shipped);
+    writeFile(dir("data") / "DTC5820EN.txt", GetParam().installed);
+    const InstallReport report = installDataFiles({dir("src")}, dir("data"));
+    EXPECT_EQ(readAll(dir("data") / "DTC5820EN.txt"),
+              GetParam().replaced ? shipped : std::string(GetParam().installed));
+    EXPECT_TRUE(strayFiles(dir("data")).empty());
+    EXPECT_TRUE(report.installed.empty());
+    EXPECT_EQ(report.repaired.size(), GetParam().replaced ? 1u : 0u);
+    std::ostringstream done;
+    std::ostringstream problems;
+    reportInstall(report, dir("data"), "tvx", done, problems);
+    EXPECT_EQ(done.str(), GetParam().replaced ? "tvx: replaced the cut-short DTC5820EN.txt in " +
+                                                    dir("data").string() + "\n"
+                                              : std::string());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Copies, InstalledCatalogue,
+    ::testing::Values(InstalledCase{"", true}, InstalledCase{"P0100 first\nP02", true},
+                      InstalledCase{"P0100 first\nP0200 second", true},
+                      InstalledCase{"P0100 first\nP0200 second\n", false},
+                      InstalledCase{"P0100 first\nP0200 second\nP0300 mine\n", false},
+                      InstalledCase{"P0100 FIRST\n", false}, InstalledCase{"x", false}));
+
+#ifndef _WIN32
+// A disk that fills up during a copy, as the file size limit makes it: writes past the
+// limit fail (the signal that would end the program is ignored meanwhile).
+class FullDisk {
+public:
+    explicit FullDisk(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FullDisk() {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+
+private:
+    rlimit m_saved{};
+    void (*m_handler)(int) = SIG_DFL;
+};
+
+TEST_F(DataInstall, AFullDiskLeavesNoCutCatalogueAndTheNextStartInstallsItWhole) {
+    std::string shipped;
+    for (int code = 0; code < 1000; ++code)
+        shipped += "P" + std::to_string(1000 + code) + " a description of this code\n";
+    writeFile(dir("src") / "DTC5820EN.txt", shipped);
+    fs::create_directories(dir("data"));
+    {
+        FullDisk full(4096);
+        const InstallReport report = installDataFiles({dir("src")}, dir("data"));
+        EXPECT_EQ(report.errors.size(), 1u);
+    }
+    EXPECT_FALSE(fs::exists(dir("data") / "DTC5820EN.txt"));
+    EXPECT_TRUE(strayFiles(dir("data")).empty());
+    installDataFiles({dir("src")}, dir("data"));
+    EXPECT_EQ(readAll(dir("data") / "DTC5820EN.txt"), shipped);
+}
+#endif
 
 TEST(ShippedData, LooksNextToTheProgramFirstThenInTheSourceTree) {
     const auto dirs = shippedDataDirectories("/opt/tvx/bin");

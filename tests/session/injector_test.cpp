@@ -250,16 +250,20 @@ TEST_P(RefusedCode, StopsBeforeAnythingIsSentAndNamesTheInjector) {
 INSTANTIATE_TEST_SUITE_P(
     Codes, RefusedCode,
     ::testing::Combine(
-        ::testing::Values(BadCode{nullptr, "  INJECTOR 3 CODE WAS   ", "  NOT READ: READ THE    ",
-                                  "  ENJEKTOR 3 KODU       ", "  OKUNMADI: ONCE        "},
-                          BadCode{"12345", "  INJECTOR 3 CODE IS    ", "  TOO SHORT: IT NEEDS   ",
-                                  "  ENJEKTOR 3 KODU       ", "  EKSiK: 16 HANE        "},
-                          BadCode{"0123456789ABCDEZ", "  INJECTOR 3 CODE HAS   ",
-                                  "  A WRONG CHARACTER:    ", "  ENJEKTOR 3 KODUNDA    ",
-                                  "  HATALI KARAKTER VAR:  "},
-                          BadCode{"01234567-9ABCDEF", "  INJECTOR 3 CODE HAS   ",
-                                  "  A WRONG CHARACTER:    ", "  ENJEKTOR 3 KODUNDA    ",
-                                  "  HATALI KARAKTER VAR:  "}),
+        ::testing::Values(
+            BadCode{nullptr, "  INJECTOR 3 CODE WAS   ", "  NOT READ: READ THE    ",
+                    "  ENJEKTOR 3 KODU       ", "  OKUNMADI: ONCE        "},
+            BadCode{"12345", "  INJECTOR 3 CODE IS    ", "  TOO SHORT: IT NEEDS   ",
+                    "  ENJEKTOR 3 KODU       ", "  EKSiK: 16 HANE        "},
+            BadCode{"0123456789ABCDEZ", "  INJECTOR 3 CODE HAS   ", "  A WRONG CHARACTER:    ",
+                    "  ENJEKTOR 3 KODUNDA    ", "  HATALI KARAKTER VAR:  "},
+            BadCode{"01234567-9ABCDEF", "  INJECTOR 3 CODE HAS   ", "  A WRONG CHARACTER:    ",
+                    "  ENJEKTOR 3 KODUNDA    ", "  HATALI KARAKTER VAR:  "},
+            // Longer than 16: refused like a short one, never cut to fit.
+            BadCode{"0123456789ABCDEF0", "  INJECTOR 3 CODE IS    ", "  TOO LONG: IT NEEDS    ",
+                    "  ENJEKTOR 3 KODU       ", "  FAZLA: 16 HANE        "},
+            BadCode{"0123456789ABCDEF0123", "  INJECTOR 3 CODE IS    ", "  TOO LONG: IT NEEDS    ",
+                    "  ENJEKTOR 3 KODU       ", "  FAZLA: 16 HANE        "}),
         ::testing::Values('1', '2')));
 
 TEST_F(Injectors, ATypedCodeIsNotWrittenWithoutAReadOfTheUnit) {
@@ -331,10 +335,10 @@ TEST_F(Injectors, SelectingPanelThreeThenOneLeavesOnlyEditBoxOne) {
     EXPECT_EQ(bench.session.SelectedInjector, 1);
 }
 
-TEST_F(Injectors, TypedTextIsShownWholeAndStoredCutToSixteen) {
+TEST_F(Injectors, TypedTextIsShownAndKeptWhole) {
     bench.session.injectorOk(3, "0123456789ABCDEF0123");
     EXPECT_EQ(bench.view.gauge("edis3"), "0123456789ABCDEF0123");
-    EXPECT_EQ(bench.session.InjectorCode[3], "0123456789ABCDEF");
+    EXPECT_EQ(bench.session.InjectorCode[3], "0123456789ABCDEF0123");
 }
 
 TEST_F(Injectors, BackDuringTheSequenceReturnsToTheModuleMenu) {

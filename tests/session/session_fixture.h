@@ -86,15 +86,25 @@ public:
     bool openDevice(const std::string& device) override { return inner_.openDevice(device); }
     bool isOpen() const override { return inner_.isOpen(); }
     bool close() override { return inner_.close(); }
-    void purge() override { inner_.purge(); }
+    void purge() override {
+        stale.clear();
+        inner_.purge();
+    }
     bool writeByte(std::uint8_t byte) override { return inner_.writeByte(byte); }
     link::ReadStatus readByte(std::uint8_t& byte, unsigned timeoutMs) override {
+        if (!stale.empty()) {
+            byte = stale.front();
+            stale.erase(stale.begin());
+            return link::ReadStatus::Byte;
+        }
         return inner_.readByte(byte, timeoutMs);
     }
     std::string deviceName() const override { return inner_.deviceName(); }
 
     std::vector<int> opened;
     std::set<int> failing;
+    // Bytes that have arrived and wait to be read (a late answer to an earlier request).
+    std::vector<std::uint8_t> stale;
 
 private:
     link::SerialPort& inner_;

@@ -43,7 +43,17 @@ INSTANTIATE_TEST_SUITE_P(
                       SettingsCase{"", SettingsStatus::Corrupt, 0, '1'},
                       SettingsCase{"9\n1\n", SettingsStatus::Corrupt, 0, '1'},
                       SettingsCase{"0\n1\n", SettingsStatus::Corrupt, 0, '1'},
-                      SettingsCase{"\xff\xfe\x00\x01", SettingsStatus::Corrupt, 0, '1'}));
+                      SettingsCase{"\xff\xfe\x00\x01", SettingsStatus::Corrupt, 0, '1'},
+                      // A byte-order mark (an editor's UTF-8 save) reads as nothing.
+                      SettingsCase{"\xEF\xBB\xBF"
+                                   "3\n2\n",
+                                   SettingsStatus::Read, 2, '2'},
+                      SettingsCase{"\xEF\xBB\xBF", SettingsStatus::Corrupt, 0, '1'},
+                      // A bad port line still leaves the language line to be kept.
+                      SettingsCase{"x\n2\n", SettingsStatus::Corrupt, 0, '2'},
+                      SettingsCase{"\xEF\xBB\xBF"
+                                   "9\r\n2\r\n",
+                                   SettingsStatus::Corrupt, 0, '2'}));
 
 TEST(SettingsFileWrite, WritesTwoLinesAndLeavesNoTemporaryFile) {
     TempDir dir;

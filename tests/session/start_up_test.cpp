@@ -24,6 +24,47 @@ TEST(StartUp, FirstStartWithoutSettingsCreatesThemAndAsksForPortAndLanguage) {
     EXPECT_TRUE(bench.port.opened.empty());
 }
 
+// A settings file whose port line is bad is not replaced by the defaults: its language
+// stays, on the screen and in the file, until the mechanic confirms a port.
+class BadPortLine : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(BadPortLine, KeepsTheFileAndItsLanguage) {
+    Bench bench;
+    bench.dir.write("tarvol.txt", GetParam());
+    bench.settle();
+    EXPECT_EQ(bench.session.state(), State::SettingsScreen);
+    EXPECT_EQ(bench.dir.read("tarvol.txt"), GetParam());
+    EXPECT_EQ(bench.session.LanguageCode, '2');
+    EXPECT_EQ(bench.view.lines[0], " COM PORT VE DiL SECiNiZ");
+    EXPECT_EQ(bench.view.captions["EXIT"], "\xC3\xA7\xC4\xB1k\xC4\xB1\xC5\x9F");
+    EXPECT_EQ(bench.view.selection("Language"), 1);
+    EXPECT_EQ(bench.view.selection("RGCom"), 0);
+    bench.session.selectCom(2);
+    bench.session.ok();
+    bench.settle();
+    EXPECT_EQ(bench.session.state(), State::CarTypeWait);
+    EXPECT_EQ(bench.dir.read("tarvol.txt"), "3\n2\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, BadPortLine,
+                         ::testing::Values("x\n2\n", "\n2\n", "9\r\n2\r\n", "\xEF\xBB\xBF\n2\n",
+                                           "COM3\n2\n"));
+
+TEST(StartUp, AByteOrderMarkBeforeThePortReadsAsNothing) {
+    Bench bench;
+    bench.dir.write("tarvol.txt",
+                    "\xEF\xBB\xBF"
+                    "3\n2\n");
+    bench.settle();
+    EXPECT_EQ(bench.session.state(), State::StartPanel);
+    ASSERT_FALSE(bench.port.opened.empty());
+    EXPECT_EQ(bench.port.opened.back(), 2);
+    EXPECT_EQ(bench.session.LanguageCode, '2');
+    EXPECT_EQ(bench.dir.read("tarvol.txt"),
+              "\xEF\xBB\xBF"
+              "3\n2\n");
+}
+
 TEST(StartUp, ConfirmingTheSettingsOpensThePortAndStoresTheChoice) {
     Bench bench;
     bench.settle();
@@ -124,22 +165,34 @@ TEST(StartUp, TurkishSettingsCaptionTheStartButtonsInTurkish) {
     EXPECT_EQ(bench.view.captions["HELP"], "yardım");
 }
 
-class CorruptSettings : public ::testing::TestWithParam<std::string> {};
+// A file with no usable port line is left as it is; the settings screen asks, in the
+// file's language (English unless its second line says Turkish).
+struct CorruptFile {
+    std::string content;
+    char language;
+};
 
-TEST_P(CorruptSettings, AreReplacedByTheDefaultsAndTheSettingsScreenFollows) {
+class CorruptSettings : public ::testing::TestWithParam<CorruptFile> {};
+
+TEST_P(CorruptSettings, AreKeptAndTheSettingsScreenFollows) {
     Bench bench;
-    bench.dir.write("tarvol.txt", GetParam());
+    bench.dir.write("tarvol.txt", GetParam().content);
     bench.settle();
     EXPECT_EQ(bench.session.state(), State::SettingsScreen);
-    EXPECT_EQ(bench.dir.read("tarvol.txt"), "1\n1\n");
-    EXPECT_EQ(bench.session.LanguageCode, '1');
-    EXPECT_EQ(bench.view.lines[0], " SELECT COM AND LANGUAGE");
+    EXPECT_TRUE(bench.dir.read("tarvol.txt") == GetParam().content);
+    EXPECT_EQ(bench.session.LanguageCode, GetParam().language);
+    EXPECT_EQ(bench.view.lines[0],
+              GetParam().language == '2' ? " COM PORT VE DiL SECiNiZ" : " SELECT COM AND LANGUAGE");
 }
 
 INSTANTIATE_TEST_SUITE_P(Contents, CorruptSettings,
-                         ::testing::Values(std::string(), std::string("\n\n"),
-                                           std::string("x\n1\n"), std::string("9\n2\n"),
-                                           std::string("\0\0\0", 3), std::string(100000, '\xff')));
+                         ::testing::Values(CorruptFile{std::string(), '1'},
+                                           CorruptFile{std::string("\n\n"), '1'},
+                                           CorruptFile{std::string("x\n1\n"), '1'},
+                                           CorruptFile{std::string("9\n2\n"), '2'},
+                                           CorruptFile{std::string("\0\0\0", 3), '1'},
+                                           CorruptFile{std::string(1000, '\xff'), '1'}),
+                         [](const auto& info) { return "File" + std::to_string(info.index); });
 
 TEST(StartUp, AnUnknownLanguageCharacterReadsAsEnglish) {
     Bench bench;

@@ -112,6 +112,26 @@ TEST(Box, TroubleCodeCountFollowsTheSelectedModule) {
     EXPECT_EQ(send(box, {22, 0x02, 0x00})[8], 1);
 }
 
+// Form B, read by status: the engine controller answers from address 0x10 and puts the
+// second code's status byte between its two halves (data indices 10, 11, 12); any other
+// module keeps four-byte records.
+TEST(Box, FormBPlacesTheEngineControllersSecondCodeAroundItsStatus) {
+    Box box(vehicleScenario("diesel-van"));  // PCM codes P0087 P0401 P2263
+    const Bytes pcm = send(box, {31, 4, 0x18, 0x00, 0xFF, 0x00});
+    ASSERT_EQ(pcm.size(), 2u + 17u);
+    // Wire position = data index + 1 (the echo comes first).
+    EXPECT_EQ(pcm[3 + 1], 0x10);
+    EXPECT_EQ((Bytes{pcm[7], pcm[8]}), (Bytes{0x00, 0x87}));
+    EXPECT_EQ((Bytes{pcm[11], pcm[12], pcm[13]}), (Bytes{0x04, 0xE0, 0x01}));
+    EXPECT_EQ((Bytes{pcm[15], pcm[16]}), (Bytes{0x22, 0x63}));
+
+    send(box, {0x1E, 0x07, 0xE1}, 1000);  // the TCM (code P0715)
+    const Bytes tcm = send(box, {31, 4, 0x18, 0x00, 0xFF, 0x00}, 2000);
+    ASSERT_EQ(tcm.size(), 2u + 9u);
+    EXPECT_EQ(tcm[3 + 1], 0x18);
+    EXPECT_EQ((Bytes{tcm[7], tcm[8], tcm[9]}), (Bytes{0x07, 0x15, 0xE0}));
+}
+
 TEST(Box, ClearedCodesStayCleared) {
     Box box(vehicleScenario("petrol-car"));
     EXPECT_EQ(send(box, {21, 1, 0x14})[5], 0x54);
@@ -183,6 +203,30 @@ TEST(InMemoryPort, SilenceCostsExactlyTheTimeOutOnVirtualTime) {
     EXPECT_EQ(port.readByte(byte, 50), tvx::link::ReadStatus::Byte);
     EXPECT_EQ(byte, 1);
     EXPECT_EQ(clock.nowMs(), 3000u);
+}
+
+// The answer filter changes what travels, late answers included, and never sees silence.
+TEST(InMemoryPort, AnAnswerFilterChangesEachAnswerBeforeItTravels) {
+    tvx::link::VirtualClock clock;
+    Box box(vehicleScenario("petrol-car"));
+    InMemoryPort port(box, clock);
+    int answers = 0;
+    port.setAnswerFilter([&answers](BoxOutput& out) {
+        ++answers;
+        out.bytes.push_back(0x5A);
+        out.delayMs += 40;
+    });
+    port.openIndex(0);
+    port.writeByte(0x99);  // a stray byte: the box stays silent
+    EXPECT_EQ(answers, 0);
+    port.writeByte(1);
+    EXPECT_EQ(answers, 1);
+    std::uint8_t byte = 0;
+    EXPECT_EQ(port.readByte(byte, 30), tvx::link::ReadStatus::TimedOut);
+    EXPECT_EQ(port.readByte(byte, 30), tvx::link::ReadStatus::Byte);
+    EXPECT_EQ(byte, 1);
+    EXPECT_EQ(port.readByte(byte, 0), tvx::link::ReadStatus::Byte);
+    EXPECT_EQ(byte, 0x5A);
 }
 
 TEST(InMemoryPort, PacingSpendsWireTimePerByte) {

@@ -114,7 +114,30 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{R"({"faults": [{"kind": "fire"}]})", "fire"},
                     BadCase{R"({"faults": [{"kind": "silent-module"}]})", "module"},
                     BadCase{R"({"faults": [{"kind": "garbage", "count": 0}]})", "count"},
-                    BadCase{R"([1, 2])", "object"}));
+                    BadCase{R"([1, 2])", "object"},
+                    // Values the JSON library itself refuses still name their field.
+                    BadCase{R"({"base": 5})", "base"}, BadCase{R"({"base": null})", "base"},
+                    BadCase{R"({"odometer_km": 1e400})", "odometer_km"},
+                    BadCase{R"({"modules": {"PCM": {"codes": [-1e999]}}})", "codes"},
+                    BadCase{R"({"faults": [{"kind": "garbage", "amount": 2e308}]})", "amount"}));
+
+// Whatever is wrong in a scenario file, the message names the file and the field.
+TEST(ScenarioFile, ABadValueNamesTheFileAndTheField) {
+    const std::string path = testing::TempDir() + "scenario_bad_values.json";
+    for (const auto& [text, field] : {std::pair{R"({"base": 5})", "base"},
+                                      std::pair{R"({"odometer_km": 1e400})", "odometer_km"},
+                                      std::pair{R"({"vin": 17})", "vin"}}) {
+        std::ofstream(path) << text;
+        try {
+            loadScenarioFile(path);
+            ADD_FAILURE() << text << " accepted";
+        } catch (const ScenarioError& error) {
+            const std::string message = error.what();
+            EXPECT_NE(message.find(path), std::string::npos) << message;
+            EXPECT_NE(message.find(field), std::string::npos) << message;
+        }
+    }
+}
 
 TEST(ScenarioFile, MissingFileIsNamed) {
     try {
