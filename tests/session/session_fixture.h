@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <memory>
 #include <random>
 #include <set>
@@ -34,6 +35,20 @@ inline sim::Fault parameterFault(sim::FaultKind kind, std::uint16_t identifier,
     f.identifier = identifier;
     f.amount = amount;
     return f;
+}
+
+// Lines as this system writes a text file: "\r\n" line ends on Windows, "\n" elsewhere.
+inline std::string textLines(std::initializer_list<std::string> lines) {
+#ifdef _WIN32
+    const char* end = "\r\n";
+#else
+    const char* end = "\n";
+#endif
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + end;
+    }
+    return text;
 }
 
 // A fresh directory under the system's temporary directory, removed afterwards.

@@ -10,6 +10,7 @@ namespace tvx::session {
 namespace {
 
 using testing::TempDir;
+using testing::textLines;
 
 struct SettingsCase {
     const char* content;
@@ -48,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SettingsFileWrite, WritesTwoLinesAndLeavesNoTemporaryFile) {
     TempDir dir;
     ASSERT_TRUE(writeSettings(settingsPath(dir.path()), Settings{4, '2'}));
-    EXPECT_EQ(dir.read("tarvol.txt"), "5\n2\n");
+    EXPECT_EQ(dir.read("tarvol.txt"), textLines({"5", "2"}));
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "tarvol.txt.new"));
 }
 
@@ -65,7 +66,7 @@ TEST(SettingsFileWrite, AFailedWriteLeavesTheOldFileAsItWas) {
     // The new file cannot be created: a directory stands in its place.
     std::filesystem::create_directory(dir.path() / "tarvol.txt.new");
     EXPECT_FALSE(writeSettings(settingsPath(dir.path()), Settings{0, '1'}));
-    EXPECT_EQ(dir.read("tarvol.txt"), "3\n2\n");
+    EXPECT_EQ(dir.read("tarvol.txt"), textLines({"3", "2"}));
 }
 
 #ifndef _WIN32

@@ -6,12 +6,13 @@ namespace tvx::session {
 namespace {
 
 using testing::Bench;
+using testing::textLines;
 
 TEST(StartUp, FirstStartWithoutSettingsCreatesThemAndAsksForPortAndLanguage) {
     Bench bench;
     bench.settle();
     EXPECT_EQ(bench.session.SessionState, 2);
-    EXPECT_EQ(bench.dir.read("tarvol.txt"), "1\n1\n");
+    EXPECT_EQ(bench.dir.read("tarvol.txt"), textLines({"1", "1"}));
     EXPECT_EQ(bench.view.captions["EXIT"], "exit");
     EXPECT_EQ(bench.view.captions["Setting"], "Setting");
     EXPECT_EQ(bench.view.captions["HELP"], "Help");
@@ -33,7 +34,7 @@ TEST(StartUp, ConfirmingTheSettingsOpensThePortAndStoresTheChoice) {
     bench.settle();
     EXPECT_EQ(bench.session.SessionState, 7);
     EXPECT_EQ(bench.port.opened.back(), 4);
-    EXPECT_EQ(bench.dir.read("tarvol.txt"), "5\n2\n");
+    EXPECT_EQ(bench.dir.read("tarvol.txt"), textLines({"5", "2"}));
     EXPECT_EQ(bench.session.LanguageCode, '2');
     EXPECT_EQ(bench.view.lines[0], "  ARAC TiPiNi SECiNiZ   ");
     EXPECT_EQ(bench.view.captions["live"], "Sensörler");
@@ -56,7 +57,7 @@ TEST(StartUp, OkWithNoPortChosenOnlyDisablesOk) {
     EXPECT_EQ(bench.session.SessionState, 2);
     EXPECT_FALSE(bench.view.enabled("OK", true));
     EXPECT_EQ(bench.port.opened.size(), opened);
-    EXPECT_EQ(bench.dir.read("tarvol.txt"), "1\n1\n");
+    EXPECT_EQ(bench.dir.read("tarvol.txt"), textLines({"1", "1"}));
 }
 
 TEST(StartUp, APortThatDoesNotOpenShowsTheRedScreenForTwoSeconds) {
@@ -77,7 +78,7 @@ TEST(StartUp, APortThatDoesNotOpenShowsTheRedScreenForTwoSeconds) {
     bench.session.selectCom(0);
     bench.session.ok();
     bench.settle();
-    EXPECT_EQ(bench.dir.read("tarvol.txt"), "1\n2\n");
+    EXPECT_EQ(bench.dir.read("tarvol.txt"), textLines({"1", "2"}));
     EXPECT_EQ(bench.session.LanguageCode, '2');
 }
 
@@ -100,7 +101,7 @@ TEST(StartUp, SettingsThatCannotBeSavedSaySoInRedAndKeepTheOldFile) {
     EXPECT_EQ(bench.session.SessionState, 7);
     EXPECT_EQ(bench.port.opened.back(), 1);
     EXPECT_EQ(bench.session.LanguageCode, '1');
-    EXPECT_EQ(bench.dir.read("tarvol.txt"), "1\n1\n");
+    EXPECT_EQ(bench.dir.read("tarvol.txt"), textLines({"1", "1"}));
 }
 
 TEST(StartUp, AStoredThreeOpensComThreeWithoutTheSettingsScreen) {
@@ -131,7 +132,7 @@ TEST_P(CorruptSettings, AreReplacedByTheDefaultsAndTheSettingsScreenFollows) {
     bench.dir.write("tarvol.txt", GetParam());
     bench.settle();
     EXPECT_EQ(bench.session.SessionState, 2);
-    EXPECT_EQ(bench.dir.read("tarvol.txt"), "1\n1\n");
+    EXPECT_EQ(bench.dir.read("tarvol.txt"), textLines({"1", "1"}));
     EXPECT_EQ(bench.session.LanguageCode, '1');
     EXPECT_EQ(bench.view.lines[0], " SELECT COM AND LANGUAGE");
 }
