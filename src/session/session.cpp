@@ -1,6 +1,7 @@
 #include "session/session.h"
 
 #include "session/captions.h"
+#include "session/port_hint.h"
 #include "session/session_controls.h"
 
 namespace tvx::session {
@@ -163,6 +164,9 @@ bool Session::openPort(int index) {
         m_link.ClosePort();
     }
     bool opened = m_link.OpenPort(index);
+    // The screen says "in use or not exist"; the port list's hint says which, and what to do.
+    m_view.setHint("RGCom", opened ? std::string()
+                                   : portOpenHint(m_link.port().lastOpenError(), LanguageCode));
     if (opened) {
         m_openPortIndex = index;
         m_portNeedsReopen = false;
