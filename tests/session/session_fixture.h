@@ -84,8 +84,10 @@ public:
     bool openIndex(int index) override {
         opened.push_back(index);
         if (failing.count(index) != 0) {
+            lastError_ = failure;
             return false;
         }
+        lastError_ = {};
         return inner_.openIndex(index);
     }
     bool openDevice(const std::string& device) override { return inner_.openDevice(device); }
@@ -97,12 +99,15 @@ public:
         return inner_.readByte(byte, timeoutMs);
     }
     std::string deviceName() const override { return inner_.deviceName(); }
+    link::OpenError lastOpenError() const override { return lastError_; }
 
     std::vector<int> opened;
     std::set<int> failing;
+    link::OpenError failure{link::OpenFailure::Busy, "in use"};  // why a failing index fails
 
 private:
     link::SerialPort& inner_;
+    link::OpenError lastError_;
 };
 
 // A session wired to the in-memory simulator on virtual time, with its own data directory.
