@@ -1,20 +1,26 @@
 #!/usr/bin/env bash
-# Builds everything with the sanitizers on and runs every test. First checks that the
-# portable core still cross-compiles for Windows.
+# Builds everything with the sanitizers on and runs every test. First cross-builds the
+# command-line tester and the core for Windows and runs their tests under Wine; then the
+# Windows tester on a Wine COM port and the Debian package (scripts/windows-tests.sh,
+# scripts/package-tests.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 
 jobs=$(nproc)
 
-echo "== Windows build check (MinGW-w64, portable core) =="
-cmake -S . -B build-mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DTVX_CORE_ONLY=ON
-cmake --build build-mingw -j "$jobs"
+# --- Windows: MinGW-w64 cross build, its tests under Wine, the zip (scripts/) ---
+./scripts/windows-tests.sh core
+# ---
 
 echo "== Build (AddressSanitizer + UndefinedBehaviorSanitizer) =="
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTVX_SANITIZE=ON
 cmake --build build -j "$jobs"
+
+# --- Windows tester on a Wine COM port against this build's simulator; the .deb ---
+./scripts/windows-tests.sh com-port build
+./scripts/package-tests.sh
+# ---
 
 echo "== Tests =="
 export QT_QPA_PLATFORM=offscreen

@@ -9,6 +9,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libjpeg-dev
     g++-mingw-w64-x86-64
     xvfb xauth fonts-dejavu-core
+    # Windows tests under Wine and the packages (scripts/windows-tests.sh, package-tests.sh)
+    googletest wine wine64 dpkg-dev unzip
 )
 
 # ---- Fuzzing (scripts/fuzz.sh): clang with its libFuzzer runtime, and the symbolizer ----

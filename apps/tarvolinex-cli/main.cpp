@@ -43,7 +43,9 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, onInterrupt);
 
     const std::vector<std::string> args(argv + 1, argv + argc);
-    tvx::cli::Console console{std::cin, std::cout, std::cerr, TVX_ISATTY(TVX_STDOUT_FD) != 0};
+    const bool redrawable = tvx::cli::prepareSystemConsole();
+    tvx::cli::Console console{std::cin, std::cout, std::cerr,
+                              redrawable && TVX_ISATTY(TVX_STDOUT_FD) != 0};
     tvx::cli::Environment environment;
     environment.interrupted = &g_interrupted;
     environment.handlesInterrupt = &g_handlesInterrupt;

@@ -23,4 +23,11 @@ struct Console {
     void progress(std::string_view text);
 };
 
+// Makes the system's console show what the tester writes: UTF-8 text (the Turkish
+// catalogue) and the escape codes that redraw the live table. On Windows it switches the
+// console to the UTF-8 code page and turns on virtual-terminal processing; elsewhere
+// terminals do both already. False when the escape codes cannot be shown (an old Windows
+// console): the live table is then printed row by row instead of redrawn.
+bool prepareSystemConsole();
+
 }  // namespace tvx::cli

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "link/system_port.h"
+#include "session/port_hint.h"
 #include "session/settings.h"
 #include "sim/scenario_file.h"
 
@@ -49,8 +50,8 @@ BoxLine::Opened BoxLine::open(const CommonOptions& options,
         line->m_port = link::makeSystemPort(*options.portDevice);
         if (!line->m_port->openDevice(*options.portDevice)) {
             return {nullptr, ExitCode::PortFailed,
-                    "cannot open the serial port " + *options.portDevice +
-                        " (in use, missing, or no permission)"};
+                    "cannot open the serial port " + *options.portDevice + ". " +
+                        session::portOpenHint(line->m_port->lastOpenError(), '1')};
         }
         line->m_description = *options.portDevice;
         return {std::move(line), ExitCode::Ok, {}};
@@ -64,7 +65,9 @@ BoxLine::Opened BoxLine::open(const CommonOptions& options,
     line->m_port = link::makeSystemPort();
     if (!line->m_port->openIndex(index)) {
         return {nullptr, ExitCode::PortFailed,
-                "cannot open " + comName + " (in use or not present); name the device with --port"};
+                "cannot open " + comName + ". " +
+                    session::portOpenHint(line->m_port->lastOpenError(), '1') +
+                    " Name the device with --port."};
     }
     const std::string device = line->m_port->deviceName();
     line->m_description =

@@ -1,12 +1,13 @@
 #include "clock.h"
 
 #include <chrono>
-#include <thread>
+
+#include "precise_sleep.h"
 
 namespace tvx::link {
 
 void SteadyClock::sleepMs(unsigned ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    sleepPreciselyMs(ms);
 }
 
 std::uint64_t SteadyClock::nowMs() const {

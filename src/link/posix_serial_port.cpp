@@ -2,12 +2,14 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 
 namespace tvx::link {
@@ -35,6 +37,27 @@ std::vector<std::string> devicesWithPrefix(const std::string& prefix) {
         paths.push_back(std::move(item.second));
     }
     return paths;
+}
+
+OpenFailure openFailureOf(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+        case ENOTDIR:
+            return OpenFailure::Missing;
+        case EACCES:
+        case EPERM:
+            return OpenFailure::Permission;
+        case EBUSY:
+        case EWOULDBLOCK:  // the lock of another program
+            return OpenFailure::Busy;
+        case ENOTTY:
+        case EINVAL:
+            return OpenFailure::NotSerialPort;
+        default:
+            return OpenFailure::Other;
+    }
 }
 
 }  // namespace
@@ -65,41 +88,56 @@ bool PosixSerialPort::openIndex(int index) {
     const auto devices = listDevices();
     if (static_cast<std::size_t>(index) >= devices.size()) {
         close();
+        m_openError = {OpenFailure::Missing,
+                       "no serial device number " + std::to_string(index + 1)};
         return false;
     }
     return openDevice(devices[static_cast<std::size_t>(index)]);
+}
+
+bool PosixSerialPort::refuse(int fd, int error) {
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    m_openError = {openFailureOf(error), std::strerror(error)};
+    return false;
 }
 
 bool PosixSerialPort::openDevice(const std::string& device) {
     close();
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return false;
+        return refuse(-1, errno);
+    }
+    // One tester at a time on a line, as Windows grants a COM port to one program.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        return refuse(fd, errno);
     }
     termios settings{};
-    if (::tcgetattr(fd, &settings) != 0) {
-        ::close(fd);
-        return false;
+    if (::tcgetattr(fd, &settings) != 0) {  // a file, a pipe: no serial line
+        return refuse(fd, errno);
     }
     // Raw bytes both ways (no line editing, echo, signals or translation), 9600 baud, 8 data
-    // bits, no parity. Stop bits and hardware flow control stay as the port had them;
-    // XON/XOFF is switched off because it would swallow the request bytes 0x11 and 0x13.
+    // bits, no parity. XON/XOFF is off because it would swallow the bytes 0x11 and 0x13;
+    // RTS/CTS flow control is off because a box that drives no CTS would hold every write;
+    // CLOCAL ignores the modem lines. Stop bits stay as the port had them, and so do DTR and
+    // RTS (some boxes draw their power from them).
     settings.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
                                                ICRNL | IXON | IXOFF | IXANY);
     settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     settings.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB);
+    settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CRTSCTS);
     settings.c_cflag |= CS8 | CREAD | CLOCAL;
     settings.c_cc[VMIN] = 0;
     settings.c_cc[VTIME] = 0;
     ::cfsetispeed(&settings, B9600);
     ::cfsetospeed(&settings, B9600);
     if (::tcsetattr(fd, TCSANOW, &settings) != 0) {
-        ::close(fd);
-        return false;
+        return refuse(fd, errno);
     }
     m_fd = fd;
     m_device = device;
+    m_openError = {};
     return true;
 }
 

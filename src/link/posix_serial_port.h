@@ -13,7 +13,9 @@ namespace tvx::link {
 // Port index rule: index n (0..7) opens the n-th entry of the serial devices present,
 // listed as /dev/ttyUSB*, then /dev/ttyACM*, then /dev/ttyS* (USB adapters first, each
 // group in numeric order: ttyUSB0, ttyUSB1, ..., ttyUSB10). When a device override is
-// given (the --port DEVICE option), every index opens that device instead.
+// given (the --port DEVICE option), every index opens that device instead. An open device is
+// locked (flock) so that a second tester cannot share the line; lastOpenError() tells why an
+// open failed (a missing device, no permission for this user, a lock held, no tty).
 class PosixSerialPort final : public SerialPort {
 public:
     explicit PosixSerialPort(std::optional<std::string> deviceOverride = std::nullopt);
@@ -29,14 +31,19 @@ public:
     bool writeByte(std::uint8_t byte) override;
     ReadStatus readByte(std::uint8_t& byte, unsigned timeoutMs) override;
     std::string deviceName() const override { return m_device; }
+    OpenError lastOpenError() const override { return m_openError; }
 
     // The serial devices present, in index order (see the rule above).
     static std::vector<std::string> listDevices();
 
 private:
+    // Closes fd (when open) and keeps why the open failed.
+    bool refuse(int fd, int error);
+
     std::optional<std::string> m_override;
     int m_fd = -1;
     std::string m_device;
+    OpenError m_openError;
 };
 
 }  // namespace tvx::link

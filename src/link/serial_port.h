@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "open_error.h"
+
 namespace tvx::link {
 
 // What a single-byte read came back with: a byte, nothing within the time-out, or a line
@@ -31,6 +33,9 @@ public:
     virtual ReadStatus readByte(std::uint8_t& byte, unsigned timeoutMs) = 0;
     // Human-readable name of the open device, for messages.
     virtual std::string deviceName() const = 0;
+    // Why the last open failed (None after one that succeeded). Ports that cannot fail to
+    // open keep the default.
+    virtual OpenError lastOpenError() const { return {}; }
 };
 
 }  // namespace tvx::link

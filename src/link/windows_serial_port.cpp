@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "windows_comm_settings.h"
+
 namespace tvx::link {
 
 struct WindowsSerialPort::TimeoutRecord {
@@ -32,22 +34,43 @@ bool WindowsSerialPort::openIndex(int index) {
     return openDevice("COM" + std::to_string(index + 1));
 }
 
+bool WindowsSerialPort::refuse(void* handle, OpenFailure failure, std::string message) {
+    CloseHandle(handle);
+    m_openError = {failure, std::move(message)};
+    return false;
+}
+
 bool WindowsSerialPort::openDevice(const std::string& device) {
     close();
-    m_handle = CreateFileA(windowsDevicePath(device).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (m_handle == INVALID_HANDLE_VALUE) {
+    HANDLE handle = CreateFileA(windowsDevicePath(device).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        m_openError = {windows::openFailureOf(error), windows::systemMessage(error)};
         return false;
+    }
+    // An ordinary file would take the request bytes as its new contents.
+    if (GetFileType(handle) != FILE_TYPE_CHAR) {
+        return refuse(handle, OpenFailure::NotSerialPort, "not a character device");
     }
     DCB state{};
     state.DCBlength = sizeof state;
-    GetCommState(m_handle, &state);
-    state.BaudRate = 9600;
-    state.ByteSize = 8;
-    state.Parity = NOPARITY;
-    SetCommState(m_handle, &state);
-    GetCommTimeouts(m_handle, &m_timeouts->value);
+    if (GetCommState(handle, &state) == 0) {  // NUL, a console: no serial line
+        return refuse(handle, OpenFailure::NotSerialPort, windows::systemMessage(GetLastError()));
+    }
+    windows::applyLinkSettings(state);
+    if (SetCommState(handle, &state) == 0) {
+        return refuse(handle, OpenFailure::Other, windows::systemMessage(GetLastError()));
+    }
+    COMMTIMEOUTS found{};
+    GetCommTimeouts(handle, &found);
+    m_timeouts->value = windows::withFiniteWrites(found);
+    SetCommTimeouts(handle, &m_timeouts->value);
+    timeBeginPeriod(1);  // ended in close()
+    m_handle = handle;
     m_device = device;
+    m_openError = {};
+    m_gone = false;
     return true;
 }
 
@@ -57,6 +80,7 @@ bool WindowsSerialPort::close() {
     }
     const bool closed = CloseHandle(m_handle) != 0;
     m_handle = INVALID_HANDLE_VALUE;
+    timeEndPeriod(1);
     return closed;
 }
 
@@ -68,26 +92,57 @@ void WindowsSerialPort::purge() {
     PurgeComm(m_handle, PURGE_RXCLEAR);
 }
 
+bool WindowsSerialPort::recoverAfterFailure() {
+    const DWORD error = GetLastError();
+    DWORD lineErrors = 0;
+    COMSTAT status{};
+    const bool cleared = ClearCommError(m_handle, &lineErrors, &status) != 0;
+    if (windows::classifyLineFailure(error, cleared) == windows::LineFailure::Gone) {
+        m_gone = true;
+    }
+    return !m_gone;
+}
+
 bool WindowsSerialPort::writeByte(std::uint8_t byte) {
-    if (m_handle == INVALID_HANDLE_VALUE) {
+    if (m_handle == INVALID_HANDLE_VALUE || m_gone) {
         return false;
     }
-    DWORD written = 0;
-    return WriteFile(m_handle, &byte, 1, &written, nullptr) != 0 && written == 1;
+    // One more try after a cleared line error; a time-out (nothing written) is no error.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD written = 0;
+        if (WriteFile(m_handle, &byte, 1, &written, nullptr) != 0) {
+            return written == 1;
+        }
+        if (!recoverAfterFailure()) {
+            return false;
+        }
+    }
+    return false;
 }
 
 ReadStatus WindowsSerialPort::readByte(std::uint8_t& byte, unsigned timeoutMs) {
-    if (m_handle == INVALID_HANDLE_VALUE) {
+    if (m_handle == INVALID_HANDLE_VALUE || m_gone) {
         return ReadStatus::Error;
     }
-    m_timeouts->value.ReadTotalTimeoutMultiplier = 0;
-    m_timeouts->value.ReadTotalTimeoutConstant = timeoutMs;
-    SetCommTimeouts(m_handle, &m_timeouts->value);
-    DWORD got = 0;
-    if (ReadFile(m_handle, &byte, 1, &got, nullptr) == 0) {
-        return ReadStatus::Error;
+    // A cleared line error (noise, a framing error) costs no more than the time left.
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    unsigned left = timeoutMs;
+    for (;;) {
+        COMMTIMEOUTS record = windows::readTimeouts(m_timeouts->value, left);
+        DWORD got = 0;
+        if (SetCommTimeouts(m_handle, &record) != 0 &&
+            ReadFile(m_handle, &byte, 1, &got, nullptr) != 0) {
+            return got == 1 ? ReadStatus::Byte : ReadStatus::TimedOut;
+        }
+        if (!recoverAfterFailure()) {
+            return ReadStatus::Error;
+        }
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) {
+            return ReadStatus::TimedOut;
+        }
+        left = static_cast<unsigned>(deadline - now);
     }
-    return got == 1 ? ReadStatus::Byte : ReadStatus::TimedOut;
 }
 
 }  // namespace tvx::link

@@ -2,9 +2,19 @@
 
 #include <chrono>
 
+#include "link/precise_sleep.h"
+
 namespace tvx::session {
 
 void InterruptibleClock::sleepMs(unsigned ms) {
+    // A timed wait lasts at least a system timer tick (15.6 ms on Windows), far longer than
+    // the link's 2 ms pause before each byte; a pause that short is not worth cutting short.
+    if (ms <= kPreciseUpToMs) {
+        if (!interrupted()) {
+            link::sleepPreciselyMs(ms);
+        }
+        return;
+    }
     std::unique_lock lock(m_mutex);
     m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_interrupted; });
 }

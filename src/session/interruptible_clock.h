@@ -12,6 +12,9 @@ namespace tvx::session {
 // every pause returns at once until reset(). Lets a runner stop during a 3000 ms pause.
 class InterruptibleClock final : public link::Clock {
 public:
+    // Pauses up to this long are slept precisely and not interrupted.
+    static constexpr unsigned kPreciseUpToMs = 20;
+
     void sleepMs(unsigned ms) override;
     std::uint64_t nowMs() const override;
     void interrupt();

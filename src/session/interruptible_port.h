@@ -26,6 +26,7 @@ public:
     bool writeByte(std::uint8_t byte) override { return m_inner.writeByte(byte); }
     link::ReadStatus readByte(std::uint8_t& byte, unsigned timeoutMs) override;
     std::string deviceName() const override { return m_inner.deviceName(); }
+    link::OpenError lastOpenError() const override { return m_inner.lastOpenError(); }
 
 private:
     link::SerialPort& m_inner;

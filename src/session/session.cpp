@@ -1,6 +1,7 @@
 #include "session/session.h"
 
 #include "session/captions.h"
+#include "session/port_hint.h"
 #include "session/session_controls.h"
 
 namespace tvx::session {
@@ -167,6 +168,9 @@ bool Session::openPort(int index) {
     }
     bool opened = m_link.OpenPort(index);
     notify(&SessionEvents::portOpened, PortOpening{index, opened});
+    // The screen says "in use or not exist"; the port list's hint says which, and what to do.
+    m_view.setHint("RGCom", opened ? std::string()
+                                   : portOpenHint(m_link.port().lastOpenError(), LanguageCode));
     if (opened) {
         m_openPortIndex = index;
         m_portNeedsReopen = false;

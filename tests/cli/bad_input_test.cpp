@@ -3,12 +3,23 @@
 
 #include "cli_fixture.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#endif
+
 namespace tvx::cli::testing {
 namespace {
 
 using ::testing::HasSubstr;
 
-// Input the tester must refuse before a single byte goes to the box.
+#ifndef _WIN32
+// Input the tester must refuse before a single byte goes to the box (the box on a
+// pseudo-terminal counts what reaches it).
 struct BadInputCase {
     const char* name;
     std::vector<std::string> args;
@@ -76,6 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {"--trace", "/nonexistent/dir/t.log", "scan"},
                      "cannot write the trace file"}),
     [](const auto& info) { return info.param.name; });
+#endif
 
 TEST(BadInput, AnUnknownSimulatedVehicleIsRefused) {
     DataDir data;
@@ -92,6 +104,48 @@ TEST(BadInput, APortThatCannotBeOpenedHasItsOwnExitCode) {
     EXPECT_EQ(result.code, 3);
     EXPECT_THAT(result.err, HasSubstr("cannot open the serial port /dev/nonexistent-tty"));
 }
+
+#ifndef _WIN32
+// A device this user may not open: the message says how to get access. Root may open
+// anything, so the tester runs as the unprivileged user "nobody" there.
+TEST(BadInput, APortWithoutPermissionNamesTheDialoutGroup) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const std::string device = ptsname(master);
+    ASSERT_EQ(::chmod(device.c_str(), geteuid() == 0 ? 0600 : 0), 0);
+    DataDir data;
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(100);
+        }
+        const CliResult result = runCli({"--port", device, "--data-dir", data.path(), "scan"});
+        const ssize_t written = ::write(pipeFds[1], result.err.data(), result.err.size());
+        _exit(written < 0 ? 101 : result.code);
+    }
+    ::close(pipeFds[1]);
+    std::string err;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
+        err.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ::close(master);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    EXPECT_THAT(err, HasSubstr("cannot open the serial port " + device +
+                               ". No permission to use the serial port: add your user to the "
+                               "dialout group"));
+}
+#endif
 
 TEST(Help, EveryCommandHasItsOwn) {
     for (const std::vector<std::string>& args :

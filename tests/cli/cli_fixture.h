@@ -11,8 +11,10 @@
 
 #include "cli/cli.h"
 #include "link/clock.h"
-#include "sim/pty_server.h"
 #include "sim/scenario.h"
+#ifndef _WIN32
+#include "sim/pty_server.h"
+#endif
 
 namespace tvx::cli::testing {
 
@@ -42,7 +44,8 @@ private:
     std::filesystem::path m_path;
 };
 
-// The simulated box and car on a pseudo-terminal of their own, served on a thread.
+#ifndef _WIN32
+// The simulated box and car on a pseudo-terminal of their own, served on a thread (POSIX).
 class SimulatedCar {
 public:
     explicit SimulatedCar(const std::string& vehicle = "petrol-car")
@@ -90,6 +93,7 @@ private:
     std::filesystem::path m_trace;
     sim::PtyServer m_server;
 };
+#endif
 
 struct CliResult {
     int code = -1;
@@ -118,6 +122,7 @@ inline CliResult runCli(const std::vector<std::string>& args, const std::string&
     return runCli(args, in);
 }
 
+#ifndef _WIN32
 // The common options that reach the simulated car, followed by the command's own.
 inline std::vector<std::string> onCar(const SimulatedCar& car, const DataDir& data,
                                       std::vector<std::string> command) {
@@ -125,5 +130,6 @@ inline std::vector<std::string> onCar(const SimulatedCar& car, const DataDir& da
     args.insert(args.end(), command.begin(), command.end());
     return args;
 }
+#endif
 
 }  // namespace tvx::cli::testing

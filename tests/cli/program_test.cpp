@@ -3,11 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
 #include <csignal>
 #include <cstdio>
 #include <string>
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "cli_fixture.h"
 
@@ -21,10 +23,32 @@ struct ProgramRun {
     std::string out;
 };
 
+#ifdef _WIN32
+// cmd.exe: its own names for the pipe calls and the null device; pclose gives the exit code.
+// cmd strips the first and the last quote of a line that starts with one, so the whole line
+// goes in one more pair.
+FILE* openPipe(const std::string& command) {
+    return _popen(("\"" + command + "\"").c_str(), "r");
+}
+int exitCodeOf(FILE* pipe) {
+    return _pclose(pipe);
+}
+const std::string kNoErrors = " 2>NUL";
+#else
+FILE* openPipe(const std::string& command) {
+    return popen(command.c_str(), "r");
+}
+int exitCodeOf(FILE* pipe) {
+    const int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+const std::string kNoErrors = " 2>/dev/null";
+#endif
+
 // Runs a shell command line; its stdout and exit status.
 ProgramRun runProgram(const std::string& command) {
     ProgramRun run;
-    FILE* pipe = popen(command.c_str(), "r");
+    FILE* pipe = openPipe(command);
     if (pipe == nullptr) {
         return run;
     }
@@ -32,13 +56,18 @@ ProgramRun runProgram(const std::string& command) {
     while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
         run.out += buffer;
     }
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.exitCode = exitCodeOf(pipe);
     return run;
 }
 
+// Double quotes hold a name with blanks together in both shells.
 std::string quoted(const std::string& text) {
-    return "'" + text + "'";
+    return "\"" + text + "\"";
+}
+
+// The command-line tester, with the separators of this system.
+std::string cliProgram() {
+    return quoted(std::filesystem::path(TVX_CLI_PROGRAM).make_preferred().string());
 }
 
 #ifdef TVX_SIM_PROGRAM
@@ -88,8 +117,8 @@ TEST(Programs, TheTesterReadsTroubleCodesFromTheSimulatorProcess) {
     ASSERT_FALSE(sim.device().empty());
     DataDir data;
     const ProgramRun run =
-        runProgram(std::string(TVX_CLI_PROGRAM) + " --port " + quoted(sim.device()) +
-                   " --data-dir " + quoted(data.path()) + " dtc read TCM 2>/dev/null");
+        runProgram(cliProgram() + " --port " + quoted(sim.device()) + " --data-dir " +
+                   quoted(data.path()) + " dtc read TCM" + kNoErrors);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out,
               "TCM: 1 stored trouble code\nP0715 Input/Turbine Speed Sensor Circuit Malfunction\n");
@@ -98,8 +127,8 @@ TEST(Programs, TheTesterReadsTroubleCodesFromTheSimulatorProcess) {
 
 TEST(Programs, SimulateRunsTheBuiltInCar) {
     DataDir data;
-    const ProgramRun run = runProgram(std::string(TVX_CLI_PROGRAM) + " --simulate diesel-van" +
-                                      " --data-dir " + quoted(data.path()) + " scan 2>/dev/null");
+    const ProgramRun run = runProgram(cliProgram() + " --simulate diesel-van" + " --data-dir " +
+                                      quoted(data.path()) + " scan" + kNoErrors);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_THAT(run.out, HasSubstr("PCM      protocol 2\n"));
     EXPECT_THAT(run.out, HasSubstr("VIN      WF0XXXTTGX8C12345\n"));
@@ -108,9 +137,8 @@ TEST(Programs, SimulateRunsTheBuiltInCar) {
 TEST(Programs, AFreshDataDirectoryGetsTheShippedCataloguesOnFirstUse) {
     DataDir root(false);
     const std::filesystem::path fresh = root.file("new") / "tarvolinex";
-    const ProgramRun run =
-        runProgram(std::string(TVX_CLI_PROGRAM) + " --simulate diesel-van --data-dir " +
-                   quoted(fresh.string()) + " dtc read TCM 2>/dev/null");
+    const ProgramRun run = runProgram(cliProgram() + " --simulate diesel-van --data-dir " +
+                                      quoted(fresh.string()) + " dtc read TCM" + kNoErrors);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out,
               "TCM: 1 stored trouble code\nP0715 Input/Turbine Speed Sensor Circuit Malfunction\n");
@@ -121,12 +149,10 @@ TEST(Programs, AFreshDataDirectoryGetsTheShippedCataloguesOnFirstUse) {
 
 TEST(Programs, ExitCodesReachTheShell) {
     DataDir data;
-    EXPECT_EQ(runProgram(std::string(TVX_CLI_PROGRAM) + " --simulate --vehicle 'KA 9' scan " +
-                         "2>/dev/null")
-                  .exitCode,
+    EXPECT_EQ(runProgram(cliProgram() + " --simulate --vehicle \"KA 9\" scan" + kNoErrors).exitCode,
               2);
-    EXPECT_EQ(runProgram(std::string(TVX_CLI_PROGRAM) + " --port /dev/nonexistent-tty " +
-                         "--data-dir " + quoted(data.path()) + " scan 2>/dev/null")
+    EXPECT_EQ(runProgram(cliProgram() + " --port /dev/nonexistent-tty " + "--data-dir " +
+                         quoted(data.path()) + " scan" + kNoErrors)
                   .exitCode,
               3);
 }

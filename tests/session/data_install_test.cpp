@@ -179,7 +179,12 @@ TEST(ShippedData, LooksNextToTheProgramFirstThenInTheSourceTree) {
     EXPECT_EQ(dirs[0], fs::path("/opt/tvx/bin/data"));
     EXPECT_EQ(dirs[1], fs::path("/opt/tvx/bin/../share/tarvolinex"));
     EXPECT_TRUE(fs::exists(dirs.back() / "start.jpg")) << dirs.back();
-    EXPECT_TRUE(fs::exists(programDirectory("elsewhere/session_tests") / "session_tests"));
+#ifdef _WIN32
+    const char* self = "session_tests.exe";
+#else
+    const char* self = "session_tests";
+#endif
+    EXPECT_TRUE(fs::exists(programDirectory("elsewhere/session_tests") / self));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <memory>
 #include <random>
 #include <set>
@@ -46,6 +47,20 @@ inline sim::Fault parameterFault(sim::FaultKind kind, std::uint16_t identifier,
     return f;
 }
 
+// Lines as this system writes a text file: "\r\n" line ends on Windows, "\n" elsewhere.
+inline std::string textLines(std::initializer_list<std::string> lines) {
+#ifdef _WIN32
+    const char* end = "\r\n";
+#else
+    const char* end = "\n";
+#endif
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + end;
+    }
+    return text;
+}
+
 // A fresh directory under the system's temporary directory, removed afterwards.
 class TempDir {
 public:
@@ -79,8 +94,10 @@ public:
     bool openIndex(int index) override {
         opened.push_back(index);
         if (failing.count(index) != 0) {
+            lastError_ = failure;
             return false;
         }
+        lastError_ = {};
         return inner_.openIndex(index);
     }
     bool openDevice(const std::string& device) override { return inner_.openDevice(device); }
@@ -100,14 +117,17 @@ public:
         return inner_.readByte(byte, timeoutMs);
     }
     std::string deviceName() const override { return inner_.deviceName(); }
+    link::OpenError lastOpenError() const override { return lastError_; }
 
     std::vector<int> opened;
     std::set<int> failing;
     // Bytes that have arrived and wait to be read (a late answer to an earlier request).
     std::vector<std::uint8_t> stale;
+    link::OpenError failure{link::OpenFailure::Busy, "in use"};  // why a failing index fails
 
 private:
     link::SerialPort& inner_;
+    link::OpenError lastError_;
 };
 
 // A session wired to the in-memory simulator on virtual time, with its own data directory.

@@ -10,6 +10,7 @@ namespace tvx::session {
 namespace {
 
 using testing::TempDir;
+using testing::textLines;
 
 struct SettingsCase {
     const char* content;
@@ -58,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SettingsFileWrite, WritesTwoLinesAndLeavesNoTemporaryFile) {
     TempDir dir;
     ASSERT_TRUE(writeSettings(settingsPath(dir.path()), Settings{4, '2'}));
-    EXPECT_EQ(dir.read("tarvol.txt"), "5\n2\n");
+    EXPECT_EQ(dir.read("tarvol.txt"), textLines({"5", "2"}));
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "tarvol.txt.new"));
 }
 

@@ -1,17 +1,19 @@
 #include <gtest/gtest.h>
 
+#include "session/port_hint.h"
 #include "session_fixture.h"
 
 namespace tvx::session {
 namespace {
 
 using testing::Bench;
+using testing::textLines;
 
 TEST(StartUp, FirstStartWithoutSettingsCreatesThemAndAsksForPortAndLanguage) {
     Bench bench;
     bench.settle();
     EXPECT_EQ(bench.session.state(), State::SettingsScreen);
-    EXPECT_EQ(bench.dir.read("tarvol.txt"), "1\n1\n");
+    EXPECT_EQ(bench.dir.read("tarvol.txt"), textLines({"1", "1"}));
     EXPECT_EQ(bench.view.captions["EXIT"], "exit");
     EXPECT_EQ(bench.view.captions["Setting"], "Setting");
     EXPECT_EQ(bench.view.captions["HELP"], "Help");
@@ -74,7 +76,7 @@ TEST(StartUp, ConfirmingTheSettingsOpensThePortAndStoresTheChoice) {
     bench.settle();
     EXPECT_EQ(bench.session.state(), State::CarTypeWait);
     EXPECT_EQ(bench.port.opened.back(), 4);
-    EXPECT_EQ(bench.dir.read("tarvol.txt"), "5\n2\n");
+    EXPECT_EQ(bench.dir.read("tarvol.txt"), textLines({"5", "2"}));
     EXPECT_EQ(bench.session.LanguageCode, '2');
     EXPECT_EQ(bench.view.lines[0], "  ARAC TiPiNi SECiNiZ   ");
     EXPECT_EQ(bench.view.captions["live"], "Sensörler");
@@ -118,8 +120,46 @@ TEST(StartUp, APortThatDoesNotOpenShowsTheRedScreenForTwoSeconds) {
     bench.session.selectCom(0);
     bench.session.ok();
     bench.settle();
-    EXPECT_EQ(bench.dir.read("tarvol.txt"), "1\n2\n");
+    EXPECT_EQ(bench.dir.read("tarvol.txt"), textLines({"1", "2"}));
     EXPECT_EQ(bench.session.LanguageCode, '2');
+}
+
+// The screen keeps its words; the port list's hint says why and what to do, in the
+// language of the moment, and goes when a port opens.
+TEST(StartUp, APortThatMayNotBeUsedIsExplainedInThePortListsHint) {
+    Bench bench;
+    bench.port.failing = {2};
+    bench.port.failure = {link::OpenFailure::Permission, "Permission denied"};
+    bench.dir.write("tarvol.txt", "3\n2\n");
+    bench.steps(3);  // reads the settings, COM3 fails, the red screen
+    EXPECT_EQ(bench.view.lines[0], "  COM PORT KULLANIMDA   ");
+    EXPECT_EQ(bench.view.hints["RGCom"],
+              "Seri portu kullanma izniniz yok: kullanıcınızı dialout grubuna ekleyin "
+              "(sudo usermod -aG dialout $USER), sonra oturumu kapatıp yeniden açın. "
+              "(Permission denied)");
+    bench.session.selectCom(0);
+    bench.session.ok();
+    bench.settle();
+    EXPECT_EQ(bench.port.opened.back(), 0);
+    EXPECT_EQ(bench.view.hints["RGCom"], "");
+}
+
+TEST(PortOpenHint, NamesWhatToDoForEachFailureInBothLanguages) {
+    using link::OpenFailure;
+    for (OpenFailure failure : {OpenFailure::Missing, OpenFailure::Permission, OpenFailure::Busy,
+                                OpenFailure::NotSerialPort, OpenFailure::Other}) {
+        const std::string english = portOpenHint({failure, ""}, '1');
+        const std::string turkish = portOpenHint({failure, ""}, '2');
+        EXPECT_FALSE(english.empty());
+        EXPECT_FALSE(turkish.empty());
+        EXPECT_NE(english, turkish);
+    }
+    EXPECT_NE(portOpenHint({OpenFailure::Missing, ""}, '1'),
+              portOpenHint({OpenFailure::Busy, ""}, '1'));
+    EXPECT_EQ(portOpenHint({OpenFailure::None, ""}, '1'), "");
+    EXPECT_EQ(portOpenHint({OpenFailure::Busy, "Access is denied"}, '1'),
+              "The serial port is in use by another program: close that program, or choose "
+              "another port. (Access is denied)");
 }
 
 TEST(StartUp, SettingsThatCannotBeSavedSaySoInRedAndKeepTheOldFile) {

@@ -92,7 +92,7 @@ inline void walkTheDay(Rig rig, char language) {
     s.ok();
     settleRig(s);
     ASSERT_EQ(s.state(), State::CarTypeWait);
-    EXPECT_EQ(rig.dir.read("tarvol.txt"), std::string("3\n") + language + "\n");
+    EXPECT_EQ(rig.dir.read("tarvol.txt"), textLines({"3", std::string(1, language)}));
     EXPECT_EQ(v.lines[0], t.carType);
     EXPECT_EQ(v.captions["live"], t.liveCaption);
 

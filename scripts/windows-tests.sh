@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# The Windows tests, run under Wine (called by test.sh):
+#   scripts/windows-tests.sh core
+#       cross-builds the command-line tester, the core and its tests for Windows (build-mingw,
+#       statically linked), checks that the programs need no DLL beyond Windows' own, makes a
+#       fresh Wine prefix in the build folder, runs each test executable once under Wine and
+#       checks the zip of the command-line tester.
+#   scripts/windows-tests.sh com-port LINUX_BUILD
+#       tarvolinex-cli.exe through a Wine COM port against the Linux tarvolinex-sim of
+#       LINUX_BUILD (wine_com_port_tests, built there).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=$root/build-mingw
+export WINEPREFIX=$build/wine-prefix
+
+# Windows' own DLLs; a MinGW runtime DLL here would keep the program from starting on a bare PC.
+system_dlls="KERNEL32.dll msvcrt.dll WINMM.dll"
+
+check_imports() {
+    local exe=$1 dll
+    for dll in $(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p'); do
+        if [[ " $system_dlls " != *" $dll "* ]]; then
+            echo "$exe needs $dll, which a bare Windows does not have" >&2
+            return 1
+        fi
+    done
+}
+
+# Sums the counts of the GoogleTest reports in test-results/.
+count_results() {
+    local tests=0 failures=0 file t f
+    for file in "$build"/test-results/*.xml; do
+        t=$(sed -n 's/^<testsuites tests="\([0-9]*\)" failures="\([0-9]*\)".*/\1/p' "$file")
+        f=$(sed -n 's/^<testsuites tests="\([0-9]*\)" failures="\([0-9]*\)".*/\2/p' "$file")
+        echo "  $(basename "$file" .xml): $t tests, $f failed"
+        tests=$((tests + t))
+        failures=$((failures + f))
+    done
+    echo "Windows unit tests under Wine: $tests tests, $failures failed"
+    [ "$failures" -eq 0 ]
+}
+
+fresh_prefix() {
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+    "$root"/scripts/wine-run.sh wineboot --init >/dev/null 2>&1
+    wineserver -w
+}
+
+# The zip holds the program with data/ beside it, and the program installs from there: a
+# line added to the zip's catalogue must reach a fresh data directory.
+check_zip() {
+    (cd "$build" && cpack -G ZIP >/dev/null)
+    local zip unpacked data
+    zip=$(ls "$build"/tarvolinex-cli-*-windows-x64.zip)
+    unpacked=$(mktemp -d)
+    unzip -q "$zip" -d "$unpacked"
+    local top=$unpacked/$(basename "$zip" .zip)
+    for file in tarvolinex-cli.exe data/DTC5820EN.txt data/DTC5820TR.txt data/start.jpg; do
+        [ -f "$top/$file" ] || { echo "the zip lacks $file" >&2; return 1; }
+    done
+    check_imports "$top/tarvolinex-cli.exe"
+    echo "P1234 shipped in the zip" >> "$top/data/DTC5820EN.txt"
+    data=$unpacked/fresh-data
+    local out
+    out=$("$root"/scripts/wine-run.sh "$top/tarvolinex-cli.exe" --simulate diesel-van \
+        --data-dir "Z:${data//\//\\}" dtc read TCM 2>/dev/null)
+    [ "$(printf '%s' "$out" | tr -d '\r')" = "TCM: 1 stored trouble code
+P0715 Input/Turbine Speed Sensor Circuit Malfunction" ] || { echo "zip: unexpected output: $out" >&2; return 1; }
+    grep -q "P1234 shipped in the zip" "$data/DTC5820EN.txt" ||
+        { echo "zip: the catalogue did not come from the zip's data folder" >&2; return 1; }
+    rm -rf "$unpacked"
+    echo "Windows zip: $(basename "$zip") unpacks, starts under Wine and installs its catalogues"
+}
+
+case "${1:-}" in
+core)
+    cmake --preset windows-cross
+    cmake --build "$build" -j "$(nproc)"
+    check_imports "$build/apps/tarvolinex-cli/tarvolinex-cli.exe"
+    echo "== Windows unit tests under Wine (fresh prefix in $WINEPREFIX) =="
+    fresh_prefix
+    rm -rf "$build/test-results"/*.xml
+    (cd "$build" && ctest --output-on-failure -j "$(nproc)")
+    count_results
+    check_zip
+    ;;
+com-port)
+    linux_build=${2:?the Linux build folder with tarvolinex-sim and wine_com_port_tests}
+    echo "== tarvolinex-cli.exe on a Wine COM port against tarvolinex-sim =="
+    TVX_WINDOWS_BUILD=$build "$linux_build/tests/wine/wine_com_port_tests"
+    wineserver -k >/dev/null 2>&1 || true
+    ;;
+*)
+    echo "usage: $0 core | com-port LINUX_BUILD" >&2
+    exit 2
+    ;;
+esac
