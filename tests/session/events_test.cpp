@@ -204,25 +204,31 @@ TEST(SessionEvents, ALostLineCutsTheLivePassAndIsToldOnce) {
     EXPECT_EQ(bench.session.state(), State::CarSilentWait);
 }
 
-TEST(SessionEvents, AProgrammingRunThatFailsNamesTheStepAndWritesNothing) {
-    Bench bench("diesel-van");
-    EventLog log;
-    bench.session.addListener(log);
+// Reads the unit, then goes through the ignition steps and the entry screen with `code`
+// typed for injector `slot`, up to "ARE YOU SURE ?".
+void programUpToConfirmation(Bench& bench, int slot, const std::string& code) {
     bench.startToModuleMenu(true, 4);
     bench.session.selectModule(Module::Icu);
     bench.session.readInjectors();
     bench.settle();
-    const auto before = bench.box.injectorCode(2);
     bench.session.programInjectors();
     for (int prompt = 0; prompt < 2; ++prompt) {
         bench.settle(100);
         bench.session.ok();
     }
     bench.settle(100);
-    bench.session.injectorPanelClick(2);
-    bench.session.injectorOk(2, "0123456789ABCDEF");
+    bench.session.injectorPanelClick(slot);
+    bench.session.injectorOk(slot, code);
     bench.session.ok();
     bench.settle();
+}
+
+TEST(SessionEvents, AProgrammingRunThatFailsNamesTheStepAndWritesNothing) {
+    Bench bench("diesel-van");
+    EventLog log;
+    bench.session.addListener(log);
+    const auto before = bench.box.injectorCode(2);
+    programUpToConfirmation(bench, 2, "0123456789ABCDEF");
     // The unit's answer to the first request of the run is spoilt.
     bench.box.addFault(sim::Fault::countZero(1));
     bench.session.ok();
@@ -241,19 +247,7 @@ TEST(SessionEvents, ARefusedCodeIsToldWithItsReasonAndNothingIsSent) {
     Bench bench("diesel-van");
     EventLog log;
     bench.session.addListener(log);
-    bench.startToModuleMenu(true, 4);
-    bench.session.selectModule(Module::Icu);
-    bench.session.readInjectors();
-    bench.settle();
-    bench.session.programInjectors();
-    for (int prompt = 0; prompt < 2; ++prompt) {
-        bench.settle(100);
-        bench.session.ok();
-    }
-    bench.settle(100);
-    bench.session.injectorOk(1, "12345");
-    bench.session.ok();
-    bench.settle();
+    programUpToConfirmation(bench, 1, "12345");
     const std::size_t from = bench.box.requests().size();
     bench.session.ok();
     bench.settle();
