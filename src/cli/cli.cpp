@@ -25,6 +25,16 @@ constexpr ExitCodeText kExitCodes[] = {
     {ExitCode::WriteFailed,
      "clearing trouble codes or programming an injector failed, or the read-back differs"},
     {ExitCode::Cancelled, "not confirmed: nothing was written"},
+    {ExitCode::NotRecorded,
+     "the injector codes read could not be kept safe first (record or journal): nothing was "
+     "written"},
+    {ExitCode::OldCodeRestored,
+     "programming failed part-way; the old code was written back and read: the unit is as it "
+     "was"},
+    {ExitCode::UnitUncertain,
+     "programming failed part-way; the unit holds a mixed code or could not be read: write "
+     "the old code back with 'injectors restore'"},
+    {ExitCode::NotVerified, "the code was written, but not verified: the read-back failed"},
 };
 
 char languageCode(const Invocation& invocation, const std::filesystem::path& dataDirectory) {

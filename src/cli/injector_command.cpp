@@ -88,28 +88,80 @@ ExitCode runInjectorsProgram(CommandContext& context) {
         console.err << "tarvolinex-cli: not confirmed; nothing was written\n";
         return ExitCode::Cancelled;
     }
+    return reportProgramming(context, injector, programmed, before);
+}
+
+ExitCode reportProgramming(CommandContext& context, int injector,
+                           const HeadlessTester::Programming& programmed,
+                           const std::string& before) {
+    Console& console = context.console;
     const std::string what = "programming injector " + std::to_string(injector);
-    if (programmed.outcome != Outcome::Ok) {
+    const std::string tell = "tarvolinex-cli: " + what + ": ";
+    if (programmed.outcome == Outcome::LineLost && programmed.sent) {
+        console.err << tell
+                    << "the line to the box was lost after the code was sent; the unit may hold a "
+                       "mixed code. Its old code "
+                    << before << " is kept: plug the box in again and run 'injectors restore "
+                    << injector << "'\n";
+        return ExitCode::UnitUncertain;
+    }
+    if (!programmed.end) {
         return reportOutcome(programmed.outcome, what, console);
     }
-
-    // Read the codes back from the unit, as a mechanic would after programming.
-    if (const ExitCode code = reportOutcome(context.tester.backToModuleMenu(),
-                                            "returning to the module menu", console);
-        code != ExitCode::Ok) {
-        return code;
+    const session::ProgrammingEnd& end = *programmed.end;
+    using Result = session::ProgrammingEnd::Result;
+    using session::UnitHolds;
+    switch (end.result) {
+        case Result::Finished:
+            console.out << "Injector " << injector << " programmed: " << end.readBack
+                        << " (read back)\n";
+            return ExitCode::Ok;
+        case Result::Refused:
+            return reportOutcome(Outcome::CodeRefused, what, console);
+        case Result::NotRecorded:
+            console.err << tell << "nothing was written: the codes read could not be kept first ("
+                        << end.whyNot << ")\n";
+            return ExitCode::NotRecorded;
+        case Result::NotVerified:
+            console.err << tell << "written, not verified: reading the code back failed. Check it "
+                        << "with 'injectors read'; the old code " << end.before << " is kept\n";
+            return ExitCode::NotVerified;
+        case Result::Failed:
+            break;
     }
-    if (const ExitCode code = openAndRead(context); code != ExitCode::Ok) {
-        return code;
-    }
-    const std::string after = codeOfInjector(context, injector);
-    if (after != wanted) {
-        console.err << "tarvolinex-cli: " << what << ": the unit reads back " << after
-                    << " instead of " << wanted << '\n';
+    if (!end.writeSent) {
+        console.err << tell << "it failed before anything was written: the unit keeps "
+                    << end.before << ". Check the connection and try again\n";
         return ExitCode::WriteFailed;
     }
-    console.out << "Injector " << injector << " programmed: " << after << " (read back)\n";
-    return ExitCode::Ok;
+    switch (end.holds) {
+        case UnitHolds::OldCode:
+            if (end.restoreTried) {
+                console.err << tell << "it failed part-way; the old code " << end.before
+                            << " was written back and read: the unit is as it was\n";
+                return ExitCode::OldCodeRestored;
+            }
+            console.err << tell << "the unit reads back " << end.readBack << " instead of "
+                        << end.code << ": it kept its old code\n";
+            return ExitCode::WriteFailed;
+        case UnitHolds::NewCode:
+            console.err << tell << "the last step failed, but the unit reads back the new code; "
+                        << "switch the ignition off and on\n";
+            console.out << "Injector " << injector << " programmed: " << end.readBack
+                        << " (read back)\n";
+            return ExitCode::Ok;
+        case UnitHolds::Mixed:
+            console.err << tell << "it failed part-way and the unit now holds a MIXED code: first "
+                        << "half " << end.readBack.substr(0, 8) << ", second half "
+                        << end.readBack.substr(8, 8) << " (old " << end.before << ", new "
+                        << end.code << "). Run 'injectors restore " << injector << "'\n";
+            return ExitCode::UnitUncertain;
+        case UnitHolds::NotRead:
+            break;
+    }
+    console.err << tell << "it failed part-way and the unit could not be read again; the old code "
+                << end.before << " is kept: run 'injectors restore " << injector << "'\n";
+    return ExitCode::UnitUncertain;
 }
 
 }  // namespace tvx::cli
