@@ -117,7 +117,9 @@ std::unique_ptr<Database> connect(const fs::path& path, const Record::Options& o
     return db;
 }
 
-std::string plainProblem(const DbError& error) {
+}  // namespace
+
+std::string Record::plainProblem(const DbError& error) {
     switch (error.primary()) {
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
@@ -135,8 +137,6 @@ std::string plainProblem(const DbError& error) {
             return std::string("the record file cannot be used: ") + error.what();
     }
 }
-
-}  // namespace
 
 Record::Opened Record::open(const fs::path& path, const Options& options) {
     Opened opened;

@@ -82,6 +82,8 @@ public:
                                             std::optional<std::int64_t> visit);
 
     Database& database() { return *m_db; }
+    // A database failure in a plain sentence ("the disk is full").
+    static std::string plainProblem(const DbError& error);
 
 private:
     explicit Record(std::unique_ptr<Database> db);

@@ -116,7 +116,9 @@ static_assert(kMigrationCount == kSchemaVersion);
 }  // namespace
 
 int schemaVersion(Database& db) {
-    db.exec("CREATE TABLE IF NOT EXISTS schema_version(version INTEGER NOT NULL)");
+    if (db.queryInteger("SELECT count(*) FROM sqlite_master WHERE name = 'schema_version'") == 0) {
+        return 0;
+    }
     return static_cast<int>(db.queryInteger("SELECT max(version) FROM schema_version", 0));
 }
 
@@ -129,6 +131,7 @@ void migrate(Database& db) {
     }
     while (version < kSchemaVersion) {
         Transaction transaction(db);
+        db.exec("CREATE TABLE IF NOT EXISTS schema_version(version INTEGER NOT NULL)");
         // Another program may have migrated while this one waited for the lock.
         version = static_cast<int>(db.queryInteger("SELECT max(version) FROM schema_version", 0));
         if (version >= kSchemaVersion) {

@@ -84,6 +84,10 @@ Statement& Statement::bind(int index, std::string_view text) {
 }
 
 Statement& Statement::bindBlob(int index, const void* data, std::size_t size) {
+    if (size == 0) {
+        sqlite3_bind_zeroblob(m_statement, index, 0);  // empty, not NULL
+        return *this;
+    }
     sqlite3_bind_blob(m_statement, index, data, static_cast<int>(size), SQLITE_TRANSIENT);
     return *this;
 }
