@@ -5,6 +5,7 @@
 
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/record_commands.h"
 #include "link/byte_trace.h"
 #include "session/data_directory.h"
 #include "session/data_install.h"
@@ -35,6 +36,9 @@ constexpr ExitCodeText kExitCodes[] = {
      "programming failed part-way; the unit holds a mixed code or could not be read: write "
      "the old code back with 'injectors restore'"},
     {ExitCode::NotVerified, "the code was written, but not verified: the read-back failed"},
+    {ExitCode::RecordFailed,
+     "the workshop record cannot be read or written, or this build keeps none (report, history, "
+     "workshop, injectors restore)"},
 };
 
 char languageCode(const Invocation& invocation, const std::filesystem::path& dataDirectory) {
@@ -53,6 +57,10 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
     std::optional<VehicleChoice> vehicle;
     if (invocation.common.vehicle) {
         vehicle = findVehicle(*invocation.common.vehicle);
+    }
+    if (!needsTheBox(invocation.command)) {
+        return runRecordCommand(invocation, console, dataDirectory,
+                                languageCode(invocation, dataDirectory));
     }
     if (const ExitCode refused = checkBeforeConnecting(invocation, vehicle, console);
         refused != ExitCode::Ok) {
@@ -81,6 +89,9 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
     HeadlessTester tester(opened.line->port(), clock, dataDirectory,
                           languageCode(invocation, dataDirectory));
     tester.link().setTrace(trace.get());
+    // Everything this run learns goes into the workshop record as it happens.
+    const CommandRecord record(tester, dataDirectory, languageCode(invocation, dataDirectory),
+                               console);
 
     console.progress("Connecting to " + opened.line->description() +
                      ": box test, module scan, VIN ...");
@@ -109,6 +120,12 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
             return runInjectorsRead(context);
         case CommandKind::InjectorsProgram:
             return runInjectorsProgram(context);
+        case CommandKind::InjectorsRestore:
+            return runInjectorsRestore(context);
+        case CommandKind::Report:
+        case CommandKind::History:
+        case CommandKind::Workshop:
+            break;
     }
     return ExitCode::Unexpected;
 }

@@ -20,6 +20,7 @@ enum class ExitCode : int {
     OldCodeRestored = 10,  // programming failed part-way; the old code is back in the unit
     UnitUncertain = 11,    // programming failed part-way; mixed code or unit unread: restore
     NotVerified = 12,      // written, but the read-back after programming failed
+    RecordFailed = 13,     // the workshop record cannot be read or written, or none is kept
 };
 
 struct ExitCodeText {

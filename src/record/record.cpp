@@ -215,6 +215,32 @@ void Record::touchVisit(std::int64_t visit, std::int64_t at) {
         .run();
 }
 
+std::int64_t Record::continueVisit(std::int64_t visit, const std::string& vin, std::int64_t now,
+                                   std::int64_t withinMs) {
+    Transaction transaction(*m_db);
+    Statement earlier(*m_db,
+                      "SELECT p.id FROM visits v JOIN visits p ON p.vin = ?2 AND p.vehicle = "
+                      "v.vehicle AND p.demo = v.demo AND p.id <> v.id AND p.ended_at >= ?3 WHERE "
+                      "v.id = ?1 AND NOT EXISTS (SELECT 1 FROM code_reads WHERE visit_id = v.id) "
+                      "AND NOT EXISTS (SELECT 1 FROM clears WHERE visit_id = v.id) AND NOT EXISTS "
+                      "(SELECT 1 FROM injector_reads WHERE visit_id = v.id) AND NOT EXISTS (SELECT "
+                      "1 FROM programming_runs WHERE visit_id = v.id) AND NOT EXISTS (SELECT 1 "
+                      "FROM recordings WHERE visit_id = v.id) ORDER BY p.ended_at DESC LIMIT 1");
+    earlier.bind(1, visit).bind(2, vin).bind(3, now - withinMs);
+    std::int64_t result = visit;
+    if (earlier.step()) {
+        result = earlier.integer(0);
+        earlier.reset();
+        Statement(*m_db, "DELETE FROM visits WHERE id = ?").bind(1, visit).run();
+    } else {
+        earlier.reset();
+        Statement(*m_db, "UPDATE visits SET vin = ? WHERE id = ?").bind(1, vin).bind(2, visit).run();
+    }
+    touchVisit(result, now);
+    transaction.commit();
+    return result;
+}
+
 std::int64_t Record::addCodeRead(std::int64_t visit, const CodeRead& read) {
     Transaction transaction(*m_db);
     Statement(*m_db,

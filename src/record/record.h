@@ -50,6 +50,12 @@ public:
     void setVisitModules(std::int64_t visit, const std::array<int, 7>& protocols,
                          bool injectorUnit);
     void touchVisit(std::int64_t visit, std::int64_t at);  // the visit lasts until `at`
+    // A visit that has just begun and holds nothing yet but its modules joins the visit of
+    // the same car (VIN, vehicle, demo or not) that ended at most `withinMs` before `now`:
+    // a mechanic's commands one after another are one visit. Returns the visit to go on
+    // with (the earlier one, or `visit` itself); the VIN is set on it.
+    std::int64_t continueVisit(std::int64_t visit, const std::string& vin, std::int64_t now,
+                               std::int64_t withinMs);
     // A read of a module's codes; it is also the "after" read of the module's last clear
     // in the visit that has none yet.
     std::int64_t addCodeRead(std::int64_t visit, const CodeRead& read);

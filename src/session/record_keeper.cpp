@@ -281,9 +281,16 @@ void RecordKeeper::vinRead(const VinReading& e) {
             record.setVisitModules(*open.visit, protocols, unit);
         });
     }
+    const bool first = m_visitVin.empty();
     m_visitVin = e.vin;
-    post([vin = e.vin](record::Record& record, Open& open) {
-        if (open.visit) {
+    post([vin = e.vin, first, within = m_options.continueWithinMs](record::Record& record,
+                                                                    Open& open) {
+        if (!open.visit) {
+            return;
+        }
+        if (first) {
+            open.visit = record.continueVisit(*open.visit, vin, wallClockMs(), within);
+        } else {
             record.setVisitVin(*open.visit, vin);
         }
     });

@@ -38,6 +38,9 @@ public:
         std::string language = "en";  // "en" or "tr": the texts the visits are shown in
         // How long the guard waits for the record before it refuses.
         unsigned guardTimeoutMs = 10000;
+        // A connection to the same car within this time of its last visit goes on with that
+        // visit (the command-line tester's commands one after another).
+        std::int64_t continueWithinMs = 2 * 60 * 60 * 1000;
     };
     using Notice = std::function<void(const std::string& text)>;
 
