@@ -1,3 +1,4 @@
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -122,7 +123,10 @@ private:
         const Visit& visit = m_report.visit;
         m_out << "<h2>" << t(T::ModulesFound) << "</h2>\n";
         tableStart();
-        row({t(T::Module), t(T::Protocol)}, "th");
+        std::string protocolHeader = t(T::Protocol);
+        protocolHeader[0] =
+            static_cast<char>(std::toupper(static_cast<unsigned char>(protocolHeader[0])));
+        row({t(T::Module), protocolHeader}, "th");
         for (int module = 1; module <= 5; ++module) {
             const int protocol = visit.protocols[static_cast<std::size_t>(module)];
             row({std::string(moduleName(module)),
