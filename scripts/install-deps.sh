@@ -6,6 +6,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     nlohmann-json3-dev libcli11-dev
+    libsqlite3-dev poppler-utils libxml2-dev
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libjpeg-dev
     g++-mingw-w64-x86-64
     xvfb xauth fonts-dejavu-core

@@ -52,7 +52,9 @@ int main(int argc, char** argv) {
         ->type_name("FILE");
     app.add_option("--fault", faultSpecs,
                    "Inject a fault (repeatable): KIND[,count=N][,module=M][,identifier=ID]"
-                   "[,amount=A]; KIND is silent-box, silent-module, wrong-echo, count-zero, "
+                   "[,amount=A][,injector-request=N]; injector-request=N spoils only the n-th "
+                   "request the injector unit answers (1 = its first). KIND is silent-box, "
+                   "silent-module, wrong-echo, count-zero, "
                    "cut-short (amount = data bytes kept), extra-delay (amount = ms), garbage "
                    "(amount = bytes) or line-closed. Example: --fault cut-short,amount=3,count=2")
         ->type_name("SPEC")

@@ -5,6 +5,7 @@
 
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/record_commands.h"
 #include "link/byte_trace.h"
 #include "session/data_directory.h"
 #include "session/data_install.h"
@@ -26,6 +27,19 @@ constexpr ExitCodeText kExitCodes[] = {
     {ExitCode::WriteFailed,
      "clearing trouble codes or programming an injector failed, or the read-back differs"},
     {ExitCode::Cancelled, "not confirmed: nothing was written"},
+    {ExitCode::NotRecorded,
+     "the injector codes read could not be kept safe first (record or journal): nothing was "
+     "written"},
+    {ExitCode::OldCodeRestored,
+     "programming failed part-way; the old code was written back and read: the unit is as it "
+     "was"},
+    {ExitCode::UnitUncertain,
+     "programming failed part-way; the unit holds a mixed code or could not be read: write "
+     "the old code back with 'injectors restore'"},
+    {ExitCode::NotVerified, "the code was written, but not verified: the read-back failed"},
+    {ExitCode::RecordFailed,
+     "the workshop record cannot be read or written, or this build keeps none (report, history, "
+     "workshop, injectors restore)"},
 };
 
 char languageCode(const Invocation& invocation, const std::filesystem::path& dataDirectory) {
@@ -44,6 +58,10 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
     std::optional<VehicleChoice> vehicle;
     if (invocation.common.vehicle) {
         vehicle = findVehicle(*invocation.common.vehicle);
+    }
+    if (!needsTheBox(invocation.command)) {
+        return runRecordCommand(invocation, console, dataDirectory,
+                                languageCode(invocation, dataDirectory));
     }
     if (const ExitCode refused = checkBeforeConnecting(invocation, vehicle, console);
         refused != ExitCode::Ok) {
@@ -72,6 +90,9 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
     HeadlessTester tester(opened.line->port(), clock, dataDirectory,
                           languageCode(invocation, dataDirectory));
     tester.link().setTrace(trace.get());
+    // Everything this run learns goes into the workshop record as it happens.
+    const CommandRecord record(tester, dataDirectory, languageCode(invocation, dataDirectory),
+                               console);
 
     console.progress("Connecting to " + opened.line->description() +
                      ": box test, module scan, VIN ...");
@@ -100,6 +121,12 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
             return runInjectorsRead(context);
         case CommandKind::InjectorsProgram:
             return runInjectorsProgram(context);
+        case CommandKind::InjectorsRestore:
+            return runInjectorsRestore(context);
+        case CommandKind::Report:
+        case CommandKind::History:
+        case CommandKind::Workshop:
+            break;
     }
     return ExitCode::Unexpected;
 }

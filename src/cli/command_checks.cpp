@@ -32,7 +32,8 @@ ExitCode refuse(Console& console, const std::string& message) {
 ExitCode checkBeforeConnecting(const Invocation& invocation,
                                const std::optional<VehicleChoice>& vehicle, Console& console) {
     const bool injectors = invocation.command == CommandKind::InjectorsRead ||
-                           invocation.command == CommandKind::InjectorsProgram;
+                           invocation.command == CommandKind::InjectorsProgram ||
+                           invocation.command == CommandKind::InjectorsRestore;
     if (invocation.command == CommandKind::Live && invocation.liveModule != "cluster" && !vehicle) {
         return refuse(console,
                       "live data needs --vehicle NAME: the page polled depends on the vehicle "

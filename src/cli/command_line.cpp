@@ -69,6 +69,11 @@ void addCommonOptions(CLI::App& app, CommonOptions& common, std::string& simulat
 
 }  // namespace
 
+bool needsTheBox(CommandKind command) {
+    return command != CommandKind::Report && command != CommandKind::History &&
+           command != CommandKind::Workshop;
+}
+
 ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream& out,
                              std::ostream& err) {
     CLI::App app{
@@ -129,6 +134,46 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
     injProgram->add_flag("-y,--yes", inv.yes,
                          "Do not ask for confirmation nor wait for Enter at the ignition prompts");
 
+    // ---- the workshop record
+    auto* injRestore = injectors->add_subcommand(
+        "restore",
+        "Write back the code the workshop record holds from before a programming run "
+        "(the same confirmation and ignition steps as programming)");
+    injRestore->add_option("N", inv.injector, "Injector number 1..4")
+        ->required()
+        ->check(CLI::Range(1, 4));
+    injRestore
+        ->add_option("--visit", inv.visit,
+                     "Take the code from this visit's run (see 'history'); default: the "
+                     "latest run on this VIN")
+        ->type_name("ID");
+    injRestore->add_flag("-y,--yes", inv.yes,
+                         "Do not ask for confirmation nor wait for Enter at the ignition prompts");
+
+    auto* report = app.add_subcommand(
+        "report", "Write a visit's report for the customer (no box needed); --lang tr in Turkish");
+    report->add_option("VISIT", inv.visit, "The visit's number (see 'history')")
+        ->type_name("VISIT");
+    report->add_flag("--last", inv.last, "The latest visit");
+    auto* html =
+        report->add_option("--html", inv.htmlPath, "Write it as HTML to FILE")->type_name("FILE");
+    auto* jsonOut =
+        report->add_option("--json", inv.jsonPath, "Write it as JSON to FILE")->type_name("FILE");
+    html->excludes(jsonOut);
+
+    auto* history =
+        app.add_subcommand("history",
+                           "List the recorded visits, newest first, with their trouble-code counts "
+                           "(--demo: the demonstration visits)");
+    history->add_option("--vin", inv.vin, "Only the visits of this VIN (or part of it)")
+        ->type_name("VIN");
+
+    auto* workshop = app.add_subcommand(
+        "workshop",
+        "Show the workshop name printed on reports, or set it (kept in workshop.txt "
+        "in the data directory)");
+    workshop->add_option("NAME", inv.workshop, "The new name");
+
     std::vector<const char*> argv{"tarvolinex-cli"};
     for (const std::string& arg : args) {
         argv.push_back(arg.c_str());
@@ -155,6 +200,19 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
         inv.command = CommandKind::InjectorsRead;
     } else if (injProgram->parsed()) {
         inv.command = CommandKind::InjectorsProgram;
+    } else if (injRestore->parsed()) {
+        inv.command = CommandKind::InjectorsRestore;
+    } else if (report->parsed()) {
+        inv.command = CommandKind::Report;
+        if (inv.last == inv.visit.has_value() || (!inv.htmlPath && !inv.jsonPath)) {
+            err << "tarvolinex-cli report: give either VISIT or --last, and --html FILE or "
+                   "--json FILE\n";
+            return {std::nullopt, toInt(ExitCode::BadInput)};
+        }
+    } else if (history->parsed()) {
+        inv.command = CommandKind::History;
+    } else if (workshop->parsed()) {
+        inv.command = CommandKind::Workshop;
     }
     return {inv, 0};
 }

@@ -31,6 +31,12 @@ ExitCode runDtcClear(CommandContext& context);
 ExitCode runLive(CommandContext& context);
 ExitCode runInjectorsRead(CommandContext& context);
 ExitCode runInjectorsProgram(CommandContext& context);
+// Writes back the code the record holds from before a programming run.
+ExitCode runInjectorsRestore(CommandContext& context);
+// What a programming run did, on stdout and stderr, and its exit code.
+ExitCode reportProgramming(CommandContext& context, int injector,
+                           const HeadlessTester::Programming& programmed,
+                           const std::string& before);
 
 // Refusals made before anything is sent: a command the vehicle cannot do, a malformed
 // injector code. Ok when the command may go ahead; the message is printed otherwise.

@@ -8,14 +8,19 @@ namespace tvx::cli {
 // The exit status of tarvolinex-cli. Scripts rely on these numbers: never renumber.
 enum class ExitCode : int {
     Ok = 0,
-    Unexpected = 1,   // an internal error (a bug): the message says what happened
-    BadInput = 2,     // an option, vehicle, module or injector code was refused; nothing sent
-    PortFailed = 3,   // the serial port (or the simulator) could not be opened
-    NoBox = 4,        // the interface box did not answer, or the line to it was lost
-    NoCar = 5,        // the car, or the chosen module, did not answer
-    ReadFailed = 6,   // reading trouble codes or injector codes failed, or no live read succeeded
-    WriteFailed = 7,  // clearing codes or programming an injector failed, or read-back differs
-    Cancelled = 8,    // the operator did not confirm; nothing was written
+    Unexpected = 1,        // an internal error (a bug): the message says what happened
+    BadInput = 2,          // an option, vehicle, module or injector code was refused; nothing sent
+    PortFailed = 3,        // the serial port (or the simulator) could not be opened
+    NoBox = 4,             // the interface box did not answer, or the line to it was lost
+    NoCar = 5,             // the car, or the chosen module, did not answer
+    ReadFailed = 6,        // reading trouble or injector codes failed, or no live read succeeded
+    WriteFailed = 7,       // clearing codes or programming an injector failed, or read-back differs
+    Cancelled = 8,         // the operator did not confirm; nothing was written
+    NotRecorded = 9,       // the codes read could not be kept safe first; nothing was written
+    OldCodeRestored = 10,  // programming failed part-way; the old code is back in the unit
+    UnitUncertain = 11,    // programming failed part-way; mixed code or unit unread: restore
+    NotVerified = 12,      // written, but the read-back after programming failed
+    RecordFailed = 13,     // the workshop record cannot be read or written, or none is kept
 };
 
 struct ExitCodeText {

@@ -207,6 +207,7 @@ HeadlessTester::Programming HeadlessTester::programInjector(int slot, const std:
     for (int i = 0; i < kMaxSteps; ++i) {
         settle();
         result.sent = m_heard.written;
+        result.end = m_heard.programmed;
         if (m_heard.lineLost) {
             result.outcome = Outcome::LineLost;
             return result;
@@ -218,6 +219,8 @@ HeadlessTester::Programming HeadlessTester::programInjector(int slot, const std:
                     result.outcome = Outcome::Ok;
                     break;
                 case Result::Failed:
+                case Result::NotVerified:
+                case Result::NotRecorded:
                     result.outcome = Outcome::WriteFailed;
                     break;
                 case Result::Refused:

@@ -96,6 +96,8 @@ public:
     struct Programming {
         Outcome outcome = Outcome::Ok;
         bool sent = false;  // the code went to the unit (before any later stop)
+        // How the run ended, as the session told it (before, read-back, what the unit holds).
+        std::optional<session::ProgrammingEnd> end;
     };
     // Prog Injector for one slot (1..4) with the typed code, through the ignition steps,
     // the entry screen and the confirmation, to the finished screen. Needs a read first.

@@ -1,6 +1,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/record_commands.h"
 #include "session/injector_codes.h"
 
 namespace tvx::cli {
@@ -32,6 +33,41 @@ const std::string& codeOfInjector(CommandContext& context, int injector) {
     return context.tester.injectorCodes()[static_cast<std::size_t>(slotOfInjector(injector))];
 }
 
+ExitCode programRead(CommandContext& context, int injector, const std::string& code,
+                     const std::string& question) {
+    const Invocation& invocation = context.invocation;
+    const std::string before = codeOfInjector(context, injector);
+    Console& console = context.console;
+    HeadlessTester::ProgrammingPrompts prompts;
+    prompts.ignition = [&](const std::string& display) {
+        if (invocation.yes) {
+            console.progress(display);
+            return true;
+        }
+        return console.waitForEnter(display + "  -- press Enter when done: ");
+    };
+    prompts.confirm = [&](const std::string& display) {
+        console.progress(display);
+        return invocation.yes || console.confirm(question + " (now " + before + ")?");
+    };
+    prompts.countdown = [&](int seconds) {
+        console.progress("Please wait " + std::to_string(seconds) + " s ...");
+    };
+
+    const HeadlessTester::Programming programmed =
+        context.tester.programInjector(slotOfInjector(injector), code, prompts);
+    if (programmed.outcome == Outcome::Cancelled) {
+        if (programmed.sent) {
+            console.err << "tarvolinex-cli: stopped after the code was sent: switch the ignition "
+                           "off and on, then check with 'injectors read'\n";
+            return ExitCode::WriteFailed;
+        }
+        console.err << "tarvolinex-cli: not confirmed; nothing was written\n";
+        return ExitCode::Cancelled;
+    }
+    return reportProgramming(context, injector, programmed, before);
+}
+
 }  // namespace
 
 ExitCode runInjectorsRead(CommandContext& context) {
@@ -45,71 +81,126 @@ ExitCode runInjectorsRead(CommandContext& context) {
     return ExitCode::Ok;
 }
 
+// Programs one injector with a valid code after its codes were read: the ignition prompts,
+// the confirmation, the run, and what it did.
 ExitCode runInjectorsProgram(CommandContext& context) {
-    const Invocation& invocation = context.invocation;
-    const int injector = invocation.injector;
-    const int slot = slotOfInjector(injector);
+    const int injector = context.invocation.injector;
     // Checked before connecting; the canonical text is what the read-back must show.
     const std::string wanted =
-        session::injectorCodeText(session::checkInjectorCode(invocation.code).bytes);
-
+        session::injectorCodeText(session::checkInjectorCode(context.invocation.code).bytes);
     if (const ExitCode code = openAndRead(context); code != ExitCode::Ok) {
         return code;
     }
-    const std::string before = codeOfInjector(context, injector);
-    context.console.err << "Injector " << injector << " now holds " << before << '\n';
+    context.console.err << "Injector " << injector << " now holds "
+                        << codeOfInjector(context, injector) << '\n';
+    return programRead(context, injector, context.invocation.code,
+                       "Program injector " + std::to_string(injector) + " with " + wanted);
+}
 
-    Console& console = context.console;
-    HeadlessTester::ProgrammingPrompts prompts;
-    prompts.ignition = [&](const std::string& display) {
-        if (invocation.yes) {
-            console.progress(display);
-            return true;
-        }
-        return console.waitForEnter(display + "  -- press Enter when done: ");
-    };
-    prompts.confirm = [&](const std::string& display) {
-        console.progress(display);
-        return invocation.yes || console.confirm("Program injector " + std::to_string(injector) +
-                                                 " with " + wanted + " (now " + before + ")?");
-    };
-    prompts.countdown = [&](int seconds) {
-        console.progress("Please wait " + std::to_string(seconds) + " s ...");
-    };
-
-    const HeadlessTester::Programming programmed =
-        context.tester.programInjector(slot, invocation.code, prompts);
-    if (programmed.outcome == Outcome::Cancelled) {
-        if (programmed.sent) {
-            console.err << "tarvolinex-cli: stopped after the code was sent: switch the ignition "
-                           "off and on, then check with 'injectors read'\n";
-            return ExitCode::WriteFailed;
-        }
-        console.err << "tarvolinex-cli: not confirmed; nothing was written\n";
-        return ExitCode::Cancelled;
+ExitCode runInjectorsRestore(CommandContext& context) {
+    const int injector = context.invocation.injector;
+    const session::VinReading& vin = context.tester.vin();
+    if (!vin.read && !context.invocation.visit) {
+        context.console.err << "tarvolinex-cli: the car's VIN could not be read, so the record "
+                               "cannot tell which car's code to restore: name the visit with "
+                               "--visit ID (see 'history')\n";
+        return ExitCode::BadInput;
     }
+    std::string whyNot;
+    const auto recorded =
+        recordedCodeBefore(context.tester.session().dataDirectory(), slotOfInjector(injector),
+                           vin.read ? vin.vin : "", context.invocation.visit, whyNot);
+    if (!recorded) {
+        context.console.err << "tarvolinex-cli: nothing to restore: " << whyNot << '\n';
+        return ExitCode::RecordFailed;
+    }
+    if (const ExitCode code = openAndRead(context); code != ExitCode::Ok) {
+        return code;
+    }
+    const std::string now = codeOfInjector(context, injector);
+    context.console.err << "Injector " << injector << " now holds " << now << "; the record holds "
+                        << recorded->code << " from before programming (" << recorded->origin
+                        << ")\n";
+    if (now == recorded->code) {
+        context.console.out << "Injector " << injector << " already holds " << now
+                            << ": nothing to restore\n";
+        return ExitCode::Ok;
+    }
+    return programRead(context, injector, recorded->code,
+                       "Restore injector " + std::to_string(injector) + " to " + recorded->code);
+}
+
+ExitCode reportProgramming(CommandContext& context, int injector,
+                           const HeadlessTester::Programming& programmed,
+                           const std::string& before) {
+    Console& console = context.console;
     const std::string what = "programming injector " + std::to_string(injector);
-    if (programmed.outcome != Outcome::Ok) {
+    const std::string tell = "tarvolinex-cli: " + what + ": ";
+    if (programmed.outcome == Outcome::LineLost && programmed.sent) {
+        console.err << tell
+                    << "the line to the box was lost after the code was sent; the unit may hold a "
+                       "mixed code. Its old code "
+                    << before << " is kept: plug the box in again and run 'injectors restore "
+                    << injector << "'\n";
+        return ExitCode::UnitUncertain;
+    }
+    if (!programmed.end) {
         return reportOutcome(programmed.outcome, what, console);
     }
-
-    // Read the codes back from the unit, as a mechanic would after programming.
-    if (const ExitCode code = reportOutcome(context.tester.backToModuleMenu(),
-                                            "returning to the module menu", console);
-        code != ExitCode::Ok) {
-        return code;
+    const session::ProgrammingEnd& end = *programmed.end;
+    using Result = session::ProgrammingEnd::Result;
+    using session::UnitHolds;
+    switch (end.result) {
+        case Result::Finished:
+            console.out << "Injector " << injector << " programmed: " << end.readBack
+                        << " (read back)\n";
+            return ExitCode::Ok;
+        case Result::Refused:
+            return reportOutcome(Outcome::CodeRefused, what, console);
+        case Result::NotRecorded:
+            console.err << tell << "nothing was written: the codes read could not be kept first ("
+                        << end.whyNot << ")\n";
+            return ExitCode::NotRecorded;
+        case Result::NotVerified:
+            console.err << tell << "written, not verified: reading the code back failed. Check it "
+                        << "with 'injectors read'; the old code " << end.before << " is kept\n";
+            return ExitCode::NotVerified;
+        case Result::Failed:
+            break;
     }
-    if (const ExitCode code = openAndRead(context); code != ExitCode::Ok) {
-        return code;
-    }
-    const std::string after = codeOfInjector(context, injector);
-    if (after != wanted) {
-        console.err << "tarvolinex-cli: " << what << ": the unit reads back " << after
-                    << " instead of " << wanted << '\n';
+    if (!end.writeSent) {
+        console.err << tell << "it failed before anything was written: the unit keeps "
+                    << end.before << ". Check the connection and try again\n";
         return ExitCode::WriteFailed;
     }
-    console.out << "Injector " << injector << " programmed: " << after << " (read back)\n";
-    return ExitCode::Ok;
+    switch (end.holds) {
+        case UnitHolds::OldCode:
+            if (end.restoreTried) {
+                console.err << tell << "it failed part-way; the old code " << end.before
+                            << " was written back and read: the unit is as it was\n";
+                return ExitCode::OldCodeRestored;
+            }
+            console.err << tell << "the unit reads back " << end.readBack << " instead of "
+                        << end.code << ": it kept its old code\n";
+            return ExitCode::WriteFailed;
+        case UnitHolds::NewCode:
+            console.err << tell << "the last step failed, but the unit reads back the new code; "
+                        << "switch the ignition off and on\n";
+            console.out << "Injector " << injector << " programmed: " << end.readBack
+                        << " (read back)\n";
+            return ExitCode::Ok;
+        case UnitHolds::Mixed:
+            console.err << tell << "it failed part-way and the unit now holds a MIXED code: first "
+                        << "half " << end.readBack.substr(0, 8) << ", second half "
+                        << end.readBack.substr(8, 8) << " (old " << end.before << ", new "
+                        << end.code << "). Run 'injectors restore " << injector << "'\n";
+            return ExitCode::UnitUncertain;
+        case UnitHolds::NotRead:
+            break;
+    }
+    console.err << tell << "it failed part-way and the unit could not be read again; the old code "
+                << end.before << " is kept: run 'injectors restore " << injector << "'\n";
+    return ExitCode::UnitUncertain;
 }
 
 }  // namespace tvx::cli

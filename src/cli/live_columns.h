@@ -1,25 +1,12 @@
 #pragma once
 
-#include <string>
-#include <string_view>
-#include <vector>
-
-#include "session/live_pages.h"
+// The live-data columns live with the session, which the workshop record shares.
+#include "session/live_columns.h"
 
 namespace tvx::cli {
 
-// One column of the live-data log: a gauge of the page, what it shows and in which unit.
-struct LiveColumn {
-    std::string gauge;  // the gauge the session writes ("rpmd", "cppd")
-    std::string_view name;
-    std::string_view unit;  // "-" for a plain number, "" for a switch state
-};
-
-// The columns of a page: every gauge its reads write, in the order first written. A gauge
-// read twice in one cycle (the petrol vehicle speed) is one column showing the last value.
-std::vector<LiveColumn> liveColumns(const session::LivePage& page);
-
-// "engine speed [rpm]", or the name alone when the value has no unit.
-std::string columnHeader(const LiveColumn& column);
+using session::columnHeader;
+using session::LiveColumn;
+using session::liveColumns;
 
 }  // namespace tvx::cli

@@ -5,7 +5,22 @@
 
 namespace tvx::cli {
 
-enum class CommandKind { Scan, DtcRead, DtcClear, Live, InjectorsRead, InjectorsProgram };
+enum class CommandKind {
+    Scan,
+    DtcRead,
+    DtcClear,
+    Live,
+    InjectorsRead,
+    InjectorsProgram,
+    // The workshop record (no box needed, except for restore).
+    InjectorsRestore,
+    Report,
+    History,
+    Workshop,
+};
+
+// Whether a command talks to the box (the record's commands, but restore, do not).
+bool needsTheBox(CommandKind command);
 
 // The options every command takes: where the box is, which car, which language.
 struct CommonOptions {
@@ -29,8 +44,15 @@ struct Invocation {
     std::optional<double> durationS;
     std::optional<int> cycles;
     std::string liveModule = "pcm";  // live --module pcm|cluster
-    int injector = 0;                // injectors program N CODE
+    int injector = 0;                // injectors program N CODE, injectors restore N
     std::string code;
+    // The workshop record.
+    std::optional<long long> visit;       // report VISIT, injectors restore --visit ID
+    bool last = false;                    // report --last
+    std::optional<std::string> htmlPath;  // report --html FILE
+    std::optional<std::string> jsonPath;  // report --json FILE
+    std::optional<std::string> vin;       // history --vin VIN
+    std::optional<std::string> workshop;  // workshop [NAME]
 };
 
 }  // namespace tvx::cli

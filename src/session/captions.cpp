@@ -11,6 +11,7 @@ const ControlText kCaptions[] = {
     {"EXIT", "exit", "çıkış"},
     {"Setting", "Setting", "ayarlar"},
     {"HELP", "Help", "yardım"},
+    {"records", "records", "kayıtlar"},  // the workshop record, beside EXIT
     {"DEMO", "DEMO", "DEMO"},
     {"live", "Live data", "Sensörler"},
     {"rdtc", "Read DTC", "Arıza oku"},
@@ -73,6 +74,7 @@ const ControlText kStartCaptions[] = {
     {"EXIT", "exit", "çıkış"},
     {"Setting", "Setting", "ayarlar"},
     {"HELP", "Help", "yardım"},
+    {"records", "records", "kayıtlar"},
 };
 
 // Panels that the petrol and diesel pages share (rpmp, mapp, ...) carry one hint.

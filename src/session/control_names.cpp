@@ -27,6 +27,7 @@ std::vector<std::string_view> addressedControlNames() {
     add(kEditOks);
     add(kInjectorPanels);
     add(kInjectorLines);
+    add(kCodeBeforeLabels);
     add(kWorkFrames);
     names.push_back(kNoModuleButton);
     for (auto table : {captions(), gaugeCaptions(), hints(), startCaptions()}) {

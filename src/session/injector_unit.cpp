@@ -64,29 +64,23 @@ bool readInjectorUnit(link::Requests& requests, link::Clock& clock, InjectorUnit
     }
     sequence.pause(kAroundRoutineMs);
     if (sequence.ok()) {
-        for (int n = 1; n <= 4; ++n) {
-            std::array<std::uint8_t, 8> bytes{};
-            std::copy_n(result.blocks[firstHalfRead(n)].data.begin(), 4, bytes.begin());
-            std::copy_n(result.blocks[secondHalfRead(n)].data.begin(), 4, bytes.begin() + 4);
-            result.codes[n] = injectorCodeText(bytes);
-        }
+        result.codes = codesOfBlocks(result.blocks);
     }
     sequence.then([&] { return requests.StartDiagnosticMode(); });
     return sequence.ok();
 }
 
-bool programInjectorUnit(link::Requests& requests, link::Clock& clock,
-                         const std::array<InjectorBlock, 9>& blocks, int injector,
-                         const std::array<std::uint8_t, 8>& code, const KeepGoing& keepGoing,
-                         const OnUnitStep& onStep) {
+UnitWrite writeInjectorHalves(link::Requests& requests, link::Clock& clock,
+                              const std::array<InjectorBlock, 9>& blocks, int injector,
+                              const std::array<std::uint8_t, 8>& code, Halves halves,
+                              const KeepGoing& keepGoing, const OnUnitStep& onStep) {
+    UnitWrite result;
     if (injector < 1 || injector > 4) {
-        return false;
+        return result;
     }
-    const std::array<std::uint8_t, 4> first{code[0], code[1], code[2], code[3]};
-    const std::array<std::uint8_t, 4> second{code[4], code[5], code[6], code[7]};
     // Slots 0..3 are the first halves of injectors 1..4, slots 4..7 their second halves.
-    const auto& firstAddress = blocks[firstHalfRead(injector)].address;
-    const auto& secondAddress = blocks[secondHalfRead(injector)].address;
+    const std::array<const InjectorBlock*, 3> block{nullptr, &blocks[firstHalfRead(injector)],
+                                                    &blocks[secondHalfRead(injector)]};
     // Each request is told to onStep as it went.
     auto told = [&onStep](int half, InjectorRequest request, auto&& send) {
         return [&onStep, half, request, send] {
@@ -102,17 +96,59 @@ bool programInjectorUnit(link::Requests& requests, link::Clock& clock,
     sequence.then(told(0, R::Start, [&] { return requests.StartDiagnosticMode(); }))
         .pause(kAfterStartMs)
         .then(told(0, R::Open, [&] { return requests.Routine(0); }))
-        .pause(kAroundRoutineMs)
-        .then(told(1, R::SelectSlot, [&] { return requests.RequestDownload(firstAddress); }))
-        .then(told(1, R::Write, [&] { return requests.TransferData(first); }))
-        .then(told(1, R::Store, [&] { return requests.TransferExit(); }))
-        .then(told(2, R::SelectSlot, [&] { return requests.RequestDownload(secondAddress); }))
-        .then(told(2, R::Write, [&] { return requests.TransferData(second); }))
-        .then(told(2, R::Store, [&] { return requests.TransferExit(); }))
-        .then(told(0, R::Close, [&] { return requests.Routine(1); }))
+        .pause(kAroundRoutineMs);
+    for (int half = 1; half <= 2; ++half) {
+        if (!(half == 1 ? halves.first : halves.second)) {
+            continue;
+        }
+        const auto h = static_cast<std::size_t>(half);
+        const std::array<std::uint8_t, 4> bytes{code[4 * (h - 1)], code[4 * (h - 1) + 1],
+                                                code[4 * (h - 1) + 2], code[4 * (h - 1) + 3]};
+        sequence
+            .then(told(half, R::SelectSlot,
+                       [&] { return requests.RequestDownload(block[h]->address); }))
+            .then(told(half, R::Write,
+                       [&, h] {
+                           result.writeSent[h] = true;
+                           return requests.TransferData(bytes);
+                       }))
+            .then(told(half, R::Store, [&, h] {
+                result.stored[h] = requests.TransferExit();
+                return result.stored[h];
+            }));
+    }
+    sequence.then(told(0, R::Close, [&] { return requests.Routine(1); }))
         .pause(kAroundRoutineMs)
         .then(told(0, R::StartAgain, [&] { return requests.StartDiagnosticMode(); }));
-    return sequence.ok();
+    result.ok = sequence.ok();
+    return result;
+}
+
+bool programInjectorUnit(link::Requests& requests, link::Clock& clock,
+                         const std::array<InjectorBlock, 9>& blocks, int injector,
+                         const std::array<std::uint8_t, 8>& code, const KeepGoing& keepGoing,
+                         const OnUnitStep& onStep) {
+    return writeInjectorHalves(requests, clock, blocks, injector, code, Halves{}, keepGoing, onStep)
+        .ok;
+}
+
+std::array<std::uint8_t, 8> codeBytesOfBlocks(const std::array<InjectorBlock, 9>& blocks,
+                                              int injector) {
+    std::array<std::uint8_t, 8> bytes{};
+    if (injector < 1 || injector > 4) {
+        return bytes;
+    }
+    std::copy_n(blocks[firstHalfRead(injector)].data.begin(), 4, bytes.begin());
+    std::copy_n(blocks[secondHalfRead(injector)].data.begin(), 4, bytes.begin() + 4);
+    return bytes;
+}
+
+InjectorCodes codesOfBlocks(const std::array<InjectorBlock, 9>& blocks) {
+    InjectorCodes codes = blankInjectorCodes();
+    for (int n = 1; n <= 4; ++n) {
+        codes[n] = injectorCodeText(codeBytesOfBlocks(blocks, n));
+    }
+    return codes;
 }
 
 }  // namespace tvx::session

@@ -130,6 +130,36 @@ const Screen kScreens[] = {
      {"  INJECTOR # CODE HAS   ", "  A WRONG CHARACTER:    ", "  ONLY 0-9 AND A-F      ", "  NOTHING WAS WRITTEN   "},
      {"  ENJEKTOR # KODUNDA    ", "  HATALI KARAKTER VAR:  ", "  SADECE 0-9 VE A-F     ", "  HiCBiR SEY YAZILMADI  "},
      kRed},
+    // What became of a programming run that did not simply finish. In the mixed-code
+    // screen HHHHHHHH takes a half of the code read back and SSSS what that half is.
+    {ScreenId::CodesNotKept,
+     {"  OLD CODES NOT SAVED   ", "  THE RECORD CANNOT BE  ", "  WRITTEN: NOTHING WAS  ", "  PROGRAMMED            "},
+     {"  ESKi KODLAR           ", "  KAYDEDiLEMEDi: HiCBiR ", "  SEY PROGRAMLANMADI    ", B},
+     kRed},
+    {ScreenId::OldCodeRestored,
+     {"  PROGRAMMING FAILED ON ", "  INJECTOR #. ITS OLD   ", "  CODE IS WRITTEN BACK  ", "  AND READ: UNCHANGED   "},
+     {"  ENJEKTOR # PROGRAMLAMA", "  BASARISIZ. ESKi KOD   ", "  GERi YAZILDI VE       ", "  OKUNDU: DEGiSMEDi     "},
+     kRed},
+    {ScreenId::NewCodeAfterFailure,
+     {"  INJECTOR # HOLDS THE  ", "  NEW CODE (READ BACK)  ", "  THE LAST STEP FAILED: ", "  TURN THE KEY OFF, ON  "},
+     {"  ENJEKTOR # YENi KODU  ", "  TASIYOR (OKUNDU)      ", "  SON ADIM BASARISIZ:   ", "  KONTAGI KAPATIP ACIN  "},
+     kRed},
+    {ScreenId::MixedCode,
+     {"  INJECTOR # MIXED CODE ", "  1ST HALF HHHHHHHH SSSS", "  2ND HALF HHHHHHHH SSSS", "  RESTORE THE OLD CODE  "},
+     {"  ENJEKTOR # KARISIK KOD", "  1. YARI HHHHHHHH SSSS ", "  2. YARI HHHHHHHH SSSS ", "  ESKi KODU GERi YAZIN  "},
+     kRed},
+    {ScreenId::UnitNotReadAfterFailure,
+     {"  PROGRAMMING FAILED ON ", "  INJECTOR #: THE UNIT  ", "  COULD NOT BE READ.    ", "  RESTORE THE OLD CODE  "},
+     {"  ENJEKTOR # PROGRAMLAMA", "  BASARISIZ: UNiTE      ", "  OKUNAMADI. ESKi KODU  ", "  GERi YAZIN            "},
+     kRed},
+    {ScreenId::WrittenNotVerified,
+     {"  INJECTOR # WRITTEN,   ", "  NOT VERIFIED: THE     ", "  READ-BACK FAILED.     ", "  CHECK: READ INJECTOR  "},
+     {"  ENJEKTOR # YAZILDI,   ", "  DOGRULANAMADI: GERi   ", "  OKUMA BASARISIZ.      ", "  ENJEKTOR OKU iLE BAKIN"},
+     kRed},
+    {ScreenId::UnitKeptOldCode,
+     {"  INJECTOR # STILL HOLDS", "  ITS OLD CODE: THE UNIT", "  DID NOT TAKE THE NEW  ", "  ONE                   "},
+     {"  ENJEKTOR # ESKi KODU  ", "  TASIYOR: UNiTE YENi   ", "  KODU ALMADI           ", B},
+     kRed},
     // The module lines are one character wider than the display; it shows the first 24.
     {ScreenId::ModulePcm, {B25, B25, "  PCM                    ", KEEP}, {B25, B25, "  PCM                    ", KEEP}, std::nullopt},
     {ScreenId::ModuleTcm, {B25, B25, "  TCM                    ", KEEP}, {B25, B25, "  TCM                    ", KEEP}, std::nullopt},
@@ -161,6 +191,23 @@ const std::array<const char*, 4>& screenLines(const Screen& s, char languageCode
 
 std::string_view undefinedDtcText(char languageCode) {
     return languageCode == '2' ? " TANIMSIZ ARIZA KODU     " : " UNDEFINED DTC           ";
+}
+
+std::string_view halfText(HalfIs half, char languageCode) {
+    const bool turkish = languageCode == '2';
+    switch (half) {
+        case HalfIs::New:
+            return turkish ? "YENi" : "NEW ";
+        case HalfIs::Old:
+            return turkish ? "ESKi" : "OLD ";
+        case HalfIs::Neither:
+            break;
+    }
+    return "????";
+}
+
+std::string codeBeforeText(const std::string& code, char languageCode) {
+    return (languageCode == '2' ? "önceki: " : "before: ") + code;
 }
 
 }  // namespace tvx::session

@@ -39,6 +39,13 @@ enum class ScreenId {
     CodeTooShort,
     CodeTooLong,
     CodeBadCharacter,
+    CodesNotKept,
+    OldCodeRestored,
+    NewCodeAfterFailure,
+    MixedCode,
+    UnitNotReadAfterFailure,
+    WrittenNotVerified,
+    UnitKeptOldCode,
     ModulePcm,
     ModuleTcm,
     ModuleAbs,
@@ -70,5 +77,10 @@ inline constexpr std::string_view kCountdownTemplate = "         00:xx          
 
 // Text pieces that are not whole screens.
 std::string_view undefinedDtcText(char languageCode);  // follows the code in a grid row
+// What a half of a code read back is, four characters for the mixed-code screen.
+enum class HalfIs { New, Old, Neither };
+std::string_view halfText(HalfIs half, char languageCode);
+// The caption beside an injector's edit box: the code the unit held before editing.
+std::string codeBeforeText(const std::string& code, char languageCode);
 
 }  // namespace tvx::session

@@ -14,8 +14,13 @@ Session::Session(link::Link& link, link::Requests& requests, link::Clock& clock,
       m_requests(requests),
       m_clock(clock),
       m_view(view),
-      m_dataDirectory(std::move(dataDirectory)) {
+      m_dataDirectory(std::move(dataDirectory)),
+      m_journal(m_dataDirectory) {
     m_link.DemoMode = false;
+}
+
+void Session::setProgrammingGuard(ProgrammingGuard* guard) {
+    m_guard = guard;
 }
 
 // ---------------------------------------------------------------------------------------

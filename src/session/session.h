@@ -9,9 +9,11 @@
 #include "link/clock.h"
 #include "link/link.h"
 #include "link/requests.h"
+#include "session/code_journal.h"
 #include "session/injector_codes.h"
 #include "session/live_pages.h"
 #include "session/module.h"
+#include "session/programming_guard.h"
 #include "session/screens.h"
 #include "session/session_events.h"
 #include "session/session_state.h"
@@ -32,6 +34,10 @@ public:
     // Attach and detach them while the session is not running.
     void addListener(SessionEvents& listener);
     void removeListener(SessionEvents& listener);
+    // What keeps the codes read from the injector unit safe before a programming run writes
+    // (the workshop record). Without one (nullptr) the session keeps them in the plain
+    // journal of its data directory. Set it while the session is not running.
+    void setProgrammingGuard(ProgrammingGuard* guard);
 
     // One tick for the current state.
     void step();
@@ -158,6 +164,12 @@ private:
     void emitLineLost();
     void showInjectorProblem(int injector, CodeProblem problem);
     void showNamingInjector(ScreenId screen, int injector);
+    void showInjectorOutcome(const ProgrammingEnd& end);
+    void showMixedCode(const ProgrammingEnd& end);
+    ProgrammingPlan programmingPlan(int injector) const;
+    // Reads the unit again after a write; fills the end's read-back and what it holds.
+    void readUnitAgain(ProgrammingEnd& end);
+    void showCodeBefore(int injector, bool visible);
     void showFailure(ScreenId screen, State nextState);
     void reportTroubleCodes(int module, bool ok, bool catalogueMissing,
                             std::vector<std::string> rows);
@@ -190,7 +202,13 @@ private:
                                    // whose codes the listing (ListDtc) shows
     int m_openPortIndex = -1;
     bool m_portNeedsReopen = false;
-    bool m_injectorBlocksRead = false;  // the unit's block addresses are known
+    bool m_injectorBlocksRead = false;                 // the unit's block addresses are known
+    InjectorCodes m_codesRead = blankInjectorCodes();  // as last read from the unit
+    std::string m_programmedCode;                      // the run's code as written, upper-case
+    std::string m_codeBefore;                          // the run's injector's code before it
+    std::string m_vin;  // the VIN read after the module probe, "" when none
+    CodeJournal m_journal;
+    ProgrammingGuard* m_guard = nullptr;
     bool m_countdownAnnounced = false;  // the countdown in progress was told to the listeners
     std::size_t m_pollCursor = 0;       // next read of the live page's pass
     std::atomic<bool> m_abort = false;

@@ -20,6 +20,9 @@ inline constexpr std::string_view kEditBoxes[] = {"", "E1", "e2", "e3", "e4"};
 inline constexpr std::string_view kEditOks[] = {"", "OK1", "ok2", "ok3", "ok4"};
 inline constexpr std::string_view kInjectorPanels[] = {"", "Panel1", "Panel2", "Panel3", "Panel4"};
 inline constexpr std::string_view kInjectorLines[] = {"", "edis1", "edis2", "edis3", "edis4"};
+// Beside each edit box: the code the unit held before editing.
+inline constexpr std::string_view kCodeBeforeLabels[] = {"", "before1", "before2", "before3",
+                                                         "before4"};
 // The fields a switch-state read fills: clutch, brake, air conditioning.
 inline constexpr std::string_view kSwitchStateGauges[] = {"cppd", "bppd", "klimad"};
 

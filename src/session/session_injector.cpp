@@ -51,6 +51,7 @@ void Session::stateReadInjectors() {
     for (int n = 1; n <= 4; ++n) {
         m_view.setControlVisible(kEditBoxes[n], false);
         m_view.setControlVisible(kEditOks[n], false);
+        showCodeBefore(n, false);
         m_view.setPanelColour(kInjectorPanels[n], kRed);
     }
     m_view.repaint();
@@ -68,6 +69,7 @@ void Session::stateReadInjectors() {
     if (!ok) {
         // Nothing half-read is kept: programming refuses slots that were not read.
         InjectorCode = blankInjectorCodes();
+        m_codesRead = InjectorCode;
         m_injectorBlocksRead = false;
         for (int n = 1; n <= 4; ++n) {
             m_view.setGauge(kInjectorLines[n], InjectorCode[n]);
@@ -80,6 +82,7 @@ void Session::stateReadInjectors() {
     InjectorRaw = read.blocks;
     InjectorAddress = read.blocks[8].address;
     InjectorCode = read.codes;
+    m_codesRead = read.codes;
     m_injectorBlocksRead = true;
     for (int n = 1; n <= 4; ++n) {
         m_view.setGauge(kInjectorLines[n], InjectorCode[n]);
@@ -162,6 +165,9 @@ void Session::stateEntryScreen() {
         m_view.setControlVisible(kEditOks[n], n == 1);
         m_view.setGauge(kInjectorLines[n], InjectorCode[n]);
         m_view.setEditText(kEditBoxes[n], InjectorCode[n]);
+        // What the unit held, so an edit never hides the code it replaces.
+        m_view.setCaption(kCodeBeforeLabels[n], codeBeforeText(m_codesRead[n], LanguageCode));
+        showCodeBefore(n, n == 1);
     }
     SelectedInjector = 1;
     show(ScreenId::SelectInjector);
@@ -209,6 +215,105 @@ void Session::showNamingInjector(ScreenId id, int injector) {
     }
 }
 
+void Session::showCodeBefore(int injector, bool visible) {
+    m_view.setControlVisible(kCodeBeforeLabels[injector], visible);
+}
+
+ProgrammingPlan Session::programmingPlan(int injector) const {
+    ProgrammingPlan plan;
+    plan.injector = injector;
+    plan.newCode = m_programmedCode;
+    plan.codesRead = codesOfBlocks(InjectorRaw);
+    plan.oldCode = plan.codesRead[static_cast<std::size_t>(injector)];
+    plan.blocks = InjectorRaw;
+    plan.vin = m_vin;
+    if (m_modelIndex >= 0) {
+        const auto models = DieselSelected ? dieselModels() : petrolModels();
+        if (m_modelIndex < static_cast<int>(models.size())) {
+            plan.vehicle = models[static_cast<std::size_t>(m_modelIndex)];
+        }
+    }
+    return plan;
+}
+
+namespace {
+
+UnitHolds unitHolds(const std::string& readBack, const std::string& before,
+                    const std::string& written) {
+    if (readBack == written) {
+        return UnitHolds::NewCode;
+    }
+    return readBack == before ? UnitHolds::OldCode : UnitHolds::Mixed;
+}
+
+}  // namespace
+
+void Session::readUnitAgain(ProgrammingEnd& end) {
+    InjectorUnitRead read;
+    if (!readInjectorUnit(m_requests, m_clock, read, [this] { return !m_abort; })) {
+        end.holds = UnitHolds::NotRead;
+        return;
+    }
+    InjectorRaw = read.blocks;
+    InjectorCode = read.codes;
+    m_codesRead = read.codes;
+    for (int n = 1; n <= 4; ++n) {
+        m_view.setGauge(kInjectorLines[n], InjectorCode[n]);
+    }
+    notify(&SessionEvents::injectorCodesRead, InjectorRead{true, InjectorCode, InjectorRaw, false});
+    end.readBack = read.codes[static_cast<std::size_t>(end.injector)];
+    end.holds = unitHolds(end.readBack, end.before, m_programmedCode);
+}
+
+// The mixed-code screen: each half of the code read back, and whether it is the new
+// code's, the old code's or neither.
+void Session::showMixedCode(const ProgrammingEnd& end) {
+    showNamingInjector(ScreenId::MixedCode, end.injector);
+    for (int half = 1; half <= 2; ++half) {
+        const std::size_t from = half == 1 ? 0 : 8;
+        const std::string part = end.readBack.substr(from, 8);
+        const HalfIs is = part == m_programmedCode.substr(from, 8) ? HalfIs::New
+                          : part == end.before.substr(from, 8)     ? HalfIs::Old
+                                                                   : HalfIs::Neither;
+        std::string line = m_lines[static_cast<std::size_t>(half)];
+        line.replace(line.find("HHHHHHHH"), 8, part);
+        line.replace(line.find("SSSS"), 4, halfText(is, LanguageCode));
+        showLine(half + 1, line);
+    }
+}
+
+// The red screen that says what the unit holds after a run that did not simply finish.
+void Session::showInjectorOutcome(const ProgrammingEnd& end) {
+    using Result = ProgrammingEnd::Result;
+    const int n = end.injector;
+    if (end.result == Result::NotRecorded) {
+        showNamingInjector(ScreenId::CodesNotKept, n);
+    } else if (end.result == Result::NotVerified) {
+        showNamingInjector(ScreenId::WrittenNotVerified, n);
+    } else if (!end.writeSent) {
+        showNamingInjector(ScreenId::ProgrammingFailed, n);
+    } else {
+        switch (end.holds) {
+            case UnitHolds::OldCode:
+                showNamingInjector(
+                    end.restoreTried ? ScreenId::OldCodeRestored : ScreenId::UnitKeptOldCode, n);
+                break;
+            case UnitHolds::NewCode:
+                showNamingInjector(ScreenId::NewCodeAfterFailure, n);
+                break;
+            case UnitHolds::Mixed:
+                showMixedCode(end);
+                break;
+            case UnitHolds::NotRead:
+                showNamingInjector(ScreenId::UnitNotReadAfterFailure, n);
+                break;
+        }
+    }
+    m_view.setControlEnabled("OK", true);
+    m_view.setControlEnabled("BACK", false);
+    setState(State::FinishedWait);
+}
+
 void Session::stateProgram() {
     const int n = std::clamp(SelectedInjector, 1, 4);
     SelectedInjector = n;
@@ -217,8 +322,11 @@ void Session::stateProgram() {
         // Without a read the unit's block addresses are unknown: nothing may be written.
         check.problem = CodeProblem::NotRead;
     }
-    ProgrammingEnd end{n, ProgrammingEnd::Result::Failed, check.problem, InjectorCode[n],
-                       m_link.DemoMode};
+    ProgrammingEnd end;
+    end.injector = n;
+    end.problem = check.problem;
+    end.code = InjectorCode[n];
+    end.demo = m_link.DemoMode;
     if (check.problem != CodeProblem::None) {
         // Nothing has been sent: the code would program a wrong correction.
         end.result = ProgrammingEnd::Result::Refused;
@@ -233,38 +341,93 @@ void Session::stateProgram() {
     m_view.setControlEnabled("BACK", false);
     m_view.repaint();
     m_programmedInjector = n;
+    m_programmedCode = injectorCodeText(check.bytes);
     if (m_link.DemoMode) {
         // The screens of the sequence without a unit to write to.
+        m_codeBefore = InjectorCode[n];
         setState(State::PleaseWaitAfterWrite);
         return;
     }
-    const bool written = programInjectorUnit(
-        m_requests, m_clock, InjectorRaw, n, check.bytes, [this] { return !m_abort; },
-        [this, n](const UnitStep& step) {
-            notify(&SessionEvents::programmingStep,
-                   ProgrammingStep{n, step.half, step.request, step.ok});
-        });
-    if (!written) {
+    // The codes read from the unit are on disk before the first byte is written to it.
+    const ProgrammingPlan plan = programmingPlan(n);
+    m_codeBefore = plan.oldCode;
+    end.before = plan.oldCode;
+    ProgrammingGuard& guard = m_guard != nullptr ? *m_guard : m_journal;
+    if (!guard.beforeFirstWrite(plan, end.whyNot)) {
+        end.result = ProgrammingEnd::Result::NotRecorded;
         notify(&SessionEvents::programmingEnded, end);
-        if (lineLost()) {
-            return;
-        }
-        showNamingInjector(ScreenId::ProgrammingFailed, n);
-        m_view.setControlEnabled("OK", true);
-        setState(State::FinishedWait);
+        showInjectorOutcome(end);
         return;
     }
-    setState(State::PleaseWaitAfterWrite);
+    const auto keepGoing = [this] { return !m_abort; };
+    const auto onStep = [this, n](bool restore) {
+        return [this, n, restore](const UnitStep& step) {
+            notify(&SessionEvents::programmingStep,
+                   ProgrammingStep{n, step.half, step.request, step.ok, restore});
+        };
+    };
+    const UnitWrite written = writeInjectorHalves(m_requests, m_clock, InjectorRaw, n, check.bytes,
+                                                  Halves{}, keepGoing, onStep(false));
+    end.writeSent = written.anyWriteSent();
+    if (written.ok) {
+        setState(State::PleaseWaitAfterWrite);
+        return;
+    }
+    if (end.writeSent && !lineLost()) {
+        if (!(written.stored[1] && written.stored[2])) {
+            // Part of the new code may be in the unit: the halves it may have changed get
+            // their old bytes back, once.
+            end.restoreTried = true;
+            writeInjectorHalves(
+                m_requests, m_clock, InjectorRaw, n, codeBytesOfBlocks(InjectorRaw, n),
+                Halves{written.writeSent[1], written.writeSent[2]}, keepGoing, onStep(true));
+        }
+        if (!lineLost()) {
+            readUnitAgain(end);
+        }
+    }
+    notify(&SessionEvents::programmingEnded, end);
+    if (lineLost()) {
+        return;
+    }
+    showInjectorOutcome(end);
 }
 
 void Session::stateFinished() {
+    const int n = m_programmedInjector;
+    ProgrammingEnd end;
+    end.injector = n;
+    end.result = ProgrammingEnd::Result::Finished;
+    end.code = m_programmedCode;
+    end.demo = m_link.DemoMode;
+    end.before = m_codeBefore;
+    end.writeSent = true;
+    if (m_link.DemoMode) {
+        end.readBack = m_programmedCode;
+        end.holds = UnitHolds::NewCode;
+    } else {
+        // The code as the unit keeps it after the ignition was off and on again.
+        m_view.repaint();
+        readUnitAgain(end);
+        if (lineLost()) {
+            end.result = ProgrammingEnd::Result::NotVerified;
+            notify(&SessionEvents::programmingEnded, end);
+            return;
+        }
+        if (end.holds == UnitHolds::NotRead) {
+            end.result = ProgrammingEnd::Result::NotVerified;
+        } else if (end.holds != UnitHolds::NewCode) {
+            end.result = ProgrammingEnd::Result::Failed;
+        }
+    }
+    notify(&SessionEvents::programmingEnded, end);
+    if (end.result != ProgrammingEnd::Result::Finished) {
+        showInjectorOutcome(end);
+        return;
+    }
     m_view.setControlEnabled("OK", true);
     m_view.setControlEnabled("BACK", true);
     show(ScreenId::ProgrammingFinished);
-    const int n = m_programmedInjector;
-    notify(&SessionEvents::programmingEnded,
-           ProgrammingEnd{n, ProgrammingEnd::Result::Finished, CodeProblem::None,
-                          InjectorCode[static_cast<std::size_t>(n)], m_link.DemoMode});
     setState(State::FinishedWait);
 }
 
@@ -284,6 +447,7 @@ void Session::injectorPanelClick(int injector) {
         m_view.setPanelColour(kInjectorPanels[n], n == injector ? kPanelGreen : kRed);
         m_view.setControlVisible(kEditBoxes[n], n == injector);
         m_view.setControlVisible(kEditOks[n], n == injector);
+        showCodeBefore(n, n == injector);
     }
     SelectedInjector = injector;
 }

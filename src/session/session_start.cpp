@@ -169,6 +169,7 @@ void Session::stateEcuScan() {
     reportModuleProbe(found);
     if (found) {
         const bool vinRead = m_requests.ReadVin();
+        m_vin = vinRead ? m_requests.VinText : std::string();
         notify(&SessionEvents::vinRead, VinReading{vinRead, m_requests.VinText});
         m_view.setControlEnabled("DEMO", false);
         m_view.setControlEnabled("OK", false);

@@ -391,6 +391,9 @@ BoxOutput Box::applyFaults(const std::vector<std::uint8_t>& request, Answer repl
     if (out.bytes.empty()) {
         return out;  // the box stays silent anyway; faults wait for a request it answers
     }
+    if (reply.module == kIcu) {
+        ++m_injectorRequests;
+    }
     const bool parameterRead = isParameterCommand(request[0]) && request.size() == 3;
     const auto identifier =
         parameterRead ? std::optional<std::uint16_t>(request[1] * 256 + request[2]) : std::nullopt;
@@ -402,6 +405,10 @@ BoxOutput Box::applyFaults(const std::vector<std::uint8_t>& request, Answer repl
             continue;
         }
         if (fault.module != 0 && fault.module != reply.module) {
+            continue;
+        }
+        if (fault.injectorRequest != 0 &&
+            (reply.module != kIcu || fault.injectorRequest != m_injectorRequests)) {
             continue;
         }
         const bool needsFrame =

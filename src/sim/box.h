@@ -55,6 +55,8 @@ public:
     const std::vector<std::vector<std::uint8_t>>& requests() const { return m_requests; }
     void clearRequestLog() { m_requests.clear(); }
     bool lineClosed() const { return m_lineClosed; }
+    // How many requests the injector control unit has answered so far.
+    int injectorRequests() const { return m_injectorRequests; }
 
 private:
     struct Answer {
@@ -92,6 +94,7 @@ private:
     std::optional<std::array<std::uint8_t, 4>> m_downloadData;
     std::vector<std::vector<std::uint8_t>> m_requests;
     bool m_lineClosed = false;
+    int m_injectorRequests = 0;
     std::uint32_t m_noise = 0x2545F491;
 };
 

@@ -39,6 +39,9 @@ struct Fault {
     int module = 0;
     // CutShort: data bytes kept; ExtraDelay: milliseconds; Garbage: number of bytes.
     unsigned amount = 0;
+    // Only the n-th request the injector control unit answers (1 = its first since the box
+    // started, reads and writes alike), when not 0; such a fault spoils that one request.
+    int injectorRequest = 0;
 
     // Ready-made faults; `count` requests are spoilt (-1: all from now on).
     static Fault make(FaultKind kind, int count = -1, unsigned amount = 0) {
@@ -73,6 +76,12 @@ struct Fault {
     Fault forModule(int number) const {
         Fault narrowed = *this;
         narrowed.module = number;
+        return narrowed;
+    }
+    Fault onInjectorRequest(int n) const {
+        Fault narrowed = *this;
+        narrowed.injectorRequest = n;
+        narrowed.count = 1;
         return narrowed;
     }
 };
@@ -112,9 +121,10 @@ std::optional<int> parseModule(std::string_view text);
 
 namespace tvx::sim {
 
-// A fault written on a command line: "KIND[,count=N][,module=M][,identifier=ID][,amount=A]",
-// for example "cut-short,amount=3,count=2" or "silent-module,module=ABS". Sets error and
-// returns none when the text is not understood.
+// A fault written on a command line:
+// "KIND[,count=N][,module=M][,identifier=ID][,amount=A][,injector-request=N]", for example
+// "cut-short,amount=3,count=2" or "silent-module,module=ABS". Sets error and returns none when the
+// text is not understood.
 std::optional<Fault> parseFaultSpec(std::string_view text, std::string& error);
 
 }  // namespace tvx::sim

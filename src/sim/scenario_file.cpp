@@ -116,7 +116,8 @@ void readModules(const json& modules, Scenario& scenario) {
 }
 
 Fault readFault(const json& entry, const std::string& where) {
-    checkKeys(entry, {"kind", "count", "identifier", "module", "amount"}, where);
+    checkKeys(entry, {"kind", "count", "identifier", "module", "amount", "injector_request"},
+              where);
     if (!entry.contains("kind") || !entry["kind"].is_string()) {
         fail(where + ".kind is missing");
     }
@@ -144,6 +145,13 @@ Fault readFault(const json& entry, const std::string& where) {
     }
     if (entry.contains("amount")) {
         fault.amount = number(entry["amount"], where + ".amount", 60000);
+    }
+    if (entry.contains("injector_request")) {
+        fault = fault.onInjectorRequest(static_cast<int>(
+            number(entry["injector_request"], where + ".injector_request", 1000000)));
+        if (fault.injectorRequest == 0) {
+            fail(where + ".injector_request counts from 1");
+        }
     }
     if (fault.kind == FaultKind::SilentModule && fault.module == 0) {
         fail(where + ": a silent-module fault needs \"module\"");

@@ -188,6 +188,8 @@ std::optional<Fault> parseFaultSpec(std::string_view text, std::string& error) {
             fault.identifier = static_cast<std::uint16_t>(*number);
         } else if (key == "amount" && number && *number <= 60000) {
             fault.amount = static_cast<unsigned>(*number);
+        } else if (key == "injector-request" && number && *number >= 1 && *number <= 1000000) {
+            fault = fault.onInjectorRequest(static_cast<int>(*number));
         } else {
             error = "cannot use \"" + std::string(parts[i]) + "\" in fault \"" +
                     std::string(parts[0]) + "\"";

@@ -18,6 +18,7 @@ constexpr std::array kLabelTexts{"Injector 1", "Injector 3", "Injector 4", "Inje
 constexpr std::array kCodeNames{"edis1", "edis2", "edis3", "edis4"};
 constexpr std::array kEditNames{"E1", "e2", "e3", "e4"};
 constexpr std::array kOkNames{"OK1", "ok2", "ok3", "ok4"};
+constexpr std::array kBeforeNames{"before1", "before2", "before3", "before4"};
 
 // A code line of 16 cells 29 pixels wide: dots of 3 at a pitch of 5, so neighbouring dots
 // stay apart and the digits read clearly.
@@ -83,6 +84,14 @@ InjectorFrame buildInjectorFrame(QWidget* parent) {
         ok->setObjectName(QString::fromLatin1(kOkNames[i]));
         ok->setFocusPolicy(Qt::NoFocus);
         ok->setGeometry(right + 140, y + 9, 38, 32);
+
+        // Under the edit box, the code the unit held before it was edited.
+        auto* before = new QLabel(frame);
+        before->setObjectName(QString::fromLatin1(kBeforeNames[i]));
+        before->setProperty("codeBefore", true);
+        before->setGeometry(right + 8, y + 40, 170, 16);
+        before->hide();
+        result.codesBefore[i] = before;
 
         result.panels[i] = panel;
         result.edits[i] = edit;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <array>
@@ -29,6 +30,7 @@ struct InjectorFrame {
     std::array<InjectorPanel*, 4> panels{};
     std::array<QLineEdit*, 4> edits{};
     std::array<QPushButton*, 4> okButtons{};
+    std::array<QLabel*, 4> codesBefore{};  // `before1`..`before4`: the code before editing
 };
 
 InjectorFrame buildInjectorFrame(QWidget* parent);

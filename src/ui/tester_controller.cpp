@@ -1,8 +1,14 @@
 #include "ui/tester_controller.h"
 
+#include <QPointer>
 #include <QPushButton>
 
 #include "link/byte_trace.h"
+#include "session/settings.h"
+#if TVX_HAVE_RECORD
+#include "session/record_keeper.h"
+#include "ui/records_dialog.h"
+#endif
 #include "ui/radio_group.h"
 #include "ui/tform1.h"
 
@@ -55,14 +61,53 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
       m_link(setup.port, setup.clock),
       m_requests(m_link),
       m_session(m_link, m_requests, setup.clock, m_queued, setup.dataDirectory),
+      m_dataDirectory(setup.dataDirectory),
       m_runner(m_session, setup.tickClock, setup.interruptible) {
     m_link.setTrace(setup.trace);
+#if TVX_HAVE_RECORD
+    // What the record has to say comes from its writer thread; the window shows it in its
+    // notice line, never in a dialog that would stop a screen.
+    QPointer<TForm1> window(&form);
+    m_record = std::make_unique<session::RecordKeeper>(
+        m_dataDirectory, session::RecordKeeper::Options{}, [window](const std::string& text) {
+            QMetaObject::invokeMethod(
+                window.data(),
+                [window, notice = QString::fromStdString(text)] {
+                    if (window) {
+                        window->showRecordNotice(notice);
+                    }
+                },
+                Qt::QueuedConnection);
+        });
+    m_session.addListener(*m_record);
+    m_session.setProgrammingGuard(m_record.get());
+#endif
     connectControls();
     connect(&form, &TForm1::closing, this, &TesterController::stop);
+    connect(&form, &TForm1::recordsWanted, this, &TesterController::openRecords);
 }
 
 TesterController::~TesterController() {
     stop();
+#if TVX_HAVE_RECORD
+    m_session.setProgrammingGuard(nullptr);
+    m_session.removeListener(*m_record);
+#endif
+}
+
+void TesterController::openRecords() {
+#if TVX_HAVE_RECORD
+    if (m_record) {
+        m_record->flush();  // what the session did so far is in the report
+    }
+    const char language =
+        session::readSettings(session::settingsPath(m_dataDirectory)).settings.languageCode;
+    m_recordsDialog = std::make_unique<RecordsDialog>(m_dataDirectory, language);
+    m_recordsDialog->show();
+    m_recordsDialog->raise();
+#else
+    m_form.showRecordNotice(QStringLiteral("This build keeps no workshop record."));
+#endif
 }
 
 void TesterController::start() {

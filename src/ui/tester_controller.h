@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QWidget>
 #include <filesystem>
+#include <memory>
 
 #include "link/clock.h"
 #include "link/link.h"
@@ -15,6 +17,9 @@
 
 namespace tvx::link {
 class ByteTrace;
+}
+namespace tvx::session {
+class RecordKeeper;
 }
 
 namespace tvx::ui {
@@ -50,6 +55,12 @@ public:
 
     // The view calls waiting for the GUI thread (tests wait for it to drain).
     const QueuedView& queuedView() const { return m_queued; }
+    // The workshop record of this window's sessions (live recordings start and stop here);
+    // nullptr in a build without the record.
+    session::RecordKeeper* recordKeeper() { return m_record.get(); }
+    // Opens the records dialog (the button beside EXIT), or says this build keeps none.
+    void openRecords();
+    QWidget* recordsDialog() const { return m_recordsDialog.get(); }
 
 private:
     void connectControls();
@@ -61,6 +72,9 @@ private:
     link::Link m_link;
     link::Requests m_requests;
     session::Session m_session;
+    std::filesystem::path m_dataDirectory;
+    std::unique_ptr<session::RecordKeeper> m_record;  // outlives the worker's last event
+    std::unique_ptr<QWidget> m_recordsDialog;
     session::SessionRunner m_runner;  // last: its worker stops before the rest goes
 };
 

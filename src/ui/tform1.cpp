@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 
 #include "ui/gauge_pages.h"
@@ -53,8 +54,32 @@ TForm1::TForm1(const QString& picturePath, QWidget* parent) : QWidget(parent), m
     buildKeypad();
     buildDisplay();
     buildWorkArea(picturePath);
+    buildRecordControls();
 
     connect(button("EXIT"), &QPushButton::clicked, this, &QWidget::close);
+}
+
+// Above EXIT, where the module column ends: the workshop record's button, and a line that
+// says when the record is not kept. Neither covers a control of the form.
+void TForm1::buildRecordControls() {
+    auto* records = addButton("records", "records", {kLeft, kWindowHeight - 12 - 38 - 46, 100, 38});
+    records->setProperty("exitKey", true);
+    connect(records, &QPushButton::clicked, this, &TForm1::recordsWanted);
+    auto* notice = new QLabel(this);
+    notice->setObjectName(QStringLiteral("recordNotice"));
+    notice->setProperty("recordNotice", true);
+    notice->setWordWrap(true);
+    notice->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    notice->setGeometry(kLeft, 12 + 6 * 44 - 4, 100,
+                        kWindowHeight - 12 - 38 - 46 - 4 - (12 + 6 * 44 - 4));
+    notice->hide();
+}
+
+void TForm1::showRecordNotice(const QString& text) {
+    auto* notice = findChild<QLabel*>(QStringLiteral("recordNotice"));
+    notice->setText(text);
+    notice->setToolTip(text);
+    notice->setVisible(!text.isEmpty());
 }
 
 QPushButton* TForm1::addButton(const QString& name, const QString& caption, const QRect& place) {

@@ -40,9 +40,15 @@ public:
     // The work-area frames `Frame21`..`Frame131`.
     static const QStringList& frameNames();
 
+    // Says in the window, without a dialog, that the workshop record is not kept (or what
+    // became of a damaged record file); empty text hides it.
+    void showRecordNotice(const QString& text);
+
 signals:
     // The window is closing: whatever runs behind it must stop now.
     void closing();
+    // The records button beside EXIT was clicked.
+    void recordsWanted();
 
 protected:
     // Enter presses OK and Escape presses BACK, when they are there to be pressed.
@@ -54,6 +60,7 @@ private:
     void buildKeypad();
     void buildDisplay();
     void buildWorkArea(const QString& picturePath);
+    void buildRecordControls();
     QPushButton* addButton(const QString& name, const QString& caption, const QRect& place);
     bool pressIfUsable(QPushButton* key);
 

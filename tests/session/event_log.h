@@ -54,7 +54,8 @@ struct EventLog final : SessionEvents {
     void programmingStep(const ProgrammingStep& e) override { steps.push_back(e); }
     void programmingEnded(const ProgrammingEnd& e) override {
         ends.push_back(e);
-        static const char* kResults[] = {"finished", "failed", "refused"};
+        static const char* kResults[] = {"finished", "failed", "refused", "not verified",
+                                         "not recorded"};
         note(std::string("programming ") + kResults[static_cast<int>(e.result)]);
     }
     void prompted(const Prompt& e) override {

@@ -109,9 +109,9 @@ TEST(SessionEvents, TheDieselDayIsToldAsTheBoxSawIt) {
     EXPECT_TRUE(log.codeReads[1].codes.empty());
     EXPECT_TRUE(bench.box.storedCodes(1).empty());
 
-    // The injector codes as the unit held them, then the run, step by step, and the unit's
-    // new code read back.
-    ASSERT_EQ(log.injectorReads.size(), 2u);
+    // The injector codes as the unit held them, then the run, step by step, the unit read
+    // back by the run itself, and the mechanic's own read afterwards.
+    ASSERT_EQ(log.injectorReads.size(), 3u);
     for (int n = 1; n <= 4; ++n) {
         EXPECT_EQ(log.injectorReads[0].codes[n], hex(before[n])) << n;
     }
@@ -128,7 +128,11 @@ TEST(SessionEvents, TheDieselDayIsToldAsTheBoxSawIt) {
     }
     ASSERT_EQ(log.ends.size(), 1u);
     EXPECT_EQ(log.ends[0].result, ProgrammingEnd::Result::Finished);
+    EXPECT_EQ(log.ends[0].before, hex(before[3]));
+    EXPECT_EQ(log.ends[0].readBack, hex(bench.box.injectorCode(3)));
+    EXPECT_EQ(log.ends[0].holds, UnitHolds::NewCode);
     EXPECT_EQ(log.injectorReads[1].codes[3], hex(bench.box.injectorCode(3)));
+    EXPECT_EQ(log.injectorReads[2].codes[3], hex(bench.box.injectorCode(3)));
 }
 
 TEST(SessionEvents, LiveReadingsAreTheReadsOnTheLineInOrder) {

@@ -191,6 +191,34 @@ TEST(Box, InjectorMemoryOutsideTheCodeAreaIsRefused) {
     EXPECT_EQ(download[5], 0x7F);
 }
 
+// The injector unit's requests are counted from the box's start; a fault aimed at the n-th
+// spoils that one and no other, whatever the service.
+TEST(Box, InjectorRequestFaultSpoilsOnlyTheNthUnitRequest) {
+    Box box(vehicleScenario("diesel-van"));
+    box.addFault(Fault::silentModule(kIcu).onInjectorRequest(3));
+    const Bytes start{21, 1, 0x10};
+    EXPECT_FALSE(send(box, start).empty());             // 1
+    EXPECT_EQ(send(box, {1}), Bytes{1});                // not the unit's: not counted
+    EXPECT_FALSE(send(box, {22, 0xC9, 0x05}).empty());  // 2
+    EXPECT_TRUE(send(box, start).empty());              // 3: spoilt
+    EXPECT_FALSE(send(box, start).empty());             // 4
+    EXPECT_EQ(box.injectorRequests(), 4);
+    EXPECT_TRUE(box.faults().empty());
+}
+
+TEST(Box, AStoreWhoseReplyIsLostIsStillStored) {
+    Box box(vehicleScenario("diesel-van"));
+    const std::uint32_t end = box.scenario().injectorEndAddress;
+    const auto a = [&](std::uint32_t v) { return static_cast<std::uint8_t>(v); };
+    const std::uint32_t first = end - 32;  // injector 1's first four bytes
+    send(box, {21, 7, 0x34, 0, 0, 4, a(first >> 16), a(first >> 8), a(first)});
+    send(box, {21, 7, 0x36, 0xDE, 0xAD, 0xBE, 0xEF, 0, 0});
+    box.addFault(Fault::silentModule(kIcu).onInjectorRequest(3));
+    EXPECT_TRUE(send(box, {21, 2, 0x37, 0}).empty());
+    EXPECT_EQ(box.injectorCode(1)[0], 0xDE);
+    EXPECT_EQ(box.injectorCode(1)[3], 0xEF);
+}
+
 TEST(InMemoryPort, SilenceCostsExactlyTheTimeOutOnVirtualTime) {
     tvx::link::VirtualClock clock;
     Box box(vehicleScenario("petrol-car"));

@@ -114,6 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{R"({"faults": [{"kind": "fire"}]})", "fire"},
                     BadCase{R"({"faults": [{"kind": "silent-module"}]})", "module"},
                     BadCase{R"({"faults": [{"kind": "garbage", "count": 0}]})", "count"},
+                    BadCase{R"({"faults": [{"kind": "garbage", "injector_request": 0}]})",
+                            "injector_request"},
                     BadCase{R"([1, 2])", "object"},
                     // Values the JSON library itself refuses still name their field.
                     BadCase{R"({"base": 5})", "base"}, BadCase{R"({"base": null})", "base"},
@@ -189,6 +191,24 @@ INSTANTIATE_TEST_SUITE_P(
         SpecCase{"extra-delay,amount=600,module=5", true, FaultKind::ExtraDelay, -1, 5, 600},
         SpecCase{"silent-module", false, {}, 0, 0, 0},
         SpecCase{"cut-short,amount=x", false, {}, 0, 0, 0}, SpecCase{"smoke", false, {}, 0, 0, 0},
-        SpecCase{"garbage,count=0", false, {}, 0, 0, 0}));
+        SpecCase{"garbage,count=0", false, {}, 0, 0, 0},
+        SpecCase{"silent-module,module=ICU,injector-request=17", true, FaultKind::SilentModule, 1,
+                 kIcu, 0},
+        SpecCase{"garbage,injector-request=0", false, {}, 0, 0, 0}));
+
+TEST(FaultSpec, InjectorRequestIsKept) {
+    std::string error;
+    const auto fault = parseFaultSpec("line-closed,injector-request=21", error);
+    ASSERT_TRUE(fault) << error;
+    EXPECT_EQ(fault->injectorRequest, 21);
+}
+
+TEST(ScenarioFile, FaultOnTheNthInjectorRequest) {
+    const Scenario s = parseScenario(
+        R"({"base": "diesel-van", "faults": [{"kind": "garbage", "injector_request": 18}]})");
+    ASSERT_EQ(s.faults.size(), 1u);
+    EXPECT_EQ(s.faults[0].injectorRequest, 18);
+    EXPECT_EQ(s.faults[0].count, 1);
+}
 
 }  // namespace

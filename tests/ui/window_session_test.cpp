@@ -248,6 +248,11 @@ TEST_F(WindowSession, DieselVanInjectorsReadSelectedTypedAndProgrammed) {
     EXPECT_EQ(panelColour(1), kPanelGreen);
     EXPECT_FALSE(widget("E1")->isHidden());
     EXPECT_EQ(test::named<QLineEdit>(form(), "E1")->text(), hex(van.injectorCodes[0]));
+    // Under the edit box, the code the unit holds: an edit never hides it.
+    ASSERT_TRUE(waitFor([&] { return !widget("before1")->isHidden(); }));
+    EXPECT_EQ(test::named<QLabel>(form(), "before1")->text(),
+              "before: " + hex(van.injectorCodes[0]));
+    EXPECT_TRUE(widget("before3")->isHidden());
 
     // Panel 3, then panel 1 by its label: only the chosen injector's box and OK remain.
     click(widget("Panel3"));

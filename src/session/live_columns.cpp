@@ -1,8 +1,8 @@
-#include "cli/live_columns.h"
+#include "session/live_columns.h"
 
 #include <algorithm>
 
-namespace tvx::cli {
+namespace tvx::session {
 namespace {
 
 using link::Decoder;
@@ -100,7 +100,7 @@ LiveColumn otherColumn(std::string_view gauge) {
 
 }  // namespace
 
-std::vector<LiveColumn> liveColumns(const session::LivePage& page) {
+std::vector<LiveColumn> liveColumns(const LivePage& page) {
     std::vector<LiveColumn> columns;
     auto add = [&columns](LiveColumn column) {
         const bool known = std::any_of(columns.begin(), columns.end(), [&](const LiveColumn& c) {
@@ -110,18 +110,18 @@ std::vector<LiveColumn> liveColumns(const session::LivePage& page) {
             columns.push_back(std::move(column));
         }
     };
-    for (const session::LiveRead& read : page.reads) {
+    for (const LiveRead& read : page.reads) {
         switch (read.kind) {
-            case session::LiveRead::Kind::Decode:
+            case LiveRead::Kind::Decode:
                 add(decoderColumn(read.decoder, read.gauge));
                 break;
-            case session::LiveRead::Kind::SwitchStates:
+            case LiveRead::Kind::SwitchStates:
                 // One read, three dot-matrix fields.
                 add(otherColumn("cppd"));
                 add(otherColumn("bppd"));
                 add(otherColumn("klimad"));
                 break;
-            case session::LiveRead::Kind::Odometer:
+            case LiveRead::Kind::Odometer:
                 add(otherColumn(read.gauge));
                 break;
         }
@@ -137,4 +137,4 @@ std::string columnHeader(const LiveColumn& column) {
     return header;
 }
 
-}  // namespace tvx::cli
+}  // namespace tvx::session

@@ -1,0 +1,253 @@
+#include "cli/record_commands.h"
+
+#include <fstream>
+#include <iomanip>
+#include <sstream>
+
+#include "session/code_journal.h"
+#include "session/session.h"
+
+#if TVX_HAVE_RECORD
+#include "record/record.h"
+#include "record/report.h"
+#include "record/workshop_name.h"
+#include "session/record_keeper.h"
+#endif
+
+namespace tvx::cli {
+namespace {
+
+constexpr const char* kNoRecord =
+    "this build of the tester keeps no workshop record (it was built without SQLite)";
+
+#if TVX_HAVE_RECORD
+std::unique_ptr<record::Record> openForReading(const std::filesystem::path& dataDirectory,
+                                               Console& console) {
+    const auto path = dataDirectory / record::Record::kFileName;
+    if (!std::filesystem::exists(path)) {
+        console.err << "tarvolinex-cli: there is no workshop record in " << dataDirectory.string()
+                    << " yet\n";
+        return nullptr;
+    }
+    record::Record::Options options;
+    options.mode = record::Database::Mode::ReadOnly;
+    record::Record::Opened opened = record::Record::open(path, options);
+    if (!opened.record) {
+        console.err << "tarvolinex-cli: the workshop record cannot be read: " << opened.problem
+                    << '\n';
+    }
+    return std::move(opened.record);
+}
+
+ExitCode runReport(const Invocation& invocation, Console& console,
+                   const std::filesystem::path& dataDirectory, char languageCode) {
+    auto record = openForReading(dataDirectory, console);
+    if (!record) {
+        return ExitCode::RecordFailed;
+    }
+    try {
+        const auto visit = invocation.last ? record->lastVisit(invocation.common.demo)
+                                           : std::optional<std::int64_t>(*invocation.visit);
+        const auto report =
+            visit ? record::buildReport(*record, *visit, record::readWorkshopName(dataDirectory))
+                  : std::nullopt;
+        if (!report) {
+            console.err << "tarvolinex-cli: "
+                        << (invocation.last ? std::string("no visit is recorded yet")
+                                            : "there is no visit " + std::to_string(*visit))
+                        << "; see 'history'\n";
+            return ExitCode::BadInput;
+        }
+        const auto language =
+            languageCode == '2' ? record::ReportLanguage::Turkish : record::ReportLanguage::English;
+        const std::string& path = invocation.htmlPath ? *invocation.htmlPath : *invocation.jsonPath;
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << (invocation.htmlPath ? record::reportHtml(*report, language)
+                                    : record::reportJson(*report, language));
+        if (!out.flush()) {
+            console.err << "tarvolinex-cli: cannot write " << path << '\n';
+            return ExitCode::BadInput;
+        }
+        console.out << "Report of visit " << *visit << " written to " << path << '\n';
+        return ExitCode::Ok;
+    } catch (const record::DbError& error) {
+        console.err << "tarvolinex-cli: the workshop record cannot be read: "
+                    << record::Record::plainProblem(error) << '\n';
+        return ExitCode::RecordFailed;
+    }
+}
+
+ExitCode runHistory(const Invocation& invocation, Console& console,
+                    const std::filesystem::path& dataDirectory) {
+    auto record = openForReading(dataDirectory, console);
+    if (!record) {
+        return ExitCode::RecordFailed;
+    }
+    try {
+        record::VisitFilter filter;
+        filter.text = invocation.vin.value_or("");
+        filter.demo = invocation.common.demo;
+        const auto visits = record->visits(filter);
+        console.out << std::left << std::setw(7) << "visit" << std::setw(18) << "date"
+                    << std::setw(26) << "vehicle" << std::setw(19) << "VIN" << std::right
+                    << std::setw(6) << "reads" << std::setw(7) << "codes" << std::setw(8)
+                    << "clears" << std::setw(10) << "injector" << std::setw(6) << "live" << '\n';
+        for (const record::VisitSummary& v : visits) {
+            console.out << std::left << std::setw(7) << v.id << std::setw(18)
+                        << record::localTime(v.startedAt, record::ReportLanguage::English)
+                        << std::setw(26) << (v.vehicle.empty() ? "-" : v.vehicle) << std::setw(19)
+                        << v.vin.value_or("-") << std::right << std::setw(6) << v.codeReads
+                        << std::setw(7) << v.codesRead << std::setw(8) << v.clears << std::setw(10)
+                        << v.programmingRuns << std::setw(6) << v.recordings << '\n';
+        }
+        if (visits.empty()) {
+            console.err << "tarvolinex-cli: no " << (invocation.common.demo ? "demonstration " : "")
+                        << "visit recorded"
+                        << (filter.text.empty() ? "" : " for \"" + filter.text + "\"") << '\n';
+        }
+        return ExitCode::Ok;
+    } catch (const record::DbError& error) {
+        console.err << "tarvolinex-cli: the workshop record cannot be read: "
+                    << record::Record::plainProblem(error) << '\n';
+        return ExitCode::RecordFailed;
+    }
+}
+
+ExitCode runWorkshop(const Invocation& invocation, Console& console,
+                     const std::filesystem::path& dataDirectory) {
+    if (!invocation.workshop) {
+        const std::string name = record::readWorkshopName(dataDirectory);
+        console.out << (name.empty() ? "(no workshop name set)" : name) << '\n';
+        return ExitCode::Ok;
+    }
+    std::filesystem::create_directories(dataDirectory);
+    if (!record::writeWorkshopName(dataDirectory, *invocation.workshop)) {
+        console.err << "tarvolinex-cli: cannot write " << record::kWorkshopFileName << " in "
+                    << dataDirectory.string() << '\n';
+        return ExitCode::RecordFailed;
+    }
+    console.out << "Workshop name: " << record::readWorkshopName(dataDirectory) << '\n';
+    return ExitCode::Ok;
+}
+#endif
+
+std::string wallTime(std::int64_t ms) {
+    const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &seconds);
+#else
+    localtime_r(&seconds, &local);
+#endif
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
+    return text;
+}
+
+}  // namespace
+
+#if TVX_HAVE_RECORD
+struct CommandRecord::Kept {
+    session::Session& session;
+    session::RecordKeeper keeper;
+};
+
+CommandRecord::CommandRecord(HeadlessTester& tester, const std::filesystem::path& dataDirectory,
+                             char languageCode, Console& console) {
+    session::RecordKeeper::Options options;
+    options.language = languageCode == '2' ? "tr" : "en";
+    m_kept.reset(
+        new Kept{tester.session(),
+                 session::RecordKeeper(dataDirectory, options, [&console](const std::string& text) {
+                     console.err << "tarvolinex-cli: " << text << '\n';
+                 })});
+    tester.session().addListener(m_kept->keeper);
+    tester.session().setProgrammingGuard(&m_kept->keeper);
+}
+
+CommandRecord::~CommandRecord() {
+    m_kept->session.setProgrammingGuard(nullptr);
+    m_kept->session.removeListener(m_kept->keeper);
+}
+
+ExitCode runRecordCommand(const Invocation& invocation, Console& console,
+                          const std::filesystem::path& dataDirectory, char languageCode) {
+    switch (invocation.command) {
+        case CommandKind::Report:
+            return runReport(invocation, console, dataDirectory, languageCode);
+        case CommandKind::History:
+            return runHistory(invocation, console, dataDirectory);
+        case CommandKind::Workshop:
+            return runWorkshop(invocation, console, dataDirectory);
+        default:
+            return ExitCode::Unexpected;
+    }
+}
+
+std::optional<RecordedCode> recordedCodeBefore(const std::filesystem::path& dataDirectory, int slot,
+                                               const std::string& vin,
+                                               std::optional<long long> visit,
+                                               std::string& whyNot) {
+    record::Record::Options options;
+    options.mode = record::Database::Mode::ReadOnly;
+    const auto path = dataDirectory / record::Record::kFileName;
+    record::Record::Opened opened =
+        std::filesystem::exists(path)
+            ? record::Record::open(path, options)
+            : record::Record::Opened{nullptr, "there is no record yet", {}};
+    if (!opened.record) {
+        whyNot = "the workshop record cannot be read: " + opened.problem;
+        return std::nullopt;
+    }
+    try {
+        const auto run = opened.record->lastRunOf(
+            slot, visit || vin.empty() ? std::nullopt : std::optional<std::string>(vin),
+            visit ? std::optional<std::int64_t>(*visit) : std::nullopt);
+        if (!run) {
+            whyNot = visit ? "visit " + std::to_string(*visit) +
+                                 " has no programming run of this injector"
+                           : "the record holds no programming run of this injector on " + vin;
+            return std::nullopt;
+        }
+        return RecordedCode{run->codeBefore, "visit " + std::to_string(run->visitId) + ", " +
+                                                 wallTime(run->startedAt)};
+    } catch (const record::DbError& error) {
+        whyNot = "the workshop record cannot be read: " + record::Record::plainProblem(error);
+        return std::nullopt;
+    }
+}
+
+#else
+
+struct CommandRecord::Kept {};
+
+CommandRecord::CommandRecord(HeadlessTester&, const std::filesystem::path&, char, Console&) {}
+CommandRecord::~CommandRecord() = default;
+
+ExitCode runRecordCommand(const Invocation&, Console& console, const std::filesystem::path&, char) {
+    console.err << "tarvolinex-cli: " << kNoRecord << '\n';
+    return ExitCode::RecordFailed;
+}
+
+// Without a record the journal the session keeps before each run is the source.
+std::optional<RecordedCode> recordedCodeBefore(const std::filesystem::path& dataDirectory, int slot,
+                                               const std::string& vin,
+                                               std::optional<long long> visit,
+                                               std::string& whyNot) {
+    if (visit) {
+        whyNot = std::string(kNoRecord) + ", so there are no visits to choose from";
+        return std::nullopt;
+    }
+    const auto entries = session::readJournal(dataDirectory / session::CodeJournal::kFileName);
+    const auto entry = session::latestJournalEntry(entries, slot, vin);
+    if (!entry) {
+        whyNot = "the injector code journal holds no programming run of this injector" +
+                 (vin.empty() ? std::string() : " on " + vin);
+        return std::nullopt;
+    }
+    return RecordedCode{entry->plan.oldCode, "the journal, " + wallTime(entry->timeMs)};
+}
+
+#endif
+
+}  // namespace tvx::cli

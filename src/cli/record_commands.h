@@ -1,0 +1,45 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/console.h"
+#include "cli/exit_code.h"
+#include "cli/headless_tester.h"
+#include "cli/options.h"
+
+namespace tvx::cli {
+
+// The workshop record kept while a command talks to the car: the session's events become
+// its rows, and it guards programming runs. Where this build keeps no record (no SQLite),
+// the session's journal guards them. Says once on stderr when the record is not kept.
+class CommandRecord {
+public:
+    CommandRecord(HeadlessTester& tester, const std::filesystem::path& dataDirectory,
+                  char languageCode, Console& console);
+    ~CommandRecord();
+    CommandRecord(const CommandRecord&) = delete;
+    CommandRecord& operator=(const CommandRecord&) = delete;
+
+private:
+    struct Kept;
+    std::unique_ptr<Kept> m_kept;
+};
+
+// report, history, workshop: the record's commands that need no box.
+ExitCode runRecordCommand(const Invocation& invocation, Console& console,
+                          const std::filesystem::path& dataDirectory, char languageCode);
+
+// The code an injector slot held before a programming run, as the record (or, in a build
+// without one, the journal) keeps it: of the VIN, or of one visit. Sets whyNot when none.
+struct RecordedCode {
+    std::string code;
+    std::string origin;  // "visit 12, 2025-06-01 14:03" or "the journal, 2025-06-01 14:03"
+};
+std::optional<RecordedCode> recordedCodeBefore(const std::filesystem::path& dataDirectory, int slot,
+                                               const std::string& vin,
+                                               std::optional<long long> visit, std::string& whyNot);
+
+}  // namespace tvx::cli

@@ -1,0 +1,712 @@
+#include "record/record.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <set>
+#include <sstream>
+
+#include "record/schema.h"
+
+namespace tvx::record {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Blocks as 7 bytes each: three of address (high first), four of data.
+std::vector<std::uint8_t> blockBytes(const std::vector<Block>& blocks) {
+    std::vector<std::uint8_t> bytes;
+    for (const Block& block : blocks) {
+        bytes.push_back(static_cast<std::uint8_t>(block.address >> 16));
+        bytes.push_back(static_cast<std::uint8_t>(block.address >> 8));
+        bytes.push_back(static_cast<std::uint8_t>(block.address));
+        bytes.insert(bytes.end(), block.data.begin(), block.data.end());
+    }
+    return bytes;
+}
+
+std::vector<Block> blocksOf(const std::vector<std::uint8_t>& bytes) {
+    std::vector<Block> blocks;
+    for (std::size_t at = 0; at + 7 <= bytes.size(); at += 7) {
+        Block block;
+        block.address =
+            (std::uint32_t{bytes[at]} << 16) | (std::uint32_t{bytes[at + 1]} << 8) | bytes[at + 2];
+        std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(at + 3), 4, block.data.begin());
+        blocks.push_back(block);
+    }
+    return blocks;
+}
+
+std::string joined(const std::array<std::string, 4>& codes) {
+    return codes[0] + " " + codes[1] + " " + codes[2] + " " + codes[3];
+}
+
+std::array<std::string, 4> split(const std::string& text) {
+    std::array<std::string, 4> codes;
+    std::istringstream in(text);
+    for (std::string& code : codes) {
+        in >> code;
+    }
+    return codes;
+}
+
+bool notADatabase(const DbError& error) {
+    return error.primary() == SQLITE_NOTADB || error.primary() == SQLITE_CORRUPT;
+}
+
+std::string stamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
+    return text;
+}
+
+// Keeps a damaged file (and its WAL and shared-memory files) under a new name.
+std::optional<fs::path> moveAside(const fs::path& path, std::string& problem) {
+    fs::path aside = path;
+    aside += ".damaged-" + stamp();
+    for (int n = 2; fs::exists(aside); ++n) {
+        aside = path;
+        aside += ".damaged-" + stamp() + "-" + std::to_string(n);
+    }
+    std::error_code error;
+    fs::rename(path, aside, error);
+    if (error) {
+        problem = "the record file " + path.string() + " is damaged and cannot be moved aside (" +
+                  error.message() + ")";
+        return std::nullopt;
+    }
+    for (const char* suffix : {"-wal", "-shm"}) {
+        fs::path companion = path;
+        companion += suffix;
+        if (fs::exists(companion)) {
+            fs::path companionAside = aside;
+            companionAside += suffix;
+            fs::rename(companion, companionAside, error);
+        }
+    }
+    return aside;
+}
+
+std::unique_ptr<Database> connect(const fs::path& path, const Record::Options& options) {
+    auto db = std::make_unique<Database>(path, options.mode);
+    sqlite3_busy_timeout(db->handle(), options.busyTimeoutMs);
+    if (options.mode == Database::Mode::ReadWrite) {
+        // The first statement reads the file: a file that is no database fails here.
+        db->exec("PRAGMA journal_mode=WAL");
+        db->exec("PRAGMA synchronous=NORMAL");
+        if (options.maxPageCount > 0) {
+            db->exec("PRAGMA max_page_count=" + std::to_string(options.maxPageCount));
+        }
+        migrate(*db);
+    } else {
+        const int version = schemaVersion(*db);
+        if (version > kSchemaVersion) {
+            throw DbError(SQLITE_MISMATCH, "the record was written by a newer Tarvolinex");
+        }
+    }
+    db->exec("PRAGMA foreign_keys=ON");
+    return db;
+}
+
+}  // namespace
+
+std::string Record::plainProblem(const DbError& error) {
+    switch (error.primary()) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return "the record file is locked by another program";
+        case SQLITE_READONLY:
+        case SQLITE_CANTOPEN:
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+            return "the record file cannot be written (read-only or not allowed)";
+        case SQLITE_FULL:
+            return "the disk is full";
+        case SQLITE_MISMATCH:
+            return error.what();
+        default:
+            return std::string("the record file cannot be used: ") + error.what();
+    }
+}
+
+Record::Opened Record::open(const fs::path& path, const Options& options) {
+    Opened opened;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            opened.record.reset(new Record(connect(path, options)));
+            return opened;
+        } catch (const DbError& error) {
+            if (attempt == 0 && notADatabase(error) && options.mode == Database::Mode::ReadWrite) {
+                opened.movedAside = moveAside(path, opened.problem);
+                if (opened.movedAside) {
+                    continue;  // a new record begins in its place
+                }
+                return opened;
+            }
+            opened.problem = plainProblem(error);
+            return opened;
+        }
+    }
+    return opened;
+}
+
+Record::Record(std::unique_ptr<Database> db) : m_db(std::move(db)) {}
+
+Record::~Record() = default;
+
+// ---- writes
+
+std::int64_t Record::beginVisit(const VisitStart& start) {
+    Statement(*m_db,
+              "INSERT INTO visits(started_at, ended_at, demo, vehicle, diesel, language) "
+              "VALUES (?, ?, ?, ?, ?, ?)")
+        .bind(1, start.startedAt)
+        .bind(2, start.startedAt)
+        .bind(3, start.demo ? 1 : 0)
+        .bind(4, start.vehicle)
+        .bind(5, start.diesel ? 1 : 0)
+        .bind(6, start.language)
+        .run();
+    return m_db->lastInsertId();
+}
+
+void Record::setVisitVehicle(std::int64_t visit, const std::string& vehicle, bool diesel) {
+    Statement(*m_db, "UPDATE visits SET vehicle = ?, diesel = ? WHERE id = ?")
+        .bind(1, vehicle)
+        .bind(2, diesel ? 1 : 0)
+        .bind(3, visit)
+        .run();
+}
+
+void Record::setVisitVin(std::int64_t visit, const std::string& vin) {
+    Statement(*m_db, "UPDATE visits SET vin = ? WHERE id = ?").bind(1, vin).bind(2, visit).run();
+}
+
+void Record::setVisitModules(std::int64_t visit, const std::array<int, 7>& protocols,
+                             bool injectorUnit) {
+    Transaction transaction(*m_db);
+    Statement(*m_db, "DELETE FROM visit_modules WHERE visit_id = ?").bind(1, visit).run();
+    Statement insert(*m_db,
+                     "INSERT INTO visit_modules(visit_id, module, protocol) VALUES (?, ?, ?)");
+    for (int module = 1; module <= 5; ++module) {
+        insert.bind(1, visit).bind(2, module).bind(3, protocols[static_cast<std::size_t>(module)]);
+        insert.run();
+    }
+    Statement(*m_db, "UPDATE visits SET injector_unit = ? WHERE id = ?")
+        .bind(1, injectorUnit ? 1 : 0)
+        .bind(2, visit)
+        .run();
+    transaction.commit();
+}
+
+void Record::touchVisit(std::int64_t visit, std::int64_t at) {
+    Statement(*m_db, "UPDATE visits SET ended_at = max(ended_at, ?) WHERE id = ?")
+        .bind(1, at)
+        .bind(2, visit)
+        .run();
+}
+
+std::int64_t Record::continueVisit(std::int64_t visit, const std::string& vin, std::int64_t now,
+                                   std::int64_t withinMs) {
+    Transaction transaction(*m_db);
+    Statement earlier(*m_db,
+                      "SELECT p.id FROM visits v JOIN visits p ON p.vin = ?2 AND p.vehicle = "
+                      "v.vehicle AND p.demo = v.demo AND p.id <> v.id AND p.ended_at >= ?3 WHERE "
+                      "v.id = ?1 AND NOT EXISTS (SELECT 1 FROM code_reads WHERE visit_id = v.id) "
+                      "AND NOT EXISTS (SELECT 1 FROM clears WHERE visit_id = v.id) AND NOT EXISTS "
+                      "(SELECT 1 FROM injector_reads WHERE visit_id = v.id) AND NOT EXISTS (SELECT "
+                      "1 FROM programming_runs WHERE visit_id = v.id) AND NOT EXISTS (SELECT 1 "
+                      "FROM recordings WHERE visit_id = v.id) ORDER BY p.ended_at DESC LIMIT 1");
+    earlier.bind(1, visit).bind(2, vin).bind(3, now - withinMs);
+    std::int64_t result = visit;
+    if (earlier.step()) {
+        result = earlier.integer(0);
+        earlier.reset();
+        Statement(*m_db, "DELETE FROM visits WHERE id = ?").bind(1, visit).run();
+    } else {
+        earlier.reset();
+        Statement(*m_db, "UPDATE visits SET vin = ? WHERE id = ?").bind(1, vin).bind(2, visit).run();
+    }
+    touchVisit(result, now);
+    transaction.commit();
+    return result;
+}
+
+std::int64_t Record::addCodeRead(std::int64_t visit, const CodeRead& read) {
+    Transaction transaction(*m_db);
+    Statement(*m_db,
+              "INSERT INTO code_reads(visit_id, module, at, ok, count, catalogue_missing, "
+              "language) VALUES (?, ?, ?, ?, ?, ?, ?)")
+        .bind(1, visit)
+        .bind(2, read.module)
+        .bind(3, read.at)
+        .bind(4, read.ok ? 1 : 0)
+        .bind(5, read.count)
+        .bind(6, read.catalogueMissing ? 1 : 0)
+        .bind(7, read.language)
+        .run();
+    const std::int64_t id = m_db->lastInsertId();
+    Statement insert(*m_db,
+                     "INSERT INTO codes(read_id, position, code, code_text, description) "
+                     "VALUES (?, ?, ?, ?, ?)");
+    for (std::size_t i = 0; i < read.codes.size(); ++i) {
+        const TroubleCode& code = read.codes[i];
+        insert.bind(1, id)
+            .bind(2, static_cast<int>(i))
+            .bind(3, code.code)
+            .bind(4, code.text)
+            .bind(5, code.description);
+        insert.run();
+    }
+    if (read.ok) {
+        Statement(*m_db,
+                  "UPDATE clears SET after_read_id = ?1 WHERE id = (SELECT max(id) FROM clears "
+                  "WHERE visit_id = ?2 AND module = ?3 AND after_read_id IS NULL AND ok = 1)")
+            .bind(1, id)
+            .bind(2, visit)
+            .bind(3, read.module)
+            .run();
+    }
+    touchVisit(visit, read.at);
+    transaction.commit();
+    return id;
+}
+
+std::int64_t Record::addClear(std::int64_t visit, int module, std::int64_t at, bool ok) {
+    Transaction transaction(*m_db);
+    Statement(
+        *m_db,
+        "INSERT INTO clears(visit_id, module, at, ok, before_read_id) VALUES (?1, ?2, ?3, "
+        "?4, (SELECT max(id) FROM code_reads WHERE visit_id = ?1 AND module = ?2 AND ok = 1))")
+        .bind(1, visit)
+        .bind(2, module)
+        .bind(3, at)
+        .bind(4, ok ? 1 : 0)
+        .run();
+    const std::int64_t id = m_db->lastInsertId();
+    touchVisit(visit, at);
+    transaction.commit();
+    return id;
+}
+
+std::int64_t Record::addInjectorRead(std::int64_t visit, const InjectorRead& read) {
+    Transaction transaction(*m_db);
+    const auto bytes = blockBytes(read.blocks);
+    Statement(*m_db,
+              "INSERT INTO injector_reads(visit_id, at, ok, codes, blocks) VALUES (?, ?, ?, ?, ?)")
+        .bind(1, visit)
+        .bind(2, read.at)
+        .bind(3, read.ok ? 1 : 0)
+        .bind(4, read.ok ? joined(read.codes) : std::string())
+        .bindBlob(5, bytes.data(), bytes.size())
+        .run();
+    const std::int64_t id = m_db->lastInsertId();
+    touchVisit(visit, read.at);
+    transaction.commit();
+    return id;
+}
+
+std::int64_t Record::beginProgrammingRun(std::int64_t visit, const ProgrammingRun& run) {
+    Transaction transaction(*m_db, true);
+    const auto bytes = blockBytes(run.blocks);
+    Statement(*m_db,
+              "INSERT INTO programming_runs(visit_id, injector, started_at, code_before, "
+              "code_new, codes_read, blocks) VALUES (?, ?, ?, ?, ?, ?, ?)")
+        .bind(1, visit)
+        .bind(2, run.injector)
+        .bind(3, run.startedAt)
+        .bind(4, run.codeBefore)
+        .bind(5, run.codeNew)
+        .bind(6, joined(run.codesRead))
+        .bindBlob(7, bytes.data(), bytes.size())
+        .run();
+    const std::int64_t id = m_db->lastInsertId();
+    touchVisit(visit, run.startedAt);
+    transaction.commit();
+    return id;
+}
+
+void Record::addProgrammingStep(std::int64_t run, const ProgrammingStepRow& step) {
+    Statement(
+        *m_db,
+        "INSERT INTO programming_steps(run_id, seq, at, half, request, ok, restore) VALUES "
+        "(?1, (SELECT count(*) FROM programming_steps WHERE run_id = ?1), ?2, ?3, ?4, ?5, ?6)")
+        .bind(1, run)
+        .bind(2, step.at)
+        .bind(3, step.half)
+        .bind(4, step.request)
+        .bind(5, step.ok ? 1 : 0)
+        .bind(6, step.restore ? 1 : 0)
+        .run();
+}
+
+void Record::endProgrammingRun(std::int64_t run, const ProgrammingRun& end) {
+    Transaction transaction(*m_db, true);
+    Statement(*m_db,
+              "UPDATE programming_runs SET ended_at = ?, result = ?, unit_holds = ?, "
+              "code_after = ?, restore_tried = ? WHERE id = ?")
+        .bind(1, end.endedAt)
+        .bind(2, end.result)
+        .bind(3, end.unitHolds)
+        .bind(4, end.codeAfter)
+        .bind(5, end.restoreTried ? 1 : 0)
+        .bind(6, run)
+        .run();
+    Statement(*m_db,
+              "UPDATE visits SET ended_at = max(ended_at, ?1) WHERE id = (SELECT visit_id FROM "
+              "programming_runs WHERE id = ?2)")
+        .bind(1, end.endedAt.value_or(0))
+        .bind(2, run)
+        .run();
+    transaction.commit();
+}
+
+std::int64_t Record::beginRecording(std::int64_t visit, int page, std::int64_t startedAt,
+                                    const std::vector<Channel>& channels) {
+    Transaction transaction(*m_db);
+    Statement(*m_db, "INSERT INTO recordings(visit_id, page, started_at) VALUES (?, ?, ?)")
+        .bind(1, visit)
+        .bind(2, page)
+        .bind(3, startedAt)
+        .run();
+    const std::int64_t id = m_db->lastInsertId();
+    Statement insert(*m_db,
+                     "INSERT INTO recording_channels(recording_id, channel, gauge, name, unit) "
+                     "VALUES (?, ?, ?, ?, ?)");
+    for (const Channel& channel : channels) {
+        insert.bind(1, id)
+            .bind(2, channel.channel)
+            .bind(3, channel.gauge)
+            .bind(4, channel.name)
+            .bind(5, channel.unit);
+        insert.run();
+    }
+    touchVisit(visit, startedAt);
+    transaction.commit();
+    return id;
+}
+
+void Record::addReadings(std::int64_t recording, const std::vector<Reading>& readings) {
+    if (readings.empty()) {
+        return;
+    }
+    if (m_seqRecording != recording) {
+        m_nextSeq = m_db->queryInteger(
+            "SELECT count(*) FROM readings WHERE recording_id = " + std::to_string(recording), 0);
+        m_seqRecording = recording;
+    }
+    if (!m_insertReading) {
+        m_insertReading = std::make_unique<Statement>(
+            *m_db,
+            "INSERT INTO readings(recording_id, seq, t_ms, channel, value) VALUES (?, ?, ?, ?, ?)");
+    }
+    Transaction transaction(*m_db);
+    std::int64_t seq = m_nextSeq;
+    for (const Reading& reading : readings) {
+        m_insertReading->bind(1, recording)
+            .bind(2, seq++)
+            .bind(3, reading.tMs)
+            .bind(4, reading.channel)
+            .bind(5, reading.value);
+        m_insertReading->run();
+    }
+    transaction.commit();
+    m_nextSeq = seq;
+}
+
+void Record::endRecording(std::int64_t recording, std::int64_t endedAt) {
+    Statement(*m_db, "UPDATE recordings SET ended_at = ? WHERE id = ?")
+        .bind(1, endedAt)
+        .bind(2, recording)
+        .run();
+    Statement(*m_db,
+              "UPDATE visits SET ended_at = max(ended_at, ?1) WHERE id = (SELECT visit_id FROM "
+              "recordings WHERE id = ?2)")
+        .bind(1, endedAt)
+        .bind(2, recording)
+        .run();
+}
+
+// ---- queries
+
+namespace {
+
+constexpr const char* kSummaryColumns =
+    "SELECT v.id, v.started_at, v.ended_at, v.demo, v.vehicle, v.vin, "
+    "(SELECT count(*) FROM code_reads r WHERE r.visit_id = v.id), "
+    "(SELECT count(DISTINCT c.code) FROM codes c JOIN code_reads r ON c.read_id = r.id "
+    "WHERE r.visit_id = v.id), "
+    "(SELECT count(*) FROM clears k WHERE k.visit_id = v.id), "
+    "(SELECT count(*) FROM programming_runs p WHERE p.visit_id = v.id), "
+    "(SELECT count(*) FROM recordings g WHERE g.visit_id = v.id) FROM visits v ";
+
+VisitSummary summaryOf(const Statement& row) {
+    VisitSummary s;
+    s.id = row.integer(0);
+    s.startedAt = row.integer(1);
+    s.endedAt = row.integer(2);
+    s.demo = row.integer(3) != 0;
+    s.vehicle = row.text(4);
+    if (!row.isNull(5)) {
+        s.vin = row.text(5);
+    }
+    s.codeReads = static_cast<int>(row.integer(6));
+    s.codesRead = static_cast<int>(row.integer(7));
+    s.clears = static_cast<int>(row.integer(8));
+    s.programmingRuns = static_cast<int>(row.integer(9));
+    s.recordings = static_cast<int>(row.integer(10));
+    return s;
+}
+
+ProgrammingRun runOf(Database& db, const Statement& row) {
+    ProgrammingRun run;
+    run.id = row.integer(0);
+    run.visitId = row.integer(1);
+    run.injector = static_cast<int>(row.integer(2));
+    run.startedAt = row.integer(3);
+    if (!row.isNull(4)) {
+        run.endedAt = row.integer(4);
+    }
+    run.codeBefore = row.text(5);
+    run.codeNew = row.text(6);
+    run.codesRead = split(row.text(7));
+    run.blocks = blocksOf(row.blob(8));
+    run.result = row.text(9);
+    run.unitHolds = row.text(10);
+    run.codeAfter = row.text(11);
+    run.restoreTried = row.integer(12) != 0;
+    Statement steps(db,
+                    "SELECT at, half, request, ok, restore FROM programming_steps WHERE run_id = ? "
+                    "ORDER BY seq");
+    steps.bind(1, run.id);
+    while (steps.step()) {
+        run.steps.push_back({steps.integer(0), static_cast<int>(steps.integer(1)), steps.text(2),
+                             steps.integer(3) != 0, steps.integer(4) != 0});
+    }
+    return run;
+}
+
+constexpr const char* kRunColumns =
+    "SELECT id, visit_id, injector, started_at, ended_at, code_before, code_new, codes_read, "
+    "blocks, result, unit_holds, code_after, restore_tried FROM programming_runs ";
+
+}  // namespace
+
+std::vector<VisitSummary> Record::visits(const VisitFilter& filter) {
+    Statement query(*m_db,
+                    std::string(kSummaryColumns) +
+                        "WHERE v.demo = ?1 AND (?2 = '' OR instr(lower(coalesce(v.vin, '')), "
+                        "lower(?2)) > 0 OR instr(lower(v.vehicle), lower(?2)) > 0) "
+                        "ORDER BY v.started_at DESC, v.id DESC LIMIT ?3");
+    query.bind(1, filter.demo ? 1 : 0).bind(2, filter.text).bind(3, filter.limit);
+    std::vector<VisitSummary> result;
+    while (query.step()) {
+        result.push_back(summaryOf(query));
+    }
+    return result;
+}
+
+std::optional<Visit> Record::visit(std::int64_t id) {
+    Statement head(*m_db, std::string(kSummaryColumns) + "WHERE v.id = ?");
+    head.bind(1, id);
+    if (!head.step()) {
+        return std::nullopt;
+    }
+    Visit visit;
+    visit.summary = summaryOf(head);
+    {
+        Statement extra(*m_db, "SELECT diesel, language, injector_unit FROM visits WHERE id = ?");
+        extra.bind(1, id);
+        extra.step();
+        visit.diesel = extra.integer(0) != 0;
+        visit.language = extra.text(1);
+        visit.injectorUnit = extra.integer(2) != 0;
+    }
+    Statement modules(*m_db, "SELECT module, protocol FROM visit_modules WHERE visit_id = ?");
+    modules.bind(1, id);
+    while (modules.step()) {
+        visit.protocols[static_cast<std::size_t>(modules.integer(0))] =
+            static_cast<int>(modules.integer(1));
+    }
+    Statement reads(*m_db,
+                    "SELECT id, module, at, ok, count, catalogue_missing, language FROM code_reads "
+                    "WHERE visit_id = ? ORDER BY id");
+    reads.bind(1, id);
+    Statement codes(*m_db,
+                    "SELECT code, code_text, description FROM codes WHERE read_id = ? ORDER BY "
+                    "position");
+    while (reads.step()) {
+        CodeRead read;
+        read.id = reads.integer(0);
+        read.module = static_cast<int>(reads.integer(1));
+        read.at = reads.integer(2);
+        read.ok = reads.integer(3) != 0;
+        read.count = static_cast<int>(reads.integer(4));
+        read.catalogueMissing = reads.integer(5) != 0;
+        read.language = reads.text(6);
+        codes.bind(1, read.id);
+        while (codes.step()) {
+            read.codes.push_back(
+                {static_cast<int>(codes.integer(0)), codes.text(1), codes.text(2)});
+        }
+        codes.reset();
+        visit.codeReads.push_back(std::move(read));
+    }
+    Statement clears(*m_db,
+                     "SELECT id, module, at, ok, before_read_id, after_read_id FROM clears WHERE "
+                     "visit_id = ? ORDER BY id");
+    clears.bind(1, id);
+    while (clears.step()) {
+        Clear clear;
+        clear.id = clears.integer(0);
+        clear.module = static_cast<int>(clears.integer(1));
+        clear.at = clears.integer(2);
+        clear.ok = clears.integer(3) != 0;
+        if (!clears.isNull(4)) {
+            clear.beforeReadId = clears.integer(4);
+        }
+        if (!clears.isNull(5)) {
+            clear.afterReadId = clears.integer(5);
+        }
+        visit.clears.push_back(clear);
+    }
+    Statement injectors(*m_db,
+                        "SELECT id, at, ok, codes, blocks FROM injector_reads WHERE visit_id = ? "
+                        "ORDER BY id");
+    injectors.bind(1, id);
+    while (injectors.step()) {
+        InjectorRead read;
+        read.id = injectors.integer(0);
+        read.at = injectors.integer(1);
+        read.ok = injectors.integer(2) != 0;
+        read.codes = split(injectors.text(3));
+        read.blocks = blocksOf(injectors.blob(4));
+        visit.injectorReads.push_back(std::move(read));
+    }
+    Statement runs(*m_db, std::string(kRunColumns) + "WHERE visit_id = ? ORDER BY id");
+    runs.bind(1, id);
+    while (runs.step()) {
+        visit.runs.push_back(runOf(*m_db, runs));
+    }
+    visit.recordings = recordingsOfVisit(id);
+    return visit;
+}
+
+std::optional<std::int64_t> Record::lastVisit(bool demo) {
+    Statement query(
+        *m_db, "SELECT id FROM visits WHERE demo = ? ORDER BY started_at DESC, id DESC LIMIT 1");
+    query.bind(1, demo ? 1 : 0);
+    return query.step() ? std::optional<std::int64_t>(query.integer(0)) : std::nullopt;
+}
+
+std::optional<std::int64_t> Record::previousVisitOfVin(std::int64_t visit) {
+    Statement query(*m_db,
+                    "SELECT p.id FROM visits v JOIN visits p ON p.vin = v.vin AND p.demo = v.demo "
+                    "AND (p.started_at < v.started_at OR (p.started_at = v.started_at AND p.id < "
+                    "v.id)) WHERE v.id = ? ORDER BY p.started_at DESC, p.id DESC LIMIT 1");
+    query.bind(1, visit);
+    return query.step() ? std::optional<std::int64_t>(query.integer(0)) : std::nullopt;
+}
+
+std::vector<Recording> Record::recordingsOfVisit(std::int64_t visit) {
+    std::vector<Recording> result;
+    Statement query(*m_db,
+                    "SELECT id, visit_id, page, started_at, ended_at, (SELECT count(*) FROM "
+                    "readings WHERE recording_id = recordings.id) FROM recordings WHERE visit_id "
+                    "= ? ORDER BY id");
+    query.bind(1, visit);
+    Statement channels(*m_db,
+                       "SELECT channel, gauge, name, unit FROM recording_channels WHERE "
+                       "recording_id = ? ORDER BY channel");
+    while (query.step()) {
+        Recording recording;
+        recording.id = query.integer(0);
+        recording.visitId = query.integer(1);
+        recording.page = static_cast<int>(query.integer(2));
+        recording.startedAt = query.integer(3);
+        if (!query.isNull(4)) {
+            recording.endedAt = query.integer(4);
+        }
+        recording.readingCount = query.integer(5);
+        channels.bind(1, recording.id);
+        while (channels.step()) {
+            recording.channels.push_back({static_cast<int>(channels.integer(0)), channels.text(1),
+                                          channels.text(2), channels.text(3)});
+        }
+        channels.reset();
+        result.push_back(std::move(recording));
+    }
+    return result;
+}
+
+std::vector<Reading> Record::readingsOfRecording(std::int64_t recording) {
+    std::vector<Reading> result;
+    Statement query(
+        *m_db, "SELECT t_ms, channel, value FROM readings WHERE recording_id = ? ORDER BY seq");
+    query.bind(1, recording);
+    while (query.step()) {
+        Reading reading;
+        reading.tMs = query.integer(0);
+        reading.channel = static_cast<int>(query.integer(1));
+        if (!query.isNull(2)) {
+            reading.value = query.real(2);
+        }
+        result.push_back(reading);
+    }
+    return result;
+}
+
+std::vector<ChannelSummary> Record::recordingSummary(std::int64_t recording) {
+    std::vector<ChannelSummary> result;
+    Statement channels(*m_db,
+                       "SELECT channel, gauge, name, unit FROM recording_channels WHERE "
+                       "recording_id = ? ORDER BY channel");
+    channels.bind(1, recording);
+    while (channels.step()) {
+        ChannelSummary summary;
+        summary.channel = {static_cast<int>(channels.integer(0)), channels.text(1),
+                           channels.text(2), channels.text(3)};
+        result.push_back(summary);
+    }
+    // One pass over the readings for every channel at once: an hour is some 10^5 rows.
+    Statement values(*m_db,
+                     "SELECT channel, count(value), min(value), avg(value), max(value) FROM "
+                     "readings WHERE recording_id = ? GROUP BY channel");
+    values.bind(1, recording);
+    while (values.step()) {
+        for (ChannelSummary& summary : result) {
+            if (summary.channel.channel == values.integer(0)) {
+                summary.count = values.integer(1);
+                summary.min = values.real(2);
+                summary.mean = values.real(3);
+                summary.max = values.real(4);
+            }
+        }
+    }
+    return result;
+}
+
+std::optional<ProgrammingRun> Record::lastRunOf(int injector, const std::optional<std::string>& vin,
+                                                std::optional<std::int64_t> visit) {
+    Statement query(*m_db,
+                    std::string(kRunColumns) +
+                        "WHERE injector = ?1 AND (?2 IS NULL OR visit_id IN (SELECT id FROM "
+                        "visits WHERE vin = ?2 AND demo = 0)) AND (?3 IS NULL OR visit_id = ?3) "
+                        "AND length(code_before) = 16 ORDER BY started_at DESC, id DESC LIMIT 1");
+    query.bind(1, injector).bind(2, vin).bind(3, visit);
+    if (!query.step()) {
+        return std::nullopt;
+    }
+    return runOf(*m_db, query);
+}
+
+}  // namespace tvx::record

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "record/record_types.h"
+#include "record/sqlite_db.h"
+
+namespace tvx::record {
+
+// The workshop record: one SQLite file (WAL, foreign keys on, schema version table with
+// forward migrations). Plain C++; it knows nothing of sessions. Every write is a short
+// transaction; one Record is one connection, used from one thread at a time.
+//
+// Writes and queries throw DbError when the database fails (locked past the busy
+// time-out, read-only, full, damaged); the caller decides what then.
+class Record {
+public:
+    static constexpr const char* kFileName = "tarvolinex.db";
+
+    struct Options {
+        Database::Mode mode = Database::Mode::ReadWrite;
+        int busyTimeoutMs = 1000;
+        // Limits the file to this many pages (0 = no limit); a full disk, for tests.
+        int maxPageCount = 0;
+    };
+
+    // How opening went. A file that is not a database is moved aside (never deleted) and a
+    // new record begins; `movedAside` then names where the old file went.
+    struct Opened {
+        std::unique_ptr<Record> record;  // nullptr when the record cannot be kept
+        std::string problem;             // why not, in a plain sentence
+        std::optional<std::filesystem::path> movedAside;
+    };
+    static Opened open(const std::filesystem::path& path, const Options& options);
+    static Opened open(const std::filesystem::path& path) { return open(path, Options{}); }
+
+    ~Record();
+    Record(const Record&) = delete;
+    Record& operator=(const Record&) = delete;
+
+    // ---- writes
+    std::int64_t beginVisit(const VisitStart& start);
+    void setVisitVehicle(std::int64_t visit, const std::string& vehicle, bool diesel);
+    void setVisitVin(std::int64_t visit, const std::string& vin);
+    void setVisitModules(std::int64_t visit, const std::array<int, 7>& protocols,
+                         bool injectorUnit);
+    void touchVisit(std::int64_t visit, std::int64_t at);  // the visit lasts until `at`
+    // A visit that has just begun and holds nothing yet but its modules joins the visit of
+    // the same car (VIN, vehicle, demo or not) that ended at most `withinMs` before `now`:
+    // a mechanic's commands one after another are one visit. Returns the visit to go on
+    // with (the earlier one, or `visit` itself); the VIN is set on it.
+    std::int64_t continueVisit(std::int64_t visit, const std::string& vin, std::int64_t now,
+                               std::int64_t withinMs);
+    // A read of a module's codes; it is also the "after" read of the module's last clear
+    // in the visit that has none yet.
+    std::int64_t addCodeRead(std::int64_t visit, const CodeRead& read);
+    // A clear; its "before" read is the module's last read in the visit.
+    std::int64_t addClear(std::int64_t visit, int module, std::int64_t at, bool ok);
+    std::int64_t addInjectorRead(std::int64_t visit, const InjectorRead& read);
+    // The start of a programming run with everything read before it. Committed with the
+    // data on disk before it returns (the guard's promise).
+    std::int64_t beginProgrammingRun(std::int64_t visit, const ProgrammingRun& run);
+    void addProgrammingStep(std::int64_t run, const ProgrammingStepRow& step);
+    void endProgrammingRun(std::int64_t run, const ProgrammingRun& end);
+    std::int64_t beginRecording(std::int64_t visit, int page, std::int64_t startedAt,
+                                const std::vector<Channel>& channels);
+    // Appends readings in one transaction.
+    void addReadings(std::int64_t recording, const std::vector<Reading>& readings);
+    void endRecording(std::int64_t recording, std::int64_t endedAt);
+
+    // ---- queries
+    std::vector<VisitSummary> visits(const VisitFilter& filter);
+    std::optional<Visit> visit(std::int64_t id);
+    std::optional<std::int64_t> lastVisit(bool demo);
+    // The visit of the same VIN (and the same demo flag) just before this one.
+    std::optional<std::int64_t> previousVisitOfVin(std::int64_t visit);
+    std::vector<Recording> recordingsOfVisit(std::int64_t visit);
+    std::vector<Reading> readingsOfRecording(std::int64_t recording);
+    std::vector<ChannelSummary> recordingSummary(std::int64_t recording);
+    // The latest programming run of an injector slot whose old code is known: of the VIN
+    // (when given), or within one visit (when given).
+    std::optional<ProgrammingRun> lastRunOf(int injector, const std::optional<std::string>& vin,
+                                            std::optional<std::int64_t> visit);
+
+    Database& database() { return *m_db; }
+    // A database failure in a plain sentence ("the disk is full").
+    static std::string plainProblem(const DbError& error);
+
+private:
+    explicit Record(std::unique_ptr<Database> db);
+
+    std::unique_ptr<Database> m_db;
+    // The statements of the live recording, prepared once: the hot path.
+    std::unique_ptr<Statement> m_insertReading;
+    std::int64_t m_nextSeq = 0;
+    std::int64_t m_seqRecording = 0;
+};
+
+}  // namespace tvx::record

@@ -1,0 +1,121 @@
+#include "record/report.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace tvx::record {
+namespace {
+
+const CodeRead* firstGoodRead(const Visit& visit, int module) {
+    for (const CodeRead& read : visit.codeReads) {
+        if (read.module == module && read.ok) {
+            return &read;
+        }
+    }
+    return nullptr;
+}
+
+const CodeRead* readById(const Visit& visit, std::optional<std::int64_t> id) {
+    for (const CodeRead& read : visit.codeReads) {
+        if (id && read.id == *id) {
+            return &read;
+        }
+    }
+    return nullptr;
+}
+
+bool holds(const CodeRead& read, int code) {
+    return std::any_of(read.codes.begin(), read.codes.end(),
+                       [code](const TroubleCode& c) { return c.code == code; });
+}
+
+}  // namespace
+
+std::string_view moduleName(int module) {
+    static constexpr std::string_view kNames[] = {"",       "PCM",     "TCM", "ABS",
+                                                  "AirBag", "Cluster", "ICU"};
+    return module >= 1 && module <= 6 ? kNames[module] : "?";
+}
+
+int injectorNumber(int slot) {
+    static constexpr int kNumbers[] = {0, 1, 3, 4, 2};
+    return slot >= 1 && slot <= 4 ? kNumbers[slot] : slot;
+}
+
+std::string localTime(std::int64_t ms, ReportLanguage language) {
+    const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &seconds);
+#else
+    localtime_r(&seconds, &local);
+#endif
+    char text[32];
+    std::strftime(text, sizeof text,
+                  language == ReportLanguage::Turkish ? "%d.%m.%Y %H:%M" : "%Y-%m-%d %H:%M",
+                  &local);
+    return text;
+}
+
+std::optional<VisitReport> buildReport(Record& record, std::int64_t visitId,
+                                       const std::string& workshop) {
+    std::optional<Visit> visit = record.visit(visitId);
+    if (!visit) {
+        return std::nullopt;
+    }
+    VisitReport report;
+    report.workshop = workshop;
+    std::optional<Visit> previous;
+    if (visit->summary.vin) {
+        if (const auto previousId = record.previousVisitOfVin(visitId)) {
+            previous = record.visit(*previousId);
+            report.previous = previous->summary;
+        }
+    }
+    for (int module = 1; module <= 5; ++module) {
+        const bool read = std::any_of(visit->codeReads.begin(), visit->codeReads.end(),
+                                      [module](const CodeRead& r) { return r.module == module; });
+        if (!read) {
+            continue;
+        }
+        ModuleCodes codes;
+        codes.module = module;
+        const CodeRead* now = firstGoodRead(*visit, module);
+        const CodeRead* before = previous ? firstGoodRead(*previous, module) : nullptr;
+        codes.readOk = now != nullptr;
+        if (now != nullptr) {
+            for (const TroubleCode& code : now->codes) {
+                const CodeSince since = before == nullptr           ? CodeSince::NoComparison
+                                        : holds(*before, code.code) ? CodeSince::StillPresent
+                                                                    : CodeSince::New;
+                codes.codes.emplace_back(code, since);
+            }
+            if (before != nullptr) {
+                for (const TroubleCode& code : before->codes) {
+                    if (!holds(*now, code.code)) {
+                        codes.codes.emplace_back(code, CodeSince::Gone);
+                    }
+                }
+            }
+        }
+        report.modules.push_back(std::move(codes));
+    }
+    for (const Clear& clear : visit->clears) {
+        ClearReport item;
+        item.clear = clear;
+        if (const CodeRead* before = readById(*visit, clear.beforeReadId)) {
+            item.before = before->codes;
+        }
+        if (const CodeRead* after = readById(*visit, clear.afterReadId)) {
+            item.after = after->codes;
+        }
+        report.clears.push_back(std::move(item));
+    }
+    for (const Recording& recording : visit->recordings) {
+        report.recordings.push_back({recording, record.recordingSummary(recording.id)});
+    }
+    report.visit = std::move(*visit);
+    return report;
+}
+
+}  // namespace tvx::record

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "record/sqlite_db.h"
+
+namespace tvx::record {
+
+// The schema version this build writes. A file of a higher version comes from a newer
+// Tarvolinex and is left alone.
+inline constexpr int kSchemaVersion = 1;
+
+// The version a database holds (0 for a new, empty file).
+int schemaVersion(Database& db);
+// Brings a database up to kSchemaVersion, one migration at a time, each in a transaction.
+// Throws DbError when the file is of a newer version (SQLITE_MISMATCH) or cannot be written.
+void migrate(Database& db);
+
+}  // namespace tvx::record

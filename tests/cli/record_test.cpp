@@ -1,0 +1,257 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "cli_fixture.h"
+#include "record/html_query.h"
+#include "record/record.h"
+#include "session/injector_codes.h"
+
+namespace tvx::cli::testing {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr const char* kVehicle = "MONDEO 2.0 TDCI";
+constexpr const char* kNewCode = "0123456789ABCDEF";
+constexpr int kInjector = 3;  // on the unit's slot 2
+constexpr int kSlot = 2;
+// The unit's requests of the read that precedes a run; the run's follow.
+constexpr int kRunStart = 14;
+
+std::string hex(const std::array<std::uint8_t, 8>& bytes) {
+    return session::injectorCodeText(bytes);
+}
+
+std::string fileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::unique_ptr<record::Record> readRecord(const DataDir& data) {
+    record::Record::Options options;
+    options.mode = record::Database::Mode::ReadOnly;
+    auto opened = record::Record::open(data.file(record::Record::kFileName), options);
+    EXPECT_TRUE(opened.record) << opened.problem;
+    return std::move(opened.record);
+}
+
+CliResult program(SimulatedCar& car, const DataDir& data, const std::string& code = kNewCode) {
+    return runCli(onCar(
+        car, data,
+        {"--vehicle", kVehicle, "injectors", "program", std::to_string(kInjector), code, "--yes"}));
+}
+
+TEST(CliRecord, AVisitWithReadClearReadIsOneVisitInHistoryAndTheReport) {
+    SimulatedCar car("diesel-van");
+    DataDir data;
+    for (const char* command : {"read", "clear", "read"}) {
+        std::vector<std::string> args{"--vehicle", kVehicle, "dtc", command, "PCM"};
+        if (std::string(command) == "clear") {
+            args.push_back("--yes");
+        }
+        const CliResult result = runCli(onCar(car, data, args));
+        ASSERT_EQ(result.code, 0) << result.err;
+        EXPECT_THAT(result.err, Not(HasSubstr("record")));
+    }
+    ASSERT_EQ(runCli({"--data-dir", data.path(), "workshop", "Usta Oto & Sons"}).code, 0);
+
+    const CliResult history = runCli({"--data-dir", data.path(), "history"});
+    ASSERT_EQ(history.code, 0) << history.err;
+    EXPECT_THAT(history.out, HasSubstr("MONDEO 2.0 TDCI"));
+    EXPECT_THAT(history.out, HasSubstr("WF0XXXTTGX8C12345"));
+    // One visit: two reads, three codes, one clear.
+    const std::string row = history.out.substr(history.out.find('\n') + 1);
+    EXPECT_THAT(row, ::testing::StartsWith("1 "));
+    EXPECT_THAT(row,
+                ::testing::EndsWith("WF0XXXTTGX8C12345       2      3       1         0     0\n"));
+
+    const auto html = data.file("visit.html");
+    const CliResult report =
+        runCli({"--data-dir", data.path(), "report", "--last", "--html", html.string()});
+    ASSERT_EQ(report.code, 0) << report.err;
+    EXPECT_EQ(report.out, "Report of visit 1 written to " + html.string() + "\n");
+    const record::testing::Html page(fileText(html));
+    EXPECT_EQ(page.texts("//p[@class='workshop']"), std::vector<std::string>{"Usta Oto & Sons"});
+    const auto rows = page.texts("//h3[.='PCM']/following-sibling::table[1]//tr[td]/td[1]");
+    EXPECT_EQ(rows, (std::vector<std::string>{"P0087", "P0401", "P2263"}));
+    const auto clears = page.texts("//p[@class='clear']");
+    ASSERT_EQ(clears.size(), 1u);
+    EXPECT_THAT(clears[0], HasSubstr("codes before: P0087, P0401, P2263"));
+    EXPECT_THAT(clears[0], HasSubstr("codes read after: none"));
+
+    const auto json = data.file("visit.json");
+    ASSERT_EQ(
+        runCli({"--data-dir", data.path(), "--lang", "tr", "report", "1", "--json", json.string()})
+            .code,
+        0);
+    const auto parsed = nlohmann::json::parse(fileText(json));
+    EXPECT_EQ(parsed["language"], "tr");
+    EXPECT_EQ(parsed["clears"][0]["codes_before"].size(), 3u);
+    EXPECT_EQ(parsed["clears"][0]["codes_after"].size(), 0u);
+    EXPECT_EQ(parsed["visit"]["vehicle"], kVehicle);
+}
+
+// A run whose n-th unit request goes unanswered, for each request of both halves: what the
+// unit holds, what the record holds, what is said and the exit code.
+struct FailCase {
+    const char* name;
+    int request;  // of the run, 0 = its first
+    int exitCode;
+    bool unitHasNew;
+    const char* said;
+    const char* result;  // as the record keeps it
+    const char* holds;
+};
+
+void PrintTo(const FailCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CliProgrammingFault : public ::testing::TestWithParam<FailCase> {};
+
+TEST_P(CliProgrammingFault, TheOldCodeIsNeverLost) {
+    const FailCase& c = GetParam();
+    SimulatedCar car("diesel-van");
+    DataDir data;
+    const std::string before = hex(car.injectorCode(kSlot));
+    car.addFault(sim::Fault::silentModule(sim::kIcu).onInjectorRequest(kRunStart + c.request));
+    const CliResult result = program(car, data);
+
+    EXPECT_EQ(result.code, c.exitCode) << result.err;
+    EXPECT_THAT(result.err, HasSubstr(c.said));
+    EXPECT_EQ(hex(car.injectorCode(kSlot)), c.unitHasNew ? std::string(kNewCode) : before);
+    auto record = readRecord(data);
+    const auto run = record->lastRunOf(kSlot, std::nullopt, std::nullopt);
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->codeBefore, before);
+    EXPECT_EQ(run->codeNew, kNewCode);
+    EXPECT_EQ(run->result, c.result);
+    EXPECT_EQ(run->unitHolds, c.holds);
+    ASSERT_FALSE(run->steps.empty());
+    EXPECT_FALSE(run->steps[static_cast<std::size_t>(c.request)].ok);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachRequest, CliProgrammingFault,
+    ::testing::Values(
+        FailCase{"Start", 0, 7, false, "before anything was written", "failed", "old"},
+        FailCase{"Open", 1, 7, false, "before anything was written", "failed", "old"},
+        FailCase{"SelectFirst", 2, 7, false, "before anything was written", "failed", "old"},
+        FailCase{"WriteFirst", 3, 10, false, "was written back and read", "failed", "old"},
+        FailCase{"StoreFirst", 4, 10, false, "was written back and read", "failed", "old"},
+        FailCase{"SelectSecond", 5, 10, false, "was written back and read", "failed", "old"},
+        FailCase{"WriteSecond", 6, 10, false, "was written back and read", "failed", "old"},
+        FailCase{"StoreSecond", 7, 10, false, "was written back and read", "failed", "old"},
+        FailCase{"Close", 8, 0, true, "the last step failed", "failed", "new"},
+        FailCase{"StartAgain", 9, 0, true, "the last step failed", "failed", "new"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CliRecord, AMixedCodeIsShownHalfByHalfAndRestoreWritesTheOldCodeBack) {
+    SimulatedCar car("diesel-van");
+    DataDir data;
+    const std::string before = hex(car.injectorCode(kSlot));
+    car.addFault(sim::Fault::silentModule(sim::kIcu).onInjectorRequest(kRunStart + 4));
+    car.addFault(sim::Fault::silentModule(sim::kIcu).onInjectorRequest(kRunStart + 5 + 3));
+    const CliResult failed = program(car, data);
+    EXPECT_EQ(failed.code, 11) << failed.err;
+    const std::string mixed = std::string(kNewCode).substr(0, 8) + before.substr(8);
+    EXPECT_EQ(hex(car.injectorCode(kSlot)), mixed);
+    EXPECT_THAT(failed.err,
+                HasSubstr("MIXED code: first half 01234567, second half " + before.substr(8)));
+    EXPECT_THAT(failed.err, HasSubstr("injectors restore 3"));
+
+    const CliResult restored =
+        runCli(onCar(car, data, {"--vehicle", kVehicle, "injectors", "restore", "3", "--yes"}));
+    EXPECT_EQ(restored.code, 0) << restored.err;
+    EXPECT_THAT(restored.err, HasSubstr("the record holds " + before));
+    EXPECT_EQ(restored.out, "Injector 3 programmed: " + before + " (read back)\n");
+    EXPECT_EQ(hex(car.injectorCode(kSlot)), before);
+}
+
+TEST(CliRecord, RestoreTakesTheCodeOfTheVisitNamedAndWaitsForConfirmation) {
+    SimulatedCar car("diesel-van");
+    DataDir data;
+    const std::string original = hex(car.injectorCode(kSlot));
+    ASSERT_EQ(program(car, data).code, 0);
+    ASSERT_EQ(program(car, data, "FEDCBA9876543210").code, 0);  // the same visit goes on
+    ASSERT_EQ(hex(car.injectorCode(kSlot)), "FEDCBA9876543210");
+
+    // Without --visit: the latest run's old code. Declined, nothing is written.
+    const CliResult declined =
+        runCli(onCar(car, data, {"--vehicle", kVehicle, "injectors", "restore", "3"}), "\n\nn\n");
+    EXPECT_EQ(declined.code, 8) << declined.err;
+    EXPECT_THAT(declined.err, HasSubstr("the record holds " + std::string(kNewCode)));
+    EXPECT_EQ(hex(car.injectorCode(kSlot)), "FEDCBA9876543210");
+
+    // The first run of the visit holds the code the car came in with.
+    auto record = readRecord(data);
+    const auto visit = record->lastVisit(false);
+    ASSERT_TRUE(visit);
+    const auto runs = record->visit(*visit)->runs;
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].codeBefore, original);
+    const CliResult restored = runCli(onCar(car, data,
+                                            {"--vehicle", kVehicle, "injectors", "restore", "3",
+                                             "--visit", std::to_string(*visit), "--yes"}));
+    EXPECT_EQ(restored.code, 0) << restored.err;
+    EXPECT_THAT(restored.err, HasSubstr("the record holds " + std::string(kNewCode)));
+}
+
+TEST(CliRecord, RestoreWithoutARecordedRunSaysSoAndSendsNothing) {
+    SimulatedCar car("diesel-van");
+    DataDir data;
+    const CliResult result =
+        runCli(onCar(car, data, {"--vehicle", kVehicle, "injectors", "restore", "1", "--yes"}));
+    EXPECT_EQ(result.code, 13);
+    EXPECT_THAT(result.err, HasSubstr("nothing to restore"));
+}
+
+TEST(CliRecord, ADamagedRecordIsMovedAsideAndTheVisitRecordedAnew) {
+    SimulatedCar car("petrol-car");
+    DataDir data;
+    std::ofstream(data.file(record::Record::kFileName)) << "coffee stains";
+    const CliResult result = runCli(onCar(car, data, {"dtc", "read", "ABS"}));
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_THAT(result.out, ::testing::StartsWith("ABS: 1 stored trouble code\nC0210 "));
+    EXPECT_THAT(result.err, HasSubstr("the record file was damaged; it is kept as"));
+    EXPECT_EQ(readRecord(data)->visits({}).size(), 1u);
+}
+
+TEST(CliRecord, ARecordOfANewerTesterLeavesDiagnosisWorkingAndProgrammingRefused) {
+    SimulatedCar car("diesel-van");
+    DataDir data;
+    {
+        auto opened = record::Record::open(data.file(record::Record::kFileName));
+        ASSERT_TRUE(opened.record);
+        opened.record->database().exec("INSERT INTO schema_version(version) VALUES (7)");
+    }
+    const CliResult read = runCli(onCar(car, data, {"dtc", "read", "TCM"}));
+    EXPECT_EQ(read.code, 0) << read.err;
+    const auto notKept = std::string("the workshop record is not kept");
+    EXPECT_THAT(read.err, HasSubstr(notKept));
+    // Said once, on one line.
+    EXPECT_EQ(read.err.find(notKept), read.err.rfind(notKept));
+
+    const std::string before = hex(car.injectorCode(kSlot));
+    const CliResult programmed = program(car, data);
+    EXPECT_EQ(programmed.code, 9) << programmed.err;
+    EXPECT_THAT(programmed.err, HasSubstr("nothing was written"));
+    EXPECT_EQ(hex(car.injectorCode(kSlot)), before);
+}
+
+TEST(CliRecord, ReportAndHistoryWithoutARecordSaySo) {
+    DataDir data;
+    const CliResult report =
+        runCli({"--data-dir", data.path(), "report", "--last", "--html", data.path() + "/r.html"});
+    EXPECT_EQ(report.code, 13);
+    EXPECT_THAT(report.err, HasSubstr("no workshop record"));
+    EXPECT_EQ(runCli({"--data-dir", data.path(), "report", "--last"}).code, 2);
+    EXPECT_EQ(runCli({"--data-dir", data.path(), "report", "3", "--last", "--json", "x"}).code, 2);
+}
+
+}  // namespace
+}  // namespace tvx::cli::testing
