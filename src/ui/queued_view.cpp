@@ -18,11 +18,12 @@ void QueuedView::enqueue(std::string key, Call call) {
     bool post = false;
     {
         std::lock_guard lock(m_mutex);
-        if (auto it = m_slot.find(key); it != m_slot.end()) {
-            m_calls[it->second] = std::move(call);
+        if (auto it = m_waiting.find(key); it != m_waiting.end()) {
+            m_calls.splice(m_calls.end(), m_calls, it->second);  // now the latest call
+            *it->second = std::move(call);
         } else {
-            m_slot.emplace(std::move(key), m_calls.size());
             m_calls.push_back(std::move(call));
+            m_waiting.emplace(std::move(key), std::prev(m_calls.end()));
         }
         post = !m_flushPosted;
         m_flushPosted = true;
@@ -34,11 +35,11 @@ void QueuedView::enqueue(std::string key, Call call) {
 }
 
 void QueuedView::flush() {
-    std::vector<Call> calls;
+    std::list<Call> calls;
     {
         std::lock_guard lock(m_mutex);
         calls.swap(m_calls);
-        m_slot.clear();
+        m_waiting.clear();
         m_flushPosted = false;
     }
     for (const Call& call : calls)
