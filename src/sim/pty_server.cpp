@@ -149,11 +149,16 @@ void PtyServer::serve(const std::atomic<bool>& stop) {
 }
 
 void PtyServer::start() {
+    std::lock_guard lock(m_threadMutex);
+    if (m_thread.joinable()) {
+        return;  // already serving (or ended by a closed line until stop())
+    }
     m_stop = false;
     m_thread = std::thread([this] { serve(m_stop); });
 }
 
 void PtyServer::stop() {
+    std::lock_guard lock(m_threadMutex);
     m_stop = true;
     if (m_thread.joinable()) {
         m_thread.join();

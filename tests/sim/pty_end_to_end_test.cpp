@@ -6,8 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <optional>
+#include <thread>
+#include <vector>
 
 #include "link/clock.h"
 #include "link/link.h"
@@ -132,6 +136,25 @@ TEST(PtyEndToEnd, ClosedLineIsSeenAsALostLine) {
     ASSERT_TRUE(link.OpenPort(0));
     EXPECT_FALSE(link.ProbeInterface());
     EXPECT_TRUE(link.LineLost);
+}
+
+// start() twice must not end the program; after stop() the server answers again.
+TEST(PtyServer, StartedTwiceServesOnceAndAgainAfterStop) {
+    sim::PtyServer server(sim::vehicleScenario("petrol-car"), {});
+    std::string error;
+    ASSERT_TRUE(server.open(error)) << error;
+    server.start();
+    server.start();
+    link::PosixSerialPort port(server.devicePath());
+    link::SteadyClock clock;
+    link::Link link(port, clock);
+    ASSERT_TRUE(link.OpenPort(0));
+    EXPECT_TRUE(link.ProbeInterface());
+    server.stop();
+    server.stop();
+    server.start();
+    EXPECT_TRUE(link.ProbeInterface());
+    server.stop();
 }
 
 TEST(PtyEndToEnd, MissingDeviceDoesNotOpen) {
