@@ -72,6 +72,29 @@ std::uint8_t Link::ReceiveByte(std::uint16_t timeoutMs) {
     return 0;
 }
 
+std::size_t Link::ReceiveBytes(std::span<std::uint8_t> bytes, std::uint16_t timeoutMs) {
+    if (DemoMode || m_trace != nullptr) {
+        // A trace stamps each byte with the time it came, so it is read on its own.
+        std::size_t received = 0;
+        for (std::uint8_t& byte : bytes) {
+            const std::uint8_t next = ReceiveByte(timeoutMs);
+            if (ReadTimedOut != 0) {
+                break;
+            }
+            byte = next;
+            ++received;
+        }
+        return received;
+    }
+    std::size_t received = 0;
+    const ReadStatus status = m_port.readBytes(bytes, timeoutMs, received);
+    ReadTimedOut = status == ReadStatus::Byte ? 0 : 1;
+    if (status == ReadStatus::Error) {
+        LineLost = true;
+    }
+    return received;
+}
+
 std::uint8_t Link::Exchange(std::span<const std::uint8_t> frame) {
     PurgePort();
     if (frame.empty()) {
@@ -92,13 +115,9 @@ std::uint8_t Link::Exchange(std::span<const std::uint8_t> frame) {
         ReplyFailed = 1;
         return echo;
     }
-    for (std::size_t i = 1; i <= count; ++i) {
-        const std::uint8_t byte = ReceiveByte(kDataTimeoutMs);
-        if (ReadTimedOut != 0) {
-            ReplyFailed = 1;
-            return echo;
-        }
-        ReplyBuffer[i] = byte;
+    if (ReceiveBytes(std::span(ReplyBuffer).subspan(1, count), kDataTimeoutMs) < count) {
+        ReplyFailed = 1;
+        return echo;
     }
     ReplyFailed = 0;
     return echo;

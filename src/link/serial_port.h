@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace tvx::link {
@@ -29,6 +31,25 @@ public:
     virtual bool writeByte(std::uint8_t byte) = 0;
     // Waits up to timeoutMs for one byte.
     virtual ReadStatus readByte(std::uint8_t& byte, unsigned timeoutMs) = 0;
+    // Reads bytes.size() bytes as that many readByte calls would, each waited for up to
+    // timeoutMs, and stops at the first that does not come. `received` tells how many came;
+    // the result is Byte when all came, else what ended the reading. A port that can wait
+    // for several bytes at once overrides it to wake less often: a reply's data bytes
+    // come one every 1.04 ms at 9600 baud.
+    virtual ReadStatus readBytes(std::span<std::uint8_t> bytes, unsigned timeoutMs,
+                                 std::size_t& received) {
+        received = 0;
+        for (std::uint8_t& byte : bytes) {
+            std::uint8_t next = 0;
+            const ReadStatus status = readByte(next, timeoutMs);
+            if (status != ReadStatus::Byte) {
+                return status;
+            }
+            byte = next;
+            ++received;
+        }
+        return ReadStatus::Byte;
+    }
     // Human-readable name of the open device, for messages.
     virtual std::string deviceName() const = 0;
 };

@@ -25,6 +25,9 @@ public:
     void purge() override { m_inner.purge(); }
     bool writeByte(std::uint8_t byte) override { return m_inner.writeByte(byte); }
     link::ReadStatus readByte(std::uint8_t& byte, unsigned timeoutMs) override;
+    // Several bytes at once when each is waited for no longer than a slice; else one by one.
+    link::ReadStatus readBytes(std::span<std::uint8_t> bytes, unsigned timeoutMs,
+                               std::size_t& received) override;
     std::string deviceName() const override { return m_inner.deviceName(); }
 
 private:

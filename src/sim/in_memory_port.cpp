@@ -79,4 +79,34 @@ link::ReadStatus InMemoryPort::readByte(std::uint8_t& byte, unsigned timeoutMs) 
     return link::ReadStatus::TimedOut;
 }
 
+link::ReadStatus InMemoryPort::readBytes(std::span<std::uint8_t> bytes, unsigned timeoutMs,
+                                         std::size_t& received) {
+    received = 0;
+    if (!m_open) {
+        return link::ReadStatus::Error;
+    }
+    const std::uint64_t start = m_clock.nowMs();
+    std::uint64_t waitFrom = start;  // when the wait for the next byte begins
+    link::ReadStatus status = link::ReadStatus::Byte;
+    while (received < bytes.size()) {
+        if (!m_incoming.empty() && m_incoming.front().readyAtMs <= waitFrom + timeoutMs) {
+            waitFrom = std::max(waitFrom, m_incoming.front().readyAtMs);
+            bytes[received++] = m_incoming.front().byte;
+            m_incoming.pop_front();
+            continue;
+        }
+        if (m_box.lineClosed()) {
+            status = link::ReadStatus::Error;
+        } else {
+            waitFrom += timeoutMs;
+            status = link::ReadStatus::TimedOut;
+        }
+        break;
+    }
+    if (waitFrom > start) {
+        m_clock.sleepMs(static_cast<unsigned>(waitFrom - start));
+    }
+    return status;
+}
+
 }  // namespace tvx::sim

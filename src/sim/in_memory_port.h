@@ -27,6 +27,10 @@ public:
     void purge() override;
     bool writeByte(std::uint8_t byte) override;
     link::ReadStatus readByte(std::uint8_t& byte, unsigned timeoutMs) override;
+    // Works out when each byte comes (or the time-out that ends the reading) and sleeps once,
+    // until then: the same time passes as with one readByte after another.
+    link::ReadStatus readBytes(std::span<std::uint8_t> bytes, unsigned timeoutMs,
+                               std::size_t& received) override;
     std::string deviceName() const override { return m_device; }
 
     Box& box() { return m_box; }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <future>
@@ -266,8 +267,14 @@ public:
         waits.push_back(timeoutMs);
         return link::ReadStatus::TimedOut;
     }
+    link::ReadStatus readBytes(std::span<std::uint8_t> bytes, unsigned timeoutMs,
+                               std::size_t& received) override {
+        batchWaits.push_back(timeoutMs);
+        return SerialPort::readBytes(bytes, timeoutMs, received);
+    }
     std::string deviceName() const override { return "silent"; }
     std::vector<unsigned> waits;
+    std::vector<unsigned> batchWaits;  // timeouts of the readBytes calls
 };
 
 TEST(InterruptiblePort, WaitsInSlicesAndNotAtAllOnceInterrupted) {
@@ -282,6 +289,29 @@ TEST(InterruptiblePort, WaitsInSlicesAndNotAtAllOnceInterrupted) {
     line.waits.clear();
     clock.interrupt();  // the runner is stopping: a module probe must not wait 3 s
     EXPECT_EQ(port.readByte(byte, 3000), link::ReadStatus::TimedOut);
+    EXPECT_TRUE(line.waits.empty());
+}
+
+// A reply's data bytes (50 ms each) go to the port in one call, which it may wait for at
+// once; longer waits go in slices so that stopping never waits them out.
+TEST(InterruptiblePort, PassesShortReadsOfSeveralBytesOnWhole) {
+    SilentLine line;
+    InterruptibleClock clock;
+    InterruptiblePort port(line, clock);
+    std::array<std::uint8_t, 10> bytes{};
+    std::size_t received = 7;
+    EXPECT_EQ(port.readBytes(bytes, 50, received), link::ReadStatus::TimedOut);
+    EXPECT_EQ(received, 0u);
+    EXPECT_EQ(line.batchWaits, std::vector<unsigned>{50});
+    line.waits.clear();
+    line.batchWaits.clear();
+    EXPECT_EQ(port.readBytes(bytes, 120, received), link::ReadStatus::TimedOut);
+    EXPECT_TRUE(line.batchWaits.empty());
+    EXPECT_EQ(line.waits, (std::vector<unsigned>{50, 50, 20}));
+    line.waits.clear();
+    clock.interrupt();
+    EXPECT_EQ(port.readBytes(bytes, 50, received), link::ReadStatus::TimedOut);
+    EXPECT_TRUE(line.batchWaits.empty());
     EXPECT_TRUE(line.waits.empty());
 }
 
