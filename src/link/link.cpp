@@ -46,6 +46,19 @@ void Link::SendByte(std::uint8_t byte) {
     }
 }
 
+void Link::SendBytes(std::span<const std::uint8_t> bytes) {
+    if (DemoMode) {
+        return;
+    }
+    if (m_trace != nullptr) {
+        for (const std::uint8_t byte : bytes) {
+            SendByte(byte);  // each byte stamped with the time it went
+        }
+        return;
+    }
+    m_port.writeBytes(bytes, kPauseBeforeByteMs, m_clock);
+}
+
 std::uint8_t Link::ReceiveByte(std::uint16_t timeoutMs) {
     if (DemoMode) {
         ReadTimedOut = 1;
@@ -101,9 +114,7 @@ std::uint8_t Link::Exchange(std::span<const std::uint8_t> frame) {
         ReplyFailed = 1;
         return 0;
     }
-    for (const std::uint8_t byte : frame) {
-        SendByte(byte);
-    }
+    SendBytes(frame);
     const std::uint8_t echo = ReceiveByte(kEchoTimeoutMs);
     ReplyBuffer[0] = echo;
     if (ReadTimedOut != 0 || echo != frame[0]) {

@@ -26,6 +26,8 @@ public:
     void PurgePort();
     // Waits 2 ms, then writes the byte. In DemoMode nothing is written.
     void SendByte(std::uint8_t byte);
+    // SendByte for each byte in turn.
+    void SendBytes(std::span<const std::uint8_t> bytes);
     // One byte within timeoutMs, or 0 with ReadTimedOut = 1.
     std::uint8_t ReceiveByte(std::uint16_t timeoutMs);
     // As many ReceiveByte calls as `bytes` holds, stopping at the first time-out; the bytes

@@ -5,6 +5,8 @@
 #include <span>
 #include <string>
 
+#include "clock.h"
+
 namespace tvx::link {
 
 // What a single-byte read came back with: a byte, nothing within the time-out, or a line
@@ -29,6 +31,14 @@ public:
     // Discards what waits to be sent and what was received but not read.
     virtual void purge() = 0;
     virtual bool writeByte(std::uint8_t byte) = 0;
+    // Writes the bytes one by one, each after a pause of pauseMs on the clock. A port that
+    // is not a real line (the simulated box) overrides it to pause once for them all.
+    virtual void writeBytes(std::span<const std::uint8_t> bytes, unsigned pauseMs, Clock& clock) {
+        for (const std::uint8_t byte : bytes) {
+            clock.sleepMs(pauseMs);
+            writeByte(byte);
+        }
+    }
     // Waits up to timeoutMs for one byte.
     virtual ReadStatus readByte(std::uint8_t& byte, unsigned timeoutMs) = 0;
     // Reads bytes.size() bytes as that many readByte calls would, each waited for up to

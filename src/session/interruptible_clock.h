@@ -14,6 +14,7 @@ class InterruptibleClock final : public link::Clock {
 public:
     void sleepMs(unsigned ms) override;
     std::uint64_t nowMs() const override;
+    void sleepUntilMs(std::uint64_t ms) override;
     void interrupt();
     void reset();
     bool interrupted() const;

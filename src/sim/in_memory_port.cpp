@@ -40,10 +40,23 @@ void InMemoryPort::purge() {
 }
 
 bool InMemoryPort::writeByte(std::uint8_t byte) {
+    return writeAt(byte, m_clock.nowMs());
+}
+
+void InMemoryPort::writeBytes(std::span<const std::uint8_t> bytes, unsigned pauseMs,
+                              link::Clock& clock) {
+    std::uint64_t at = clock.nowMs();
+    for (const std::uint8_t byte : bytes) {
+        at += pauseMs;
+        writeAt(byte, at);
+    }
+    clock.sleepUntilMs(at);
+}
+
+bool InMemoryPort::writeAt(std::uint8_t byte, std::uint64_t now) {
     if (!m_open || m_box.lineClosed()) {
         return false;
     }
-    const std::uint64_t now = m_clock.nowMs();
     const BoxOutput out = m_box.receive(byte, now);
     std::uint64_t readyUs = (now + out.delayMs) * 1000;
     if (!m_incoming.empty()) {
@@ -66,9 +79,7 @@ link::ReadStatus InMemoryPort::readByte(std::uint8_t& byte, unsigned timeoutMs) 
     if (!m_incoming.empty() && m_incoming.front().readyAtMs <= now + timeoutMs) {
         const Incoming next = m_incoming.front();
         m_incoming.pop_front();
-        if (next.readyAtMs > now) {
-            m_clock.sleepMs(static_cast<unsigned>(next.readyAtMs - now));
-        }
+        m_clock.sleepUntilMs(next.readyAtMs);
         byte = next.byte;
         return link::ReadStatus::Byte;
     }
@@ -95,16 +106,12 @@ link::ReadStatus InMemoryPort::readBytes(std::span<std::uint8_t> bytes, unsigned
             m_incoming.pop_front();
             continue;
         }
-        if (m_box.lineClosed()) {
-            status = link::ReadStatus::Error;
-        } else {
-            waitFrom += timeoutMs;
-            status = link::ReadStatus::TimedOut;
-        }
+        status = m_box.lineClosed() ? link::ReadStatus::Error : link::ReadStatus::TimedOut;
         break;
     }
-    if (waitFrom > start) {
-        m_clock.sleepMs(static_cast<unsigned>(waitFrom - start));
+    m_clock.sleepUntilMs(waitFrom);
+    if (status == link::ReadStatus::TimedOut) {
+        m_clock.sleepMs(timeoutMs);  // the whole time-out, as a single read would wait it
     }
     return status;
 }

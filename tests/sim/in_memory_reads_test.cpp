@@ -1,9 +1,11 @@
-// Reading several bytes at once from the simulated box must come out exactly as reading
-// them one by one: the same bytes, the same end, the same time spent.
+// Reading several bytes at once from the simulated box, or writing a frame at once, must
+// come out exactly as one byte after another: the same bytes, the same end, the same time.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "link/clock.h"
@@ -113,6 +115,58 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadCase{"LineClosed", Fault::lineClosed(), true, 12, 50, 0},
                       ReadCase{"NothingAsked", std::nullopt, true, 0, 50, 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+struct WriteCase {
+    const char* name;
+    std::vector<std::uint8_t> frame;
+    bool pacing;
+};
+
+void PrintTo(const WriteCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+// Every byte the box sent back, with the time the reader had it.
+std::vector<std::pair<std::uint8_t, std::uint64_t>> replyAsRead(InMemoryPort& port,
+                                                                tvx::link::Clock& clock) {
+    std::vector<std::pair<std::uint8_t, std::uint64_t>> reply;
+    std::uint8_t byte = 0;
+    while (port.readByte(byte, 500) == ReadStatus::Byte) {
+        reply.emplace_back(byte, clock.nowMs());
+    }
+    return reply;
+}
+
+class InMemoryWrites : public ::testing::TestWithParam<WriteCase> {};
+
+TEST_P(InMemoryWrites, AFrameAtOnceReachesTheBoxAsByteByByte) {
+    auto run = [&](bool atOnce) {
+        tvx::link::VirtualClock clock;
+        clock.advance(1000);
+        Box box(vehicleScenario("diesel-van"));
+        InMemoryPort port(box, clock);
+        port.setPacing(GetParam().pacing);
+        port.openIndex(0);
+        if (atOnce) {
+            port.writeBytes(GetParam().frame, 2, clock);
+        } else {
+            port.tvx::link::SerialPort::writeBytes(GetParam().frame, 2, clock);
+        }
+        const std::uint64_t written = clock.nowMs();
+        return std::make_tuple(written, box.requests(), replyAsRead(port, clock));
+    };
+    const auto expected = run(false);
+    ASSERT_FALSE(std::get<2>(expected).empty()) << "the box must answer the frame";
+    EXPECT_EQ(run(true), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, InMemoryWrites,
+                         ::testing::Values(WriteCase{"ParameterReadPaced", {22, 0x00, 0x0C}, true},
+                                           WriteCase{
+                                               "ParameterReadUnpaced", {22, 0x00, 0x0C}, false},
+                                           WriteCase{"Presence", {1}, true},
+                                           WriteCase{"InjectorSession", {21, 1, 16}, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(InMemoryReads, AClosedPortReadsNothing) {
     tvx::link::VirtualClock clock;
