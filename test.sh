@@ -34,7 +34,7 @@ cd ..
 echo "== Threaded tests under ThreadSanitizer =="
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTVX_TSAN=ON -DTVX_BUILD_BENCH=OFF
 cmake --build build-tsan -j "$jobs" --target \
-    session_tests session_pty_tests pty_end_to_end_tests ui_tests
+    session_thread_tests session_pty_tests pty_end_to_end_tests ui_thread_tests
 # GCC 12's ThreadSanitizer cannot place its shadow memory under the wider address
 # randomisation of newer kernels; without randomisation it always can.
 no_aslr=()
@@ -42,8 +42,8 @@ if setarch "$(uname -m)" -R true 2>/dev/null; then
     no_aslr=(setarch "$(uname -m)" -R)
 fi
 export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:second_deadlock_stack=1:history_size=4"
-for tests in session/session_tests session/session_pty_tests sim/pty_end_to_end_tests \
-    ui/ui_tests; do
+for tests in session/session_thread_tests session/session_pty_tests sim/pty_end_to_end_tests \
+    ui/ui_thread_tests; do
     echo "-- $tests"
     "${no_aslr[@]}" "build-tsan/tests/$tests" --gtest_brief=1
 done
