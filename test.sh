@@ -29,7 +29,30 @@ export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cd build
 ctest --output-on-failure -j "$jobs"
+
+# ---------------------------------------------------------------------------------------
+# ThreadSanitizer: the tests that run threads (the session runner and its interruptible
+# waits, the queued view, whole window sessions, the pseudo-terminal end to end) built
+# again with -fsanitize=thread in build-tsan. Only our code is instrumented: Qt and the
+# system libraries come from Debian as they are, so ThreadSanitizer cannot follow their
+# locks; tests/tsan.supp names such libraries only, never a function of ours.
 cd ..
+echo "== Threaded tests under ThreadSanitizer =="
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTVX_TSAN=ON -DTVX_BUILD_BENCH=OFF
+cmake --build build-tsan -j "$jobs" --target \
+    session_thread_tests session_pty_tests pty_end_to_end_tests ui_thread_tests
+# GCC 12's ThreadSanitizer cannot place its shadow memory under the wider address
+# randomisation of newer kernels; without randomisation it always can.
+no_aslr=()
+if setarch "$(uname -m)" -R true 2>/dev/null; then
+    no_aslr=(setarch "$(uname -m)" -R)
+fi
+export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:second_deadlock_stack=1:history_size=4"
+for tests in session/session_thread_tests session/session_pty_tests sim/pty_end_to_end_tests \
+    ui/ui_thread_tests; do
+    echo "-- $tests"
+    "${no_aslr[@]}" "build-tsan/tests/$tests" --gtest_brief=1
+done
 
 # ---- Fuzzing smoke run: every libFuzzer target about 20 s (clang, build-fuzz); fails on any
 # finding. scripts/fuzz.sh runs them for longer.

@@ -11,6 +11,15 @@ public:
     virtual ~Clock() = default;
     virtual void sleepMs(unsigned ms) = 0;
     virtual std::uint64_t nowMs() const = 0;
+    // Sleeps until nowMs() reaches `ms` (at once when it has). A clock on real time waits
+    // for that moment itself, which a sleep of the milliseconds left, counted from a nowMs()
+    // up to a millisecond old, would overshoot.
+    virtual void sleepUntilMs(std::uint64_t ms) {
+        const std::uint64_t now = nowMs();
+        if (ms > now) {
+            sleepMs(static_cast<unsigned>(ms - now));
+        }
+    }
 };
 
 // Wall-clock time: sleeps for real.
@@ -18,6 +27,7 @@ class SteadyClock final : public Clock {
 public:
     void sleepMs(unsigned ms) override;
     std::uint64_t nowMs() const override;
+    void sleepUntilMs(std::uint64_t ms) override;
 };
 
 // Virtual time: sleeping only moves the clock on. Single-threaded use.

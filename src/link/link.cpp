@@ -46,6 +46,19 @@ void Link::SendByte(std::uint8_t byte) {
     }
 }
 
+void Link::SendBytes(std::span<const std::uint8_t> bytes) {
+    if (DemoMode) {
+        return;
+    }
+    if (m_trace != nullptr) {
+        for (const std::uint8_t byte : bytes) {
+            SendByte(byte);  // each byte stamped with the time it went
+        }
+        return;
+    }
+    m_port.writeBytes(bytes, kPauseBeforeByteMs, m_clock);
+}
+
 std::uint8_t Link::ReceiveByte(std::uint16_t timeoutMs) {
     if (DemoMode) {
         ReadTimedOut = 1;
@@ -72,15 +85,36 @@ std::uint8_t Link::ReceiveByte(std::uint16_t timeoutMs) {
     return 0;
 }
 
+std::size_t Link::ReceiveBytes(std::span<std::uint8_t> bytes, std::uint16_t timeoutMs) {
+    if (DemoMode || m_trace != nullptr) {
+        // A trace stamps each byte with the time it came, so it is read on its own.
+        std::size_t received = 0;
+        for (std::uint8_t& byte : bytes) {
+            const std::uint8_t next = ReceiveByte(timeoutMs);
+            if (ReadTimedOut != 0) {
+                break;
+            }
+            byte = next;
+            ++received;
+        }
+        return received;
+    }
+    std::size_t received = 0;
+    const ReadStatus status = m_port.readBytes(bytes, timeoutMs, received);
+    ReadTimedOut = status == ReadStatus::Byte ? 0 : 1;
+    if (status == ReadStatus::Error) {
+        LineLost = true;
+    }
+    return received;
+}
+
 std::uint8_t Link::Exchange(std::span<const std::uint8_t> frame) {
     PurgePort();
     if (frame.empty()) {
         ReplyFailed = 1;
         return 0;
     }
-    for (const std::uint8_t byte : frame) {
-        SendByte(byte);
-    }
+    SendBytes(frame);
     const std::uint8_t echo = ReceiveByte(kEchoTimeoutMs);
     ReplyBuffer[0] = echo;
     if (ReadTimedOut != 0 || echo != frame[0]) {
@@ -92,13 +126,9 @@ std::uint8_t Link::Exchange(std::span<const std::uint8_t> frame) {
         ReplyFailed = 1;
         return echo;
     }
-    for (std::size_t i = 1; i <= count; ++i) {
-        const std::uint8_t byte = ReceiveByte(kDataTimeoutMs);
-        if (ReadTimedOut != 0) {
-            ReplyFailed = 1;
-            return echo;
-        }
-        ReplyBuffer[i] = byte;
+    if (ReceiveBytes(std::span(ReplyBuffer).subspan(1, count), kDataTimeoutMs) < count) {
+        ReplyFailed = 1;
+        return echo;
     }
     ReplyFailed = 0;
     return echo;

@@ -26,8 +26,13 @@ public:
     void PurgePort();
     // Waits 2 ms, then writes the byte. In DemoMode nothing is written.
     void SendByte(std::uint8_t byte);
+    // SendByte for each byte in turn.
+    void SendBytes(std::span<const std::uint8_t> bytes);
     // One byte within timeoutMs, or 0 with ReadTimedOut = 1.
     std::uint8_t ReceiveByte(std::uint16_t timeoutMs);
+    // As many ReceiveByte calls as `bytes` holds, stopping at the first time-out; the bytes
+    // that came are stored from the start of `bytes`. Returns how many came.
+    std::size_t ReceiveBytes(std::span<std::uint8_t> bytes, std::uint16_t timeoutMs);
     // The framed exchange: frame[0] is the command byte, the rest follows it on the line.
     // Returns the echo byte. Data bytes land in ReplyBuffer[1..n].
     std::uint8_t Exchange(std::span<const std::uint8_t> frame);

@@ -11,9 +11,41 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 
 namespace tvx::link {
 namespace {
+
+// One byte on the line at 9600 baud: 10 bits, 1041.7 us; rounded down, so that a sleep of
+// a number of byte times never outlasts the bytes it waits for.
+constexpr std::chrono::microseconds kByteTime{1041};
+
+// Waits until the port has a byte to read or the deadline has passed (never less).
+ReadStatus waitReadable(int fd, std::chrono::steady_clock::time_point deadline) {
+    using Clock = std::chrono::steady_clock;
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd waitFor{fd, POLLIN, 0};
+        const int ready =
+            ::poll(&waitFor, 1, static_cast<int>(std::max<long long>(0, left.count())));
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return ReadStatus::Error;
+        }
+        if (ready == 0) {
+            if (Clock::now() < deadline) {
+                continue;
+            }
+            return ReadStatus::TimedOut;
+        }
+        if ((waitFor.revents & POLLIN) != 0) {
+            return ReadStatus::Byte;
+        }
+        return ReadStatus::Error;  // hung up or failing
+    }
+}
 
 // "ttyUSB10" sorts after "ttyUSB9": compare the number after the prefix.
 std::vector<std::string> devicesWithPrefix(const std::string& prefix) {
@@ -187,37 +219,67 @@ ReadStatus PosixSerialPort::readByte(std::uint8_t& byte, unsigned timeoutMs) {
     if (m_fd < 0) {
         return ReadStatus::Error;
     }
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        const int waitMs = static_cast<int>(std::max<long long>(0, left.count()));
-        pollfd waitFor{m_fd, POLLIN, 0};
-        const int ready = ::poll(&waitFor, 1, waitMs);
-        if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return ReadStatus::Error;
+        const ReadStatus status = waitReadable(m_fd, deadline);
+        if (status != ReadStatus::Byte) {
+            return status;
         }
-        if (ready == 0) {
-            return ReadStatus::TimedOut;
+        const ssize_t got = ::read(m_fd, &byte, 1);
+        if (got == 1) {
+            return ReadStatus::Byte;
         }
-        if ((waitFor.revents & POLLIN) != 0) {
-            const ssize_t got = ::read(m_fd, &byte, 1);
-            if (got == 1) {
-                return ReadStatus::Byte;
-            }
-            if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) {
-                continue;
-            }
-            return ReadStatus::Error;  // end of file or a failing device
+        if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) {
+            continue;
         }
-        if ((waitFor.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-            return ReadStatus::Error;
-        }
+        return ReadStatus::Error;  // end of file or a failing device
     }
+}
+
+ReadStatus PosixSerialPort::readBytes(std::span<std::uint8_t> bytes, unsigned timeoutMs,
+                                      std::size_t& received) {
+    received = 0;
+    if (m_fd < 0) {
+        return ReadStatus::Error;
+    }
+    using Clock = std::chrono::steady_clock;
+    auto lastSeen = Clock::now();  // when a byte last came, or the reading began
+    bool slept = false;
+    bool readable = false;  // the port said a byte was there
+    while (received < bytes.size()) {
+        // In raw mode without a minimum count an empty port reads as 0 bytes.
+        const ssize_t got = ::read(m_fd, bytes.data() + received, bytes.size() - received);
+        if (got > 0) {
+            received += static_cast<std::size_t>(got);
+            lastSeen = Clock::now();
+            slept = false;
+            readable = false;
+            continue;
+        }
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            return ReadStatus::Error;  // a failing device
+        }
+        if (got == 0 && readable) {
+            return ReadStatus::Error;  // said to have a byte, yet none: end of file
+        }
+        const auto giveUp = lastSeen + std::chrono::milliseconds(timeoutMs);
+        const std::size_t missing = bytes.size() - received;
+        if (missing > 1 && !slept) {
+            std::this_thread::sleep_until(
+                std::min(giveUp, Clock::now() + kByteTime * static_cast<int>(missing - 1)));
+            slept = true;
+            continue;
+        }
+        const ReadStatus status = waitReadable(m_fd, giveUp);
+        if (status != ReadStatus::Byte) {
+            return status;
+        }
+        readable = true;
+    }
+    return ReadStatus::Byte;
 }
 
 }  // namespace tvx::link

@@ -30,6 +30,12 @@ public:
     void purge() override;
     bool writeByte(std::uint8_t byte) override;
     ReadStatus readByte(std::uint8_t& byte, unsigned timeoutMs) override;
+    // Takes what has come; while more than one byte is missing it sleeps for the time the
+    // line needs to carry all but the last of them (they cannot come sooner), then waits for
+    // the last as it comes. A byte that does not come is given up timeoutMs after the port
+    // last saw one come, as a readByte begun at that moment would.
+    ReadStatus readBytes(std::span<std::uint8_t> bytes, unsigned timeoutMs,
+                         std::size_t& received) override;
     std::string deviceName() const override { return m_device; }
     OpenError lastOpenError() const override { return m_openError; }
 

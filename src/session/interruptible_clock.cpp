@@ -19,6 +19,12 @@ void InterruptibleClock::sleepMs(unsigned ms) {
     m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_interrupted; });
 }
 
+void InterruptibleClock::sleepUntilMs(std::uint64_t ms) {
+    std::unique_lock lock(m_mutex);
+    m_wake.wait_until(lock, std::chrono::steady_clock::time_point(std::chrono::milliseconds(ms)),
+                      [this] { return m_interrupted; });
+}
+
 std::uint64_t InterruptibleClock::nowMs() const {
     return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                           std::chrono::steady_clock::now().time_since_epoch())

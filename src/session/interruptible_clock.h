@@ -17,6 +17,7 @@ public:
 
     void sleepMs(unsigned ms) override;
     std::uint64_t nowMs() const override;
+    void sleepUntilMs(std::uint64_t ms) override;
     void interrupt();
     void reset();
     bool interrupted() const;

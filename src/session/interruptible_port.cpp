@@ -19,4 +19,16 @@ link::ReadStatus InterruptiblePort::readByte(std::uint8_t& byte, unsigned timeou
     }
 }
 
+link::ReadStatus InterruptiblePort::readBytes(std::span<std::uint8_t> bytes, unsigned timeoutMs,
+                                              std::size_t& received) {
+    if (timeoutMs > kSliceMs) {
+        return SerialPort::readBytes(bytes, timeoutMs, received);
+    }
+    received = 0;
+    if (m_clock.interrupted()) {
+        return link::ReadStatus::TimedOut;
+    }
+    return m_inner.readBytes(bytes, timeoutMs, received);
+}
+
 }  // namespace tvx::session

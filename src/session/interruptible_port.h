@@ -24,7 +24,14 @@ public:
     bool close() override { return m_inner.close(); }
     void purge() override { m_inner.purge(); }
     bool writeByte(std::uint8_t byte) override { return m_inner.writeByte(byte); }
+    void writeBytes(std::span<const std::uint8_t> bytes, unsigned pauseMs,
+                    link::Clock& clock) override {
+        m_inner.writeBytes(bytes, pauseMs, clock);
+    }
     link::ReadStatus readByte(std::uint8_t& byte, unsigned timeoutMs) override;
+    // Several bytes at once when each is waited for no longer than a slice; else one by one.
+    link::ReadStatus readBytes(std::span<std::uint8_t> bytes, unsigned timeoutMs,
+                               std::size_t& received) override;
     std::string deviceName() const override { return m_inner.deviceName(); }
     link::OpenError lastOpenError() const override { return m_inner.lastOpenError(); }
 

@@ -40,10 +40,23 @@ void InMemoryPort::purge() {
 }
 
 bool InMemoryPort::writeByte(std::uint8_t byte) {
+    return writeAt(byte, m_clock.nowMs());
+}
+
+void InMemoryPort::writeBytes(std::span<const std::uint8_t> bytes, unsigned pauseMs,
+                              link::Clock& clock) {
+    std::uint64_t at = clock.nowMs();
+    for (const std::uint8_t byte : bytes) {
+        at += pauseMs;
+        writeAt(byte, at);
+    }
+    clock.sleepUntilMs(at);
+}
+
+bool InMemoryPort::writeAt(std::uint8_t byte, std::uint64_t now) {
     if (!m_open || m_box.lineClosed()) {
         return false;
     }
-    const std::uint64_t now = m_clock.nowMs();
     BoxOutput out = m_box.receive(byte, now);
     if (m_filter && !out.bytes.empty()) {
         m_filter(out);
@@ -69,9 +82,7 @@ link::ReadStatus InMemoryPort::readByte(std::uint8_t& byte, unsigned timeoutMs) 
     if (!m_incoming.empty() && m_incoming.front().readyAtMs <= now + timeoutMs) {
         const Incoming next = m_incoming.front();
         m_incoming.pop_front();
-        if (next.readyAtMs > now) {
-            m_clock.sleepMs(static_cast<unsigned>(next.readyAtMs - now));
-        }
+        m_clock.sleepUntilMs(next.readyAtMs);
         byte = next.byte;
         return link::ReadStatus::Byte;
     }
@@ -80,6 +91,32 @@ link::ReadStatus InMemoryPort::readByte(std::uint8_t& byte, unsigned timeoutMs) 
     }
     m_clock.sleepMs(timeoutMs);
     return link::ReadStatus::TimedOut;
+}
+
+link::ReadStatus InMemoryPort::readBytes(std::span<std::uint8_t> bytes, unsigned timeoutMs,
+                                         std::size_t& received) {
+    received = 0;
+    if (!m_open) {
+        return link::ReadStatus::Error;
+    }
+    const std::uint64_t start = m_clock.nowMs();
+    std::uint64_t waitFrom = start;  // when the wait for the next byte begins
+    link::ReadStatus status = link::ReadStatus::Byte;
+    while (received < bytes.size()) {
+        if (!m_incoming.empty() && m_incoming.front().readyAtMs <= waitFrom + timeoutMs) {
+            waitFrom = std::max(waitFrom, m_incoming.front().readyAtMs);
+            bytes[received++] = m_incoming.front().byte;
+            m_incoming.pop_front();
+            continue;
+        }
+        status = m_box.lineClosed() ? link::ReadStatus::Error : link::ReadStatus::TimedOut;
+        break;
+    }
+    m_clock.sleepUntilMs(waitFrom);
+    if (status == link::ReadStatus::TimedOut) {
+        m_clock.sleepMs(timeoutMs);  // the whole time-out, as a single read would wait it
+    }
+    return status;
 }
 
 }  // namespace tvx::sim

@@ -30,7 +30,16 @@ public:
     bool close() override;
     void purge() override;
     bool writeByte(std::uint8_t byte) override;
+    // The box gets each byte at the time its pause ends; the caller sleeps once, to the end
+    // of the last pause.
+    void writeBytes(std::span<const std::uint8_t> bytes, unsigned pauseMs,
+                    link::Clock& clock) override;
     link::ReadStatus readByte(std::uint8_t& byte, unsigned timeoutMs) override;
+    // Works out when each byte comes and sleeps once, until the last of them has come (and
+    // then for the time-out when a byte does not come): the same time passes as with one
+    // readByte after another.
+    link::ReadStatus readBytes(std::span<std::uint8_t> bytes, unsigned timeoutMs,
+                               std::size_t& received) override;
     std::string deviceName() const override { return m_device; }
 
     Box& box() { return m_box; }
@@ -38,6 +47,8 @@ public:
     std::size_t pendingBytes() const { return m_incoming.size(); }
 
 private:
+    bool writeAt(std::uint8_t byte, std::uint64_t nowMs);
+
     struct Incoming {
         std::uint8_t byte;
         std::uint64_t readyAtMs;

@@ -20,8 +20,15 @@ namespace {
 using Micros = std::chrono::microseconds;
 using SteadyTime = std::chrono::steady_clock::time_point;
 
-constexpr Micros kByteTime{1042};  // 10 bit times at 9600 baud
-constexpr int kIdlePollMs = 20;    // how soon a stop request is noticed
+constexpr Micros kByteTime{1042};   // 10 bit times at 9600 baud
+constexpr Micros kIdleWait{20000};  // how soon a stop request is noticed
+
+timespec toTimespec(Micros wait) {
+    timespec spec{};
+    spec.tv_sec = static_cast<time_t>(wait.count() / 1000000);
+    spec.tv_nsec = static_cast<long>(wait.count() % 1000000) * 1000;
+    return spec;
+}
 
 std::uint64_t nowMs() {
     using namespace std::chrono;
@@ -106,14 +113,17 @@ void PtyServer::serve(const std::atomic<bool>& stop) {
                 m_trace->sent(byte, nowMs());
             }
         }
-        int waitMs = kIdlePollMs;
+        // Wait for the tester's next byte or until the next reply byte is due, to the
+        // microsecond: a wait in whole milliseconds would either send late or spin through
+        // the last millisecond before each paced byte.
+        Micros wait = kIdleWait;
         if (!outgoing.empty()) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(outgoing.front().due - now);
-            waitMs = static_cast<int>(std::clamp<long long>(left.count(), 0, kIdlePollMs));
+            wait = std::clamp(std::chrono::duration_cast<Micros>(outgoing.front().due - now),
+                              Micros{0}, kIdleWait);
         }
+        const timespec timeout = toTimespec(wait);
         pollfd waitFor{m_master, POLLIN, 0};
-        const int ready = ::poll(&waitFor, 1, waitMs);
+        const int ready = ::ppoll(&waitFor, 1, &timeout, nullptr);
         if (ready <= 0 || (waitFor.revents & POLLIN) == 0) {
             continue;
         }
@@ -149,11 +159,16 @@ void PtyServer::serve(const std::atomic<bool>& stop) {
 }
 
 void PtyServer::start() {
+    std::lock_guard lock(m_threadMutex);
+    if (m_thread.joinable()) {
+        return;  // already serving (or ended by a closed line until stop())
+    }
     m_stop = false;
     m_thread = std::thread([this] { serve(m_stop); });
 }
 
 void PtyServer::stop() {
+    std::lock_guard lock(m_threadMutex);
     m_stop = true;
     if (m_thread.joinable()) {
         m_thread.join();

@@ -35,10 +35,13 @@ public:
     // The device the tester opens, e.g. "/dev/pts/4".
     const std::string& devicePath() const { return m_device; }
 
-    // Answers the tester until `stop` is set or the line is closed by a fault.
+    // Answers the tester until `stop` is set or the line is closed by a fault. Use either
+    // serve() or start(), not both at once.
     void serve(const std::atomic<bool>& stop);
-    // serve() on a thread of its own, until stop() or destruction.
+    // serve() on a thread of its own, until stop() or destruction. A second start() while
+    // that thread is there does nothing; after stop() the server can be started again.
     void start();
+    // Ends the thread of start() and waits for it; nothing to do when it is not there.
     void stop();
 
     // Runs fn on the box while the server holds it still (faults, inspection).
@@ -58,6 +61,7 @@ private:
     int m_master = -1;
     int m_slave = -1;  // held open so the master never sees a hang-up between testers
     std::string m_device;
+    std::mutex m_threadMutex;  // start() and stop() take turns
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };

@@ -15,30 +15,30 @@ QueuedView::QueuedView(session::SessionView& target, QObject* parent)
     : QObject(parent), m_target(target) {}
 
 void QueuedView::enqueue(std::string key, Call call) {
-    bool post = false;
-    {
-        std::lock_guard lock(m_mutex);
-        if (auto it = m_slot.find(key); it != m_slot.end()) {
-            m_calls[it->second] = std::move(call);
-        } else {
-            m_slot.emplace(std::move(key), m_calls.size());
-            m_calls.push_back(std::move(call));
-        }
-        post = !m_flushPosted;
-        m_flushPosted = true;
+    std::lock_guard lock(m_mutex);
+    if (auto it = m_waiting.find(key); it != m_waiting.end()) {
+        m_calls.splice(m_calls.end(), m_calls, it->second);  // now the latest call
+        *it->second = std::move(call);
+    } else {
+        m_calls.push_back(std::move(call));
+        m_waiting.emplace(std::move(key), std::prev(m_calls.end()));
     }
+    if (m_flushPosted)
+        return;
+    m_flushPosted = true;
     // Posted to this object: pending events die with it, so a late call cannot reach a
-    // window that is gone.
-    if (post)
-        QMetaObject::invokeMethod(this, &QueuedView::flush, Qt::QueuedConnection);
+    // window that is gone. Posted under the lock, which flush() takes too: what posting
+    // allocates is then ordered before its use on the GUI thread by a lock a thread
+    // checker can see (Qt's own locks are not built for one).
+    QMetaObject::invokeMethod(this, &QueuedView::flush, Qt::QueuedConnection);
 }
 
 void QueuedView::flush() {
-    std::vector<Call> calls;
+    std::list<Call> calls;
     {
         std::lock_guard lock(m_mutex);
         calls.swap(m_calls);
-        m_slot.clear();
+        m_waiting.clear();
         m_flushPosted = false;
     }
     for (const Call& call : calls)

@@ -2,10 +2,10 @@
 
 #include <QObject>
 #include <functional>
+#include <list>
 #include <mutex>
 #include <string>
 #include <unordered_map>
-#include <vector>
 
 #include "session/session_view.h"
 
@@ -15,9 +15,13 @@ namespace tvx::ui {
 // on (the GUI thread) and applies them there to a target view, in order.
 //
 // Every call sets one attribute of one control, so a call that sets an attribute already
-// waiting to be applied replaces the waiting one in its place: a session that polls faster
-// than the window paints never floods the event queue, and the window still ends each batch
-// exactly as the session left it. Calls never block the worker.
+// waiting to be applied replaces the waiting one: a session that polls faster than the
+// window paints never floods the event queue (at most one waiting call per attribute). The
+// replacement goes to the back of the queue, not into the old call's place, because the
+// order of the calls matters beyond each attribute's value: showing a frame also raises it,
+// so frame A, frame B, frame A again must end with A on top. Applying the last call of each
+// attribute in the order those last calls were made leaves the window as the whole
+// sequence would. Calls never block the worker.
 class QueuedView final : public QObject, public session::SessionView {
     Q_OBJECT
 
@@ -52,8 +56,8 @@ private:
 
     session::SessionView& m_target;
     mutable std::mutex m_mutex;
-    std::vector<Call> m_calls;
-    std::unordered_map<std::string, std::size_t> m_slot;  // attribute key -> index in m_calls
+    std::list<Call> m_calls;  // in the order each attribute was last set
+    std::unordered_map<std::string, std::list<Call>::iterator> m_waiting;  // attribute key
     bool m_flushPosted = false;
 };
 

@@ -6,8 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <optional>
+#include <thread>
+#include <vector>
 
 #include "link/clock.h"
 #include "link/link.h"
@@ -112,8 +116,11 @@ TEST(PtyEndToEnd, SilentBoxGivesTimeOutsNotAHang) {
     link::Link link(port, clock);
     link::Requests requests(link);
     ASSERT_TRUE(link.OpenPort(0));
+    const auto begun = std::chrono::steady_clock::now();
     EXPECT_FALSE(link.ProbeInterface());
     EXPECT_EQ(link.ReadTimedOut, 1);
+    // The presence test waits its whole second, not a millisecond less.
+    EXPECT_GE(std::chrono::steady_clock::now() - begun, std::chrono::milliseconds(1002));
     link.ModuleProtocol = {0, 1, 1, 1, 1, 1};
     requests.ReadParameter(0x000C, 1);
     EXPECT_EQ(link.ReplyFailed, 1);
@@ -132,6 +139,86 @@ TEST(PtyEndToEnd, ClosedLineIsSeenAsALostLine) {
     ASSERT_TRUE(link.OpenPort(0));
     EXPECT_FALSE(link.ProbeInterface());
     EXPECT_TRUE(link.LineLost);
+}
+
+// A reply read several bytes at a time over the real port: what came, and why it ended.
+struct PtyReadCase {
+    const char* name;
+    std::optional<sim::Fault> fault;
+    bool pace;
+    std::size_t asked;
+    std::size_t received;
+    link::ReadStatus status;
+};
+
+void PrintTo(const PtyReadCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class PtyReads : public ::testing::TestWithParam<PtyReadCase> {};
+
+TEST_P(PtyReads, ReplyReadAtOnceOverThePort) {
+    const PtyReadCase& c = GetParam();
+    sim::PtyServer::Options options;
+    options.pace = c.pace;
+    sim::PtyServer server(sim::vehicleScenario("petrol-car"), options);
+    std::string error;
+    ASSERT_TRUE(server.open(error)) << error;
+    if (c.fault) {
+        server.withBox([&](sim::Box& box) { box.addFault(*c.fault); });
+    }
+    server.start();
+    link::PosixSerialPort port(server.devicePath());
+    ASSERT_TRUE(port.openIndex(0));
+    for (const std::uint8_t byte : {22, 0x00, 0x0C}) {  // engine speed
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ASSERT_TRUE(port.writeByte(byte));
+    }
+    std::vector<std::uint8_t> bytes(c.asked, 0);
+    std::size_t received = 0;
+    const auto begun = std::chrono::steady_clock::now();
+    const link::ReadStatus status = port.readBytes(bytes, 50, received);
+    const auto spent = std::chrono::steady_clock::now() - begun;
+    EXPECT_EQ(status, c.status);
+    EXPECT_EQ(received, c.received);
+    if (received >= 12) {
+        EXPECT_EQ(bytes[0], 22);    // the echo
+        EXPECT_EQ(bytes[1], 10);    // the count
+        EXPECT_EQ(bytes[5], 0x62);  // a positive answer to the read
+    }
+    if (status == link::ReadStatus::TimedOut) {
+        EXPECT_GE(spent, std::chrono::milliseconds(50));  // not given up before its time
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, PtyReads,
+    ::testing::Values(
+        PtyReadCase{"WholeReplyPaced", std::nullopt, true, 12, 12, link::ReadStatus::Byte},
+        PtyReadCase{"WholeReplyUnpaced", std::nullopt, false, 12, 12, link::ReadStatus::Byte},
+        PtyReadCase{"MoreThanTheReply", std::nullopt, true, 14, 12, link::ReadStatus::TimedOut},
+        PtyReadCase{"CutShort", sim::Fault::cutShort(3), true, 12, 5, link::ReadStatus::TimedOut},
+        PtyReadCase{"SilentBox", sim::Fault::silentBox(), true, 12, 0, link::ReadStatus::TimedOut},
+        PtyReadCase{"LineClosed", sim::Fault::lineClosed(), true, 12, 0, link::ReadStatus::Error}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// start() twice must not end the program; after stop() the server answers again.
+TEST(PtyServer, StartedTwiceServesOnceAndAgainAfterStop) {
+    sim::PtyServer server(sim::vehicleScenario("petrol-car"), {});
+    std::string error;
+    ASSERT_TRUE(server.open(error)) << error;
+    server.start();
+    server.start();
+    link::PosixSerialPort port(server.devicePath());
+    link::SteadyClock clock;
+    link::Link link(port, clock);
+    ASSERT_TRUE(link.OpenPort(0));
+    EXPECT_TRUE(link.ProbeInterface());
+    server.stop();
+    server.stop();
+    server.start();
+    EXPECT_TRUE(link.ProbeInterface());
+    server.stop();
 }
 
 TEST(PtyEndToEnd, MissingDeviceDoesNotOpen) {

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <random>
 #include <thread>
 
 #include "session/recording_view.h"
@@ -45,7 +46,7 @@ TEST(QueuedView, CallsFromAWorkerArriveOnTheGuiThreadWhenEventsRun) {
     EXPECT_TRUE(target.onGuiThread);
 }
 
-TEST(QueuedView, AWaitingValueIsReplacedInItsPlace) {
+TEST(QueuedView, AWaitingValueIsReplacedSoAFastPollNeverFloods) {
     ThreadCheckingView target;
     QueuedView queued(target);
     for (int i = 0; i < 10000; ++i)
@@ -109,6 +110,76 @@ TEST(QueuedView, PanelAndControlVisibilityOfOneNameMergeInOrder) {
     queued.flush();
     EXPECT_TRUE(test::named<QWidget>(form, "Frame61")->isHidden());
     EXPECT_FALSE(test::named<QWidget>(form, "Frame91")->isHidden());
+}
+
+// The work-area frames that are shown, the one on top first.
+std::vector<std::string> shownFramesTopFirst(const TForm1& form) {
+    std::vector<std::string> shown;
+    const QWidget* area = test::named<QWidget>(form, "Frame21")->parentWidget();
+    const QObjectList& stack = area->children();  // raise() moves a frame to the end
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+        auto* frame = qobject_cast<QWidget*>(*it);
+        if (frame && TForm1::frameNames().contains(frame->objectName()) && !frame->isHidden())
+            shown.push_back(frame->objectName().toStdString());
+    }
+    return shown;
+}
+
+struct FrameCall {
+    const char* frame;
+    bool visible;
+};
+
+// The same calls, once through the queue and once straight onto a window.
+void expectSameFramesAsDirect(const std::vector<std::vector<FrameCall>>& batches) {
+    TForm1 direct{QString()};
+    FormView directView(direct);
+    TForm1 queuedForm{QString()};
+    FormView queuedTarget(queuedForm);
+    QueuedView queued(queuedTarget);
+    for (const auto& batch : batches) {
+        for (const FrameCall& call : batch) {
+            directView.setPanelVisible(call.frame, call.visible);
+            queued.setPanelVisible(call.frame, call.visible);
+        }
+        queued.flush();
+        ASSERT_EQ(shownFramesTopFirst(queuedForm), shownFramesTopFirst(direct));
+    }
+}
+
+TEST(QueuedView, AFrameShownAgainAfterAnotherEndsOnTop) {
+    expectSameFramesAsDirect({{{"Frame61", true}, {"Frame71", true}, {"Frame61", true}}});
+    expectSameFramesAsDirect({{{"Frame111", true},
+                               {"Frame131", true},
+                               {"Frame111", false},
+                               {"Frame91", true},
+                               {"Frame111", true}}});
+}
+
+// Any mix of frames shown and hidden, in batches of any size, ends as applied one by one;
+// and however long a batch, only one call per frame waits.
+TEST(QueuedView, FramesEndInTheSessionsOrderWhateverIsMerged) {
+    std::mt19937 random(20240611);  // fixed: the same sequence every run
+    const QStringList& frames = TForm1::frameNames();
+    std::vector<std::vector<FrameCall>> batches;
+    std::vector<QByteArray> names;
+    for (const QString& frame : frames)
+        names.push_back(frame.toLatin1());
+    for (int b = 0; b < 40; ++b) {
+        std::vector<FrameCall> batch;
+        const int size = 1 + static_cast<int>(random() % 60);
+        for (int i = 0; i < size; ++i)
+            batch.push_back({names[random() % names.size()].constData(), random() % 3 != 0});
+        batches.push_back(batch);
+    }
+    expectSameFramesAsDirect(batches);
+
+    session::RecordingView target;
+    QueuedView queued(target);
+    for (const std::vector<FrameCall>& batch : batches)
+        for (const FrameCall& call : batch)
+            queued.setPanelVisible(call.frame, call.visible);
+    EXPECT_EQ(queued.pending(), static_cast<std::size_t>(frames.size()));
 }
 
 TEST(QueuedView, CallsStillWaitingWhenTheViewGoesAreDropped) {
