@@ -16,6 +16,16 @@ enum class ExitCode : int {
     ReadFailed = 6,   // reading trouble codes or injector codes failed, or no live read succeeded
     WriteFailed = 7,  // clearing codes or programming an injector failed, or read-back differs
     Cancelled = 8,    // the operator did not confirm; nothing was written
+
+    // ---- The connection doctor: the first stage that failed (tarvolinex-cli doctor).
+    DoctorPortMissing = 20,    // the serial port is not there
+    DoctorCannotOpen = 21,     // it does not open: no permission, in use, not a serial port
+    DoctorLineLost = 22,       // the device went away during the test
+    DoctorBoxSilent = 23,      // nothing answers the box's presence test
+    DoctorNotTheBox = 24,      // something answers, but not the box (another device)
+    DoctorNoModule = 25,       // the box answers, no module of the car does
+    DoctorModulesAbsent = 26,  // some modules do not answer (and nothing says that is normal)
+    // ----
 };
 
 struct ExitCodeText {

@@ -5,7 +5,17 @@
 
 namespace tvx::cli {
 
-enum class CommandKind { Scan, DtcRead, DtcClear, Live, InjectorsRead, InjectorsProgram };
+enum class CommandKind {
+    Scan,
+    DtcRead,
+    DtcClear,
+    Live,
+    InjectorsRead,
+    InjectorsProgram,
+    // ---- Connection doctor and port discovery: they open the port themselves.
+    Ports,
+    Doctor,
+};
 
 // The options every command takes: where the box is, which car, which language.
 struct CommonOptions {
@@ -31,6 +41,7 @@ struct Invocation {
     std::string liveModule = "pcm";  // live --module pcm|cluster
     int injector = 0;                // injectors program N CODE
     std::string code;
+    std::optional<std::string> supportFile;  // doctor --save FILE
 };
 
 }  // namespace tvx::cli
