@@ -23,6 +23,18 @@ constexpr KindName kKindNames[] = {
     {PortKind::NotATerminal, "not a serial port", "seri port değil"},
 };
 
+// What a device reports about itself may hold control characters (a broken or hostile
+// adapter): they must not steer the terminal the description is printed on.
+std::string withoutControlCharacters(std::string text) {
+    for (char& c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            c = '?';
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string comName(int index) {
@@ -70,7 +82,7 @@ std::string describePort(const PortInfo& port, char languageCode) {
     if (!port.driver.empty()) {
         text += (turkish ? ", sürücü " : ", driver ") + port.driver;
     }
-    return text;
+    return withoutControlCharacters(text);
 }
 
 std::vector<std::optional<PortInfo>> portsByIndex(const std::vector<PortInfo>& ports) {

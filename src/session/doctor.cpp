@@ -343,6 +343,15 @@ Finding diagnose(const DoctorObservations& seen) {
                        [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
         absentUpper += " " + upper;
     }
+    // What the other device sent: its answer to the presence test, or to the probe.
+    std::vector<std::uint8_t> strange = seen.received;
+    if (strange.empty()) {
+        for (int module = 1; module <= 5; ++module) {
+            if (seen.protocols[static_cast<std::size_t>(module)] > 3) {
+                strange.push_back(seen.protocols[static_cast<std::size_t>(module)]);
+            }
+        }
+    }
     const std::string port = printableText(seen.port);
     for (char language : {'1', '2'}) {
         const std::vector<Fill> fills{
@@ -353,7 +362,7 @@ Finding diagnose(const DoctorObservations& seen) {
             {"{reason}", printableText(seen.openError.systemMessage.empty()
                                            ? link::describePort(seen.target, language)
                                            : seen.openError.systemMessage)},
-            {"{bytes}", byteList(seen.received)},
+            {"{bytes}", byteList(strange)},
             {"{present}", joined(present, ", ")},
             {"{absent}", joined(finding.absentModules, ", ")},
             {"{source}", seen.expected ? seen.expected->source : std::string()},
