@@ -116,5 +116,18 @@ TEST(WindowsFriendlyName, LosesItsPortNameOnly) {
     EXPECT_EQ(windows::withoutPortName("(COM3)", "COM3"), "(COM3)");
 }
 
+#ifdef _WIN32
+// The serial device map and SetupAPI of this Windows (or Wine): a list in COM order whose
+// COM indexes are those of the names.
+TEST(WindowsDiscovery, ListsComPortsInOrderWithTheirIndexes) {
+    const std::vector<PortInfo> ports = discoverPorts();
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        EXPECT_EQ(ports[i].comIndex, comIndexOf(ports[i].device)) << ports[i].device;
+        EXPECT_FALSE(ports[i].device.empty());
+    }
+    EXPECT_EQ(describeDevice("COM250").kind, PortKind::Missing);
+}
+#endif
+
 }  // namespace
 }  // namespace tvx::link
