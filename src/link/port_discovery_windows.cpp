@@ -9,6 +9,7 @@
 
 #include "port_info.h"
 #include "windows_port_names.h"
+#include "windows_registry.h"
 
 namespace tvx::link {
 namespace {
@@ -16,18 +17,6 @@ namespace {
 // The setup class of COM and LPT ports ({4d36e978-e325-11ce-bfc1-08002be10318}).
 constexpr GUID kPortsClass = {
     0x4d36e978, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
-
-std::string registryString(HKEY key, const char* value) {
-    char data[256] = {};
-    DWORD size = sizeof data - 1;
-    DWORD type = 0;
-    if (RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ) {
-        return {};
-    }
-    return std::string(data);
-}
 
 std::string deviceProperty(HDEVINFO set, SP_DEVINFO_DATA& info, DWORD property) {
     char data[512] = {};
@@ -82,7 +71,7 @@ void addSetupDetails(std::map<std::string, PortInfo>& ports) {
         if (key == INVALID_HANDLE_VALUE) {
             continue;
         }
-        const std::string portName = registryString(key, "PortName");
+        const std::string portName = windows::registryText(key, "PortName");
         RegCloseKey(key);
         const auto found = ports.find(portName);
         if (found == ports.end()) {

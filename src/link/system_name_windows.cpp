@@ -1,23 +1,9 @@
 #include <windows.h>
 
 #include "system_name.h"
+#include "windows_registry.h"
 
 namespace tvx::link {
-namespace {
-
-std::string versionValue(HKEY key, const char* value) {
-    char data[128] = {};
-    DWORD size = sizeof data - 1;
-    DWORD type = 0;
-    if (RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ) {
-        return {};
-    }
-    return data;
-}
-
-}  // namespace
 
 std::string operatingSystemName() {
     HKEY key = nullptr;
@@ -25,9 +11,9 @@ std::string operatingSystemName() {
                       KEY_READ, &key) != ERROR_SUCCESS) {
         return "Windows";
     }
-    std::string name = versionValue(key, "ProductName");
-    const std::string display = versionValue(key, "DisplayVersion");
-    const std::string build = versionValue(key, "CurrentBuild");
+    std::string name = windows::registryText(key, "ProductName");
+    const std::string display = windows::registryText(key, "DisplayVersion");
+    const std::string build = windows::registryText(key, "CurrentBuild");
     RegCloseKey(key);
     if (name.empty()) {
         name = "Windows";

@@ -15,31 +15,10 @@
 
 #include "link/port_holder.h"
 #include "link/posix_serial_port.h"
+#include "pty_pair.h"
 
 namespace tvx::link {
 namespace {
-
-class Pty {
-public:
-    Pty() {
-        m_master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
-            ADD_FAILURE() << "no pseudo-terminal";
-            return;
-        }
-        m_slave = ptsname(m_master);
-    }
-    ~Pty() {
-        if (m_master >= 0) {
-            ::close(m_master);
-        }
-    }
-    const std::string& slave() const { return m_slave; }
-
-private:
-    int m_master = -1;
-    std::string m_slave;
-};
 
 std::string ownProgramName() {
     std::ifstream in("/proc/self/comm");
