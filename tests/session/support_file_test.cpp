@@ -108,7 +108,12 @@ TEST(SupportFile, AFullRingOfLineEventsFitsAndComesBack) {
 // computer's name never goes in.
 TEST(SupportFile, HoldsNoHomeFolderAndNoRawBytes) {
     const char* home = std::getenv("HOME");
-    ASSERT_NE(home, nullptr);
+    if (home == nullptr) {
+        home = std::getenv("USERPROFILE");
+    }
+    if (home == nullptr || std::string(home).size() < 2) {
+        GTEST_SKIP() << "no home folder to leave out";
+    }
     TempDir dir;
     SupportReport report = sampleReport();
     report.portDevice = std::string(home) + "/my-pty\x1b[2J";
