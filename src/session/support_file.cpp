@@ -39,15 +39,28 @@ const char* kindName(link::PortKind kind) {
 }
 
 // Text from outside (device names, the box's bytes) as printable, without the home folder.
+// Text of ours, or a device's own words (UTF-8 kept): control characters become '?'.
+std::string plain(const std::string& text) {
+    std::string result = withoutHomeFolder(text);
+    for (char& c : result) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\n') || byte == 0x7F) {
+            c = '?';
+        }
+    }
+    return result;
+}
+
 std::string clean(const std::string& text) {
-    return withoutHomeFolder(printableText(text));
+    // The home folder first: escaping would change its backslashes (C:\Users\...).
+    return printableText(withoutHomeFolder(text));
 }
 
 json portJson(const link::PortInfo& port) {
     json item{{"device", clean(port.device)},
               {"com", port.comIndex >= 0 ? json(link::comName(port.comIndex)) : json(nullptr)},
               {"kind", kindName(port.kind)},
-              {"description", clean(link::describePort(port))}};
+              {"description", plain(link::describePort(port))}};
     for (const auto& [key, value] :
          {std::pair<const char*, const std::string&>{"vendor", port.vendor},
           {"product", port.product},
@@ -57,7 +70,7 @@ json portJson(const link::PortInfo& port) {
           {"productId", port.productId},
           {"alias", port.alias}}) {
         if (!value.empty()) {
-            item[key] = clean(value);
+            item[key] = plain(value);
         }
     }
     return item;
@@ -177,8 +190,8 @@ std::string supportJson(const SupportReport& report) {
     if (report.finding) {
         const Finding& finding = *report.finding;
         root["doctor"] = {{"stage", doctorStageName(finding.stage)},
-                          {"english", clean(finding.english)},
-                          {"turkish", clean(finding.turkish)},
+                          {"english", plain(finding.english)},
+                          {"turkish", plain(finding.turkish)},
                           {"absentModules", finding.absentModules},
                           {"absenceExpected", finding.absenceExpected}};
     } else {
