@@ -15,7 +15,8 @@ build=$root/build-mingw
 export WINEPREFIX=$build/wine-prefix
 
 # Windows' own DLLs; a MinGW runtime DLL here would keep the program from starting on a bare PC.
-system_dlls="KERNEL32.dll msvcrt.dll WINMM.dll"
+# ADVAPI32 (the registry) and SETUPAPI name the serial ports (tarvolinex-cli ports, doctor).
+system_dlls="KERNEL32.dll msvcrt.dll WINMM.dll ADVAPI32.dll SETUPAPI.dll"
 
 check_imports() {
     local exe=$1 dll

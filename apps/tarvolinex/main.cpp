@@ -15,6 +15,7 @@
 
 #include "link/byte_trace.h"
 #include "link/clock.h"
+#include "link/port_info.h"
 #include "link/system_port.h"
 #include "session/data_directory.h"
 #include "session/data_install.h"
@@ -149,6 +150,31 @@ int main(int argc, char** argv) {
     tvx::ui::TForm1 form(QString::fromStdString((dataDir / "start.jpg").string()));
     tvx::ui::TesterController controller(
         form, {stoppablePort, clock, tickClock, &clock, dataDir, trace.get()});
+    tvx::ui::TesterController::Diagnostics setup;
+    // The port list: every COM index opens the simulated box, or the --port device, or
+    // the port discovery finds behind it.
+    if (box) {
+        std::vector<tvx::link::PortInfo> simulated(8);
+        for (int index = 0; index < 8; ++index) {
+            simulated[static_cast<std::size_t>(index)].device = "simulator";
+            simulated[static_cast<std::size_t>(index)].comIndex = index;
+            simulated[static_cast<std::size_t>(index)].kind = tvx::link::PortKind::Simulated;
+        }
+        setup.portLister = [simulated] { return simulated; };
+        // The simulated vehicle knows which modules it has.
+        tvx::session::ModuleExpectation expected;
+        for (int module = 1; module <= 5; ++module) {
+            expected.present[static_cast<std::size_t>(module)] =
+                box->scenario().modules[static_cast<std::size_t>(module)].protocol != 0;
+        }
+        expected.source = "the simulated vehicle (" + box->scenario().name + ")";
+        setup.expectedModules = expected;
+        setup.simulated = box->scenario().name;
+    } else {
+        setup.portLister = [device = options.device] { return tvx::link::indexedPorts(device); };
+        setup.portDevice = options.device.value_or("");
+    }
+    controller.setDiagnostics(std::move(setup));
     form.show();
     controller.start();
     const int status = app.exec();

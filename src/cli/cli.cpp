@@ -40,21 +40,20 @@ constexpr ExitCodeText kExitCodes[] = {
     {ExitCode::RecordFailed,
      "the workshop record cannot be read or written, or this build keeps none (report, history, "
      "workshop, injectors restore)"},
+    // ---- doctor
+    {ExitCode::DoctorPortMissing, "doctor: the serial port is not there"},
+    {ExitCode::DoctorCannotOpen,
+     "doctor: the serial port does not open (no permission, in use, not a serial port)"},
+    {ExitCode::DoctorLineLost, "doctor: the line was lost during the test (device gone)"},
+    {ExitCode::DoctorBoxSilent, "doctor: the box does not answer"},
+    {ExitCode::DoctorNotTheBox, "doctor: something answers, but not the box"},
+    {ExitCode::DoctorNoModule, "doctor: the box answers, no module of the car does"},
+    {ExitCode::DoctorModulesAbsent, "doctor: some modules do not answer"},
 };
-
-char languageCode(const Invocation& invocation, const std::filesystem::path& dataDirectory) {
-    if (invocation.common.language) {
-        return *invocation.common.language == "tr" ? '2' : '1';  // already lower case
-    }
-    // The window's language, when it has saved one.
-    return session::readSettings(session::settingsPath(dataDirectory)).settings.languageCode;
-}
 
 ExitCode runConnected(const Invocation& invocation, Console& console, link::Clock& clock,
                       const Environment& environment) {
-    const std::filesystem::path dataDirectory = session::dataDirectory(
-        invocation.common.dataDir ? std::optional<std::filesystem::path>(*invocation.common.dataDir)
-                                  : std::nullopt);
+    const std::filesystem::path dataDirectory = commandDataDirectory(invocation);
     std::optional<VehicleChoice> vehicle;
     if (invocation.common.vehicle) {
         vehicle = findVehicle(*invocation.common.vehicle);
@@ -127,11 +126,28 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
         case CommandKind::History:
         case CommandKind::Workshop:
             break;
+        case CommandKind::Ports:
+        case CommandKind::Doctor:
+            break;  // run before connecting
     }
     return ExitCode::Unexpected;
 }
 
 }  // namespace
+
+char languageCode(const Invocation& invocation, const std::filesystem::path& dataDirectory) {
+    if (invocation.common.language) {
+        return *invocation.common.language == "tr" ? '2' : '1';  // already lower case
+    }
+    // The window's language, when it has saved one.
+    return session::readSettings(session::settingsPath(dataDirectory)).settings.languageCode;
+}
+
+std::filesystem::path commandDataDirectory(const Invocation& invocation) {
+    return session::dataDirectory(
+        invocation.common.dataDir ? std::optional<std::filesystem::path>(*invocation.common.dataDir)
+                                  : std::nullopt);
+}
 
 std::span<const ExitCodeText> exitCodeTexts() {
     return kExitCodes;
@@ -145,6 +161,14 @@ int run(const std::vector<std::string>& args, Console& console, const Environmen
         }
         link::SteadyClock wallClock;
         link::Clock& clock = environment.clock != nullptr ? *environment.clock : wallClock;
+        // ---- Port discovery and the doctor open the port themselves, without a session.
+        if (parsed.invocation->command == CommandKind::Ports) {
+            return toInt(runPorts(*parsed.invocation, console));
+        }
+        if (parsed.invocation->command == CommandKind::Doctor) {
+            return toInt(runDoctor(*parsed.invocation, console, clock));
+        }
+        // ----
         return toInt(runConnected(*parsed.invocation, console, clock, environment));
     } catch (const std::exception& error) {
         console.err << "tarvolinex-cli: unexpected error: " << error.what() << '\n';

@@ -173,6 +173,19 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
         "Show the workshop name printed on reports, or set it (kept in workshop.txt "
         "in the data directory)");
     workshop->add_option("NAME", inv.workshop, "The new name");
+    // ---- Port discovery and the connection doctor.
+    auto* ports = app.add_subcommand(
+        "ports", "List the serial ports of this computer, the COM number of each and what it is");
+    auto* doctor = app.add_subcommand(
+        "doctor",
+        "Find why the box does not connect: the port, its opening, the box's presence test and "
+        "the module probe, stage by stage, with what to do (nothing else is sent)");
+    doctor
+        ->add_option("--save", inv.supportFile,
+                     "Also write a support file (JSON): version, system, ports, settings, the "
+                     "line's last events, the screens and the findings")
+        ->type_name("FILE");
+    // ----
 
     std::vector<const char*> argv{"tarvolinex-cli"};
     for (const std::string& arg : args) {
@@ -213,6 +226,10 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
         inv.command = CommandKind::History;
     } else if (workshop->parsed()) {
         inv.command = CommandKind::Workshop;
+    } else if (ports->parsed()) {
+        inv.command = CommandKind::Ports;
+    } else if (doctor->parsed()) {
+        inv.command = CommandKind::Doctor;
     }
     return {inv, 0};
 }

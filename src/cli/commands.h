@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <filesystem>
 #include <optional>
 
 #include "cli/console.h"
@@ -37,6 +38,18 @@ ExitCode runInjectorsRestore(CommandContext& context);
 ExitCode reportProgramming(CommandContext& context, int injector,
                            const HeadlessTester::Programming& programmed,
                            const std::string& before);
+
+// The data directory the options choose (--data-dir, else the window's).
+std::filesystem::path commandDataDirectory(const Invocation& invocation);
+// The language of what is printed: --lang, else the settings file's ('1' or '2').
+char languageCode(const Invocation& invocation, const std::filesystem::path& dataDirectory);
+
+// ---- Connection doctor and port discovery: no session, they open the port themselves.
+// `ports`: the serial ports of this machine and the COM index of each.
+ExitCode runPorts(const Invocation& invocation, Console& console);
+// `doctor [--save FILE]`: the first stage of the connection that fails, and what to do.
+ExitCode runDoctor(const Invocation& invocation, Console& console, link::Clock& clock);
+// ----
 
 // Refusals made before anything is sent: a command the vehicle cannot do, a malformed
 // injector code. Ok when the command may go ahead; the message is printed otherwise.

@@ -21,6 +21,16 @@ enum class ExitCode : int {
     UnitUncertain = 11,    // programming failed part-way; mixed code or unit unread: restore
     NotVerified = 12,      // written, but the read-back after programming failed
     RecordFailed = 13,     // the workshop record cannot be read or written, or none is kept
+
+    // ---- The connection doctor: the first stage that failed (tarvolinex-cli doctor).
+    DoctorPortMissing = 20,    // the serial port is not there
+    DoctorCannotOpen = 21,     // it does not open: no permission, in use, not a serial port
+    DoctorLineLost = 22,       // the device went away during the test
+    DoctorBoxSilent = 23,      // nothing answers the box's presence test
+    DoctorNotTheBox = 24,      // something answers, but not the box (another device)
+    DoctorNoModule = 25,       // the box answers, no module of the car does
+    DoctorModulesAbsent = 26,  // some modules do not answer (and nothing says that is normal)
+    // ----
 };
 
 struct ExitCodeText {

@@ -17,6 +17,9 @@ enum class CommandKind {
     Report,
     History,
     Workshop,
+    // ---- Connection doctor and port discovery: they open the port themselves.
+    Ports,
+    Doctor,
 };
 
 // Whether a command talks to the box (the record's commands, but restore, do not).
@@ -53,6 +56,7 @@ struct Invocation {
     std::optional<std::string> jsonPath;  // report --json FILE
     std::optional<std::string> vin;       // history --vin VIN
     std::optional<std::string> workshop;  // workshop [NAME]
+    std::optional<std::string> supportFile;  // doctor --save FILE
 };
 
 }  // namespace tvx::cli

@@ -18,18 +18,32 @@ constexpr std::uint8_t kFirstModuleProbeByte = 40;  // 40..44 probe modules 1..5
 
 Link::Link(SerialPort& port, Clock& clock) : m_port(port), m_clock(clock) {}
 
+void Link::note(LineEvent::Kind kind, std::uint8_t byte, std::uint16_t timeoutMs) {
+    if (m_ring != nullptr) {
+        m_ring->record({m_clock.nowMs(), kind, byte, timeoutMs});
+    }
+}
+
 bool Link::OpenPort(int index) {
     LineLost = false;
-    return m_port.openIndex(index);
+    const bool opened = m_port.openIndex(index);
+    note(opened ? LineEvent::Kind::Opened : LineEvent::Kind::OpenFailed,
+         static_cast<std::uint8_t>(index));
+    return opened;
 }
 
 bool Link::ClosePort() {
-    return m_port.close();
+    const bool closed = m_port.close();
+    if (closed) {
+        note(LineEvent::Kind::Closed);
+    }
+    return closed;
 }
 
 void Link::PurgePort() {
     if (m_port.isOpen()) {
         m_port.purge();
+        note(LineEvent::Kind::Purged);
     }
     ReplyBuffer.fill(0);
 }
@@ -41,6 +55,7 @@ void Link::SendByte(std::uint8_t byte) {
     m_clock.sleepMs(kPauseBeforeByteMs);
     // A failed write is not examined here: a missing box shows up as a read time-out.
     m_port.writeByte(byte);
+    note(LineEvent::Kind::Sent, byte);
     if (m_trace != nullptr) {
         m_trace->sent(byte, m_clock.nowMs());
     }
@@ -68,6 +83,7 @@ std::uint8_t Link::ReceiveByte(std::uint16_t timeoutMs) {
     const ReadStatus status = m_port.readByte(byte, timeoutMs);
     if (status == ReadStatus::Byte) {
         ReadTimedOut = 0;
+        note(LineEvent::Kind::Received, byte);
         if (m_trace != nullptr) {
             m_trace->received(byte, m_clock.nowMs());
         }
@@ -76,11 +92,15 @@ std::uint8_t Link::ReceiveByte(std::uint16_t timeoutMs) {
     ReadTimedOut = 1;
     if (status == ReadStatus::Error) {
         LineLost = true;
+        note(LineEvent::Kind::LineFailed, 0, timeoutMs);
         if (m_trace != nullptr) {
             m_trace->lineFailed(m_clock.nowMs());
         }
-    } else if (m_trace != nullptr) {
-        m_trace->timedOut(timeoutMs, m_clock.nowMs());
+    } else {
+        note(LineEvent::Kind::TimedOut, 0, timeoutMs);
+        if (m_trace != nullptr) {
+            m_trace->timedOut(timeoutMs, m_clock.nowMs());
+        }
     }
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "clock.h"
+#include "line_ring.h"
 #include "serial_port.h"
 
 namespace tvx::link {
@@ -19,6 +20,9 @@ public:
 
     // Byte trace of every byte sent and received; nullptr (the default) costs nothing.
     void setTrace(ByteTrace* trace) { m_trace = trace; }
+    // The always-on record of the last line events (for a support file); nullptr: none.
+    void setRing(LineRing* ring) { m_ring = ring; }
+    LineRing* ring() const { return m_ring; }
 
     bool OpenPort(int index);
     bool ClosePort();
@@ -58,6 +62,9 @@ private:
     SerialPort& m_port;
     Clock& m_clock;
     ByteTrace* m_trace = nullptr;
+    LineRing* m_ring = nullptr;
+
+    void note(LineEvent::Kind kind, std::uint8_t byte = 0, std::uint16_t timeoutMs = 0);
 };
 
 }  // namespace tvx::link

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace tvx::link {
 
@@ -15,8 +16,21 @@ enum class OpenFailure {
 };
 
 struct OpenError {
+    OpenError() = default;
+    OpenError(OpenFailure why, std::string message, std::string heldBy = {},
+              std::string groupName = {})
+        : failure(why),
+          systemMessage(std::move(message)),
+          holder(std::move(heldBy)),
+          group(std::move(groupName)) {}
+
     OpenFailure failure = OpenFailure::None;
     std::string systemMessage;  // the operating system's own words, empty when it had none
+    // Busy: the program that holds the device, as the system tells it ("picocom (pid 4711)");
+    // empty when the system does not say.
+    std::string holder;
+    // Permission: the group whose members may use the device ("dialout"); empty when unknown.
+    std::string group;
 };
 
 }  // namespace tvx::link

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -10,8 +11,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <filesystem>
 #include <thread>
+
+#include "port_holder.h"
+#include "port_info.h"
 
 namespace tvx::link {
 namespace {
@@ -47,30 +50,6 @@ ReadStatus waitReadable(int fd, std::chrono::steady_clock::time_point deadline) 
     }
 }
 
-// "ttyUSB10" sorts after "ttyUSB9": compare the number after the prefix.
-std::vector<std::string> devicesWithPrefix(const std::string& prefix) {
-    std::vector<std::pair<long, std::string>> found;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/dev", error)) {
-        const std::string name = entry.path().filename().string();
-        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) {
-            continue;
-        }
-        const std::string digits = name.substr(prefix.size());
-        if (!std::all_of(digits.begin(), digits.end(),
-                         [](char c) { return c >= '0' && c <= '9'; })) {
-            continue;
-        }
-        found.emplace_back(std::stol(digits), entry.path().string());
-    }
-    std::sort(found.begin(), found.end());
-    std::vector<std::string> paths;
-    for (auto& item : found) {
-        paths.push_back(std::move(item.second));
-    }
-    return paths;
-}
-
 OpenFailure openFailureOf(int error) {
     switch (error) {
         case ENOENT:
@@ -103,9 +82,8 @@ PosixSerialPort::~PosixSerialPort() {
 
 std::vector<std::string> PosixSerialPort::listDevices() {
     std::vector<std::string> all;
-    for (const char* prefix : {"ttyUSB", "ttyACM", "ttyS"}) {
-        auto group = devicesWithPrefix(prefix);
-        all.insert(all.end(), group.begin(), group.end());
+    for (const PortInfo& port : discoverPorts()) {
+        all.push_back(port.device);
     }
     return all;
 }
@@ -127,11 +105,17 @@ bool PosixSerialPort::openIndex(int index) {
     return openDevice(devices[static_cast<std::size_t>(index)]);
 }
 
-bool PosixSerialPort::refuse(int fd, int error) {
+bool PosixSerialPort::refuse(const std::string& device, int fd, int error) {
     if (fd >= 0) {
         ::close(fd);
     }
-    m_openError = {openFailureOf(error), std::strerror(error)};
+    m_openError = {openFailureOf(error), std::strerror(error), {}, {}};
+    // Say who holds the line, or which group may use it, when the system tells.
+    if (m_openError.failure == OpenFailure::Busy) {
+        m_openError.holder = deviceHolder(device);
+    } else if (m_openError.failure == OpenFailure::Permission) {
+        m_openError.group = deviceGroup(device);
+    }
     return false;
 }
 
@@ -139,15 +123,20 @@ bool PosixSerialPort::openDevice(const std::string& device) {
     close();
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return refuse(-1, errno);
+        return refuse(device, -1, errno);
     }
-    // One tester at a time on a line, as Windows grants a COM port to one program.
+    // One tester at a time on a line, as Windows grants a COM port to one program: an
+    // advisory lock that other testers and serial programs look for, and the terminal's
+    // exclusive mode, which refuses any further open (except to root).
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        return refuse(fd, errno);
+        return refuse(device, fd, errno);
     }
     termios settings{};
     if (::tcgetattr(fd, &settings) != 0) {  // a file, a pipe: no serial line
-        return refuse(fd, errno);
+        return refuse(device, fd, errno);
+    }
+    if (::ioctl(fd, TIOCEXCL) != 0) {
+        return refuse(device, fd, errno);
     }
     // Raw bytes both ways (no line editing, echo, signals or translation), 9600 baud, 8 data
     // bits, no parity. XON/XOFF is off because it would swallow the bytes 0x11 and 0x13;
@@ -165,7 +154,8 @@ bool PosixSerialPort::openDevice(const std::string& device) {
     ::cfsetispeed(&settings, B9600);
     ::cfsetospeed(&settings, B9600);
     if (::tcsetattr(fd, TCSANOW, &settings) != 0) {
-        return refuse(fd, errno);
+        ::ioctl(fd, TIOCNXCL);
+        return refuse(device, fd, errno);
     }
     m_fd = fd;
     m_device = device;
@@ -177,6 +167,8 @@ bool PosixSerialPort::close() {
     if (m_fd < 0) {
         return false;
     }
+    // A pseudo-terminal outlives this open: its exclusive mode would refuse the next tester.
+    ::ioctl(m_fd, TIOCNXCL);
     const bool closed = ::close(m_fd) == 0;
     m_fd = -1;
     return closed;

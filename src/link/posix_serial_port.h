@@ -12,10 +12,12 @@ namespace tvx::link {
 //
 // Port index rule: index n (0..7) opens the n-th entry of the serial devices present,
 // listed as /dev/ttyUSB*, then /dev/ttyACM*, then /dev/ttyS* (USB adapters first, each
-// group in numeric order: ttyUSB0, ttyUSB1, ..., ttyUSB10). When a device override is
+// group in numeric order: ttyUSB0, ttyUSB1, ..., ttyUSB10; a built-in ttyS without a UART
+// behind it is left out): the list of discoverPorts(). When a device override is
 // given (the --port DEVICE option), every index opens that device instead. An open device is
-// locked (flock) so that a second tester cannot share the line; lastOpenError() tells why an
-// open failed (a missing device, no permission for this user, a lock held, no tty).
+// locked (flock) and in exclusive mode (TIOCEXCL) so that a second tester cannot share the
+// line; lastOpenError() tells why an open failed (a missing device, no permission for this
+// user and the device's group, a lock held and by whom, no tty).
 class PosixSerialPort final : public SerialPort {
 public:
     explicit PosixSerialPort(std::optional<std::string> deviceOverride = std::nullopt);
@@ -43,8 +45,8 @@ public:
     static std::vector<std::string> listDevices();
 
 private:
-    // Closes fd (when open) and keeps why the open failed.
-    bool refuse(int fd, int error);
+    // Closes fd (when open) and keeps why the open of `device` failed.
+    bool refuse(const std::string& device, int fd, int error);
 
     std::optional<std::string> m_override;
     int m_fd = -1;

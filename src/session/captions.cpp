@@ -21,6 +21,7 @@ const ControlText kCaptions[] = {
     {"Language", "language", "dil"},
     {"PG1", "Gasoline", "Benzinli"},
     {"DG1", "Diesel", "Dizel"},
+    {"support", "support", "destek"},  // saves the support file
     // The injector panels are labelled 1, 3, 4, 2 from top to bottom.
     {"label1", "Injector 1", "Enjektör 1"},
     {"Label2", "Injector 3", "Enjektör 3"},

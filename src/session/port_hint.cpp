@@ -1,5 +1,7 @@
 #include "session/port_hint.h"
 
+#include "session/printable_text.h"
+
 namespace tvx::session {
 namespace {
 
@@ -31,7 +33,29 @@ const HintRow kHints[] = {
     {link::OpenFailure::Other, "The serial port could not be opened.", "Seri port açılamadı."},
 };
 
+// Who holds the port, or the group to join, when the system said.
+std::string detailOf(const link::OpenError& error, char languageCode) {
+    const bool turkish = languageCode == '2';
+    if (error.failure == link::OpenFailure::Busy && !error.holder.empty()) {
+        return (turkish ? " Portu tutan program: " : " It is held by ") +
+               printableText(error.holder) + ".";
+    }
+    if (error.failure == link::OpenFailure::Permission && usableGroup(error.group) &&
+        error.group != "dialout") {
+        return (turkish ? " Bu aygıtın grubu " : " This device's group is ") +
+               printableText(error.group) +
+               (turkish ? ": sudo usermod -aG " : ": sudo usermod -aG ") +
+               printableText(error.group) + " $USER";
+    }
+    return {};
+}
+
 }  // namespace
+
+bool usableGroup(const std::string& group) {
+    // Joining root's group would hand out far more than a serial port.
+    return !group.empty() && group != "root" && group != "wheel";
+}
 
 std::string portOpenHint(const link::OpenError& error, char languageCode) {
     for (const HintRow& row : kHints) {
@@ -42,7 +66,7 @@ std::string portOpenHint(const link::OpenError& error, char languageCode) {
         if (!error.systemMessage.empty()) {
             hint += " (" + error.systemMessage + ")";
         }
-        return hint;
+        return hint + detailOf(error, languageCode);
     }
     return {};
 }

@@ -204,6 +204,10 @@ void Session::showLineLost() {
     show(ScreenId::LineLost);
     m_view.repaint();
     setState(State::CarSilentWait);  // BACK leads to the prompt to plug the box in
+    if (!m_seen) {
+        observeLineLost();
+    }
+    publishDiagnosis();
 }
 
 void Session::prompt(Prompt::Kind kind) {

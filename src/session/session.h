@@ -4,12 +4,17 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "link/clock.h"
 #include "link/link.h"
+#include "link/port_info.h"
 #include "link/requests.h"
 #include "session/code_journal.h"
+#include "session/doctor.h"
 #include "session/injector_codes.h"
 #include "session/live_pages.h"
 #include "session/module.h"
@@ -75,6 +80,23 @@ public:
     // open and the vehicle chosen, so the session goes to the prompt to plug the box in,
     // where OK connects.
     void startAtPlugTheBox();
+
+    // ---- Port list and connection doctor.
+    // Where the port list (RGCom) learns which COM ports have a device and what each is:
+    // the settings screen greys the empty ones and gives every item its hint. None (the
+    // default): the list shows COM1..COM8 as they are. Called on the session's thread.
+    using PortLister = std::function<std::vector<link::PortInfo>()>;
+    void setPortLister(PortLister lister) { m_portLister = std::move(lister); }
+    // Which modules the vehicle has, when something knows (the simulated vehicle): a module
+    // it lacks is then reported as normal after a failed start.
+    void setModuleExpectation(std::optional<ModuleExpectation> expected) {
+        m_expected = std::move(expected);
+    }
+    // The settings screen's port list anew (a device plugged in or out); only while shown.
+    void refreshPortList();
+    // What the doctor found after the last failed start, until the next connection.
+    const std::optional<Finding>& diagnosis() const { return m_finding; }
+    // ----
 
     // Session data, named as the tester has always named it.
     char LanguageCode = '1';
@@ -179,6 +201,17 @@ private:
     bool openPort(int index);
     bool offersInjectorUnit() const;  // the chosen vehicle has an injector control unit
     void reportModuleProbe(bool carAnswered);
+    // ---- Connection doctor (session_doctor.cpp).
+    void showPortList();
+    DoctorObservations observedLine() const;  // the port as it is open now
+    void observePresence();                   // after a failed presence test
+    void observeProbe();                      // after a failed module probe
+    void observeSilentModule(Module module);  // after a module button got no answer
+    void observeLineLost();
+    void publishDiagnosis();  // the hint of the display, OK to see it on the display
+    void showDiagnosis();
+    void clearDiagnosis();
+    // ----
 
     link::Link& m_link;
     link::Requests& m_requests;
@@ -211,6 +244,10 @@ private:
     ProgrammingGuard* m_guard = nullptr;
     bool m_countdownAnnounced = false;  // the countdown in progress was told to the listeners
     std::size_t m_pollCursor = 0;       // next read of the live page's pass
+    PortLister m_portLister;
+    std::optional<ModuleExpectation> m_expected;
+    std::optional<DoctorObservations> m_seen;  // what the failed start saw, until published
+    std::optional<Finding> m_finding;
     std::atomic<bool> m_abort = false;
     std::atomic<bool> m_yield = false;
 };

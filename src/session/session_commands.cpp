@@ -119,6 +119,12 @@ using namespace controls;
 // Operator commands.
 
 void Session::ok() {
+    // After a failed start OK shows what the doctor found; the state stays.
+    if (m_finding &&
+        (SessionState == State::BoxSilentWait || SessionState == State::CarSilentWait)) {
+        showDiagnosis();
+        return;
+    }
     for (const Transition& t : kOkTable) {
         if (t.before == SessionState) {
             if (t.before == State::SettingsScreen) {
@@ -256,6 +262,7 @@ void Session::selectModule(Module module) {
     const bool answered = m_link.ReadTimedOut == 0;
     notify(&SessionEvents::moduleOpened, ModuleOpening{module, answered, false});
     if (!answered) {
+        observeSilentModule(module);
         setState(State::CarSilent);
     }
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "link/decoder.h"
+#include "session/doctor.h"
 #include "session/injector_codes.h"
 #include "session/live_pages.h"
 #include "session/module.h"
@@ -186,6 +187,13 @@ struct Countdown {
     int seconds = 0;
 };
 
+// ---- Connection doctor: after a failed start (box silent, car silent, line lost) the
+// session says what it found and what the mechanic should do.
+struct ConnectionDiagnosis {
+    Finding finding;
+};
+// ----
+
 // Receives the events of a session. Every method does nothing unless overridden.
 class SessionEvents {
 public:
@@ -210,6 +218,7 @@ public:
     virtual void countdownStarted(const Countdown&) {}
     // The port failed under the session (box unplugged, device gone).
     virtual void lineLost() {}
+    virtual void connectionDiagnosed(const ConnectionDiagnosis&) {}
 };
 
 }  // namespace tvx::session

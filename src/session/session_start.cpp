@@ -61,6 +61,7 @@ void Session::stateSettingsScreen() {
     m_view.setControlEnabled("BACK", false);
     showOnlyFrame("Frame41");
     show(ScreenId::SelectComAndLanguage);
+    showPortList();
     m_settled = true;
 }
 
@@ -118,18 +119,25 @@ void Session::stateConnect() {
     m_view.setControlEnabled("BACK", false);
     show(ScreenId::Connecting);
     m_view.repaint();
+    clearDiagnosis();
     if (m_portNeedsReopen && m_openPortIndex >= 0 && !openPort(m_openPortIndex)) {
+        DoctorObservations refused = observedLine();  // the doctor says why it did not open
+        refused.opened = false;
+        refused.openError = m_link.port().lastOpenError();
+        m_seen = refused;
         m_link.LineLost = true;
         return;
     }
     const bool boxAnswered = m_link.ProbeInterface();
     notify(&SessionEvents::boxProbed, BoxProbe{boxAnswered});
     if (!boxAnswered) {
+        observePresence();
         setState(State::BoxSilent);
         return;
     }
     const bool carAnswered = m_link.ProbeModules();
     if (!carAnswered) {
+        observeProbe();
         reportModuleProbe(false);
     }
     setState(carAnswered ? State::EcuScan : State::CarSilent);
@@ -141,11 +149,13 @@ void Session::stateConnectionFailed() {
     show(ScreenId::ConnectionFailed);
     pause(kStatusPauseMs);
     setState(State::BoxSilentWait);
+    publishDiagnosis();
 }
 
 void Session::statePlugTheBox() {
     m_view.setControlEnabled("DEMO", false);
     m_link.DemoMode = false;
+    clearDiagnosis();
     showOnlyFrame("");
     show(ScreenId::PlugTheBox);
     m_view.setControlEnabled("OK", true);
@@ -187,6 +197,7 @@ void Session::stateEcuScan() {
         showOnlyFrame("Frame131");
         setState(State::ModuleMenu);
     } else {
+        observeProbe();
         setState(State::CarSilent);
     }
     if (offersInjectorUnit()) {
@@ -213,6 +224,7 @@ void Session::stateConnectionFailure() {
     show(ScreenId::ConnectionFailure);
     pause(kStatusPauseMs);
     setState(State::CarSilentWait);
+    publishDiagnosis();
 }
 
 }  // namespace tvx::session

@@ -1,10 +1,16 @@
 #include "ui/tester_controller.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 
 #include "link/byte_trace.h"
+#include "link/system_name.h"
 #include "session/settings.h"
+#include "session/support_file.h"
 #if TVX_HAVE_RECORD
 #include "session/record_keeper.h"
 #include "ui/records_dialog.h"
@@ -58,12 +64,15 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
       m_form(form),
       m_formView(form),
       m_queued(m_formView),
+      m_dataDirectory(setup.dataDirectory),
+      m_history(m_queued, setup.clock),
       m_link(setup.port, setup.clock),
       m_requests(m_link),
-      m_session(m_link, m_requests, setup.clock, m_queued, setup.dataDirectory),
-      m_dataDirectory(setup.dataDirectory),
+      m_session(m_link, m_requests, setup.clock, m_history, setup.dataDirectory),
       m_runner(m_session, setup.tickClock, setup.interruptible) {
     m_link.setTrace(setup.trace);
+    m_link.setRing(&m_ring);  // always on: the support file shows the line's last events
+    m_session.addListener(m_facts);
 #if TVX_HAVE_RECORD
     // What the record has to say comes from its writer thread; the window shows it in its
     // notice line, never in a dialog that would stop a screen.
@@ -85,6 +94,14 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
     connectControls();
     connect(&form, &TForm1::closing, this, &TesterController::stop);
     connect(&form, &TForm1::recordsWanted, this, &TesterController::openRecords);
+    // While the settings screen shows the port list, it follows the adapters plugged in.
+    m_portListTimer.setInterval(2000);
+    connect(&m_portListTimer, &QTimer::timeout, this, [this] {
+        QWidget* settings = m_form.findChild<QWidget*>(QStringLiteral("Frame41"));
+        if (m_diagnostics.portLister && settings != nullptr && settings->isVisible()) {
+            post([](Session& s) { s.refreshPortList(); });
+        }
+    });
 }
 
 TesterController::~TesterController() {
@@ -110,13 +127,62 @@ void TesterController::openRecords() {
 #endif
 }
 
+void TesterController::setDiagnostics(Diagnostics diagnostics) {
+    m_diagnostics = std::move(diagnostics);
+    m_session.setPortLister(m_diagnostics.portLister);
+    m_session.setModuleExpectation(m_diagnostics.expectedModules);
+}
+
 void TesterController::start() {
     m_runner.start();
+    m_portListTimer.start();
 }
 
 void TesterController::stop() {
+    m_portListTimer.stop();
     m_runner.stop();
     m_queued.flush();  // what the session showed last stays on the window
+}
+
+bool TesterController::saveSupportFile(const std::filesystem::path& file,
+                                       std::string& error) const {
+    const session::Settings settings =
+        session::readSettings(session::settingsPath(m_dataDirectory)).settings;
+    session::SupportReport report;
+    report.program = "tarvolinex";
+    report.version = session::programVersion();
+    report.operatingSystem = link::operatingSystemName();
+    report.ports = link::discoverPorts();
+    report.comPortIndex = settings.comPortIndex;
+    report.languageCode = settings.languageCode;
+    report.portDevice = m_diagnostics.portDevice;
+    report.simulated = m_diagnostics.simulated;
+    report.vehicle = m_facts.vehicle();
+    report.line = m_ring.snapshot();
+    report.lineEventsTotal = m_ring.total();
+    report.screens = m_history.screens();
+    report.finding = m_facts.finding();
+    report.vin = m_facts.vin();
+    return session::writeSupportFile(file, report, error);
+}
+
+void TesterController::askAndSaveSupportFile() {
+    const QString suggested =
+        QDir::home().filePath(QStringLiteral("tarvolinex-support-%1.json")
+                                  .arg(QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss")));
+    const QString chosen = QFileDialog::getSaveFileName(&m_form, QStringLiteral("Support file"),
+                                                        suggested, QStringLiteral("JSON (*.json)"));
+    if (chosen.isEmpty()) {
+        return;
+    }
+    std::string error;
+    if (saveSupportFile(chosen.toStdString(), error)) {
+        QMessageBox::information(&m_form, QStringLiteral("Support file"),
+                                 QStringLiteral("Saved: %1").arg(chosen));
+    } else {
+        QMessageBox::warning(&m_form, QStringLiteral("Support file"),
+                             QString::fromStdString(error));
+    }
 }
 
 void TesterController::post(session::SessionRunner::Command command) {
@@ -142,6 +208,8 @@ void TesterController::connectControls() {
                     post([module](Session& s) { s.selectModule(module); });
                 });
     }
+    connect(m_form.button("support"), &QPushButton::clicked, this,
+            &TesterController::askAndSaveSupportFile);
     const InjectorFrame& injectors = m_form.injectors();
     for (int n = 1; n <= 4; ++n) {
         connect(injectors.panels[n - 1], &InjectorPanel::clicked, this,

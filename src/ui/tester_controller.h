@@ -1,17 +1,23 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <QWidget>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "link/clock.h"
+#include "link/line_ring.h"
 #include "link/link.h"
 #include "link/requests.h"
 #include "link/serial_port.h"
 #include "session/interruptible_clock.h"
+#include "session/screen_history.h"
 #include "session/session.h"
 #include "session/session_runner.h"
+#include "session/support_facts.h"
 #include "ui/form_view.h"
 #include "ui/queued_view.h"
 
@@ -44,10 +50,21 @@ public:
         std::filesystem::path dataDirectory;
         link::ByteTrace* trace = nullptr;
     };
+    // ---- Port list, connection doctor and support file.
+    struct Diagnostics {
+        // What COM1..COM8 open, for the settings screen's port list; none: not shown.
+        session::Session::PortLister portLister;
+        // The modules the (simulated) vehicle has, for the doctor after a failed start.
+        std::optional<session::ModuleExpectation> expectedModules;
+        std::string portDevice;  // --port, for the support file
+        std::string simulated;   // the simulated vehicle's name, for the support file
+    };
 
     TesterController(TForm1& form, const Setup& setup);
     ~TesterController() override;
 
+    // Before start(): the port list's source and what the support file names.
+    void setDiagnostics(Diagnostics diagnostics);
     void start();
     // Stops the worker (pauses are cut short); the window stays as it is. Idempotent.
     void stop();
@@ -62,6 +79,12 @@ public:
     void openRecords();
     QWidget* recordsDialog() const { return m_recordsDialog.get(); }
 
+    // ---- Support file: writes the JSON file of what happened (the window's "support"
+    // button asks where). False with a message when it could not be written.
+    bool saveSupportFile(const std::filesystem::path& file, std::string& error) const;
+    // The "support" button: asks for a file name, saves, and says how it went.
+    void askAndSaveSupportFile();
+
 private:
     void connectControls();
     void post(session::SessionRunner::Command command);
@@ -69,10 +92,15 @@ private:
     TForm1& m_form;
     FormView m_formView;
     QueuedView m_queued;
+    std::filesystem::path m_dataDirectory;
+    Diagnostics m_diagnostics;
+    link::LineRing m_ring;
+    session::ScreenHistory m_history;  // between the session and the queued view
+    session::SupportFacts m_facts;
+    QTimer m_portListTimer;  // the port list follows adapters plugged in or out
     link::Link m_link;
     link::Requests m_requests;
     session::Session m_session;
-    std::filesystem::path m_dataDirectory;
     std::unique_ptr<session::RecordKeeper> m_record;  // outlives the worker's last event
     std::unique_ptr<QWidget> m_recordsDialog;
     session::SessionRunner m_runner;  // last: its worker stops before the rest goes

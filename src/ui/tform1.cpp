@@ -107,6 +107,9 @@ void TForm1::buildModuleColumn() {
     button("sahte")->setChecked(true);
     addButton("EXIT", "exit", {kLeft, kWindowHeight - 12 - 38, 100, 38})
         ->setProperty("exitKey", true);
+    // ---- Support file: what happened on the line and on the screens, for a helper.
+    addButton("support", "support", {kLeft, 12 + 6 * 44 + 8, 100, 30})
+        ->setProperty("supportKey", true);
 }
 
 void TForm1::buildKeypad() {

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -30,13 +31,17 @@ using ui::test::waitFor;
 class Photographer {
 public:
     Photographer(const char* vehicle, const QString& dataDir, const QString& outDir)
-        : m_box(sim::vehicleScenario(vehicle)),
+        : Photographer(sim::vehicleScenario(vehicle), dataDir, outDir, {}) {}
+    Photographer(sim::Scenario scenario, const QString& dataDir, const QString& outDir,
+                 ui::TesterController::Diagnostics diagnostics)
+        : m_box(std::move(scenario)),
           m_port(m_box, m_clock),
           m_form(dataDir + "/start.jpg"),
           m_controller(m_form, {m_port, m_clock, m_tick, nullptr, dataDir.toStdString()}),
           m_outDir(outDir) {
         m_form.move(0, 0);
         m_form.show();
+        m_controller.setDiagnostics(std::move(diagnostics));
         m_controller.start();
     }
     ~Photographer() { m_controller.stop(); }
@@ -67,6 +72,24 @@ public:
         QPixmap picture = m_form.screen()->grabWindow(m_form.winId());
         if (picture.isNull())
             picture = m_form.grab();
+        const QString path = QDir(m_outDir).filePath(QString::fromLatin1(name) + ".png");
+        if (!picture.save(path))
+            fail("cannot write " + path.toStdString());
+        std::cout << "saved " << path.toStdString() << '\n';
+    }
+    // The window with the hint (tooltip) of a control shown over it, as the mouse shows it.
+    void shootHint(const char* name, QWidget* control) {
+        waitFor([&] { return m_controller.queuedView().pending() == 0; });
+        const QPoint at = control->mapToGlobal(QPoint(control->width() / 2, control->height() / 2));
+        QToolTip::showText(at, control->toolTip(), control);
+        QElapsedTimer settle;
+        settle.start();
+        while (settle.elapsed() < 500)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        const QRect area = m_form.frameGeometry().adjusted(0, 0, 0, 120);
+        const QPixmap picture =
+            m_form.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+        QToolTip::hideText();
         const QString path = QDir(m_outDir).filePath(QString::fromLatin1(name) + ".png");
         if (!picture.save(path))
             fail("cannot write " + path.toStdString());
@@ -178,6 +201,41 @@ int main(int argc, char** argv) {
         van.until([&] { return !van.form().findChild<QWidget*>("e2")->isHidden(); },
                   "panel 2 never chosen");
         van.shoot("injectors");
+    }
+    {
+        // The connection doctor: an adapter on COM1 only, and a box that does not answer.
+        QTemporaryDir dir;
+        sim::Scenario silent = sim::vehicleScenario("petrol-car");
+        silent.faults.push_back(sim::Fault::silentBox());
+        link::PortInfo adapter;
+        adapter.device = "/dev/ttyUSB0";
+        adapter.comIndex = 0;
+        adapter.kind = link::PortKind::UsbSerial;
+        adapter.vendor = "FTDI";
+        adapter.product = "FT232R USB UART";
+        adapter.serialNumber = "A10K3VQ1";
+        adapter.driver = "ftdi_sio";
+        ui::TesterController::Diagnostics diagnostics;
+        diagnostics.portLister = [adapter] { return std::vector<link::PortInfo>{adapter}; };
+        Photographer car(silent, freshDataDir(dir), out, diagnostics);
+        car.expectLine(1, " SELECT COM AND LANGUAGE");
+        car.until([&] { return !car.form().findChild<QWidget*>("RGCom_1")->isEnabled(); },
+                  "the port list was never greyed");
+        car.shootHint("port-list", car.form().findChild<QWidget*>("RGCom_0"));
+        clickItem(car.form(), "RGCom", 0);
+        car.press("OK");
+        car.expectLine(1, "  SELECT THE CAR TYPE   ");
+        clickItem(car.form(), "PG1", 1);
+        car.press("OK");
+        car.expectLine(1, " CONNECT KESTRON 7340 TO");
+        car.press("OK");
+        car.expectLine(1, "   CONNECTION FAILED    ");
+        QWidget* display = car.form().findChild<QWidget*>("d2");
+        car.until([&] { return !display->toolTip().isEmpty(); }, "no diagnosis hint");
+        car.shootHint("doctor-hint", display);
+        car.press("OK");
+        car.expectLine(1, " THE BOX IS SILENT      ");
+        car.shoot("doctor-screen");
     }
     return 0;
 }

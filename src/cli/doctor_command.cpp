@@ -1,0 +1,194 @@
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "cli/commands.h"
+#include "link/line_ring.h"
+#include "link/port_info.h"
+#include "link/system_name.h"
+#include "link/system_port.h"
+#include "session/doctor_run.h"
+#include "session/printable_text.h"
+#include "session/settings.h"
+#include "session/support_file.h"
+
+namespace tvx::cli {
+namespace {
+
+struct StageCode {
+    session::DoctorStage stage;
+    ExitCode code;
+};
+
+constexpr StageCode kStageCodes[] = {
+    {session::DoctorStage::AllGood, ExitCode::Ok},
+    {session::DoctorStage::PortMissing, ExitCode::DoctorPortMissing},
+    {session::DoctorStage::CannotOpen, ExitCode::DoctorCannotOpen},
+    {session::DoctorStage::LineLost, ExitCode::DoctorLineLost},
+    {session::DoctorStage::BoxSilent, ExitCode::DoctorBoxSilent},
+    {session::DoctorStage::NotTheBox, ExitCode::DoctorNotTheBox},
+    {session::DoctorStage::NoModule, ExitCode::DoctorNoModule},
+    {session::DoctorStage::ModulesAbsent, ExitCode::DoctorModulesAbsent},
+    {session::DoctorStage::ModuleSilent, ExitCode::DoctorNoModule},
+};
+
+ExitCode exitCodeOf(session::DoctorStage stage) {
+    for (const StageCode& row : kStageCodes) {
+        if (row.stage == stage) {
+            return row.code;
+        }
+    }
+    return ExitCode::Unexpected;
+}
+
+// What the presence test and the probe saw, one line each, for the mechanic and scripts.
+void printObservations(const session::DoctorObservations& seen, std::ostream& out) {
+    out << "port     " << session::printableText(seen.port) << '\n';
+    out << "open     " << (seen.opened ? "ok" : "failed") << '\n';
+    if (!seen.opened) {
+        return;
+    }
+    switch (seen.presence) {
+        case session::PresenceResult::Answered:
+            out << "box      answered\n";
+            break;
+        case session::PresenceResult::Silent:
+            out << "box      silent\n";
+            break;
+        case session::PresenceResult::WrongByte:
+        case session::PresenceResult::ExtraBytes:
+            out << "box      not the box's answer\n";
+            break;
+        case session::PresenceResult::LineFailed:
+            out << "box      line lost\n";
+            break;
+        case session::PresenceResult::NotRun:
+            break;
+    }
+    if (!seen.probeRun) {
+        return;
+    }
+    out << "modules ";
+    for (int module = 1; module <= 5; ++module) {
+        const int protocol = seen.protocols[static_cast<std::size_t>(module)];
+        out << ' ' << session::doctorModuleName(module) << ' '
+            << (protocol == 0 ? std::string("absent") : std::to_string(protocol))
+            << (module < 5 ? "," : "\n");
+    }
+}
+
+// The simulated vehicle knows which modules it has.
+std::optional<session::ModuleExpectation> expectationOf(const sim::Scenario& scenario) {
+    session::ModuleExpectation expected;
+    for (int module = 1; module <= 5; ++module) {
+        expected.present[static_cast<std::size_t>(module)] =
+            scenario.modules[static_cast<std::size_t>(module)].protocol != 0;
+    }
+    expected.source = "the simulated vehicle (" + scenario.name + ")";
+    return expected;
+}
+
+// Refuses a support file that cannot be written before anything is sent.
+bool canWrite(const std::string& path) {
+    const std::filesystem::path probe = std::filesystem::path(path).string() + ".part";
+    const bool writable = static_cast<bool>(std::ofstream(probe, std::ios::app));
+    std::error_code ignored;
+    std::filesystem::remove(probe, ignored);
+    return writable;
+}
+
+}  // namespace
+
+ExitCode runDoctor(const Invocation& invocation, Console& console, link::Clock& clock) {
+    const CommonOptions& common = invocation.common;
+    if (common.demo) {
+        console.err << "tarvolinex-cli: demonstration mode sends nothing, so there is no "
+                       "connection to examine; nothing was sent\n";
+        return ExitCode::BadInput;
+    }
+    if (invocation.supportFile && !canWrite(*invocation.supportFile)) {
+        console.err << "tarvolinex-cli: cannot write the support file "
+                    << session::printableText(*invocation.supportFile) << "; nothing was sent\n";
+        return ExitCode::BadInput;
+    }
+    const std::filesystem::path dataDirectory = commandDataDirectory(invocation);
+    const char language = languageCode(invocation, dataDirectory);
+    const session::Settings settings =
+        session::readSettings(session::settingsPath(dataDirectory)).settings;
+
+    session::DoctorTarget target;
+    std::unique_ptr<SimulatedBox> simulated;
+    std::unique_ptr<link::SerialPort> systemPort;
+    link::SerialPort* port = nullptr;
+    std::optional<session::ModuleExpectation> expected;
+    std::string simulatedName;
+    if (common.simulate) {
+        sim::Scenario scenario;
+        try {
+            scenario = simulatedScenario(*common.simulate);
+        } catch (const std::exception& error) {
+            console.err << "tarvolinex-cli: --simulate: " << error.what() << '\n';
+            return ExitCode::BadInput;
+        }
+        expected = expectationOf(scenario);
+        simulatedName = scenario.name;
+        std::string error;
+        simulated = startSimulatedBox(std::move(scenario), clock, error);
+        if (!simulated) {
+            console.err << "tarvolinex-cli: the simulator could not start: " << error << '\n';
+            return ExitCode::PortFailed;
+        }
+        port = &simulated->port();
+        target.device = port->deviceName();
+    } else {
+        systemPort = link::makeSystemPort();
+        port = systemPort.get();
+        if (common.portDevice) {
+            target.device = *common.portDevice;
+        } else {
+            target.index = common.comNumber ? *common.comNumber - 1 : settings.comPortIndex;
+        }
+    }
+
+    const std::string what =
+        target.device ? session::printableText(*target.device) : link::comName(target.index);
+    console.progress("Examining " + what +
+                     ": the port, the box's presence test and the module probe (at most 17 s) ...");
+    link::LineRing ring;
+    session::DoctorObservations seen =
+        session::examineConnection(*port, clock, target, link::discoverPorts(), &ring);
+    seen.expected = expected;
+    const session::Finding finding = session::diagnose(seen);
+
+    printObservations(seen, console.out);
+    console.out << "finding  " << session::doctorStageName(finding.stage) << '\n'
+                << finding.text(language) << '\n';
+
+    if (invocation.supportFile) {
+        session::SupportReport report;
+        report.program = "tarvolinex-cli";
+        report.version = session::programVersion();
+        report.operatingSystem = link::operatingSystemName();
+        report.ports = seen.present;
+        report.comPortIndex = target.device ? settings.comPortIndex : target.index;
+        report.languageCode = language;
+        report.portDevice = common.portDevice.value_or("");
+        report.simulated = simulatedName;
+        report.line = ring.snapshot();
+        report.lineEventsTotal = ring.total();
+        // The command-line tester has no display: its "screen" is the doctor's.
+        report.screens.push_back(
+            {clock.nowMs(), finding.failed() ? 255u : 65280u, finding.screen(language)});
+        report.finding = finding;
+        std::string error;
+        if (!session::writeSupportFile(*invocation.supportFile, report, error)) {
+            console.err << "tarvolinex-cli: " << error << '\n';
+            return ExitCode::Unexpected;
+        }
+        console.progress("Support file written: " +
+                         session::printableText(*invocation.supportFile));
+    }
+    return exitCodeOf(finding.stage);
+}
+
+}  // namespace tvx::cli
