@@ -50,12 +50,12 @@ struct Invocation {
     int injector = 0;                // injectors program N CODE, injectors restore N
     std::string code;
     // The workshop record.
-    std::optional<long long> visit;       // report VISIT, injectors restore --visit ID
-    bool last = false;                    // report --last
-    std::optional<std::string> htmlPath;  // report --html FILE
-    std::optional<std::string> jsonPath;  // report --json FILE
-    std::optional<std::string> vin;       // history --vin VIN
-    std::optional<std::string> workshop;  // workshop [NAME]
+    std::optional<long long> visit;          // report VISIT, injectors restore --visit ID
+    bool last = false;                       // report --last
+    std::optional<std::string> htmlPath;     // report --html FILE
+    std::optional<std::string> jsonPath;     // report --json FILE
+    std::optional<std::string> vin;          // history --vin VIN
+    std::optional<std::string> workshop;     // workshop [NAME]
     std::optional<std::string> supportFile;  // doctor --save FILE
 };
 
