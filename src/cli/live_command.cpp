@@ -3,33 +3,20 @@
 
 #include "cli/commands.h"
 #include "cli/live_log.h"
+#include "trend/csv_layout.h"
 
 namespace tvx::cli {
 namespace {
 
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-// One cell per column: the last text the cycle read for the column's gauge, or empty when
-// no read of it succeeded (the gauge kept its old value on the window).
+// One cell per column of the cycle's readings, as the recordings lay them out.
 void fillCells(const std::vector<LiveColumn>& columns,
-               const std::vector<session::LiveReading>& readings, std::vector<std::string>& cells) {
-    cells.assign(columns.size(), std::string());
+               const std::vector<session::LiveReading>& readings,
+               std::vector<trend::Reading>& cycle, std::vector<std::string>& cells) {
+    cycle.clear();
     for (const session::LiveReading& reading : readings) {
-        if (reading.failed) {
-            continue;
-        }
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            if (columns[i].gauge == reading.gauge) {
-                cells[i] = trimmed(reading.text);
-            }
-        }
+        cycle.push_back(trend::readingOf(reading, 0));
     }
+    cells = trend::cycleCells(columns, cycle);
 }
 
 bool clusterPageChosen(const Invocation& invocation) {
@@ -75,6 +62,7 @@ ExitCode runLive(CommandContext& context) {
     int cycles = 0;
     bool polling = true;
     std::vector<session::LiveReading> readings;
+    std::vector<trend::Reading> cycle;
     std::vector<std::string> cells;
     long readingCount = 0;
     long failedCount = 0;
@@ -89,7 +77,7 @@ ExitCode runLive(CommandContext& context) {
             break;
         }
         polling = context.tester.pollCycle(readings);
-        fillCells(columns, readings, cells);
+        fillCells(columns, readings, cycle, cells);
         log->row(seconds, cells);
         ++cycles;
         readingCount += static_cast<long>(readings.size());

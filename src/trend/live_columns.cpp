@@ -1,8 +1,8 @@
-#include "cli/live_columns.h"
+#include "trend/live_columns.h"
 
 #include <algorithm>
 
-namespace tvx::cli {
+namespace tvx::trend {
 namespace {
 
 using link::Decoder;
@@ -137,4 +137,4 @@ std::string columnHeader(const LiveColumn& column) {
     return header;
 }
 
-}  // namespace tvx::cli
+}  // namespace tvx::trend

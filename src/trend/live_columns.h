@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "session/live_pages.h"
+
+namespace tvx::trend {
+
+// One column of the live-data log: a gauge of the page, what it shows and in which unit.
+struct LiveColumn {
+    std::string gauge;  // the gauge the session writes ("rpmd", "cppd")
+    std::string_view name;
+    std::string_view unit;  // "-" for a plain number, "" for a switch state
+};
+
+// The columns of a page: every gauge its reads write, in the order first written. A gauge
+// read twice in one cycle (the petrol vehicle speed) is one column showing the last value.
+std::vector<LiveColumn> liveColumns(const session::LivePage& page);
+
+// "engine speed [rpm]", or the name alone when the value has no unit.
+std::string columnHeader(const LiveColumn& column);
+
+}  // namespace tvx::trend
