@@ -99,6 +99,8 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
             return runInjectorsRead(context);
         case CommandKind::InjectorsProgram:
             return runInjectorsProgram(context);
+        case CommandKind::Replay:
+            break;  // needs no connection: see run()
     }
     return ExitCode::Unexpected;
 }
@@ -117,6 +119,10 @@ int run(const std::vector<std::string>& args, Console& console, const Environmen
         }
         link::SteadyClock wallClock;
         link::Clock& clock = environment.clock != nullptr ? *environment.clock : wallClock;
+        if (parsed.invocation->command == CommandKind::Replay) {
+            return toInt(runReplay(*parsed.invocation, console, clock, environment.interrupted,
+                                   environment.handlesInterrupt));
+        }
         return toInt(runConnected(*parsed.invocation, console, clock, environment));
     } catch (const std::exception& error) {
         console.err << "tarvolinex-cli: unexpected error: " << error.what() << '\n';

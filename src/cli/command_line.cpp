@@ -110,6 +110,10 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
     live->add_option("--cycles", inv.cycles, "Stop after N polling cycles")
         ->type_name("N")
         ->check(CLI::PositiveNumber);
+    live->add_option("--record", inv.record,
+                     "Record every reading with its time to FILE (CSV, for `replay`), "
+                     "besides the table or --csv")
+        ->type_name("FILE");
     live->add_option("--module", inv.liveModule,
                      "pcm (the vehicle's page, needs --vehicle) or cluster")
         ->transform(CLI::IsMember({"pcm", "cluster"}, CLI::ignore_case))
@@ -128,6 +132,17 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
     injProgram->add_option("CODE", inv.code, "The new code: 16 hexadecimal digits")->required();
     injProgram->add_flag("-y,--yes", inv.yes,
                          "Do not ask for confirmation nor wait for Enter at the ignition prompts");
+
+    // Recorded live data, played back without the box: nothing is sent.
+    auto* replay = app.add_subcommand(
+        "replay",
+        "Play back a recording (live --record) or a live --csv log: a table at the recorded "
+        "pace, or the CSV at once; no box is needed and nothing is sent");
+    replay->add_option("RECORDING", inv.recording, "The recording's CSV file")->required();
+    replay->add_flag("--csv", inv.replayCsv, "Print the recording as CSV to stdout at once");
+    replay->add_option("--speed", inv.replaySpeed, "Play the table S times as fast (default 1)")
+        ->type_name("S")
+        ->check(CLI::PositiveNumber);
 
     std::vector<const char*> argv{"tarvolinex-cli"};
     for (const std::string& arg : args) {
@@ -155,6 +170,8 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
         inv.command = CommandKind::InjectorsRead;
     } else if (injProgram->parsed()) {
         inv.command = CommandKind::InjectorsProgram;
+    } else if (replay->parsed()) {
+        inv.command = CommandKind::Replay;
     }
     return {inv, 0};
 }

@@ -1,9 +1,11 @@
 #include <fstream>
 #include <memory>
+#include <optional>
 
 #include "cli/commands.h"
 #include "cli/live_log.h"
 #include "trend/csv_layout.h"
+#include "trend/live_recorder.h"
 
 namespace tvx::cli {
 namespace {
@@ -18,6 +20,45 @@ void fillCells(const std::vector<LiveColumn>& columns,
     }
     cells = trend::cycleCells(columns, cycle);
 }
+
+// live --record: every reading with its time into a recording, through the recording store,
+// for as long as the session is polled.
+class Recording {
+public:
+    Recording(const std::string& file, CommandContext& context)
+        : m_file(file), m_store(file), m_recorder(m_store, context.clock), m_context(context) {}
+    ~Recording() { m_context.tester.session().removeListener(m_recorder); }
+
+    bool start(const session::LivePage& page) {
+        std::string error;
+        if (!m_recorder.start(error, &page)) {
+            m_context.console.err << "tarvolinex-cli: cannot record: " << error << '\n';
+            return false;
+        }
+        m_context.tester.session().addListener(m_recorder);
+        return true;
+    }
+
+    // Ends the recording (a lost line has ended it already); false when it is not whole.
+    bool finish() {
+        m_recorder.stop();
+        const auto ended = m_recorder.lastEnded();
+        if (ended && !ended->kept) {
+            m_context.console.err << "tarvolinex-cli: the recording is incomplete: " << ended->error
+                                  << '\n';
+            return false;
+        }
+        m_context.console.progress(std::to_string(ended ? ended->cycles : 0) +
+                                   " cycles recorded to " + m_file);
+        return true;
+    }
+
+private:
+    std::string m_file;
+    trend::CsvRecordingFile m_store;
+    trend::LiveRecorder m_recorder;
+    CommandContext& m_context;
+};
 
 bool clusterPageChosen(const Invocation& invocation) {
     return invocation.liveModule == "cluster";
@@ -54,6 +95,13 @@ ExitCode runLive(CommandContext& context) {
         log = std::make_unique<TerminalTable>(context.console.out, context.console.outIsTerminal);
     }
     log->begin(columns);
+    std::optional<Recording> recording;
+    if (invocation.record) {
+        recording.emplace(*invocation.record, context);
+        if (!recording->start(*page)) {
+            return ExitCode::BadInput;
+        }
+    }
 
     context.console.progress(
         "Polling the live data of " + what +
@@ -90,6 +138,9 @@ ExitCode runLive(CommandContext& context) {
     }
     if (invocation.csv) {
         context.console.progress(std::to_string(cycles) + " cycles written to " + *invocation.csv);
+    }
+    if (recording && !recording->finish()) {
+        return ExitCode::Unexpected;
     }
     if (!polling) {
         return reportOutcome(Outcome::LineLost, "polling " + what, context.console);

@@ -46,7 +46,8 @@ void TerminalTable::row(double seconds, const std::vector<std::string>& cells) {
     }
     ++m_cycle;
     const char* clear = m_redraw ? "\x1b[2K" : "";
-    m_out << clear << "cycle " << m_cycle << "  " << seconds3(seconds) << " s\n";
+    m_out << clear << (m_title.empty() ? "" : m_title + "  ") << "cycle " << m_cycle << "  "
+          << seconds3(seconds) << " s\n";
     for (std::size_t i = 0; i < m_headers.size(); ++i) {
         const std::string value = i < cells.size() && !cells[i].empty() ? cells[i] : "--";
         m_out << clear << m_headers[i] << std::string(m_width - m_headers[i].size() + 2, ' ')

@@ -5,7 +5,7 @@
 
 namespace tvx::cli {
 
-enum class CommandKind { Scan, DtcRead, DtcClear, Live, InjectorsRead, InjectorsProgram };
+enum class CommandKind { Scan, DtcRead, DtcClear, Live, InjectorsRead, InjectorsProgram, Replay };
 
 // The options every command takes: where the box is, which car, which language.
 struct CommonOptions {
@@ -31,6 +31,11 @@ struct Invocation {
     std::string liveModule = "pcm";  // live --module pcm|cluster
     int injector = 0;                // injectors program N CODE
     std::string code;
+    // Recording and replay of live data.
+    std::optional<std::string> record;  // live --record FILE
+    std::string recording;              // replay RECORDING
+    bool replayCsv = false;             // replay --csv
+    double replaySpeed = 1.0;           // replay --speed S
 };
 
 }  // namespace tvx::cli
