@@ -7,6 +7,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     nlohmann-json3-dev libcli11-dev
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libjpeg-dev
+    qt6-charts-dev libqt6opengl6-dev  # Qt Charts needs the OpenGL files but does not pull them in
     g++-mingw-w64-x86-64
     xvfb xauth fonts-dejavu-core
 )

@@ -13,14 +13,19 @@ struct AxisRange {
     double step = 0.25;  // between two grid lines
 };
 
-// The range a value usually keeps to in a workshop (engine speed 0..4000 rpm, lambda
-// 0.6..1.4), so an idling engine's few rpm of jitter do not fill the chart; none for a
-// value whose scale differs between the cars' requests.
-std::optional<std::pair<double, double>> usualRange(std::string_view gauge);
+// How a value's axis fits its data: never narrower than `minimumSpan` (so a few rpm of
+// jitter at idle do not fill the chart, while a rev still does), and from zero for counts
+// and switches.
+struct AxisFit {
+    double minimumSpan = 0.0;  // 0: a tenth of the value's size, at least 1
+    bool fromZero = false;
+};
 
-// An axis with round limits and about five steps, holding the usual range and the data.
-// Without either it is 0..1; data that never changes gets a span of a tenth of its size.
-AxisRange axisFor(std::optional<std::pair<double, double>> usual,
-                  std::optional<std::pair<double, double>> data);
+// The fit of a gauge's value, in the unit the gauge shows.
+AxisFit axisFit(std::string_view gauge);
+
+// An axis with round limits and about five steps around the data. Without data it is
+// 0..1 (or 0..the minimum span).
+AxisRange axisFor(const AxisFit& fit, std::optional<std::pair<double, double>> data);
 
 }  // namespace tvx::trend

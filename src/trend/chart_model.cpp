@@ -199,7 +199,7 @@ AxisRange ChartModel::axis(std::size_t series) const {
     const std::string_view gauge = m_series[series].gauge;
     const Values* values = shown(gauge);
     const View inView = view();
-    return axisFor(usualRange(gauge),
+    return axisFor(axisFit(gauge),
                    values ? values->points.range(inView.fromMs, inView.toMs) : std::nullopt);
 }
 

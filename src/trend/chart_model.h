@@ -61,7 +61,10 @@ public:
     void setNow(std::int64_t timeMs);
     std::int64_t now() const { return m_now; }
 
-    void setWindow(TimeWindow window) { m_window = window; }
+    void setWindow(TimeWindow window) {
+        m_window = window;
+        ++m_revision;
+    }
     TimeWindow window() const { return m_window; }
     void pause();
     void resume();
@@ -75,7 +78,10 @@ public:
     View view() const;
 
     // The cursor: a time whose values are read out.
-    void setCursor(std::optional<std::int64_t> timeMs) { m_cursor = timeMs; }
+    void setCursor(std::optional<std::int64_t> timeMs) {
+        m_cursor = timeMs;
+        ++m_revision;
+    }
     std::optional<std::int64_t> cursor() const { return m_cursor; }
     struct CursorValue {
         std::string_view gauge;

@@ -19,6 +19,8 @@ public:
     void lineLost();
 
     bool stale(std::string_view gauge) const;
+    // Every gauge seen, with its state.
+    const std::map<std::string_view, bool>& all() const { return m_stale; }
     // Gauges whose state changed since the last call, with their state now.
     std::vector<std::pair<std::string_view, bool>> takeChanges();
 

@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "link/byte_trace.h"
+#include "trend/recording_store.h"
 #include "ui/radio_group.h"
 #include "ui/tform1.h"
 
@@ -52,11 +53,19 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
       m_form(form),
       m_formView(form),
       m_queued(m_formView),
+      m_trend(std::make_unique<TrendController>(
+          form, setup.clock,
+          std::make_unique<trend::CsvRecordingFolder>(setup.dataDirectory / "recordings"),
+          QString::fromStdString((setup.dataDirectory / "recordings").string()),
+          TrendController::SessionHold{[this](auto done) { holdForReplay(std::move(done)); },
+                                       [this] { releaseFromReplay(); }})),
       m_link(setup.port, setup.clock),
       m_requests(m_link),
       m_session(m_link, m_requests, setup.clock, m_queued, setup.dataDirectory),
       m_runner(m_session, setup.tickClock, setup.interruptible) {
     m_link.setTrace(setup.trace);
+    m_session.addListener(m_trend->liveTap());
+    m_session.addListener(m_trend->recorder());
     connectControls();
     connect(&form, &TForm1::closing, this, &TesterController::stop);
 }
@@ -75,7 +84,38 @@ void TesterController::stop() {
 }
 
 void TesterController::post(session::SessionRunner::Command command) {
-    m_runner.post(std::move(command));
+    if (m_held)
+        return;
+    // Checked again on the worker: a click queued just before a replay took hold is dropped.
+    m_runner.post([this, command = std::move(command)](Session& s) {
+        if (!m_held)
+            command(s);
+    });
+}
+
+void TesterController::holdForReplay(std::function<void(bool)> done) {
+    if (!m_runner.running()) {
+        m_held = true;  // nothing runs that could send
+        done(true);
+        return;
+    }
+    m_runner.post([this, done = std::move(done)](Session& s) {
+        const bool waiting = s.isWaiting();
+        if (waiting)
+            m_held = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this, done, waiting] {
+                if (waiting)
+                    m_queued.flush();  // the last screen before the replay, shown whole
+                done(waiting);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void TesterController::releaseFromReplay() {
+    m_held = false;
 }
 
 void TesterController::connectControls() {

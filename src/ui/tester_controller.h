@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QObject>
+#include <atomic>
 #include <filesystem>
+#include <functional>
+#include <memory>
 
 #include "link/clock.h"
 #include "link/link.h"
@@ -12,6 +15,7 @@
 #include "session/session_runner.h"
 #include "ui/form_view.h"
 #include "ui/queued_view.h"
+#include "ui/trend_controller.h"
 
 namespace tvx::link {
 class ByteTrace;
@@ -51,13 +55,22 @@ public:
     // The view calls waiting for the GUI thread (tests wait for it to drain).
     const QueuedView& queuedView() const { return m_queued; }
 
+    // The live-data chart, recording and replay.
+    TrendController& trend() { return *m_trend; }
+
 private:
     void connectControls();
     void post(session::SessionRunner::Command command);
+    // A replay holds the session still: done(true) once it waits for the operator and every
+    // click is dropped, done(false) when it is busy. On the GUI thread.
+    void holdForReplay(std::function<void(bool)> done);
+    void releaseFromReplay();
 
     TForm1& m_form;
     FormView m_formView;
     QueuedView m_queued;
+    std::atomic<bool> m_held = false;          // a replay has the window: clicks are dropped
+    std::unique_ptr<TrendController> m_trend;  // its listeners outlive the session
     link::Link m_link;
     link::Requests m_requests;
     session::Session m_session;

@@ -11,7 +11,7 @@ using Range = std::optional<std::pair<double, double>>;
 
 struct AxisCase {
     const char* name;
-    Range usual;
+    const char* gauge;
     Range data;
     double low;
     double high;
@@ -24,37 +24,38 @@ void PrintTo(const AxisCase& c, std::ostream* os) {
 
 class Axis : public ::testing::TestWithParam<AxisCase> {};
 
-TEST_P(Axis, HasRoundLimitsAndHoldsTheUsualRangeAndTheData) {
+TEST_P(Axis, HasRoundLimitsAroundTheDataAndTheMinimumSpan) {
     const AxisCase& c = GetParam();
-    const AxisRange axis = axisFor(c.usual, c.data);
-    EXPECT_DOUBLE_EQ(axis.low, c.low);
-    EXPECT_DOUBLE_EQ(axis.high, c.high);
-    EXPECT_DOUBLE_EQ(axis.step, c.step);
+    const AxisRange axis = axisFor(axisFit(c.gauge), c.data);
+    EXPECT_NEAR(axis.low, c.low, 1e-9);
+    EXPECT_NEAR(axis.high, c.high, 1e-9);
+    EXPECT_NEAR(axis.step, c.step, 1e-12);
     const double steps = (axis.high - axis.low) / axis.step;
     EXPECT_NEAR(steps, std::round(steps), 1e-9) << "the limits lie on grid lines";
     EXPECT_LE(std::round(steps), 6.0);
     EXPECT_GE(std::round(steps), 2.0);
+    if (c.data) {
+        EXPECT_LE(axis.low, c.data->first);
+        EXPECT_GE(axis.high, c.data->second);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Axis,
-    ::testing::Values(
-        AxisCase{"idling engine", Range({0, 4000}), Range({790, 812}), 0, 4000, 1000},
-        AxisCase{"revved past the usual", Range({0, 4000}), Range({800, 5210}), 0, 6000, 2000},
-        AxisCase{"lambda", Range({0.6, 1.4}), Range({0.98, 1.02}), 0.6, 1.4, 0.2},
-        AxisCase{"a value with no usual range", std::nullopt, Range({12.3, 47.9}), 10, 50, 10},
-        AxisCase{"a value that never moves", std::nullopt, Range({1013, 1013}), 950, 1100, 50},
-        AxisCase{"a value near zero that never moves", std::nullopt, Range({0, 0}), -0.6, 0.6, 0.2},
-        AxisCase{"negative temperatures", Range({-20, 120}), Range({-31, 40}), -50, 150, 50},
-        AxisCase{"nothing read yet", Range({10, 16}), std::nullopt, 10, 16, 2},
-        AxisCase{"nothing at all", std::nullopt, std::nullopt, 0, 1, 0.25}));
-
-TEST(UsualRange, KnowsTheCommonValuesAndNotThoseOfTwoScales) {
-    EXPECT_TRUE(usualRange("rpmd").has_value());
-    EXPECT_TRUE(usualRange("lmdd").has_value());
-    EXPECT_FALSE(usualRange("Barod").has_value()) << "mbar on one request, raw on another";
-    EXPECT_FALSE(usualRange("no such gauge").has_value());
-}
+    ::testing::Values(AxisCase{"idling engine: the jitter shows, not blown up", "rpmd",
+                               Range({767, 833}), 600, 1000, 100},
+                      AxisCase{"revved engine", "rpmd", Range({800, 5210}), 0, 6000, 1000},
+                      AxisCase{"lambda", "lmdd", Range({0.98, 1.02}), 0.9, 1.1, 0.05},
+                      AxisCase{"a value of no known scale", "mapd", Range({12.3, 47.9}), 10, 50,
+                               10},
+                      AxisCase{"a value of no known scale that never moves", "Barod",
+                               Range({1013, 1013}), 950, 1100, 50},
+                      AxisCase{"zero that never moves", "atpsd", Range({0, 0}), -0.6, 0.6, 0.2},
+                      AxisCase{"a switch", "cppd", Range({1, 1}), 0, 1, 0.2},
+                      AxisCase{"a count from zero", "dtcd", Range({3, 3}), 0, 5, 1},
+                      AxisCase{"coolant below freezing", "ectd", Range({-31, 40}), -40, 40, 20},
+                      AxisCase{"nothing read yet", "batd", std::nullopt, 0, 1, 0.2},
+                      AxisCase{"nothing at all", "no such gauge", std::nullopt, 0, 1, 0.2}));
 
 }  // namespace
 }  // namespace tvx::trend
