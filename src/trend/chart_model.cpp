@@ -92,6 +92,7 @@ void ChartModel::startPage(std::span<const std::string_view> gauges, bool samePa
         }
     } else {
         m_values.clear();
+        m_origin.reset();
         m_frozen.reset();
         m_frozenAt.reset();
         m_now = 0;
@@ -106,8 +107,14 @@ void ChartModel::startPage(std::span<const std::string_view> gauges, bool samePa
 }
 
 void ChartModel::add(const Reading& reading) {
-    ++m_revision;
+    // A value off the chart moves the view's end too, but that waits for the next drawing.
+    if (charted(reading.gauge)) {
+        ++m_revision;
+    }
     const auto timeMs = static_cast<std::int64_t>(reading.timeMs);
+    if (!m_origin) {
+        m_origin = timeMs;
+    }
     Values& values = m_values[reading.gauge];
     if (reading.failed) {
         values.points.addGap(timeMs);
@@ -181,6 +188,11 @@ std::vector<ChartModel::CursorValue> ChartModel::valuesAt(std::int64_t timeMs) c
 }
 
 std::vector<std::vector<TrendPoint>> ChartModel::runs(std::size_t series, int columns) const {
+    return runs(series, view(), columns);
+}
+
+std::vector<std::vector<TrendPoint>> ChartModel::runs(std::size_t series, View during,
+                                                      int columns) const {
     if (series >= m_series.size()) {
         return {};
     }
@@ -188,19 +200,21 @@ std::vector<std::vector<TrendPoint>> ChartModel::runs(std::size_t series, int co
     if (values == nullptr) {
         return {};
     }
-    const View inView = view();
-    return values->points.runs(inView.fromMs, inView.toMs, columns);
+    return values->points.runs(during.fromMs, during.toMs, columns);
 }
 
 AxisRange ChartModel::axis(std::size_t series) const {
+    return axis(series, view());
+}
+
+AxisRange ChartModel::axis(std::size_t series, View during) const {
     if (series >= m_series.size()) {
         return {};
     }
     const std::string_view gauge = m_series[series].gauge;
     const Values* values = shown(gauge);
-    const View inView = view();
     return axisFor(axisFit(gauge),
-                   values ? values->points.range(inView.fromMs, inView.toMs) : std::nullopt);
+                   values ? values->points.range(during.fromMs, during.toMs) : std::nullopt);
 }
 
 std::size_t ChartModel::pointCount() const {

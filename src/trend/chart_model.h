@@ -91,14 +91,20 @@ public:
     // Every charted value at the time, in chart order.
     std::vector<CursorValue> valuesAt(std::int64_t timeMs) const;
 
-    // The stretches of line of a charted value in view (see TrendSeries::runs).
+    // The stretches of line of a charted value in view (see TrendSeries::runs), or in the
+    // stretch of time given.
     std::vector<std::vector<TrendPoint>> runs(std::size_t series, int columns) const;
-    // The y-axis of a charted value: its usual range and what is in view.
+    std::vector<std::vector<TrendPoint>> runs(std::size_t series, View during, int columns) const;
+    // The time of the page's first reading (0 before any): where the time axis counts from.
+    std::int64_t origin() const { return m_origin.value_or(0); }
+    // The y-axis of a charted value: its fit and what is in view (or in the stretch given).
     AxisRange axis(std::size_t series) const;
+    AxisRange axis(std::size_t series, View during) const;
 
     // Points kept, over every value: what the chart holds in memory.
     std::size_t pointCount() const;
-    // Changes each time something the drawing shows may have changed.
+    // Changes each time something the drawing shows changed: a charted value's reading,
+    // the charted values, the window, pause, the cursor, a page or a lost line.
     std::uint64_t revision() const { return m_revision; }
 
 private:
@@ -119,6 +125,7 @@ private:
     std::int64_t m_now = 0;
     std::optional<std::int64_t> m_frozenAt;
     std::optional<std::int64_t> m_cursor;
+    std::optional<std::int64_t> m_origin;
     TimeWindow m_window = TimeWindow::Seconds30;
     std::int64_t m_lastAgedMs = 0;
     std::uint64_t m_revision = 0;

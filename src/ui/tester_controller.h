@@ -57,6 +57,9 @@ public:
 
     // The live-data chart, recording and replay.
     TrendController& trend() { return *m_trend; }
+    // A further listener of the session's events (benchmarks, a workshop record); before
+    // start() only. Called on the session's worker thread.
+    void addSessionListener(session::SessionEvents& listener) { m_session.addListener(listener); }
 
 private:
     void connectControls();

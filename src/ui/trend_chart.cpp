@@ -3,6 +3,7 @@
 #include <QLegend>
 #include <QLegendMarker>
 #include <QMouseEvent>
+#include <QPainter>
 #include <algorithm>
 #include <cmath>
 
@@ -16,6 +17,7 @@ const QColor kPlot(8, 9, 11);
 const QColor kGrid(44, 47, 52);
 const QColor kText(185, 190, 198);
 const QColor kReplayRed(255, 48, 48);
+constexpr double kLineWidth = 2;
 
 QString qstr(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -38,15 +40,16 @@ double seconds(std::int64_t ms) {
 }  // namespace
 
 TrendChart::TrendChart(QWidget* parent)
-    : QChartView(parent),
-      m_chart(new QChart),
-      m_time(new QValueAxis(m_chart)),
-      m_cursorAxis(new QValueAxis(m_chart)),
-      m_cursorLine(new QLineSeries(m_chart)) {
+    : QChartView(parent), m_chart(new QChart), m_time(new QValueAxis(m_chart)) {
     setChart(m_chart);  // the view owns the chart from here
-    setRenderHint(QPainter::Antialiasing);
     setFocusPolicy(Qt::NoFocus);
     setBackgroundBrush(kBackground);
+    // The view paints every pixel of itself: a new reading repaints the plot alone, not the
+    // window's styled background beneath it.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAttribute(Qt::WA_NoSystemBackground);
+    setOptimizationFlags(QGraphicsView::DontSavePainterState |
+                         QGraphicsView::DontAdjustForAntialiasing);
     m_chart->setBackgroundBrush(kBackground);
     m_chart->setBackgroundRoundness(0);
     m_chart->setMargins(QMargins(2, 2, 2, 2));
@@ -64,23 +67,22 @@ TrendChart::TrendChart(QWidget* parent)
     m_time->setGridLineColor(kGrid);
     m_time->setLinePenColor(kGrid);
     m_time->setLabelFormat(QStringLiteral("%.0f s"));
-    m_time->setTickCount(7);
-    m_time->setRange(-30, 0);
+    // Grid lines on round seconds, six to a window, however the window moves.
+    m_time->setTickType(QValueAxis::TicksDynamic);
+    m_time->setTickAnchor(0);
+    m_time->setTickInterval(5);
+    m_time->setRange(m_xLow, m_xHigh);
     m_chart->addAxis(m_time, Qt::AlignBottom);
 
-    m_cursorAxis->setRange(0, 1);
-    m_cursorAxis->setVisible(false);
-    m_chart->addAxis(m_cursorAxis, Qt::AlignLeft);
-    m_cursorLine->setPen(QPen(QColor(230, 230, 230), 1, Qt::DashLine));
-    m_chart->addSeries(m_cursorLine);
-    m_cursorLine->attachAxis(m_time);
-    m_cursorLine->attachAxis(m_cursorAxis);
-    for (QLegendMarker* marker : m_chart->legend()->markers(m_cursorLine))
-        marker->setVisible(false);
-
     m_refresh.setSingleShot(true);
-    m_refresh.setInterval(kRefreshDelayMs);
     connect(&m_refresh, &QTimer::timeout, this, &TrendChart::refresh);
+    // Anything Qt Charts changes (a label, the legend, a hover) is painted anew.
+    connect(m_chart->scene(), &QGraphicsScene::changed, this, [this] {
+        if (!m_paintingStill) {
+            m_stillValid = false;
+            viewport()->update();
+        }
+    });
 }
 
 void TrendChart::setModel(const trend::ChartModel* model) {
@@ -90,8 +92,16 @@ void TrendChart::setModel(const trend::ChartModel* model) {
 }
 
 void TrendChart::scheduleRefresh() {
-    if (!m_refresh.isActive())
-        m_refresh.start();
+    if (m_refresh.isActive())
+        return;
+    const qint64 since = m_sinceDrawn.isValid() ? m_sinceDrawn.elapsed() : kFrameMs;
+    if (since >= kFrameMs) {
+        // At once: the window then paints the chart with the gauges the same reading moved,
+        // in one go.
+        refresh();
+        return;
+    }
+    m_refresh.start(static_cast<int>(kFrameMs - since));
 }
 
 void TrendChart::setReplay(bool replay) {
@@ -105,6 +115,7 @@ void TrendChart::setReplay(bool replay) {
     } else {
         m_chart->setTitle(QString());
     }
+    m_stillValid = false;
 }
 
 bool TrendChart::linesMatchModel() const {
@@ -121,10 +132,8 @@ bool TrendChart::linesMatchModel() const {
 
 void TrendChart::rebuildLines() {
     for (Line& line : m_lines) {
-        for (QLineSeries* stretch : line.stretches) {
-            m_chart->removeSeries(stretch);
-            delete stretch;
-        }
+        m_chart->removeSeries(line.legend);
+        delete line.legend;
         m_chart->removeAxis(line.axis);
         delete line.axis;
     }
@@ -132,8 +141,9 @@ void TrendChart::rebuildLines() {
     QFont small = font();
     small.setPointSize(8);
     for (const trend::ChartedSeries& series : m_model->series()) {
-        Line line{series.gauge, series.caption, series.colour, new QValueAxis, {}, {}};
         const QColor colour = widgets::colorFromCode(series.colour);
+        Line line{
+            series.gauge, series.caption, series.colour, new QValueAxis, new QLineSeries, {}, {}};
         line.axis->setLabelsColor(colour);
         line.axis->setLabelsFont(small);
         line.axis->setLinePenColor(colour);
@@ -144,27 +154,31 @@ void TrendChart::rebuildLines() {
         line.axis->setGridLineColor(kGrid);
         line.axis->setMinorGridLineVisible(false);
         m_chart->addAxis(line.axis, m_lines.size() % 2 == 0 ? Qt::AlignLeft : Qt::AlignRight);
+        line.legend->setPen(QPen(colour, kLineWidth));
+        line.legend->setName(qstr(series.caption));
+        m_chart->addSeries(line.legend);
+        line.legend->attachAxis(m_time);
+        line.legend->attachAxis(line.axis);
+        for (QLegendMarker* marker : m_chart->legend()->markers(line.legend))
+            connect(marker, &QLegendMarker::clicked, this,
+                    [this, gauge = series.gauge] { emit takeOff(qstr(gauge)); });
         m_lines.push_back(line);
-        addStretch(m_lines.back());
     }
 }
 
-QLineSeries* TrendChart::addStretch(Line& line) {
-    auto* stretch = new QLineSeries;
-    stretch->setPen(QPen(widgets::colorFromCode(line.colour), 1.6));
-    stretch->setName(qstr(line.caption));
-    m_chart->addSeries(stretch);
-    stretch->attachAxis(m_time);
-    stretch->attachAxis(line.axis);
-    const bool first = line.stretches.empty();
-    for (QLegendMarker* marker : m_chart->legend()->markers(stretch)) {
-        marker->setVisible(first);  // one entry a value
-        if (first)
-            connect(marker, &QLegendMarker::clicked, this,
-                    [this, gauge = line.gauge] { emit takeOff(qstr(gauge)); });
-    }
-    line.stretches.push_back(stretch);
-    return stretch;
+trend::ChartModel::View TrendChart::viewToDraw() const {
+    const trend::ChartModel::View view = m_model->view();
+    const std::int64_t window = view.toMs - view.fromMs;
+    const std::int64_t step = std::max<std::int64_t>(1, window / 10);
+    const trend::ChartModel::View drawn = m_drawnView;
+    // The drawn window holds the view's end: it stays. Else it moves on to the next step.
+    if (drawn.toMs - drawn.fromMs == window && view.toMs <= drawn.toMs &&
+        view.toMs > drawn.toMs - step)
+        return drawn;
+    const std::int64_t from = view.toMs - m_model->origin();
+    const std::int64_t steps = from >= 0 ? (from + step - 1) / step : -((-from) / step);
+    const std::int64_t end = m_model->origin() + steps * step;
+    return {end - window, end};
 }
 
 void TrendChart::refresh() {
@@ -172,93 +186,195 @@ void TrendChart::refresh() {
     if (m_model == nullptr || m_model->revision() == m_drawnRevision)
         return;
     m_drawnRevision = m_model->revision();
+    m_sinceDrawn.start();
     ++m_drawings;
-    if (!linesMatchModel())
+    bool whole = false;
+    if (!linesMatchModel()) {
         rebuildLines();
-    if (m_model->window() != m_drawnWindow || m_time->min() >= 0) {
-        m_drawnWindow = m_model->window();
-        m_time->setRange(-seconds(trend::windowMs(m_drawnWindow)), 0);
+        whole = true;
     }
+    const trend::ChartModel::View view = viewToDraw();
+    if (view.fromMs != m_drawnView.fromMs || view.toMs != m_drawnView.toMs ||
+        m_model->origin() != m_origin) {
+        m_drawnView = view;
+        m_origin = m_model->origin();
+        m_xLow = seconds(view.fromMs - m_origin);
+        m_xHigh = seconds(view.toMs - m_origin);
+        m_time->setTickInterval((m_xHigh - m_xLow) / 6);
+        m_time->setRange(m_xLow, m_xHigh);
+        whole = true;
+    }
+    const std::optional<std::int64_t> cursor = m_model->cursor();
+    std::optional<double> cursorX;
+    if (cursor && *cursor >= view.fromMs && *cursor <= view.toMs)
+        cursorX = seconds(*cursor - m_origin);
+    if (cursorX != m_cursorX) {
+        m_cursorX = cursorX;
+        whole = true;
+    }
+    QRectF grown;
     for (std::size_t i = 0; i < m_lines.size(); ++i)
-        drawLine(i);
-    drawCursor();
+        whole = !computeLine(i, grown) || whole;
+    if (whole) {
+        ++m_fullDrawings;
+        m_stillValid = false;
+        grown = QRectF(mapToScene(viewport()->rect()).boundingRect());
+    }
+    if (!grown.isEmpty())
+        viewport()->update(mapFromScene(grown).boundingRect().adjusted(-3, -3, 3, 3));
 }
 
-void TrendChart::drawLine(std::size_t index) {
+QPointF TrendChart::toScene(const QRectF& plot, QPointF point,
+                            const trend::AxisRange& range) const {
+    const double xSpan = m_xHigh - m_xLow;
+    const double ySpan = range.high - range.low;
+    return {plot.left() + (point.x() - m_xLow) / xSpan * plot.width(),
+            plot.bottom() - (point.y() - range.low) / ySpan * plot.height()};
+}
+
+bool TrendChart::computeLine(std::size_t index, QRectF& grown) {
     Line& line = m_lines[index];
-    const trend::ChartModel::View view = m_model->view();
     const int columns = std::max(50, static_cast<int>(m_chart->plotArea().width()));
-    std::vector<std::vector<trend::TrendPoint>> runs = m_model->runs(index, columns);
-    if (runs.size() > static_cast<std::size_t>(kMaxStretches))
-        runs.erase(runs.begin(), runs.end() - kMaxStretches);
+    const std::vector<std::vector<trend::TrendPoint>> runs =
+        m_model->runs(index, m_drawnView, columns);
     // A lone reading between two failures: a dash three pixels either side.
-    const double dash = seconds(view.toMs - view.fromMs) / columns * 3;
-    for (std::size_t r = 0; r < runs.size(); ++r) {
+    const double dash = seconds(m_drawnView.toMs - m_drawnView.fromMs) / columns * 3;
+    const double drawnTo = line.stretches.empty() || line.stretches.back().isEmpty()
+                               ? m_xLow
+                               : line.stretches.back().back().x();
+    std::vector<QList<QPointF>> stretches;
+    for (const std::vector<trend::TrendPoint>& run : runs) {
         QList<QPointF> points;
-        points.reserve(static_cast<qsizetype>(runs[r].size()) + 1);
-        for (const trend::TrendPoint& point : runs[r])
-            points.append({seconds(point.timeMs - view.toMs), point.value});
+        points.reserve(static_cast<qsizetype>(run.size()) + 1);
+        for (const trend::TrendPoint& point : run)
+            points.append({seconds(point.timeMs - m_origin), point.value});
         if (points.size() == 1) {
             const QPointF only = points.front();
             points = {{only.x() - dash, only.y()}, {only.x() + dash, only.y()}};
         }
-        QLineSeries* stretch = r < line.stretches.size() ? line.stretches[r] : addStretch(line);
-        stretch->replace(points);
+        stretches.push_back(std::move(points));
     }
-    for (std::size_t r = runs.size(); r < line.stretches.size(); ++r) {
-        if (line.stretches[r]->count() > 0)
-            line.stretches[r]->clear();
-    }
-    const trend::AxisRange range = m_model->axis(index);
+    line.stretches = std::move(stretches);
+    const trend::AxisRange range = m_model->axis(index, m_drawnView);
     if (range.low != line.range.low || range.high != line.range.high) {
         line.range = range;
         line.axis->setRange(range.low, range.high);
         line.axis->setTickCount(
             static_cast<int>(std::lround((range.high - range.low) / range.step)) + 1);
         line.axis->setLabelFormat(QString::fromLatin1(labelFormat(range.step)));
+        return false;
     }
+    // What grew since the last drawing: the pieces of line from the last point drawn on.
+    const QRectF plot = plotInScene();
+    for (const QList<QPointF>& stretch : line.stretches) {
+        for (qsizetype i = 0; i < stretch.size(); ++i) {
+            if (stretch[i].x() < drawnTo)
+                continue;
+            const QPointF at = toScene(plot, stretch[i], line.range);
+            const QPointF before = toScene(plot, stretch[i > 0 ? i - 1 : i], line.range);
+            grown |= QRectF(at, before).normalized().adjusted(-1, -1, 1, 2);
+        }
+    }
+    return true;
 }
 
-void TrendChart::drawCursor() {
-    const std::optional<std::int64_t> cursor = m_model->cursor();
-    const trend::ChartModel::View view = m_model->view();
-    if (!cursor || *cursor < view.fromMs || *cursor > view.toMs) {
-        if (m_cursorLine->count() > 0)
-            m_cursorLine->clear();
-        return;
+QRectF TrendChart::plotInScene() const {
+    return m_chart->mapRectToScene(m_chart->plotArea());
+}
+
+void TrendChart::drawForeground(QPainter* painter, const QRectF& rect) {
+    QChartView::drawForeground(painter, rect);
+    if (!m_paintingStill)
+        drawLines(painter, rect);
+}
+
+void TrendChart::paintEvent(QPaintEvent* event) {
+    if (!m_stillValid || m_still.deviceIndependentSize().toSize() != viewport()->size()) {
+        const qreal ratio = viewport()->devicePixelRatioF();
+        m_still = QPixmap(viewport()->size() * ratio);
+        m_still.setDevicePixelRatio(ratio);
+        m_still.fill(kBackground);
+        QPainter still(&m_still);
+        m_paintingStill = true;
+        render(&still, QRectF(QPointF(0, 0), viewport()->size()), viewport()->rect());
+        m_paintingStill = false;
+        m_stillValid = true;
     }
-    const double x = seconds(*cursor - view.toMs);
-    m_cursorLine->replace(QList<QPointF>{{x, 0.0}, {x, 1.0}});
+    QPainter painter(viewport());
+    const QRect area = event->rect();
+    const qreal ratio = m_still.devicePixelRatio();
+    painter.drawPixmap(area, m_still,
+                       QRectF(area.topLeft() * ratio, area.size() * ratio).toAlignedRect());
+    // The scene as the view shows it: no scrolling, no transformation.
+    drawLines(&painter, mapToScene(area).boundingRect());
+}
+
+void TrendChart::resizeEvent(QResizeEvent* event) {
+    m_stillValid = false;
+    QChartView::resizeEvent(event);
+}
+
+void TrendChart::drawLines(QPainter* painter, const QRectF& rect) {
+    const QRectF plot = plotInScene();
+    if (plot.width() <= 0 || plot.height() <= 0 || m_xHigh <= m_xLow)
+        return;
+    painter->save();
+    painter->setClipRect(plot.intersected(rect));
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    // Only the part of each line over the area repainted (a new reading's few pixels).
+    const double xPerPixel = (m_xHigh - m_xLow) / plot.width();
+    const double fromX = m_xLow + (rect.left() - plot.left() - 2) * xPerPixel;
+    const double toX = m_xLow + (rect.right() - plot.left() + 2) * xPerPixel;
+    auto byX = [](const QPointF& point, double x) { return point.x() < x; };
+    QList<QPointF> pixels;
+    for (const Line& line : m_lines) {
+        if (line.range.high <= line.range.low)
+            continue;
+        // Two one-pixel lines a pixel apart: as bold as a wide pen, without its costly outline.
+        painter->setPen(QPen(widgets::colorFromCode(line.colour), 1));
+        for (const QList<QPointF>& stretch : line.stretches) {
+            auto first = std::lower_bound(stretch.begin(), stretch.end(), fromX, byX);
+            auto last = std::lower_bound(first, stretch.end(), toX, byX);
+            first = first == stretch.begin() ? first : first - 1;
+            last = last == stretch.end() ? last : last + 1;
+            if (last - first < 2)
+                continue;
+            pixels.resize(last - first);
+            for (qsizetype i = 0; i < pixels.size(); ++i)
+                pixels[i] = toScene(plot, *(first + i), line.range);
+            painter->drawPolyline(pixels.constData(), static_cast<int>(pixels.size()));
+            for (QPointF& pixel : pixels)
+                pixel.ry() += 1;
+            painter->drawPolyline(pixels.constData(), static_cast<int>(pixels.size()));
+        }
+    }
+    if (m_cursorX) {
+        const double x = toScene(plot, {*m_cursorX, 0}, {0, 1, 1}).x();
+        painter->setPen(QPen(QColor(230, 230, 230), 1, Qt::DashLine));
+        painter->drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+    }
+    painter->restore();
 }
 
 std::vector<TrendChart::Drawn> TrendChart::drawn() const {
     std::vector<Drawn> drawn;
-    for (const Line& line : m_lines) {
-        Drawn out{qstr(line.caption),
-                  widgets::colorFromCode(line.colour),
-                  line.axis->min(),
-                  line.axis->max(),
-                  {}};
-        for (const QLineSeries* stretch : line.stretches)
-            if (stretch->count() > 0)
-                out.stretches.push_back(stretch->points());
-        drawn.push_back(std::move(out));
-    }
+    for (const Line& line : m_lines)
+        drawn.push_back({qstr(line.caption), widgets::colorFromCode(line.colour), line.range.low,
+                         line.range.high, line.stretches});
     return drawn;
 }
 
 std::optional<std::int64_t> TrendChart::timeAt(QPointF position) const {
     if (m_model == nullptr)
         return std::nullopt;
-    const QRectF plot = m_chart->plotArea();
+    const QRectF plot = plotInScene();
     const QPointF inScene = mapToScene(position.toPoint());
-    const QPointF inChart = m_chart->mapFromScene(inScene);
-    if (!plot.contains(inChart) || plot.width() <= 0)
+    if (!plot.contains(inScene) || plot.width() <= 0)
         return std::nullopt;
-    const trend::ChartModel::View view = m_model->view();
-    const double share = (inChart.x() - plot.left()) / plot.width();
-    return view.fromMs + static_cast<std::int64_t>(
-                             std::llround(share * static_cast<double>(view.toMs - view.fromMs)));
+    const double share = (inScene.x() - plot.left()) / plot.width();
+    return m_drawnView.fromMs +
+           static_cast<std::int64_t>(
+               std::llround(share * static_cast<double>(m_drawnView.toMs - m_drawnView.fromMs)));
 }
 
 void TrendChart::mousePressEvent(QMouseEvent* event) {

@@ -72,9 +72,12 @@ TrendController::TrendController(TForm1& form, const link::Clock& sessionClock,
     };
     m_area.chart->setModel(&m_chart);
     connectControls();
-    for (const char* name : kLiveFrames)
-        if (QWidget* frame = m_form.findChild<QWidget*>(QString::fromLatin1(name)))
+    for (const char* name : kLiveFrames) {
+        if (QWidget* frame = m_form.findChild<QWidget*>(QString::fromLatin1(name))) {
             frame->installEventFilter(this);
+            m_liveFrames.push_back(frame);
+        }
+    }
     m_recordingClock.setInterval(500);
     connect(&m_recordingClock, &QTimer::timeout, this, &TrendController::updateRecording);
     m_replayTimer.setInterval(kReplayTickMs);
@@ -210,8 +213,13 @@ void TrendController::liveLineLost(std::uint64_t timeMs) {
 
 void TrendController::liveBatchDone() {
     showMarks();
-    m_area.chart->scheduleRefresh();
-    showCursor();
+    // Most readings are of values off the chart: those leave it as it is.
+    // Most readings are of values off the chart: those leave it as it is. The cursor's
+    // read-out stays too: new readings come after its time.
+    if (m_chart.revision() != m_shownRevision) {
+        m_shownRevision = m_chart.revision();
+        m_area.chart->scheduleRefresh();
+    }
     updateRecording();
     updateControls();
 }
@@ -253,14 +261,13 @@ void TrendController::showMarks() {
 }
 
 void TrendController::showCursor() {
-    if (m_chart.series().empty()) {
+    if (m_chart.series().empty() || !m_chart.cursor()) {
         m_area.cursor->clear();
         return;
     }
-    const trend::ChartModel::View view = m_chart.view();
-    const std::int64_t at = m_chart.cursor().value_or(view.toMs);
+    const std::int64_t at = *m_chart.cursor();
     QString text = QStringLiteral("<span style=\"color:#e6e6e6\">%1 s</span>")
-                       .arg(static_cast<double>(at - view.toMs) / 1000.0, 0, 'f', 1);
+                       .arg(static_cast<double>(at - m_chart.origin()) / 1000.0, 0, 'f', 1);
     const auto values = m_chart.valuesAt(at);
     for (std::size_t i = 0; i < values.size(); ++i) {
         const trend::ChartedSeries& series = m_chart.series()[i];
@@ -283,11 +290,8 @@ void TrendController::setPlace(Place place) {
 }
 
 bool TrendController::liveFrameShown() const {
-    for (const char* name : kLiveFrames)
-        if (const QWidget* frame = m_form.findChild<QWidget*>(QString::fromLatin1(name)))
-            if (!frame->isHidden())
-                return true;
-    return false;
+    return std::any_of(m_liveFrames.begin(), m_liveFrames.end(),
+                       [](const QWidget* frame) { return !frame->isHidden(); });
 }
 
 void TrendController::layOut() {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "link/clock.h"
 #include "trend/chart_model.h"
@@ -123,6 +124,8 @@ private:
     QString m_statusText;
     SessionHold m_hold;
     Place m_place = Place::Gauges;
+    std::vector<QWidget*> m_liveFrames;  // Frame61, Frame71, Frame81
+    std::uint64_t m_shownRevision = 0;   // of the chart, as last drawn
 
     const session::LivePage* m_livePage = nullptr;
     bool m_liveDemo = false;
