@@ -469,7 +469,7 @@ void TrendController::beginReplay(std::unique_ptr<trend::LiveRecording> recordin
         m_area.seek->setPageStep(10000);
     }
     m_engine->begin();
-    showStatus(trendText(TrendText::Replaying, lang).arg(QFileInfo(file).fileName()));
+    showStatus(QFileInfo(file).fileName());  // the bar below says REPLAY
     layOut();
     updateControls();
     afterReplayMoved();

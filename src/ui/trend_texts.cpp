@@ -24,8 +24,6 @@ const Row kTexts[] = {
      "\u00d6nce canl\u0131 veriden \u00e7\u0131k\u0131n (geri), sonra kayd\u0131 a\u00e7\u0131n"},
     {TrendText::ChartFull, "Six values are on the chart: click one off first",
      "Grafikte alt\u0131 de\u011fer var: \u00f6nce birini \u00e7\u0131kar\u0131n"},
-    {TrendText::Replaying, "REPLAY of %1: nothing is sent to the car",
-     "REPLAY %1: araca hi\u00e7bir \u015fey g\u00f6nderilmez"},
 };
 
 }  // namespace

@@ -17,7 +17,6 @@ enum class TrendText {
     CannotReplay,       // %1 why
     SessionBusy,
     ChartFull,
-    Replaying,  // %1 file
 };
 
 // '1' English, '2' Turkish.
