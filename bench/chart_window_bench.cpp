@@ -273,14 +273,20 @@ int timing(int seconds) {
 
     controller.trend().setPlace(ui::TrendController::Place::Chart);
     phases.push_back(measure("6 values charted instead of the gauges", seconds, watch));
+
+    controller.trend().setPlace(ui::TrendController::Place::GaugesAndChart);
+    press(form, "recordLive");
+    phases.push_back(measure("the same beside, recording", seconds, watch));
+    press(form, "recordLive");
     controller.stop();
 
     std::printf("%-40s %8s %10s %8s\n", "phase", "CPU %", "cycle ms", "cycles");
     for (const Phase& phase : phases)
         std::printf("%-40s %8.2f %10.1f %8zu\n", phase.name, phase.cpuPercent, phase.cycleMs,
                     phase.cycles);
-    std::printf("cycle lengthened by the chart: %+.2f %%\n",
-                100.0 * (phases[1].cycleMs / phases[0].cycleMs - 1.0));
+    std::printf("cycle lengthened by the chart: %+.2f %%, by the chart and a recording: %+.2f %%\n",
+                100.0 * (phases[1].cycleMs / phases[0].cycleMs - 1.0),
+                100.0 * (phases[3].cycleMs / phases[0].cycleMs - 1.0));
 
     // Reading to screen: from a charted value's reply on the worker to the end of the first
     // paint of the chart after it.

@@ -176,6 +176,11 @@ void TrendController::connectControls() {
 
 bool TrendController::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) {
+        // The mechanic left the live page: what was recorded of it is complete.
+        if (!replaying() && m_recorder.recording() && !liveFrameShown()) {
+            m_area.record->setChecked(false);
+            record(false);
+        }
         layOut();
         updateControls();
     }
@@ -456,7 +461,6 @@ void TrendController::beginReplay(std::unique_ptr<trend::LiveRecording> recordin
         m_form.displayLine(line)->setValue(replayDisplayLine(line, lang));
     }
     m_replayed = std::move(recording);
-    m_replayFile = file;
     trend::ReplaySink& sink = *this;
     m_engine = std::make_unique<trend::ReplayEngine>(*m_replayed, sink);
     m_area.chart->setReplay(true);

@@ -30,7 +30,8 @@ struct TrendArea;
 // Behind the live-data chart, recording and replay of the window:
 //  - live readings reach the chart and the gauges' stale marks through a LiveTap;
 //  - a click on a gauge puts its value on the chart or takes it off;
-//  - the record button records the page through the recording store;
+//  - the record button records the page through the recording store, until it is pressed
+//    again, the line is lost, or the mechanic leaves the page;
 //  - a recording opened plays back into the same gauges and chart while the session is held
 //    still (it takes no clicks, so nothing goes on the line), with the window marked REPLAY
 //    everywhere; closing the replay puts the window back as the session left it.
@@ -137,7 +138,6 @@ private:
     std::unique_ptr<trend::LiveRecording> m_replayed;
     std::unique_ptr<trend::ReplayEngine> m_engine;
     const session::LivePage* m_replayPage = nullptr;
-    QString m_replayFile;
     QTimer m_replayTimer;
     QElapsedTimer m_replayWall;
     WindowSnapshot m_snapshot;

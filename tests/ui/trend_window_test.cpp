@@ -314,6 +314,21 @@ TEST_F(TrendWindow, ARecordingIsNotOpenedWhileLiveDataRuns) {
     EXPECT_TRUE(waitFor([&] { return gauge("rpmd")->value() != before; })) << "polling stopped";
 }
 
+TEST_F(TrendWindow, LeavingTheLivePageEndsTheRecording) {
+    startInMemory();
+    toDieselLiveData();
+    press("recordLive");
+    ASSERT_TRUE(waitFor([&] {
+        const QStringList files = QDir(recordings()).entryList({"*.csv"}, QDir::Files);
+        return !files.isEmpty() && linesOf(QDir(recordings()).filePath(files.front())) >= 3;
+    }));
+    press("BACK");
+    ASSERT_TRUE(waitFor([&] { return !area().record->isChecked(); }));
+    EXPECT_TRUE(trend().status().contains("cycles recorded")) << trend().status().toStdString();
+    EXPECT_TRUE(usable(area().exportCsv));
+    EXPECT_FALSE(usable(area().record)) << "no page to record";
+}
+
 TEST_F(TrendWindow, AFileThatIsNoRecordingIsRefusedWithTheLineAndWhy) {
     startInMemory();
     const QString file = m_dir.filePath("notes.csv");
