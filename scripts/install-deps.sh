@@ -8,6 +8,7 @@ packages=(
     nlohmann-json3-dev libcli11-dev
     libsqlite3-dev poppler-utils libxml2-dev
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libjpeg-dev
+    qt6-charts-dev libqt6opengl6-dev  # Qt Charts needs the OpenGL files but does not pull them in
     g++-mingw-w64-x86-64
     xvfb xauth fonts-dejavu-core
     # Windows tests under Wine and the packages (scripts/windows-tests.sh, package-tests.sh)

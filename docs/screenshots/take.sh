@@ -8,7 +8,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTVX_BUILD_BENCH=OFF >/dev/null
 fi
 cmake --build "$build" --target ui_screenshots -j "$(nproc)"
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x600x24" \
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x800x24" \
     "$build/tests/ui/ui_screenshots" docs/screenshots
 
 # The report of a visit as the records dialog saves it (PDF), first page as a picture.

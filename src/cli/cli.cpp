@@ -129,6 +129,8 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
         case CommandKind::Ports:
         case CommandKind::Doctor:
             break;  // run before connecting
+        case CommandKind::Replay:
+            break;  // needs no connection: see run()
     }
     return ExitCode::Unexpected;
 }
@@ -169,6 +171,10 @@ int run(const std::vector<std::string>& args, Console& console, const Environmen
             return toInt(runDoctor(*parsed.invocation, console, clock));
         }
         // ----
+        if (parsed.invocation->command == CommandKind::Replay) {
+            return toInt(runReplay(*parsed.invocation, console, clock, environment.interrupted,
+                                   environment.handlesInterrupt));
+        }
         return toInt(runConnected(*parsed.invocation, console, clock, environment));
     } catch (const std::exception& error) {
         console.err << "tarvolinex-cli: unexpected error: " << error.what() << '\n';

@@ -39,6 +39,11 @@ ExitCode checkBeforeConnecting(const Invocation& invocation,
                       "live data needs --vehicle NAME: the page polled depends on the vehicle "
                       "(or use --module cluster)");
     }
+    if (invocation.record && invocation.common.demo) {
+        return refuse(console,
+                      "demonstration values are not recorded: a replay of them could be taken "
+                      "for a car's");
+    }
     if (injectors) {
         if (!vehicle) {
             return refuse(console,

@@ -71,7 +71,7 @@ void addCommonOptions(CLI::App& app, CommonOptions& common, std::string& simulat
 
 bool needsTheBox(CommandKind command) {
     return command != CommandKind::Report && command != CommandKind::History &&
-           command != CommandKind::Workshop;
+           command != CommandKind::Workshop && command != CommandKind::Replay;
 }
 
 ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream& out,
@@ -115,6 +115,10 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
     live->add_option("--cycles", inv.cycles, "Stop after N polling cycles")
         ->type_name("N")
         ->check(CLI::PositiveNumber);
+    live->add_option("--record", inv.record,
+                     "Record every reading with its time to FILE (CSV, for `replay`), "
+                     "besides the table or --csv")
+        ->type_name("FILE");
     live->add_option("--module", inv.liveModule,
                      "pcm (the vehicle's page, needs --vehicle) or cluster")
         ->transform(CLI::IsMember({"pcm", "cluster"}, CLI::ignore_case))
@@ -186,6 +190,16 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
                      "line's last events, the screens and the findings")
         ->type_name("FILE");
     // ----
+    // Recorded live data, played back without the box: nothing is sent.
+    auto* replay = app.add_subcommand(
+        "replay",
+        "Play back a recording (live --record) or a live --csv log: a table at the recorded "
+        "pace, or the CSV at once; no box is needed and nothing is sent");
+    replay->add_option("RECORDING", inv.recording, "The recording's CSV file")->required();
+    replay->add_flag("--csv", inv.replayCsv, "Print the recording as CSV to stdout at once");
+    replay->add_option("--speed", inv.replaySpeed, "Play the table S times as fast (default 1)")
+        ->type_name("S")
+        ->check(CLI::PositiveNumber);
 
     std::vector<const char*> argv{"tarvolinex-cli"};
     for (const std::string& arg : args) {
@@ -230,6 +244,8 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
         inv.command = CommandKind::Ports;
     } else if (doctor->parsed()) {
         inv.command = CommandKind::Doctor;
+    } else if (replay->parsed()) {
+        inv.command = CommandKind::Replay;
     }
     return {inv, 0};
 }

@@ -51,6 +51,10 @@ ExitCode runPorts(const Invocation& invocation, Console& console);
 ExitCode runDoctor(const Invocation& invocation, Console& console, link::Clock& clock);
 // ----
 
+// Plays a recording back on the terminal; needs no box and sends nothing.
+ExitCode runReplay(const Invocation& invocation, Console& console, link::Clock& clock,
+                   const std::atomic<bool>* interrupted, std::atomic<bool>* handlesInterrupt);
+
 // Refusals made before anything is sent: a command the vehicle cannot do, a malformed
 // injector code. Ok when the command may go ahead; the message is printed otherwise.
 ExitCode checkBeforeConnecting(const Invocation& invocation,

@@ -1,36 +1,64 @@
 #include <fstream>
 #include <memory>
+#include <optional>
 
 #include "cli/commands.h"
 #include "cli/live_log.h"
+#include "trend/csv_layout.h"
+#include "trend/live_recorder.h"
 
 namespace tvx::cli {
 namespace {
 
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
+// One cell per column of the cycle's readings, as the recordings lay them out.
+void fillCells(const std::vector<LiveColumn>& columns,
+               const std::vector<session::LiveReading>& readings,
+               std::vector<trend::Reading>& cycle, std::vector<std::string>& cells) {
+    cycle.clear();
+    for (const session::LiveReading& reading : readings) {
+        cycle.push_back(trend::readingOf(reading, 0));
     }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    cells = trend::cycleCells(columns, cycle);
 }
 
-// One cell per column: the last text the cycle read for the column's gauge, or empty when
-// no read of it succeeded (the gauge kept its old value on the window).
-void fillCells(const std::vector<LiveColumn>& columns,
-               const std::vector<session::LiveReading>& readings, std::vector<std::string>& cells) {
-    cells.assign(columns.size(), std::string());
-    for (const session::LiveReading& reading : readings) {
-        if (reading.failed) {
-            continue;
+// live --record: every reading with its time into a recording, through the recording store,
+// for as long as the session is polled.
+class Recording {
+public:
+    Recording(const std::string& file, CommandContext& context)
+        : m_file(file), m_store(file), m_recorder(m_store, context.clock), m_context(context) {}
+    ~Recording() { m_context.tester.session().removeListener(m_recorder); }
+
+    bool start(const session::LivePage& page) {
+        std::string error;
+        if (!m_recorder.start(error, &page)) {
+            m_context.console.err << "tarvolinex-cli: cannot record: " << error << '\n';
+            return false;
         }
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            if (columns[i].gauge == reading.gauge) {
-                cells[i] = trimmed(reading.text);
-            }
-        }
+        m_context.tester.session().addListener(m_recorder);
+        return true;
     }
-}
+
+    // Ends the recording (a lost line has ended it already); false when it is not whole.
+    bool finish() {
+        m_recorder.stop();
+        const auto ended = m_recorder.lastEnded();
+        if (ended && !ended->kept) {
+            m_context.console.err << "tarvolinex-cli: the recording is incomplete: " << ended->error
+                                  << '\n';
+            return false;
+        }
+        m_context.console.progress(std::to_string(ended ? ended->cycles : 0) +
+                                   " cycles recorded to " + m_file);
+        return true;
+    }
+
+private:
+    std::string m_file;
+    trend::CsvRecordingFile m_store;
+    trend::LiveRecorder m_recorder;
+    CommandContext& m_context;
+};
 
 bool clusterPageChosen(const Invocation& invocation) {
     return invocation.liveModule == "cluster";
@@ -67,6 +95,13 @@ ExitCode runLive(CommandContext& context) {
         log = std::make_unique<TerminalTable>(context.console.out, context.console.outIsTerminal);
     }
     log->begin(columns);
+    std::optional<Recording> recording;
+    if (invocation.record) {
+        recording.emplace(*invocation.record, context);
+        if (!recording->start(*page)) {
+            return ExitCode::BadInput;
+        }
+    }
 
     context.console.progress(
         "Polling the live data of " + what +
@@ -75,6 +110,7 @@ ExitCode runLive(CommandContext& context) {
     int cycles = 0;
     bool polling = true;
     std::vector<session::LiveReading> readings;
+    std::vector<trend::Reading> cycle;
     std::vector<std::string> cells;
     long readingCount = 0;
     long failedCount = 0;
@@ -89,7 +125,7 @@ ExitCode runLive(CommandContext& context) {
             break;
         }
         polling = context.tester.pollCycle(readings);
-        fillCells(columns, readings, cells);
+        fillCells(columns, readings, cycle, cells);
         log->row(seconds, cells);
         ++cycles;
         readingCount += static_cast<long>(readings.size());
@@ -102,6 +138,9 @@ ExitCode runLive(CommandContext& context) {
     }
     if (invocation.csv) {
         context.console.progress(std::to_string(cycles) + " cycles written to " + *invocation.csv);
+    }
+    if (recording && !recording->finish()) {
+        return ExitCode::Unexpected;
     }
     if (!polling) {
         return reportOutcome(Outcome::LineLost, "polling " + what, context.console);

@@ -3,22 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "trend/csv_layout.h"
+
 namespace tvx::cli {
 namespace {
-
-std::string csvField(const std::string& text) {
-    if (text.find_first_of(",\"\n") == std::string::npos) {
-        return text;
-    }
-    std::string quoted = "\"";
-    for (const char c : text) {
-        quoted += c;
-        if (c == '"') {
-            quoted += '"';
-        }
-    }
-    return quoted + "\"";
-}
 
 std::string seconds3(double seconds) {
     char text[32];
@@ -29,19 +17,12 @@ std::string seconds3(double seconds) {
 }  // namespace
 
 void CsvLog::begin(const std::vector<LiveColumn>& columns) {
-    m_out << "time [s]";
-    for (const LiveColumn& column : columns) {
-        m_out << ',' << csvField(columnHeader(column));
-    }
-    m_out << '\n' << std::flush;
+    m_out << trend::csvHeaderLine(columns) << std::flush;
 }
 
 void CsvLog::row(double seconds, const std::vector<std::string>& cells) {
-    m_out << seconds3(seconds);
-    for (const std::string& cell : cells) {
-        m_out << ',' << csvField(cell);
-    }
-    m_out << '\n' << std::flush;  // a road test cut short keeps every row written so far
+    // Flushed: a road test cut short keeps every row written so far.
+    m_out << trend::csvRowLine(seconds, cells) << std::flush;
 }
 
 void TerminalTable::begin(const std::vector<LiveColumn>& columns) {
@@ -65,7 +46,8 @@ void TerminalTable::row(double seconds, const std::vector<std::string>& cells) {
     }
     ++m_cycle;
     const char* clear = m_redraw ? "\x1b[2K" : "";
-    m_out << clear << "cycle " << m_cycle << "  " << seconds3(seconds) << " s\n";
+    m_out << clear << (m_title.empty() ? "" : m_title + "  ") << "cycle " << m_cycle << "  "
+          << seconds3(seconds) << " s\n";
     for (std::size_t i = 0; i < m_headers.size(); ++i) {
         const std::string value = i < cells.size() && !cells[i].empty() ? cells[i] : "--";
         m_out << clear << m_headers[i] << std::string(m_width - m_headers[i].size() + 2, ' ')

@@ -30,16 +30,19 @@ private:
 };
 
 // A compact table of one line per value, redrawn in place on a terminal; elsewhere each
-// cycle's table follows the last, separated by a blank line.
+// cycle's table follows the last, separated by a blank line. `title` heads every cycle's
+// table ("REPLAY" when the values are not live).
 class TerminalTable final : public LiveLog {
 public:
-    TerminalTable(std::ostream& out, bool redrawInPlace) : m_out(out), m_redraw(redrawInPlace) {}
+    TerminalTable(std::ostream& out, bool redrawInPlace, std::string title = {})
+        : m_out(out), m_redraw(redrawInPlace), m_title(std::move(title)) {}
     void begin(const std::vector<LiveColumn>& columns) override;
     void row(double seconds, const std::vector<std::string>& cells) override;
 
 private:
     std::ostream& m_out;
     bool m_redraw;
+    std::string m_title;
     std::vector<std::string> m_headers;
     std::size_t m_width = 0;
     int m_cycle = 0;

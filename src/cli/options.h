@@ -20,6 +20,8 @@ enum class CommandKind {
     // ---- Connection doctor and port discovery: they open the port themselves.
     Ports,
     Doctor,
+    // Recorded live data played back: no box.
+    Replay,
 };
 
 // Whether a command talks to the box (the record's commands, but restore, do not).
@@ -57,6 +59,11 @@ struct Invocation {
     std::optional<std::string> vin;          // history --vin VIN
     std::optional<std::string> workshop;     // workshop [NAME]
     std::optional<std::string> supportFile;  // doctor --save FILE
+    // Recording and replay of live data.
+    std::optional<std::string> record;  // live --record FILE
+    std::string recording;              // replay RECORDING
+    bool replayCsv = false;             // replay --csv
+    double replaySpeed = 1.0;           // replay --speed S
 };
 
 }  // namespace tvx::cli

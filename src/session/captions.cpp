@@ -27,6 +27,18 @@ const ControlText kCaptions[] = {
     {"Label2", "Injector 3", "Enjektör 3"},
     {"Label3", "Injector 4", "Enjektör 4"},
     {"Label4", "Injector 2", "Enjektör 2"},
+    // The live-data chart, recording and replay, below the work area.
+    {"recordLive", "Record", "Kaydet"},
+    {"gaugesOnly", "Gauges", "Göstergeler"},
+    {"gaugesAndChart", "Gauges + chart", "Gösterge + grafik"},
+    {"chartOnly", "Chart", "Grafik"},
+    {"exportCsv", "Export CSV", "CSV'ye aktar"},
+    {"openRecording", "Open recording", "Kayıt aç"},
+    {"replayClose", "Close replay", "Tekrarı kapat"},
+    {"chartWindow30s", "30 s", "30 sn"},
+    {"chartWindow2min", "2 min", "2 dk"},
+    {"chartWindow10min", "10 min", "10 dk"},
+    {"chartPause", "Pause", "Dondur"},
 };
 
 // Universal abbreviations with a unit (MAP, LAMBDA, HEGO, MAF, EGR) read the same in both.
@@ -125,6 +137,13 @@ const ControlText kHints[] = {
     {"kmp", "odometer ", "kilometre"},
     {"flip", "fuel level", "depo yakıt seviyesi"},
     {"cdtp", "number of errors", "oluşan hata sayısı"},
+    // The live-data chart, recording and replay.
+    {"recordLive", "record every value of the page with its time",
+     "sayfanın her değerini zamanıyla kaydet"},
+    {"liveChart", "click a gauge to chart its value; click the chart for the values at that time",
+     "değerini çizmek için göstergeye tıklayın; o andaki değerler için grafiğe tıklayın"},
+    {"openRecording", "play a recording back: nothing is sent to the car",
+     "bir kaydı oynat: araca hiçbir şey gönderilmez"},
 };
 
 }  // namespace

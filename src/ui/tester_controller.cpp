@@ -15,6 +15,7 @@
 #include "session/record_keeper.h"
 #include "ui/records_dialog.h"
 #endif
+#include "trend/recording_store.h"
 #include "ui/radio_group.h"
 #include "ui/tform1.h"
 
@@ -66,6 +67,12 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
       m_queued(m_formView),
       m_dataDirectory(setup.dataDirectory),
       m_history(m_queued, setup.clock),
+      m_trend(std::make_unique<TrendController>(
+          form, setup.clock,
+          std::make_unique<trend::CsvRecordingFolder>(setup.dataDirectory / "recordings"),
+          QString::fromStdString((setup.dataDirectory / "recordings").string()),
+          TrendController::SessionHold{[this](auto done) { holdForReplay(std::move(done)); },
+                                       [this] { releaseFromReplay(); }})),
       m_link(setup.port, setup.clock),
       m_requests(m_link),
       m_session(m_link, m_requests, setup.clock, m_history, setup.dataDirectory),
@@ -91,6 +98,8 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
     m_session.addListener(*m_record);
     m_session.setProgrammingGuard(m_record.get());
 #endif
+    m_session.addListener(m_trend->liveTap());
+    m_session.addListener(m_trend->recorder());
     connectControls();
     connect(&form, &TForm1::closing, this, &TesterController::stop);
     connect(&form, &TForm1::recordsWanted, this, &TesterController::openRecords);
@@ -186,7 +195,38 @@ void TesterController::askAndSaveSupportFile() {
 }
 
 void TesterController::post(session::SessionRunner::Command command) {
-    m_runner.post(std::move(command));
+    if (m_held)
+        return;
+    // Checked again on the worker: a click queued just before a replay took hold is dropped.
+    m_runner.post([this, command = std::move(command)](Session& s) {
+        if (!m_held)
+            command(s);
+    });
+}
+
+void TesterController::holdForReplay(std::function<void(bool)> done) {
+    if (!m_runner.running()) {
+        m_held = true;  // nothing runs that could send
+        done(true);
+        return;
+    }
+    m_runner.post([this, done = std::move(done)](Session& s) {
+        const bool waiting = s.isWaiting();
+        if (waiting)
+            m_held = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this, done, waiting] {
+                if (waiting)
+                    m_queued.flush();  // the last screen before the replay, shown whole
+                done(waiting);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void TesterController::releaseFromReplay() {
+    m_held = false;
 }
 
 void TesterController::connectControls() {

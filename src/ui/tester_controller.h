@@ -3,7 +3,9 @@
 #include <QObject>
 #include <QTimer>
 #include <QWidget>
+#include <atomic>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +22,7 @@
 #include "session/support_facts.h"
 #include "ui/form_view.h"
 #include "ui/queued_view.h"
+#include "ui/trend_controller.h"
 
 namespace tvx::link {
 class ByteTrace;
@@ -85,9 +88,19 @@ public:
     // The "support" button: asks for a file name, saves, and says how it went.
     void askAndSaveSupportFile();
 
+    // The live-data chart, recording and replay.
+    TrendController& trend() { return *m_trend; }
+    // A further listener of the session's events (benchmarks, a workshop record); before
+    // start() only. Called on the session's worker thread.
+    void addSessionListener(session::SessionEvents& listener) { m_session.addListener(listener); }
+
 private:
     void connectControls();
     void post(session::SessionRunner::Command command);
+    // A replay holds the session still: done(true) once it waits for the operator and every
+    // click is dropped, done(false) when it is busy. On the GUI thread.
+    void holdForReplay(std::function<void(bool)> done);
+    void releaseFromReplay();
 
     TForm1& m_form;
     FormView m_formView;
@@ -97,7 +110,9 @@ private:
     link::LineRing m_ring;
     session::ScreenHistory m_history;  // between the session and the queued view
     session::SupportFacts m_facts;
-    QTimer m_portListTimer;  // the port list follows adapters plugged in or out
+    QTimer m_portListTimer;                    // the port list follows adapters plugged in or out
+    std::atomic<bool> m_held = false;          // a replay has the window: clicks are dropped
+    std::unique_ptr<TrendController> m_trend;  // its listeners outlive the session
     link::Link m_link;
     link::Requests m_requests;
     session::Session m_session;

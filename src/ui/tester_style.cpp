@@ -93,6 +93,32 @@ QFrame[injectorPanel="true"] QLabel { color: #ffffff; font-weight: bold; }
 QToolTip { color: #000000; background: #ffffe1; border: 1px solid #767676; }
 QLabel[codeBefore="true"] { color: #b9bec6; font-family: monospace; font-size: 8pt; }
 QLabel[recordNotice="true"] { color: #ff6b6b; font-size: 8pt; }
+QFrame[trendFrame="true"] { background: transparent; }
+#chartArea {
+    background: #000000;
+    border: 2px solid #101214;
+    border-radius: 8px;
+}
+#replayBar {
+    background: #3a0b0b;
+    border: 2px solid #ff3030;
+    border-radius: 6px;
+}
+#replayMark { color: #ff3030; font-size: 14pt; font-weight: bold; padding: 0 10px; }
+#replayPosition, #trendStatus { color: #d5d9df; font-weight: bold; }
+#chartCursor { color: #d5d9df; font-size: 8pt; }
+QPushButton[trendKey="true"] { padding: 2px 10px; }
+QPushButton[chartKey="true"] { padding: 1px 8px; font-size: 8pt; }
+QPushButton[trendKey="true"]:checked {
+    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #2f8f45, stop:1 #1b5428);
+    border: 1px solid #74ff8f;
+}
+QPushButton#recordLive:checked {
+    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #d02a2a, stop:1 #7d1010);
+    border: 1px solid #ff9a9a;
+}
+QSlider::groove:horizontal { height: 6px; background: #101214; border: 1px solid #5a6069; border-radius: 3px; }
+QSlider::handle:horizontal { width: 12px; margin: -5px 0; background: #ff3030; border-radius: 6px; }
 )");
 }
 

@@ -28,6 +28,12 @@ constexpr int kKeyWidth = (kWindowWidth - 12 - (kDisplay.right() + 1) - 2 * 12) 
 
 constexpr std::array kModuleCaptions{"PCM", "TCM", "ABS", "AirBag", "Cluster", "ICU"};
 
+// The chart, recording and replay grow the window downwards, under the work area: its bar
+// (always), the replay's bar (while a recording plays back) and the chart (when shown beside
+// the gauges). Everything above keeps its place.
+constexpr int kTrendBarHeight = 40;
+constexpr int kChartHeight = 262;
+
 }  // namespace
 
 const QStringList& TForm1::moduleButtonNames() {
@@ -55,6 +61,8 @@ TForm1::TForm1(const QString& picturePath, QWidget* parent) : QWidget(parent), m
     buildDisplay();
     buildWorkArea(picturePath);
     buildRecordControls();
+    m_trend = buildTrendArea(this);
+    layOutTrend({});
 
     connect(button("EXIT"), &QPushButton::clicked, this, &QWidget::close);
 }
@@ -80,6 +88,31 @@ void TForm1::showRecordNotice(const QString& text) {
     notice->setText(text);
     notice->setToolTip(text);
     notice->setVisible(!text.isEmpty());
+}
+
+void TForm1::layOutTrend(const TrendLayout& layout) {
+    const int width = kWorkArea.width();
+    int bottom = kWindowHeight;
+    m_trend.bar->setGeometry(kRight, bottom - 4, width, kTrendBarHeight);
+    m_trend.bar->show();
+    bottom += kTrendBarHeight - 4;
+    m_trend.replayBar->setVisible(layout.replayBar);
+    if (layout.replayBar) {
+        m_trend.replayBar->setGeometry(kRight, bottom, width, kTrendBarHeight);
+        bottom += kTrendBarHeight;
+    }
+    if (layout.chartBelow) {
+        m_trend.chartArea->setGeometry(kRight, bottom + 4, width, kChartHeight);
+        bottom += kChartHeight + 4;
+    } else if (layout.chartOverWorkArea) {
+        m_trend.chartArea->setGeometry(kWorkArea);
+    }
+    const bool chart = layout.chartBelow || layout.chartOverWorkArea;
+    m_trend.chartArea->setVisible(chart);
+    if (chart)
+        m_trend.chartArea->raise();
+    m_workArea->setVisible(!layout.chartOverWorkArea || layout.chartBelow);
+    setFixedSize(kWindowWidth, bottom + 8);
 }
 
 QPushButton* TForm1::addButton(const QString& name, const QString& caption, const QRect& place) {
@@ -160,6 +193,7 @@ void TForm1::buildDisplay() {
 
 void TForm1::buildWorkArea(const QString& picturePath) {
     auto* area = new QFrame(this);
+    m_workArea = area;
     area->setObjectName(QStringLiteral("workArea"));
     area->setGeometry(kWorkArea);
     const QRect inside(2, 2, kWorkArea.width() - 4, kWorkArea.height() - 4);  // inside the rim

@@ -8,6 +8,7 @@
 #include <array>
 
 #include "ui/injector_frame.h"
+#include "ui/trend_area.h"
 
 namespace tvx::widgets {
 class TDotMatrix5x7;
@@ -34,6 +35,17 @@ public:
     widgets::TDotMatrix5x7* displayLine(int line) const;  // 1..4, else nullptr
     const InjectorFrame& injectors() const { return m_injectors; }
     QButtonGroup& moduleButtons() { return m_modules; }
+
+    // The live-data chart, recording and replay (trend_area.h), below the work area.
+    const TrendArea& trendArea() const { return m_trend; }
+    struct TrendLayout {
+        bool replayBar = false;          // the replay's bar under the trend bar
+        bool chartBelow = false;         // the chart below the bars, the gauges where they are
+        bool chartOverWorkArea = false;  // the chart in the work area's place, which hides
+    };
+    // Places the chart's controls and sizes the window to hold them. The tester's own
+    // controls keep their places whatever the layout.
+    void layOutTrend(const TrendLayout& layout);
 
     // The module speed buttons in column order, then the hidden `sahte`.
     static const QStringList& moduleButtonNames();
@@ -67,6 +79,8 @@ private:
     QButtonGroup m_modules;
     std::array<widgets::TDotMatrix5x7*, 4> m_lines{};
     InjectorFrame m_injectors;
+    TrendArea m_trend;
+    QWidget* m_workArea = nullptr;
 };
 
 }  // namespace tvx::ui

@@ -3,6 +3,7 @@
 //   ui_screenshots OUTPUT_DIR
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTableWidget>
@@ -30,15 +31,19 @@ using ui::test::waitFor;
 
 class Photographer {
 public:
-    Photographer(const char* vehicle, const QString& dataDir, const QString& outDir)
-        : Photographer(sim::vehicleScenario(vehicle), dataDir, outDir, {}) {}
+    // `paced`: the box answers at the wire's pace on the virtual clock, so live readings come
+    // with the times they would have on the road (the chart needs them), at full speed.
+    Photographer(const char* vehicle, const QString& dataDir, const QString& outDir,
+                 bool paced = false)
+        : Photographer(sim::vehicleScenario(vehicle), dataDir, outDir, {}, paced) {}
     Photographer(sim::Scenario scenario, const QString& dataDir, const QString& outDir,
-                 ui::TesterController::Diagnostics diagnostics)
+                 ui::TesterController::Diagnostics diagnostics, bool paced = false)
         : m_box(std::move(scenario)),
           m_port(m_box, m_clock),
           m_form(dataDir + "/start.jpg"),
           m_controller(m_form, {m_port, m_clock, m_tick, nullptr, dataDir.toStdString()}),
           m_outDir(outDir) {
+        m_port.setPacing(paced);
         m_form.move(0, 0);
         m_form.show();
         m_controller.setDiagnostics(std::move(diagnostics));
@@ -47,6 +52,7 @@ public:
     ~Photographer() { m_controller.stop(); }
 
     ui::TForm1& form() { return m_form; }
+    ui::TesterController& controller() { return m_controller; }
     QPushButton* button(const char* name) { return m_form.button(name); }
 
     void expectLine(int n, const char* text) {
@@ -58,7 +64,7 @@ public:
             fail(std::string(name) + " never usable");
         click(button(name));
     }
-    void until(const std::function<bool()>& condition, const char* what) {
+    void until(const std::function<bool()>& condition, const std::string& what) {
         if (!waitFor(condition))
             fail(what);
     }
@@ -236,6 +242,47 @@ int main(int argc, char** argv) {
         car.press("OK");
         car.expectLine(1, " THE BOX IS SILENT      ");
         car.shoot("doctor-screen");
+    }
+    {
+        // The chart: six values of the diesel page clicked onto it, then a recording of them
+        // played back.
+        QTemporaryDir dir;
+        Photographer van("diesel-van", freshDataDir(dir), out, true);
+        van.connect("DG1", 4, false);
+        van.press("pcm");
+        van.press("live");
+        ui::TrendController& trend = van.controller().trend();
+        van.until([&] { return trend.chartModel().now() > 0; }, "no diesel live data");
+        for (const char* panel : {"rpmp", "frpp", "iatp", "chtp", "batp", "egrdp"})
+            click(van.form().findChild<QWidget*>("Frame71")->findChild<QWidget*>(panel));
+        const std::int64_t clicked = trend.chartModel().now();
+        van.until([&] { return trend.chartModel().now() > clicked + 40000; }, "no chart");
+        van.shoot("diesel-chart");
+
+        van.press("recordLive");
+        // A minute of the van's values on the road: about 175 cycles of the page.
+        const QDir recordings(dir.path() + "/recordings");
+        auto rows = [&] {
+            const QStringList files = recordings.entryList({"*.csv"}, QDir::Files);
+            if (files.isEmpty())
+                return qsizetype{0};
+            QFile recording(recordings.filePath(files.front()));
+            recording.open(QIODevice::ReadOnly);
+            return recording.readAll().count('\n');
+        };
+        van.until([&] { return rows() > 175; }, "no recording");
+        van.press("recordLive");
+        const QString file =
+            recordings.filePath(recordings.entryList({"*.csv"}, QDir::Files).front());
+        van.press("BACK");
+        van.expectLine(1, " CONNECT KESTRON 7340 TO");
+        trend.askRecordingFile = [file] { return file; };
+        van.press("openRecording");
+        van.until([&] { return trend.replaying(); }, "no replay of " + file.toStdString());
+        trend.replay()->seek(45000);
+        van.press("replayStep");
+        van.shoot("replay");
+        van.press("replayClose");
     }
     return 0;
 }

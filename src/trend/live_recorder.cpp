@@ -1,0 +1,153 @@
+#include "trend/live_recorder.h"
+
+#include <limits>
+
+namespace tvx::trend {
+
+LiveRecorder::LiveRecorder(RecordingStore& store, const link::Clock& clock)
+    : m_store(store), m_clock(clock) {}
+
+LiveRecorder::~LiveRecorder() {
+    stop();
+}
+
+bool LiveRecorder::start(std::string& error, const session::LivePage* page) {
+    std::lock_guard lock(m_mutex);
+    if (m_writer) {
+        return true;  // already recording
+    }
+    if (page != nullptr && page != m_page) {
+        m_page = page;
+        m_midCycle = false;
+        m_demo = false;
+    }
+    if (m_page == nullptr) {
+        error = "no live-data page is being polled";
+        return false;
+    }
+    if (m_demo) {
+        error = "demonstration values are not recorded";
+        return false;
+    }
+    m_writer = m_store.startLiveRecording(*m_page, error);
+    if (!m_writer) {
+        return false;
+    }
+    m_collecting = !m_midCycle;
+    m_originMs.reset();
+    m_cycleNumber = 0;
+    m_cycle.clear();
+    return true;
+}
+
+std::optional<LiveRecorder::Ended> LiveRecorder::stop() {
+    std::lock_guard lock(m_mutex);
+    if (!m_writer) {
+        return std::nullopt;
+    }
+    m_cycle.clear();  // a pass not read through is no cycle
+    endLocked(EndReason::Stopped);
+    return m_lastEnded;
+}
+
+bool LiveRecorder::recording() const {
+    std::lock_guard lock(m_mutex);
+    return m_writer != nullptr;
+}
+
+std::optional<LiveRecorder::Ended> LiveRecorder::lastEnded() const {
+    std::lock_guard lock(m_mutex);
+    return m_lastEnded;
+}
+
+const session::LivePage* LiveRecorder::page() const {
+    std::lock_guard lock(m_mutex);
+    return m_page;
+}
+
+void LiveRecorder::livePageStarted(const session::LivePageStart& event) {
+    std::lock_guard lock(m_mutex);
+    if (m_writer) {
+        m_cycle.clear();  // the last pass of the page before was cut short
+        endLocked(EndReason::PageChanged);
+    }
+    m_page = event.page;
+    m_demo = event.demo;
+    m_midCycle = false;
+}
+
+void LiveRecorder::liveReading(const session::LiveReading& event) {
+    std::lock_guard lock(m_mutex);
+    m_midCycle = true;
+    if (!m_writer || !m_collecting) {
+        return;
+    }
+    if (!m_originMs) {
+        m_originMs = event.timeMs;
+    }
+    Reading reading = readingOf(event, m_cycleNumber);
+    reading.timeMs = event.timeMs >= *m_originMs ? event.timeMs - *m_originMs : 0;
+    m_cycle.push_back(std::move(reading));
+}
+
+void LiveRecorder::liveCycleEnded(const session::LiveCycle& event) {
+    std::lock_guard lock(m_mutex);
+    if (m_page == nullptr || event.page != m_page->pollState) {
+        return;
+    }
+    m_midCycle = false;
+    if (!m_writer) {
+        return;
+    }
+    if (m_collecting) {
+        flushCycleLocked();
+    }
+    m_collecting = true;
+}
+
+void LiveRecorder::lineLost() {
+    std::lock_guard lock(m_mutex);
+    if (!m_writer) {
+        return;
+    }
+    flushCycleLocked();
+    if (m_originMs && m_page != nullptr) {
+        // The values shown when the line went are stale from here on: one cycle of failures.
+        const std::uint64_t now = m_clock.nowMs();
+        const std::uint64_t at = now >= *m_originMs ? now - *m_originMs : 0;
+        for (const std::string_view gauge : pageGauges(*m_page)) {
+            Reading failed;
+            failed.timeMs = at;
+            failed.gauge = gauge;
+            failed.failed = true;
+            failed.value = std::numeric_limits<double>::quiet_NaN();
+            failed.cycle = m_cycleNumber;
+            m_cycle.push_back(std::move(failed));
+        }
+        flushCycleLocked();
+    }
+    endLocked(EndReason::LineLost);
+}
+
+void LiveRecorder::flushCycleLocked() {
+    if (m_cycle.empty()) {
+        return;
+    }
+    m_writer->addCycle(m_cycle);
+    m_cycle.clear();
+    ++m_cycleNumber;
+}
+
+void LiveRecorder::endLocked(EndReason reason) {
+    flushCycleLocked();
+    Ended ended;
+    ended.id = m_writer->id();
+    ended.cycles = m_cycleNumber;
+    ended.kept = m_writer->stop(ended.error);
+    ended.reason = reason;
+    m_writer.reset();
+    m_collecting = false;
+    m_lastEnded = std::move(ended);
+}
+
+}  // namespace tvx::trend

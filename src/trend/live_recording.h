@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "session/live_pages.h"
+#include "trend/reading.h"
+
+namespace tvx::trend {
+
+// A recording of one live-data page: every reading in the order it was read, with its
+// time in ms from the recording's start and the number of its polling cycle (0, 1, 2 ...).
+// A line lost while recording is a cycle in which every value failed.
+struct LiveRecording {
+    const session::LivePage* page = nullptr;
+    std::vector<Reading> readings;
+
+    std::uint64_t durationMs() const { return readings.empty() ? 0 : readings.back().timeMs; }
+};
+
+// One polling cycle of a recording: readings [first, end), the time of its first reading.
+struct CycleSpan {
+    std::size_t first = 0;
+    std::size_t end = 0;
+    std::uint64_t timeMs = 0;
+};
+
+// The cycles of a recording, in order.
+std::vector<CycleSpan> cyclesOf(const LiveRecording& recording);
+
+// The page's name of a gauge, which lives as long as the program; "" when the page has no
+// such gauge. Readings keep these, so a recording read from a file needs no names of its own.
+std::string_view pageGauge(const session::LivePage& page, std::string_view gauge);
+
+// Every gauge the page writes, in the order of its columns.
+std::vector<std::string_view> pageGauges(const session::LivePage& page);
+
+}  // namespace tvx::trend

@@ -1,0 +1,149 @@
+#include "ui/gauge_marks.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
+
+#include "ui/gauge_pages.h"
+#include "ui/tform1.h"
+#include "widgets/color_code.h"
+#include "widgets/dot_matrix.h"
+#include "widgets/seven_segment.h"
+
+namespace tvx::ui {
+namespace {
+
+QString qstr(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QColor litColour(QWidget* gauge) {
+    if (auto* segments = qobject_cast<widgets::TCustomSevenSegment*>(gauge))
+        return segments->onColor();
+    if (auto* dots = qobject_cast<widgets::TDotMatrix5x7*>(gauge))
+        return dots->onColor();
+    return {};
+}
+
+void setLitColour(QWidget* gauge, const QColor& colour) {
+    if (auto* segments = qobject_cast<widgets::TCustomSevenSegment*>(gauge))
+        segments->setOnColor(colour);
+    else if (auto* dots = qobject_cast<widgets::TDotMatrix5x7*>(gauge))
+        dots->setOnColor(colour);
+}
+
+QColor dimmed(const QColor& colour) {
+    return QColor(colour.red() / 3, colour.green() / 3, colour.blue() / 3);
+}
+
+struct Page {
+    const char* frame;
+    std::span<const GaugeSpec> (*specs)();
+};
+constexpr Page kPages[] = {
+    {"Frame61", petrolGauges}, {"Frame71", dieselGauges}, {"Frame81", clusterGauges}};
+
+}  // namespace
+
+GaugeMarks::GaugeMarks(TForm1& form) : QObject(&form) {
+    for (const Page& page : kPages) {
+        QWidget* frame = form.findChild<QWidget*>(QString::fromLatin1(page.frame));
+        if (frame == nullptr)
+            continue;
+        for (const GaugeSpec& spec : page.specs()) {
+            auto* panel = frame->findChild<QFrame*>(QString::fromLatin1(spec.panel));
+            QWidget* gauge =
+                panel ? panel->findChild<QWidget*>(QString::fromLatin1(spec.gauge)) : nullptr;
+            if (gauge == nullptr)
+                continue;
+            const QString name = QString::fromLatin1(spec.gauge);
+            m_marks[name].push_back({panel, gauge, litColour(gauge), false, {}});
+            m_gaugeOfPanel.insert(panel, name);
+            panel->installEventFilter(this);
+            panel->setCursor(Qt::PointingHandCursor);
+        }
+    }
+}
+
+void GaugeMarks::setStale(std::string_view gauge, bool stale) {
+    const auto it = m_marks.find(qstr(gauge));
+    if (it == m_marks.end())
+        return;
+    for (Mark& mark : *it) {
+        if (mark.stale != stale) {
+            mark.stale = stale;
+            apply(mark);
+        }
+    }
+}
+
+void GaugeMarks::setCharted(const std::vector<trend::ChartedSeries>& series) {
+    for (auto it = m_marks.begin(); it != m_marks.end(); ++it) {
+        QColor framed;
+        for (const trend::ChartedSeries& charted : series)
+            if (qstr(charted.gauge) == it.key())
+                framed = widgets::colorFromCode(charted.colour);
+        for (Mark& mark : *it) {
+            if (mark.framed != framed) {
+                mark.framed = framed;
+                apply(mark);
+            }
+        }
+    }
+}
+
+void GaugeMarks::clearAll() {
+    for (auto it = m_marks.begin(); it != m_marks.end(); ++it) {
+        for (Mark& mark : *it) {
+            if (mark.stale || mark.framed.isValid()) {
+                mark.stale = false;
+                mark.framed = QColor();
+                apply(mark);
+            }
+        }
+    }
+}
+
+GaugeMarks::GaugeFace GaugeMarks::face(std::string_view gauge) const {
+    const auto it = m_marks.constFind(qstr(gauge));
+    if (it == m_marks.constEnd() || it->empty())
+        return {};
+    const Mark& mark = it->front();
+    // The panel shown, when the pages share the gauge.
+    const Mark* shown = &mark;
+    for (const Mark& candidate : *it)
+        if (candidate.panel->isVisible())
+            shown = &candidate;
+    const QLabel* caption = panelCaption(shown->panel);
+    return {caption ? caption->text() : qstr(gauge), widgets::codeFromColor(shown->lit)};
+}
+
+void GaugeMarks::apply(Mark& mark) {
+    setLitColour(mark.gauge, mark.stale ? dimmed(mark.lit) : mark.lit);
+    mark.gauge->setProperty("stale", mark.stale);
+    QString border;
+    if (mark.framed.isValid())
+        border =
+            QStringLiteral("2px %1 %2").arg(mark.stale ? "dashed" : "solid", mark.framed.name());
+    else if (mark.stale)
+        border = QStringLiteral("1px dashed #8d939c");
+    mark.panel->setStyleSheet(
+        border.isEmpty()
+            ? QString()
+            : QStringLiteral("#%1 { border: %2; }").arg(mark.panel->objectName(), border));
+}
+
+bool GaugeMarks::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        const auto it = m_gaugeOfPanel.constFind(watched);
+        if (it != m_gaugeOfPanel.constEnd()) {
+            emit gaugeClicked(*it);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace tvx::ui

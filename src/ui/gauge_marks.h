@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QColor>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "trend/chart_model.h"
+
+class QFrame;
+
+namespace tvx::ui {
+
+class TForm1;
+
+// The marks the live-data pages' gauges carry besides their values:
+//  - stale: a gauge whose value is not fresh (not read yet, last read failed, line lost) is
+//    dimmed to a third of its colour and its panel's border is dashed, so an old value is
+//    never taken for a live one;
+//  - charted: the panel of a gauge on the chart is framed in the colour of its line.
+// It also turns a click on a gauge panel into gaugeClicked. GUI thread only.
+class GaugeMarks : public QObject {
+    Q_OBJECT
+
+public:
+    explicit GaugeMarks(TForm1& form);
+
+    // Every gauge of that name (the pages share some) is marked stale or fresh.
+    void setStale(std::string_view gauge, bool stale);
+    // Frames the panels of the charted values in their colours, and unframes the others.
+    void setCharted(const std::vector<trend::ChartedSeries>& series);
+    // Every gauge fresh and no panel framed.
+    void clearAll();
+
+    // What a gauge panel shows of itself: its caption (in the language shown) and the
+    // colour of its lit segments, for the chart.
+    struct GaugeFace {
+        QString caption;
+        std::uint32_t colour = 0;
+    };
+    GaugeFace face(std::string_view gauge) const;
+
+signals:
+    void gaugeClicked(QString gauge);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Mark {
+        QFrame* panel = nullptr;
+        QWidget* gauge = nullptr;
+        QColor lit;  // the gauge's own colour
+        bool stale = false;
+        QColor framed;  // invalid: not charted
+    };
+    void apply(Mark& mark);
+
+    QHash<QString, std::vector<Mark>> m_marks;  // by gauge name
+    QHash<QObject*, QString> m_gaugeOfPanel;
+};
+
+}  // namespace tvx::ui

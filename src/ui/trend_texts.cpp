@@ -1,0 +1,49 @@
+#include "ui/trend_texts.h"
+
+namespace tvx::ui {
+namespace {
+
+struct Row {
+    TrendText text;
+    const char* english;
+    const char* turkish;
+};
+
+const Row kTexts[] = {
+    {TrendText::RecordingSaved, "%1 cycles recorded: %2", "%1 d\u00f6ng\u00fc kaydedildi: %2"},
+    {TrendText::RecordingLineLost, "The line was lost: %1 cycles recorded: %2",
+     "Hat koptu: %1 d\u00f6ng\u00fc kaydedildi: %2"},
+    {TrendText::RecordingNewPage, "Another page began: %1 cycles recorded: %2",
+     "Ba\u015fka sayfa a\u00e7\u0131ld\u0131: %1 d\u00f6ng\u00fc kaydedildi: %2"},
+    {TrendText::RecordingNotKept, "The recording is incomplete: %1", "Kay\u0131t eksik: %1"},
+    {TrendText::CannotRecord, "Cannot record: %1", "Kay\u0131t yap\u0131lam\u0131yor: %1"},
+    {TrendText::Exported, "Exported to %1", "Aktar\u0131ld\u0131: %1"},
+    {TrendText::CannotExport, "Cannot export: %1", "Aktar\u0131lamad\u0131: %1"},
+    {TrendText::CannotReplay, "Cannot replay: %1", "Oynat\u0131lam\u0131yor: %1"},
+    {TrendText::SessionBusy, "Leave live data first (back), then open the recording",
+     "\u00d6nce canl\u0131 veriden \u00e7\u0131k\u0131n (geri), sonra kayd\u0131 a\u00e7\u0131n"},
+    {TrendText::ChartFull, "Six values are on the chart: click one off first",
+     "Grafikte alt\u0131 de\u011fer var: \u00f6nce birini \u00e7\u0131kar\u0131n"},
+};
+
+}  // namespace
+
+QString trendText(TrendText text, char languageCode) {
+    for (const Row& row : kTexts)
+        if (row.text == text)
+            return QString::fromUtf8(languageCode == '2' ? row.turkish : row.english);
+    return {};
+}
+
+QString replayDisplayLine(int line, char languageCode) {
+    // Upper case and plain letters, as every screen of the display.
+    static const char* const kEnglish[] = {"         REPLAY         ", "  RECORDED, NOT LIVE    ",
+                                           "  NOTHING SENT TO CAR   "};
+    static const char* const kTurkish[] = {"         REPLAY         ", "  KAYIT, CANLI DEGIL    ",
+                                           "  ARACA VERI GITMEZ     "};
+    if (line < 1 || line > 3)
+        return QString(24, QLatin1Char(' '));
+    return QString::fromLatin1((languageCode == '2' ? kTurkish : kEnglish)[line - 1]);
+}
+
+}  // namespace tvx::ui

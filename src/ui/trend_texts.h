@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace tvx::ui {
+
+// The texts the chart, recording and replay show besides their buttons' captions (those are
+// the session's, with every other caption), in the language the window shows.
+enum class TrendText {
+    RecordingSaved,     // %1 cycles, %2 file
+    RecordingLineLost,  // %1 cycles, %2 file
+    RecordingNewPage,   // %1 cycles, %2 file
+    RecordingNotKept,   // %1 why
+    CannotRecord,       // %1 why
+    Exported,           // %1 file
+    CannotExport,       // %1 why
+    CannotReplay,       // %1 why
+    SessionBusy,
+    ChartFull,
+};
+
+// '1' English, '2' Turkish.
+QString trendText(TrendText text, char languageCode);
+
+// The 24-character display lines a replay shows, in the language.
+QString replayDisplayLine(int line, char languageCode);
+
+}  // namespace tvx::ui

@@ -1,0 +1,186 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "trend/replay_engine.h"
+
+namespace tvx::trend {
+namespace {
+
+const session::LivePage& clusterPage() {
+    return session::clusterPage();
+}
+
+// Three values a cycle (the cluster page), a cycle every `periodMs`, 100 ms between reads.
+LiveRecording recording(std::uint32_t cycles, std::uint64_t periodMs = 1000) {
+    LiveRecording r;
+    r.page = &clusterPage();
+    const std::string_view gauges[] = {"kmd", "flid", "dtcd"};
+    for (std::uint32_t c = 0; c < cycles; ++c) {
+        for (std::size_t i = 0; i < 3; ++i) {
+            Reading reading;
+            reading.gauge = gauges[i];
+            reading.timeMs = c * periodMs + i * 100;
+            reading.text = std::to_string(c);
+            reading.value = c;
+            reading.cycle = c;
+            r.readings.push_back(std::move(reading));
+        }
+    }
+    return r;
+}
+
+// What reached the sink, in order.
+struct Sink final : ReplaySink {
+    void replayStarted(const session::LivePage& page) override {
+        started.push_back(&page);
+        readings.clear();
+    }
+    void replayReading(const Reading& reading) override { readings.push_back(reading); }
+    void replayMoved(std::uint64_t positionMs) override { position = positionMs; }
+
+    std::vector<std::uint64_t> times() const {
+        std::vector<std::uint64_t> t;
+        for (const Reading& r : readings) {
+            t.push_back(r.timeMs);
+        }
+        return t;
+    }
+
+    std::vector<const session::LivePage*> started;
+    std::vector<Reading> readings;
+    std::uint64_t position = 0;
+};
+
+TEST(Replay, BeginsWithThePageAndItsFirstCycleWhole) {
+    const LiveRecording r = recording(5);
+    Sink sink;
+    ReplayEngine engine(r, sink);
+    engine.begin();
+    ASSERT_EQ(sink.started.size(), 1u);
+    EXPECT_EQ(sink.started[0], &clusterPage());
+    EXPECT_THAT(sink.times(), ::testing::ElementsAre(0, 100, 200));
+    EXPECT_FALSE(engine.playing());
+    EXPECT_EQ(engine.position(), 200u);
+    EXPECT_EQ(engine.duration(), 4200u);
+}
+
+struct PaceCase {
+    double speed;
+    std::uint64_t wallMs;
+    std::size_t readingsShown;  // after begin (3) and the advance
+};
+
+class ReplayPace : public ::testing::TestWithParam<PaceCase> {};
+
+TEST_P(ReplayPace, ShowsEveryReadingUpToTheWallTimeTimesTheSpeed) {
+    const LiveRecording r = recording(20);
+    Sink sink;
+    ReplayEngine engine(r, sink);
+    engine.begin();
+    engine.setSpeed(GetParam().speed);
+    engine.play();
+    // In slices, as a timer would call it.
+    for (std::uint64_t t = 0; t < GetParam().wallMs; t += 40) {
+        engine.advance(40);
+    }
+    EXPECT_EQ(sink.readings.size(), GetParam().readingsShown);
+    EXPECT_EQ(sink.position, engine.position());
+    for (const Reading& reading : sink.readings) {
+        EXPECT_LE(reading.timeMs, engine.position()) << "a reading from the future";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Speeds, ReplayPace,
+                         ::testing::Values(PaceCase{1, 1000, 6},      // 200 ms .. 1200 ms
+                                           PaceCase{1, 2040, 9},      // to 2240 ms
+                                           PaceCase{4, 1000, 15},     // to 4200 ms
+                                           PaceCase{16, 2000, 60}));  // to the end
+
+TEST(Replay, StopsAtTheEndAndPlaysFromTheStartAgain) {
+    const LiveRecording r = recording(3);
+    Sink sink;
+    ReplayEngine engine(r, sink);
+    engine.begin();
+    engine.play();
+    engine.advance(60000);
+    EXPECT_TRUE(engine.atEnd());
+    EXPECT_FALSE(engine.playing());
+    EXPECT_EQ(sink.readings.size(), 9u);
+    engine.play();
+    EXPECT_TRUE(engine.playing());
+    EXPECT_EQ(sink.started.size(), 2u) << "the page starts afresh";
+    EXPECT_EQ(engine.position(), 0u);
+}
+
+TEST(Replay, StepsACycleAtATimeForwardAndBack) {
+    const LiveRecording r = recording(4);
+    Sink sink;
+    ReplayEngine engine(r, sink);
+    engine.begin();
+    engine.play();
+    engine.step();
+    EXPECT_FALSE(engine.playing()) << "a step pauses";
+    EXPECT_EQ(engine.cycle(), 1u);
+    EXPECT_EQ(sink.readings.size(), 6u);
+    EXPECT_EQ(engine.position(), 1200u);
+    engine.step();
+    EXPECT_EQ(engine.cycle(), 2u);
+    engine.stepBack();
+    EXPECT_EQ(engine.cycle(), 1u);
+    EXPECT_EQ(sink.readings.size(), 6u) << "cycles 0 and 1, shown afresh";
+    engine.stepBack();
+    engine.stepBack();
+    EXPECT_EQ(engine.cycle(), 0u);
+    engine.step();
+    engine.step();
+    engine.step();
+    engine.step();
+    EXPECT_TRUE(engine.atEnd());
+    EXPECT_EQ(sink.readings.size(), 12u);
+}
+
+TEST(Replay, SeekShowsTheLastTenMinutesBeforeThePointAndNothingAfter) {
+    const LiveRecording r = recording(1200);  // twenty minutes
+    Sink sink;
+    ReplayEngine engine(r, sink);
+    engine.begin();
+    engine.seek(900000 + 150);  // fifteen minutes in, within cycle 900
+    EXPECT_EQ(sink.started.size(), 2u);
+    ASSERT_FALSE(sink.readings.empty());
+    EXPECT_EQ(sink.readings.front().timeMs, 300200u) << "ten minutes lead-in";
+    EXPECT_EQ(sink.readings.back().timeMs, 900100u);
+    EXPECT_EQ(engine.position(), 900150u);
+    EXPECT_EQ(engine.cycle(), 900u);
+    engine.seek(99999999);
+    EXPECT_EQ(engine.position(), engine.duration()) << "clamped to the recording";
+    EXPECT_TRUE(engine.atEnd());
+}
+
+TEST(Replay, SpeedsGoRoundFromTheSlowestToTheFastest) {
+    const LiveRecording r = recording(1);
+    Sink sink;
+    ReplayEngine engine(r, sink);
+    std::vector<double> seen{engine.speed()};
+    for (int i = 0; i < 5; ++i) {
+        engine.nextSpeed();
+        seen.push_back(engine.speed());
+    }
+    EXPECT_THAT(seen, ::testing::ElementsAre(1, 2, 4, 8, 16, 1));
+}
+
+TEST(Replay, OfAnEmptyRecordingShowsThePageAndEnds) {
+    LiveRecording r;
+    r.page = &clusterPage();
+    Sink sink;
+    ReplayEngine engine(r, sink);
+    engine.begin();
+    engine.play();
+    engine.advance(1000);
+    engine.step();
+    engine.stepBack();
+    EXPECT_TRUE(sink.readings.empty());
+    EXPECT_TRUE(engine.atEnd());
+}
+
+}  // namespace
+}  // namespace tvx::trend
