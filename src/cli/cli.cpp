@@ -90,7 +90,7 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
                           languageCode(invocation, dataDirectory));
     tester.link().setTrace(trace.get());
     // Everything this run learns goes into the workshop record as it happens.
-    const CommandRecord record(tester, dataDirectory, languageCode(invocation, dataDirectory),
+    CommandRecord record(tester, dataDirectory, languageCode(invocation, dataDirectory),
                                console);
 
     console.progress("Connecting to " + opened.line->description() +
@@ -106,7 +106,8 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
                            clock,
                            environment.interrupted,
                            environment.handlesInterrupt,
-                           vehicle};
+                           vehicle,
+                           record};
     switch (invocation.command) {
         case CommandKind::Scan:
             return runScan(context);

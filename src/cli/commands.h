@@ -9,6 +9,7 @@
 #include "cli/headless_tester.h"
 #include "cli/line.h"
 #include "cli/options.h"
+#include "cli/record_commands.h"
 #include "cli/vehicle_choice.h"
 #include "link/clock.h"
 
@@ -24,6 +25,7 @@ struct CommandContext {
     const std::atomic<bool>* interrupted;
     std::atomic<bool>* handlesInterrupt;
     std::optional<VehicleChoice> vehicle;
+    CommandRecord& record;  // the workshop record of this run
 };
 
 ExitCode runScan(CommandContext& context);

@@ -6,6 +6,7 @@
 #include "cli/live_log.h"
 #include "trend/csv_layout.h"
 #include "trend/live_recorder.h"
+#include "trend/witnessed_store.h"
 
 namespace tvx::cli {
 namespace {
@@ -26,7 +27,14 @@ void fillCells(const std::vector<LiveColumn>& columns,
 class Recording {
 public:
     Recording(const std::string& file, CommandContext& context)
-        : m_file(file), m_store(file), m_recorder(m_store, context.clock), m_context(context) {}
+        : m_file(file),
+          m_store(std::make_unique<trend::CsvRecordingFile>(file),
+                  {[&record = context.record](const session::LivePage& page) {
+                       record.startLiveRecording(page);
+                   },
+                   [&record = context.record] { record.stopLiveRecording(); }}),
+          m_recorder(m_store, context.clock),
+          m_context(context) {}
     ~Recording() { m_context.tester.session().removeListener(m_recorder); }
 
     bool start(const session::LivePage& page) {
@@ -55,7 +63,7 @@ public:
 
 private:
     std::string m_file;
-    trend::CsvRecordingFile m_store;
+    trend::WitnessedRecordingStore m_store;  // the file, and the visit in the record
     trend::LiveRecorder m_recorder;
     CommandContext& m_context;
 };

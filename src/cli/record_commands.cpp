@@ -170,6 +170,14 @@ CommandRecord::~CommandRecord() {
     m_kept->session.removeListener(m_kept->keeper);
 }
 
+void CommandRecord::startLiveRecording(const session::LivePage& page) {
+    m_kept->keeper.startLiveRecording(page);
+}
+
+void CommandRecord::stopLiveRecording() {
+    m_kept->keeper.stopLiveRecording();
+}
+
 ExitCode runRecordCommand(const Invocation& invocation, Console& console,
                           const std::filesystem::path& dataDirectory, char languageCode) {
     switch (invocation.command) {
@@ -223,6 +231,8 @@ struct CommandRecord::Kept {};
 
 CommandRecord::CommandRecord(HeadlessTester&, const std::filesystem::path&, char, Console&) {}
 CommandRecord::~CommandRecord() = default;
+void CommandRecord::startLiveRecording(const session::LivePage&) {}
+void CommandRecord::stopLiveRecording() {}
 
 ExitCode runRecordCommand(const Invocation&, Console& console, const std::filesystem::path&, char) {
     console.err << "tarvolinex-cli: " << kNoRecord << '\n';

@@ -9,6 +9,7 @@
 #include "cli/exit_code.h"
 #include "cli/headless_tester.h"
 #include "cli/options.h"
+#include "session/live_pages.h"
 
 namespace tvx::cli {
 
@@ -22,6 +23,10 @@ public:
     ~CommandRecord();
     CommandRecord(const CommandRecord&) = delete;
     CommandRecord& operator=(const CommandRecord&) = delete;
+
+    // A live recording (`live --record`) also goes into the visit; nothing without a record.
+    void startLiveRecording(const session::LivePage& page);
+    void stopLiveRecording();
 
 private:
     struct Kept;

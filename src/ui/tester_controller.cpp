@@ -16,6 +16,7 @@
 #include "ui/records_dialog.h"
 #endif
 #include "trend/recording_store.h"
+#include "trend/witnessed_store.h"
 #include "ui/radio_group.h"
 #include "ui/tform1.h"
 
@@ -68,8 +69,7 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
       m_dataDirectory(setup.dataDirectory),
       m_history(m_queued, setup.clock),
       m_trend(std::make_unique<TrendController>(
-          form, setup.clock,
-          std::make_unique<trend::CsvRecordingFolder>(setup.dataDirectory / "recordings"),
+          form, setup.clock, recordingStore(setup.dataDirectory / "recordings"),
           QString::fromStdString((setup.dataDirectory / "recordings").string()),
           TrendController::SessionHold{[this](auto done) { holdForReplay(std::move(done)); },
                                        [this] { releaseFromReplay(); }})),
@@ -113,8 +113,33 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
     });
 }
 
+// Recordings are files in the data directory, for replay and export; the workshop record
+// keeps their readings in the visit too.
+std::unique_ptr<trend::RecordingStore> TesterController::recordingStore(
+    const std::filesystem::path& folder) {
+    auto files = std::make_unique<trend::CsvRecordingFolder>(folder);
+#if TVX_HAVE_RECORD
+    // Told on the GUI thread (the record button) or the session's (a lost line, another
+    // page); the keeper takes both. It is made after the trend controller, hence the checks.
+    trend::WitnessedRecordingStore::Witness witness{[this](const session::LivePage& page) {
+                                                        if (m_record) {
+                                                            m_record->startLiveRecording(page);
+                                                        }
+                                                    },
+                                                    [this] {
+                                                        if (m_record) {
+                                                            m_record->stopLiveRecording();
+                                                        }
+                                                    }};
+    return std::make_unique<trend::WitnessedRecordingStore>(std::move(files), std::move(witness));
+#else
+    return files;
+#endif
+}
+
 TesterController::~TesterController() {
     stop();
+    m_trend->recorder().stop();  // a recording in progress ends while the record is there
 #if TVX_HAVE_RECORD
     m_session.setProgrammingGuard(nullptr);
     m_session.removeListener(*m_record);

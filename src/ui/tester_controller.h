@@ -95,6 +95,7 @@ public:
     void addSessionListener(session::SessionEvents& listener) { m_session.addListener(listener); }
 
 private:
+    std::unique_ptr<trend::RecordingStore> recordingStore(const std::filesystem::path& folder);
     void connectControls();
     void post(session::SessionRunner::Command command);
     // A replay holds the session still: done(true) once it waits for the operator and every

@@ -58,7 +58,7 @@ public:
 
     // Attach both to the session before it runs.
     session::SessionEvents& liveTap() { return m_tap; }
-    session::SessionEvents& recorder() { return m_recorder; }
+    trend::LiveRecorder& recorder() { return m_recorder; }
 
     // Asked for a file; an empty answer cancels. Dialogs by default; tests answer themselves.
     std::function<QString()> askExportFile;

@@ -243,6 +243,44 @@ TEST(CliRecord, ARecordOfANewerTesterLeavesDiagnosisWorkingAndProgrammingRefused
     EXPECT_EQ(hex(car.injectorCode(kSlot)), before);
 }
 
+// live --record keeps the recording as a file to replay and, cycle for cycle, in the visit.
+TEST(CliRecord, ALiveRecordingIsAlsoKeptInTheVisit) {
+    SimulatedCar car("diesel-van");
+    DataDir data;
+    const std::filesystem::path file = data.file("road.csv");
+    const CliResult recorded = runCli(
+        onCar(car, data,
+              {"--vehicle", "FOCUS 1.8 TDCI", "live", "--cycles", "3", "--record", file.string()}));
+    ASSERT_EQ(recorded.code, 0) << recorded.err;
+    ASSERT_TRUE(std::filesystem::exists(file));
+
+    const auto kept = readRecord(data);
+    ASSERT_TRUE(kept);
+    const auto visits = kept->visits({});
+    ASSERT_EQ(visits.size(), 1u);
+    EXPECT_EQ(visits[0].recordings, 1);
+    const auto recordings = kept->recordingsOfVisit(visits[0].id);
+    ASSERT_EQ(recordings.size(), 1u);
+    EXPECT_TRUE(recordings[0].endedAt.has_value()) << "the recording was ended, not left open";
+    // Every reading of the three cycles the file holds, and none after the run stopped.
+    const std::string text = fileText(file);
+    const auto rows = std::count(text.begin(), text.end(), '\n') - 1;
+    EXPECT_EQ(rows, 3);
+    EXPECT_EQ(recordings[0].readingCount,
+              rows * static_cast<std::int64_t>(recordings[0].channels.size()));
+
+    // Without --record a live run leaves no recording.
+    const CliResult plain =
+        runCli(onCar(car, data, {"--vehicle", "FOCUS 1.8 TDCI", "live", "--cycles", "2"}));
+    ASSERT_EQ(plain.code, 0) << plain.err;
+    const auto after = readRecord(data);
+    int total = 0;
+    for (const auto& visit : after->visits({})) {
+        total += visit.recordings;
+    }
+    EXPECT_EQ(total, 1);
+}
+
 TEST(CliRecord, ReportAndHistoryWithoutARecordSaySo) {
     DataDir data;
     const CliResult report =

@@ -12,6 +12,10 @@
 
 #include "link/byte_trace.h"
 #include "link/posix_serial_port.h"
+#if TVX_HAVE_RECORD
+#include "record/record.h"
+#include "session/record_keeper.h"
+#endif
 #include "sim/box.h"
 #include "sim/in_memory_port.h"
 #include "sim/pty_server.h"
@@ -333,6 +337,40 @@ TEST_F(TrendWindow, LeavingTheLivePageEndsTheRecording) {
     EXPECT_TRUE(usable(area().exportCsv));
     EXPECT_FALSE(usable(area().record)) << "no page to record";
 }
+
+#if TVX_HAVE_RECORD
+// What the record button records is also in the visit of the workshop record, and ends
+// with the button.
+TEST_F(TrendWindow, ARecordingIsAlsoKeptInTheVisit) {
+    startInMemory();
+    toDieselLiveData();
+    press("recordLive");
+    QString file;
+    ASSERT_TRUE(waitFor([&] {
+        const QStringList files = QDir(recordings()).entryList({"*.csv"}, QDir::Files);
+        file = files.isEmpty() ? QString() : QDir(recordings()).filePath(files.front());
+        return !file.isEmpty() && linesOf(file) >= 4;
+    }));
+    press("recordLive");
+    ASSERT_TRUE(waitFor([&] { return !area().record->isChecked(); }));
+    session::RecordKeeper* keeper = m_controller->recordKeeper();
+    ASSERT_NE(keeper, nullptr);
+    EXPECT_FALSE(keeper->liveRecording());
+    keeper->flush();
+    const auto visit = keeper->currentVisit();
+    ASSERT_TRUE(visit.has_value());
+
+    auto opened = record::Record::open(m_dir.filePath("tarvolinex.db").toStdString());
+    ASSERT_TRUE(opened.record) << opened.problem;
+    const auto kept = opened.record->recordingsOfVisit(*visit);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_TRUE(kept[0].endedAt.has_value());
+    // At least every cycle of the file: the record begins with the button, the file with
+    // the next whole cycle.
+    const auto rows = static_cast<std::int64_t>(linesOf(file)) - 1;
+    EXPECT_GE(kept[0].readingCount, rows * static_cast<std::int64_t>(kept[0].channels.size()));
+}
+#endif
 
 TEST_F(TrendWindow, AFileThatIsNoRecordingIsRefusedWithTheLineAndWhy) {
     startInMemory();
