@@ -16,6 +16,7 @@ namespace {
 
 using ::testing::HasSubstr;
 
+#ifndef _WIN32  // recordings made on the simulated car over a pseudo-terminal
 std::string fileText(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::ostringstream text;
@@ -150,6 +151,7 @@ TEST(RecordReplay, ALostLineEndsTheRecordingWithEveryValueFailed) {
     }
     EXPECT_FALSE(read.recording->readings[cycles.front().first].failed);
 }
+#endif
 
 struct BadReplayCase {
     const char* name;
