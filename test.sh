@@ -14,6 +14,12 @@ jobs=$(nproc)
 # ---
 
 echo "== Build (AddressSanitizer + UndefinedBehaviorSanitizer) =="
+# Set before the build: it runs each test executable once to list its tests, and the
+# window's tests must find the suppressions of the system libraries then too.
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTVX_SANITIZE=ON
 cmake --build build -j "$jobs"
 
@@ -23,10 +29,6 @@ cmake --build build -j "$jobs"
 # ---
 
 echo "== Tests =="
-export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1
-export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cd build
 ctest --output-on-failure -j "$jobs"
 
