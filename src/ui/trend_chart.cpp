@@ -40,8 +40,9 @@ double seconds(std::int64_t ms) {
 }  // namespace
 
 TrendChart::TrendChart(QWidget* parent)
-    : QChartView(parent), m_chart(new QChart), m_time(new QValueAxis(m_chart)) {
-    setChart(m_chart);  // the view owns the chart from here
+    // The chart is given to the view as it is made: a chart set later would leave the view's
+    // default one to nobody.
+    : QChartView(new QChart, parent), m_chart(chart()), m_time(new QValueAxis(m_chart)) {
     setFocusPolicy(Qt::NoFocus);
     setBackgroundBrush(kBackground);
     // The view paints every pixel of itself: a new reading repaints the plot alone, not the
