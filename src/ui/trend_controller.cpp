@@ -218,7 +218,6 @@ void TrendController::liveLineLost(std::uint64_t timeMs) {
 
 void TrendController::liveBatchDone() {
     showMarks();
-    // Most readings are of values off the chart: those leave it as it is.
     // Most readings are of values off the chart: those leave it as it is. The cursor's
     // read-out stays too: new readings come after its time.
     if (m_chart.revision() != m_shownRevision) {
@@ -319,6 +318,8 @@ char TrendController::language() const {
 }
 
 void TrendController::showStatus(const QString& text) {
+    if (text == m_statusText)
+        return;  // the recording's clock is asked for with every batch of readings
     // A long file name is cut in the middle; the whole text is in the tooltip.
     const int room = std::max(m_area.status->width(), 120);
     m_area.status->setText(m_area.status->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
