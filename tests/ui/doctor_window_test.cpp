@@ -60,6 +60,8 @@ protected:
         ASSERT_TRUE(waitFor([&] { return !m_form->findChild<QWidget*>("Frame31")->isHidden(); }));
         clickItem(*m_form, "PG1", 1);
         pressWhenUsable("OK");
+        // OK is usable on the vehicle screen too: the second press waits for the plug prompt.
+        ASSERT_TRUE(waitFor([&] { return lineText(*m_form, 1) == " CONNECT KESTRON 7340 TO"; }));
         pressWhenUsable("OK");
         ASSERT_TRUE(waitFor([&] { return lineText(*m_form, 1) == failureLine; }))
             << lineText(*m_form, 1).toStdString();
