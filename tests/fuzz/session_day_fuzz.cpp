@@ -87,6 +87,7 @@ public:
           m_requests(m_link),
           m_session(m_link, m_requests, m_clock, m_view, fuzzDataDirectory()) {
         m_port.onRequest = [this](const std::vector<std::uint8_t>& request) { sent(request); };
+        m_session.addListener(m_unitCodes);
         m_view.onLine = [this](int line, const std::string& text) { shown(line, text); };
     }
 
@@ -253,8 +254,16 @@ private:
         const std::array<std::uint8_t, 4> data{request[3], request[4], request[5], request[6]};
         const bool firstHalf = std::equal(data.begin(), data.end(), bytes.begin());
         const bool secondHalf = std::equal(data.begin(), data.end(), bytes.begin() + 4);
-        require(firstHalf || secondHalf, "what is written is the code shown",
-                "injector " + std::to_string(injector) + " shows " + shown);
+        // After a run failed part-way, the first half the unit held before goes back.
+        const std::string& before = m_unitCodes.codes[static_cast<std::size_t>(injector)];
+        const bool oldFirstHalf = !m_writes.empty() && isInjectorCode(before) &&
+                                  std::equal(data.begin(), data.end(), codeBytes(before).begin());
+        require(firstHalf || secondHalf || oldFirstHalf,
+                "what is written is the code shown, or the old first half put back",
+                "injector " + std::to_string(injector) + " shows " + shown + ", held " + before);
+        if (oldFirstHalf && !firstHalf) {
+            return;  // not a half of the new code
+        }
         m_writes.push_back({m_port.exchanges().size() - 1, bytes});
     }
 
@@ -305,6 +314,16 @@ private:
         std::array<std::uint8_t, 8> code;
     };
 
+    // The codes as the unit last reported them: what a failed run puts back.
+    struct UnitCodes final : session::SessionEvents {
+        session::InjectorCodes codes = session::blankInjectorCodes();
+        void injectorCodesRead(const session::InjectorRead& read) override {
+            if (read.ok && !read.demo) {
+                codes = read.codes;
+            }
+        }
+    };
+
     FuzzInput& m_input;
     link::VirtualClock m_clock;
     sim::Box m_box;
@@ -312,6 +331,7 @@ private:
     link::Link m_link;
     link::Requests m_requests;
     CheckingView m_view;
+    UnitCodes m_unitCodes;  // outlives the session that tells it
     session::Session m_session;
     const bool m_trace = std::getenv("TVX_FUZZ_TRACE") != nullptr;
     std::size_t m_attemptStart = 0;
