@@ -7,7 +7,8 @@
 // - every display line has 24 characters (the module lines 25, see checks.h);
 // - a demonstration sends nothing;
 // - an injector code is written only when it is 16 hexadecimal digits, and what is written
-//   is the code the operator sees on the selected injector's line;
+//   is the code the operator sees on the selected injector's line (or, after a run failed
+//   part-way, a half of the code the unit held before);
 // - "PROGRAMMING FINISHED" only after the unit accepted both halves of the code (request
 //   download, transfer data and transfer exit answered positively, twice).
 #include <array>
@@ -254,14 +255,19 @@ private:
         const std::array<std::uint8_t, 4> data{request[3], request[4], request[5], request[6]};
         const bool firstHalf = std::equal(data.begin(), data.end(), bytes.begin());
         const bool secondHalf = std::equal(data.begin(), data.end(), bytes.begin() + 4);
-        // After a run failed part-way, the first half the unit held before goes back.
+        // After a run failed part-way, each half it may have changed gets the bytes the unit
+        // held before.
         const std::string& before = m_unitCodes.codes[static_cast<std::size_t>(injector)];
-        const bool oldFirstHalf = !m_writes.empty() && isInjectorCode(before) &&
-                                  std::equal(data.begin(), data.end(), codeBytes(before).begin());
-        require(firstHalf || secondHalf || oldFirstHalf,
-                "what is written is the code shown, or the old first half put back",
+        bool oldHalf = false;
+        if (!m_writes.empty() && isInjectorCode(before)) {
+            const auto old = codeBytes(before);
+            oldHalf = std::equal(data.begin(), data.end(), old.begin()) ||
+                      std::equal(data.begin(), data.end(), old.begin() + 4);
+        }
+        require(firstHalf || secondHalf || oldHalf,
+                "what is written is the code shown, or a half of the old code put back",
                 "injector " + std::to_string(injector) + " shows " + shown + ", held " + before);
-        if (oldFirstHalf && !firstHalf) {
+        if (oldHalf && !firstHalf && !secondHalf) {
             return;  // not a half of the new code
         }
         m_writes.push_back({m_port.exchanges().size() - 1, bytes});
