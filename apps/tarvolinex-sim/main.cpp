@@ -56,7 +56,9 @@ int main(int argc, char** argv) {
                    "request the injector unit answers (1 = its first). KIND is silent-box, "
                    "silent-module, wrong-echo, count-zero, "
                    "cut-short (amount = data bytes kept), extra-delay (amount = ms), garbage "
-                   "(amount = bytes) or line-closed. Example: --fault cut-short,amount=3,count=2")
+                   "(amount = bytes), line-closed or keeps-old-code (the injector unit "
+                   "confirms a write but keeps its code). Example: --fault "
+                   "cut-short,amount=3,count=2")
         ->type_name("SPEC")
         ->allow_extra_args(false);  // one fault per --fault, so a vehicle may follow
     app.add_flag("--list-vehicles", listVehicles, "List the built-in vehicles and exit");

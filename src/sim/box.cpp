@@ -374,8 +374,10 @@ Box::Answer Box::injectorService(std::uint8_t command, const std::vector<std::ui
             if (!m_downloadAddress || !m_downloadData) {
                 return refused(command, kIcu, serviceId, kSequenceError);
             }
-            for (std::uint32_t i = 0; i < 4; ++i) {
-                *injectorByte(*m_downloadAddress + i) = (*m_downloadData)[i];
+            if (!keepsOldCode()) {
+                for (std::uint32_t i = 0; i < 4; ++i) {
+                    *injectorByte(*m_downloadAddress + i) = (*m_downloadData)[i];
+                }
             }
             m_downloadAddress.reset();
             m_downloadData.reset();
@@ -383,6 +385,23 @@ Box::Answer Box::injectorService(std::uint8_t command, const std::vector<std::ui
         default:
             return refused(command, kIcu, serviceId, kServiceNotSupported);
     }
+}
+
+// Whether a keeps-old-code fault takes this store; it is used up like the other faults.
+bool Box::keepsOldCode() {
+    const int request = m_injectorRequests + 1;  // counted once the answer leaves the box
+    for (auto& fault : m_faults) {
+        if (fault.kind != FaultKind::KeepsOldCode || fault.count == 0 || fault.identifier ||
+            (fault.module != 0 && fault.module != kIcu) ||
+            (fault.injectorRequest != 0 && fault.injectorRequest != request)) {
+            continue;
+        }
+        if (fault.count > 0) {
+            --fault.count;
+        }
+        return true;
+    }
+    return false;
 }
 
 BoxOutput Box::applyFaults(const std::vector<std::uint8_t>& request, Answer reply) {
@@ -398,8 +417,8 @@ BoxOutput Box::applyFaults(const std::vector<std::uint8_t>& request, Answer repl
     const auto identifier =
         parameterRead ? std::optional<std::uint16_t>(request[1] * 256 + request[2]) : std::nullopt;
     for (auto& fault : m_faults) {
-        if (fault.count == 0) {
-            continue;
+        if (fault.count == 0 || fault.kind == FaultKind::KeepsOldCode) {
+            continue;  // used up, or acted on when the unit stored
         }
         if (fault.identifier && fault.identifier != identifier) {
             continue;
@@ -441,6 +460,8 @@ BoxOutput Box::applyFaults(const std::vector<std::uint8_t>& request, Answer repl
                 break;
             case FaultKind::ExtraDelay:
                 out.delayMs += fault.amount;
+                break;
+            case FaultKind::KeepsOldCode:
                 break;
             case FaultKind::Garbage: {
                 const unsigned count = fault.amount == 0 ? 4 : fault.amount;

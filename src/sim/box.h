@@ -77,6 +77,7 @@ private:
     Answer refused(std::uint8_t command, int module, std::uint8_t serviceId,
                    std::uint8_t reason) const;
     BoxOutput applyFaults(const std::vector<std::uint8_t>& request, Answer answer);
+    bool keepsOldCode();
     bool moduleAbsent(int module) const;
     std::uint8_t* injectorByte(std::uint32_t address);
 

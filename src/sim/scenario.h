@@ -27,6 +27,7 @@ enum class FaultKind {
     ExtraDelay,    // the reply starts `amount` ms late
     Garbage,       // `amount` bytes of line noise instead of the reply
     LineClosed,    // the line drops (the tester's port sees a failing device)
+    KeepsOldCode,  // the injector unit confirms a transfer exit but keeps the bytes it held
 };
 
 struct Fault {
@@ -114,6 +115,8 @@ std::vector<std::string> vehicleNames();
 std::optional<std::uint16_t> parseTroubleCode(std::string_view text);
 std::optional<FaultKind> parseFaultKind(std::string_view text);
 const char* faultKindName(FaultKind kind);
+// Every fault kind's name, comma-separated, for messages.
+std::string faultKindList();
 // "PCM", "TCM", "ABS", "AirBag", "Cluster", "ICU" (any case) or "1".."6".
 std::optional<int> parseModule(std::string_view text);
 

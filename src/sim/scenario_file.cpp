@@ -124,9 +124,8 @@ Fault readFault(const json& entry, const std::string& where) {
     Fault fault;
     const auto kind = parseFaultKind(entry["kind"].get<std::string>());
     if (!kind) {
-        fail(where + ".kind \"" + entry["kind"].get<std::string>() +
-             "\" is unknown (silent-box, silent-module, wrong-echo, count-zero, cut-short, "
-             "extra-delay, garbage, line-closed)");
+        fail(where + ".kind \"" + entry["kind"].get<std::string>() + "\" is unknown (" +
+             faultKindList() + ")");
     }
     fault.kind = *kind;
     if (entry.contains("count")) {

@@ -63,7 +63,7 @@ std::optional<unsigned long> parseNumber(std::string_view text) {
     return value;
 }
 
-constexpr std::array<std::pair<FaultKind, const char*>, 8> kFaultNames{{
+constexpr std::array<std::pair<FaultKind, const char*>, 9> kFaultNames{{
     {FaultKind::SilentBox, "silent-box"},
     {FaultKind::SilentModule, "silent-module"},
     {FaultKind::WrongEcho, "wrong-echo"},
@@ -72,6 +72,7 @@ constexpr std::array<std::pair<FaultKind, const char*>, 8> kFaultNames{{
     {FaultKind::ExtraDelay, "extra-delay"},
     {FaultKind::Garbage, "garbage"},
     {FaultKind::LineClosed, "line-closed"},
+    {FaultKind::KeepsOldCode, "keeps-old-code"},
 }};
 
 }  // namespace
@@ -130,6 +131,15 @@ const char* faultKindName(FaultKind kind) {
     return "?";
 }
 
+std::string faultKindList() {
+    std::string list;
+    for (const auto& [kind, name] : kFaultNames) {
+        list += list.empty() ? "" : ", ";
+        list += name;
+    }
+    return list;
+}
+
 std::optional<int> parseModule(std::string_view text) {
     static constexpr std::array<const char*, 6> kNames{"pcm",    "tcm",     "abs",
                                                        "airbag", "cluster", "icu"};
@@ -163,9 +173,7 @@ std::optional<Fault> parseFaultSpec(std::string_view text, std::string& error) {
     Fault fault;
     const auto kind = parseFaultKind(parts[0]);
     if (!kind) {
-        error = "unknown fault \"" + std::string(parts[0]) +
-                "\" (silent-box, silent-module, wrong-echo, count-zero, cut-short, "
-                "extra-delay, garbage, line-closed)";
+        error = "unknown fault \"" + std::string(parts[0]) + "\" (" + faultKindList() + ")";
         return std::nullopt;
     }
     fault.kind = *kind;

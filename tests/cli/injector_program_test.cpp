@@ -140,6 +140,21 @@ TEST(InjectorProgram, AUnitThatStopsAnsweringFailsTheWriteAndSaysSo) {
     EXPECT_EQ(result.out, "");
 }
 
+TEST(InjectorProgram, AUnitThatKeepsItsOldCodeIsAFailedWrite) {
+    SimulatedCar car("diesel-van");
+    car.addFault(sim::Fault::make(sim::FaultKind::KeepsOldCode));
+    DataDir data;
+    const auto before = car.injectorCode(slotOf(2));
+    const CliResult result = runCli(
+        onCar(car, data,
+              {"--vehicle", kVehicle, "injectors", "program", "2", "0123456789ABCDEF", "--yes"}));
+    EXPECT_EQ(result.code, 7);
+    EXPECT_THAT(result.err, HasSubstr("the unit reads back " + session::injectorCodeText(before) +
+                                      " instead of 0123456789ABCDEF: it kept its old code"));
+    EXPECT_EQ(car.injectorCode(slotOf(2)), before);
+    EXPECT_EQ(result.out, "");
+}
+
 TEST(InjectorProgram, AFailedReadProgramsNothing) {
     SimulatedCar car("diesel-van");
     sim::Fault fault;

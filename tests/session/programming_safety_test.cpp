@@ -218,6 +218,25 @@ TEST_F(Programming, AFinishedRunIsReadBackFromTheUnit) {
     EXPECT_EQ(bench.box.injectorRequests(), kReadRequests + 10 + kReadRequests);
 }
 
+// Every step confirmed, yet the unit kept its code: the read-back after the ignition steps is
+// what tells, and the run is a failure, never "finished".
+TEST_F(Programming, AUnitThatConfirmsButKeepsItsCodeIsNoSuccess) {
+    bench.box.addFault(sim::Fault::make(sim::FaultKind::KeepsOldCode));
+    program();
+    finish();
+
+    const ProgrammingEnd& e = end();
+    EXPECT_EQ(e.result, Result::Failed);
+    EXPECT_TRUE(e.writeSent);
+    EXPECT_FALSE(e.restoreTried);
+    EXPECT_EQ(e.holds, UnitHolds::OldCode);
+    EXPECT_EQ(e.readBack, before);
+    EXPECT_EQ(unitHolds(), before);
+    EXPECT_EQ(bench.view.lines[0], "  INJECTOR 3 STILL HOLDS");
+    EXPECT_EQ(bench.view.colour, kRed);
+    EXPECT_TRUE(bench.view.enabled("OK"));
+}
+
 TEST_F(Programming, TheGuardIsAskedBeforeTheFirstWriteWithTheCodesRead) {
     TestGuard guard;
     guard.box = &bench.box;

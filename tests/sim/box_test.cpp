@@ -219,6 +219,30 @@ TEST(Box, AStoreWhoseReplyIsLostIsStillStored) {
     EXPECT_EQ(box.injectorCode(1)[3], 0xEF);
 }
 
+// The unit says yes to the store of the first of two writes, yet keeps what it held; the
+// second store, past the fault's count, is kept.
+TEST(Box, KeepsOldCodeConfirmsAStoreWithoutStoring) {
+    Box box(vehicleScenario("diesel-van"));
+    const std::uint32_t end = box.scenario().injectorEndAddress;
+    const auto a = [&](std::uint32_t v) { return static_cast<std::uint8_t>(v); };
+    const std::uint32_t first = end - 32;  // injector 1's first four bytes
+    const auto held = box.injectorCode(1);
+    std::string error;
+    const auto fault = parseFaultSpec("keeps-old-code,count=1", error);
+    ASSERT_TRUE(fault) << error;
+    box.addFault(*fault);
+    const auto store = [&](std::uint8_t value) {
+        send(box, {21, 7, 0x34, 0, 0, 4, a(first >> 16), a(first >> 8), a(first)});
+        send(box, {21, 7, 0x36, value, value, value, value, 0, 0});
+        return send(box, {21, 2, 0x37, 0});
+    };
+    EXPECT_EQ(store(0xAA)[5], 0x77);  // confirmed
+    EXPECT_EQ(box.injectorCode(1), held);
+    EXPECT_EQ(store(0xBB)[5], 0x77);
+    EXPECT_EQ(box.injectorCode(1)[0], 0xBB);
+    EXPECT_TRUE(box.faults().empty());
+}
+
 TEST(InMemoryPort, SilenceCostsExactlyTheTimeOutOnVirtualTime) {
     tvx::link::VirtualClock clock;
     Box box(vehicleScenario("petrol-car"));
