@@ -461,7 +461,7 @@ BoxOutput Box::applyFaults(const std::vector<std::uint8_t>& request, Answer repl
             case FaultKind::ExtraDelay:
                 out.delayMs += fault.amount;
                 break;
-            case FaultKind::KeepsOldCode:
+            case FaultKind::KeepsOldCode:  // acted on when the unit stores, never here
                 break;
             case FaultKind::Garbage: {
                 const unsigned count = fault.amount == 0 ? 4 : fault.amount;

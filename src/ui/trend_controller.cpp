@@ -318,8 +318,9 @@ char TrendController::language() const {
 }
 
 void TrendController::showStatus(const QString& text) {
-    if (text == m_statusText)
+    if (text == m_statusText) {
         return;  // the recording's clock is asked for with every batch of readings
+    }
     // A long file name is cut in the middle; the whole text is in the tooltip.
     const int room = std::max(m_area.status->width(), 120);
     m_area.status->setText(m_area.status->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
