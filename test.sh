@@ -9,6 +9,13 @@ cd "$(dirname "$0")"
 
 jobs=$(nproc)
 
+# A machine that has ccache reuses what earlier runs compiled (CMake takes the launcher from
+# these variables when it first configures a build folder); CI on a fresh machine has none.
+if command -v ccache >/dev/null; then
+    export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+    export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
+fi
+
 # --- Windows: MinGW-w64 cross build, its tests under Wine, the zip (scripts/) ---
 ./scripts/windows-tests.sh core
 # ---
