@@ -65,20 +65,23 @@ std::uint32_t bigEndian(const unsigned char* bytes) {
            (std::uint32_t{bytes[2]} << 8) | bytes[3];
 }
 
-// A file shorter than its header says it is was cut (a copy cut short, a full disk while it
-// was copied). SQLite opens it; only the pages that are gone fail, later.
-bool looksCut(const fs::path& path) {
+// The file's length as its header gives it (page size times pages), 0 when not known.
+std::uintmax_t lengthInHeader(const fs::path& path) {
     const auto header = headerOf(path);
     if (!header) {
-        return false;
+        return 0;
     }
     std::uint32_t pageSize = (std::uint32_t{(*header)[16]} << 8) | (*header)[17];
     pageSize = pageSize == 1 ? 65536 : pageSize;
-    const std::uint32_t pages = bigEndian(header->data() + 28);
     const bool pagesValid = bigEndian(header->data() + 24) == bigEndian(header->data() + 92);
-    const auto size = sizeOf(path);
-    return pageSize >= 512 &&
-           (size % pageSize != 0 || (pagesValid && size < std::uintmax_t{pages} * pageSize));
+    return pagesValid && pageSize >= 512 ? std::uintmax_t{bigEndian(header->data() + 28)} * pageSize
+                                         : 0;
+}
+
+// A file shorter than its header says it is was cut (a copy cut short, a full disk while it
+// was copied). SQLite opens it; it fails once it reads, later.
+bool looksCut(const fs::path& path) {
+    return sizeOf(path) < lengthInHeader(path);
 }
 
 bool isDatabaseFile(const fs::path& path) {
@@ -167,9 +170,21 @@ std::int64_t salvage(Database& db, const fs::path& aside) {
         "clears",     "injector_reads",     "programming_runs", "programming_steps",
         "recordings", "recording_channels", "readings"};
     std::int64_t kept = 0;
+    // Read from a copy made whole in length: SQLite refuses a file shorter than its header
+    // says, though its first pages are all there. The file aside stays as it was.
+    const fs::path copy = companion(aside, ".reading");
+    std::error_code error;
+    fs::copy_file(aside, copy, fs::copy_options::overwrite_existing, error);
+    if (error) {
+        return 0;
+    }
+    if (const auto length = lengthInHeader(copy); length > sizeOf(copy)) {
+        fs::resize_file(copy, length, error);
+    }
     try {
-        Statement(db, "ATTACH ? AS old").bind(1, aside.string()).run();
+        Statement(db, "ATTACH ? AS old").bind(1, copy.string()).run();
     } catch (const DbError&) {
+        fs::remove(copy, error);
         return 0;
     }
     db.exec("PRAGMA foreign_keys=OFF");
@@ -207,6 +222,7 @@ std::int64_t salvage(Database& db, const fs::path& aside) {
         db.exec("DETACH old");
     } catch (const DbError&) {
     }
+    fs::remove(copy, error);
     return kept;
 }
 
