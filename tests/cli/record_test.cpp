@@ -217,11 +217,15 @@ TEST(CliRecord, ADamagedRecordIsMovedAsideAndTheVisitRecordedAnew) {
     const CliResult result = runCli(onCar(car, data, {"dtc", "read", "ABS"}));
     EXPECT_EQ(result.code, 0) << result.err;
     EXPECT_THAT(result.out, ::testing::StartsWith("ABS: 1 stored trouble code\nC0210 "));
-    EXPECT_THAT(result.err, HasSubstr("the record file was damaged; it is kept as"));
+    EXPECT_THAT(
+        result.err,
+        HasSubstr("the record file was damaged (it is not a database file); it is kept as"));
     EXPECT_EQ(readRecord(data)->visits({}).size(), 1u);
 }
 
-TEST(CliRecord, ARecordOfANewerTesterLeavesDiagnosisWorkingAndProgrammingRefused) {
+// The record cannot be kept, so the injector code journal guards programming instead (and
+// says so); the restore finds the old code there.
+TEST(CliRecord, ARecordOfANewerTesterLeavesDiagnosisWorkingAndTheJournalGuardsProgramming) {
     SimulatedCar car("diesel-van");
     DataDir data;
     {
@@ -229,6 +233,7 @@ TEST(CliRecord, ARecordOfANewerTesterLeavesDiagnosisWorkingAndProgrammingRefused
         ASSERT_TRUE(opened.record);
         opened.record->database().exec("INSERT INTO schema_version(version) VALUES (7)");
     }
+    const std::string file = fileText(data.file(record::Record::kFileName));
     const CliResult read = runCli(onCar(car, data, {"dtc", "read", "TCM"}));
     EXPECT_EQ(read.code, 0) << read.err;
     const auto notKept = std::string("the workshop record is not kept");
@@ -238,9 +243,16 @@ TEST(CliRecord, ARecordOfANewerTesterLeavesDiagnosisWorkingAndProgrammingRefused
 
     const std::string before = hex(car.injectorCode(kSlot));
     const CliResult programmed = program(car, data);
-    EXPECT_EQ(programmed.code, 9) << programmed.err;
-    EXPECT_THAT(programmed.err, HasSubstr("nothing was written"));
+    EXPECT_EQ(programmed.code, 0) << programmed.err;
+    EXPECT_THAT(programmed.err, HasSubstr("kept safe in the injector code journal"));
+    EXPECT_EQ(hex(car.injectorCode(kSlot)), kNewCode);
+
+    const CliResult restored =
+        runCli(onCar(car, data, {"--vehicle", kVehicle, "injectors", "restore", "3", "--yes"}));
+    EXPECT_EQ(restored.code, 0) << restored.err;
+    EXPECT_THAT(restored.err, HasSubstr("the record holds " + before));
     EXPECT_EQ(hex(car.injectorCode(kSlot)), before);
+    EXPECT_EQ(fileText(data.file(record::Record::kFileName)), file);  // left alone
 }
 
 // live --record keeps the recording as a file to replay and, cycle for cycle, in the visit.

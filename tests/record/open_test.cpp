@@ -12,12 +12,8 @@ namespace tvx::record {
 namespace {
 
 using testing::Dir;
+using testing::contentOf;
 using testing::openOrFail;
-
-std::string contentOf(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // A record of `visits` visits, each with a code read, closed (everything in the file).
 void fill(const std::filesystem::path& path, int visits, int readingsEach = 0) {
