@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <optional>
 
 #include "record/record.h"
 #include "record/schema.h"
@@ -50,14 +51,26 @@ std::uintmax_t sizeOf(const fs::path& path) {
     return error ? 0 : size;
 }
 
-// The first 100 bytes of the file: SQLite's header.
+// The first 100 bytes of the file: SQLite's header. Read through a connection of SQLite's
+// own, never a descriptor of ours: closing one would drop every lock this program holds on
+// the file (POSIX locks belong to the process), and another program could then delete the
+// log of changes under a connection still writing to it.
 std::optional<std::array<unsigned char, 100>> headerOf(const fs::path& path) {
-    std::array<unsigned char, 100> header{};
-    std::ifstream in(path, std::ios::binary);
-    if (!in.read(reinterpret_cast<char*>(header.data()), header.size())) {
+    try {
+        Database db(path, Database::Mode::ReadOnly);
+        sqlite3_file* file = nullptr;
+        std::array<unsigned char, 100> header{};
+        if (sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) !=
+                SQLITE_OK ||
+            file == nullptr || file->pMethods == nullptr ||
+            file->pMethods->xRead(file, header.data(), static_cast<int>(header.size()), 0) !=
+                SQLITE_OK) {
+            return std::nullopt;
+        }
+        return header;
+    } catch (const DbError&) {
         return std::nullopt;
     }
-    return header;
 }
 
 std::uint32_t bigEndian(const unsigned char* bytes) {

@@ -146,6 +146,38 @@ TEST(RecordKeeperContention, TheWriterSurvivesAnyFaultSaysItOnceAndGoesOn) {
     EXPECT_EQ(count(*reader, "clears"), 0);
 }
 
+// The row of a visit could not be written (a fault): what the visit was to hold is
+// skipped, never written against a visit that is not there (the same box moved to another
+// car here, whose visit also fails to begin).
+TEST(RecordKeeperContention, RowsOfAVisitThatWasNeverWrittenAreSkipped) {
+    testing::TempDir dir;
+    RecordKeeper::Options options;
+    options.noticesOnSessionThread = true;
+    auto writes = std::make_shared<std::atomic<int>>(0);
+    options.beforeEachWrite = [writes] {
+        const int write = ++*writes;
+        if (write == 1 || write == 5) {  // both visits' own rows
+            throw std::runtime_error("out of memory");
+        }
+    };
+    std::vector<std::string> notices;
+    RecordKeeper keeper(dir.path(), options,
+                        [&notices](const std::string& text) { notices.push_back(text); });
+    SessionEvents& events = keeper;
+    ModuleProbe probe;
+    probe.carAnswered = true;
+    probe.protocols = {0, 2, 2, 2, 2, 2};
+    events.modulesProbed(probe);                  // writes 1 (the visit) and 2 (its modules)
+    events.vinRead({true, "WF0XXXTTGX8C12345"});  // 3
+    events.vinRead({true, "WF0XXXTTGX8C99999"});  // 4 ends the visit, 5 begins one, 6, 7
+    keeper.flush();
+    EXPECT_TRUE(keeper.kept());
+    EXPECT_EQ(notices.size(), 1u) << ::testing::PrintToString(notices);  // the fault, once
+    auto reader = record::testing::openOrFail(keeper.path(), {Database::Mode::ReadOnly, 100, 0});
+    EXPECT_EQ(count(*reader, "visits"), 0);
+    EXPECT_EQ(count(*reader, "visit_modules"), 0);
+}
+
 // Whoever shows the notices may fail; the writer thread must not end the program for it.
 TEST(RecordKeeperContention, ANoticeThatCannotBeShownDoesNotEndTheProgram) {
     testing::Bench bench("diesel-van");
