@@ -28,6 +28,9 @@ public:
         int busyTimeoutMs = 1000;
         // Limits the file to this many pages (0 = no limit); a full disk, for tests.
         int maxPageCount = 0;
+        // How long opening tries again, with growing pauses, while another program holds
+        // the file locked (bringing it up to date, say).
+        int openBudgetMs = 30000;
     };
 
     // How opening went. A damaged file (no database, or one that fails its integrity check)
@@ -111,6 +114,8 @@ public:
 
 private:
     explicit Record(std::unique_ptr<Database> db);
+    // One try; `busy` tells that it failed for a lock another program holds.
+    static Opened openOnce(const std::filesystem::path& path, const Options& options, bool& busy);
 
     std::unique_ptr<Database> m_db;
     // The statements of the live recording, prepared once: the hot path.

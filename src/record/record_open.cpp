@@ -4,11 +4,14 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
 #include <ctime>
 #include <fstream>
 #include <optional>
+#include <thread>
 
 #include "record/record.h"
 #include "record/schema.h"
@@ -320,11 +323,27 @@ bool Record::suspectDamage(const fs::path& path, const std::string& reason) {
 }
 
 Record::Opened Record::open(const fs::path& path, const Options& options) {
+    const auto giveUpAt =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(options.openBudgetMs);
+    unsigned pauseMs = 10;
+    while (true) {
+        bool busy = false;
+        Opened opened = openOnce(path, options, busy);
+        if (!busy || std::chrono::steady_clock::now() >= giveUpAt) {
+            return opened;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+        pauseMs = std::min(pauseMs * 2, 500u);
+    }
+}
+
+Record::Opened Record::openOnce(const fs::path& path, const Options& options, bool& busy) {
     Opened opened;
     if (options.mode != Database::Mode::ReadWrite) {
         try {
             opened.record.reset(new Record(connectForReading(path, options)));
         } catch (const DbError& error) {
+            busy = isBusy(error);
             opened.problem = plainProblem(error);
             if (isDamage(error)) {
                 opened.problem +=
@@ -357,6 +376,7 @@ Record::Opened Record::open(const fs::path& path, const Options& options) {
             return opened;
         } catch (const DbError& error) {
             if (attempt > 0 || !isDamage(error)) {
+                busy = isBusy(error);
                 opened.problem = plainProblem(error);
                 return opened;
             }

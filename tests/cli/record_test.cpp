@@ -223,6 +223,49 @@ TEST(CliRecord, ADamagedRecordIsMovedAsideAndTheVisitRecordedAnew) {
     EXPECT_EQ(readRecord(data)->visits({}).size(), 1u);
 }
 
+// A file that opens but fails once it is written (a damaged index page): the run that meets
+// it says so in words, and the next one moves it aside with its reason and carries on with
+// what could be read, instead of failing the same way on every run.
+TEST(CliRecord, AFileThatOpensButIsDamagedIsMovedAsideAtTheNextRun) {
+    SimulatedCar car("petrol-car");
+    DataDir data;
+    const auto path = data.file(record::Record::kFileName);
+    std::int64_t indexPage = 0;
+    std::int64_t pageSize = 0;
+    {
+        auto opened = record::Record::open(path);
+        ASSERT_TRUE(opened.record);
+        for (int v = 0; v < 4; ++v) {
+            const auto visit = opened.record->beginVisit({1000 + v, false, "FIESTA", false, "en"});
+            opened.record->setVisitVin(visit, "WF0AXXGAJA1A0000" + std::to_string(v));
+        }
+        auto& db = opened.record->database();
+        indexPage = db.queryInteger(
+            "SELECT rootpage FROM sqlite_master WHERE name = "
+            "'visits_by_vin'");
+        pageSize = db.queryInteger("PRAGMA page_size");
+    }
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp((indexPage - 1) * pageSize);
+        file << std::string(static_cast<std::size_t>(pageSize), '\x5A');
+    }
+    const std::string damaged = fileText(path);
+
+    const CliResult first = runCli(onCar(car, data, {"dtc", "read", "ABS"}));
+    EXPECT_EQ(first.code, 0) << first.err;
+    EXPECT_THAT(first.err, HasSubstr("the record file is damaged"));
+    EXPECT_THAT(first.err, HasSubstr("moves it aside"));
+    EXPECT_EQ(fileText(path), damaged);
+
+    const CliResult second = runCli(onCar(car, data, {"dtc", "read", "ABS"}));
+    EXPECT_EQ(second.code, 0) << second.err;
+    EXPECT_THAT(second.err, HasSubstr("the record file was damaged (its integrity check fails"));
+    EXPECT_THAT(second.err, Not(HasSubstr("not kept")));
+    // The four visits read from the old file, and this run's.
+    EXPECT_EQ(readRecord(data)->visits({"", false, 100}).size(), 5u);
+}
+
 // The record cannot be kept, so the injector code journal guards programming instead (and
 // says so); the restore finds the old code there.
 TEST(CliRecord, ARecordOfANewerTesterLeavesDiagnosisWorkingAndTheJournalGuardsProgramming) {

@@ -10,8 +10,8 @@
 namespace tvx::record {
 namespace {
 
-using testing::Dir;
 using testing::contentOf;
+using testing::Dir;
 using testing::openOrFail;
 
 TEST(RecordFaults, AFileThatIsNoDatabaseIsMovedAsideAndANewRecordBegins) {

@@ -11,8 +11,8 @@
 namespace tvx::record {
 namespace {
 
-using testing::Dir;
 using testing::contentOf;
+using testing::Dir;
 using testing::openOrFail;
 
 // A record of `visits` visits, each with a code read, closed (everything in the file).
