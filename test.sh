@@ -38,6 +38,8 @@ cmake --build build -j "$jobs"
 echo "== Tests =="
 cd build
 ctest --output-on-failure -j "$jobs"
+# The record's fault runs (two programs at once, damaged files) print their counts.
+grep -h "^fault run:" Testing/Temporary/LastTest.log || true
 
 # ---------------------------------------------------------------------------------------
 # ThreadSanitizer: the tests that run threads (the session runner and its interruptible

@@ -24,7 +24,8 @@ constexpr const char* kNoRecord =
 std::unique_ptr<record::Record> openForReading(const std::filesystem::path& dataDirectory,
                                                Console& console) {
     const auto path = dataDirectory / record::Record::kFileName;
-    if (!std::filesystem::exists(path)) {
+    std::error_code ignored;
+    if (!std::filesystem::exists(path, ignored)) {
         console.err << "tarvolinex-cli: there is no workshop record in " << dataDirectory.string()
                     << " yet\n";
         return nullptr;
@@ -37,6 +38,21 @@ std::unique_ptr<record::Record> openForReading(const std::filesystem::path& data
                     << '\n';
     }
     return std::move(opened.record);
+}
+
+// A query failed: said in words; a damaged file is noted so that the next command that
+// records checks it and moves it aside.
+ExitCode readFailed(const std::filesystem::path& dataDirectory, const record::DbError& error,
+                    Console& console) {
+    console.err << "tarvolinex-cli: the workshop record cannot be read: "
+                << record::Record::plainProblem(error);
+    if (record::Record::isDamage(error)) {
+        record::Record::suspectDamage(dataDirectory / record::Record::kFileName, error.what());
+        console.err << "; the next command that records moves it aside and keeps what can "
+                       "still be read";
+    }
+    console.err << '\n';
+    return ExitCode::RecordFailed;
 }
 
 ExitCode runReport(const Invocation& invocation, Console& console,
@@ -71,9 +87,7 @@ ExitCode runReport(const Invocation& invocation, Console& console,
         console.out << "Report of visit " << *visit << " written to " << path << '\n';
         return ExitCode::Ok;
     } catch (const record::DbError& error) {
-        console.err << "tarvolinex-cli: the workshop record cannot be read: "
-                    << record::Record::plainProblem(error) << '\n';
-        return ExitCode::RecordFailed;
+        return readFailed(dataDirectory, error, console);
     }
 }
 
@@ -107,9 +121,7 @@ ExitCode runHistory(const Invocation& invocation, Console& console,
         }
         return ExitCode::Ok;
     } catch (const record::DbError& error) {
-        console.err << "tarvolinex-cli: the workshop record cannot be read: "
-                    << record::Record::plainProblem(error) << '\n';
-        return ExitCode::RecordFailed;
+        return readFailed(dataDirectory, error, console);
     }
 }
 
@@ -156,6 +168,8 @@ CommandRecord::CommandRecord(HeadlessTester& tester, const std::filesystem::path
                              char languageCode, Console& console) {
     session::RecordKeeper::Options options;
     options.language = languageCode == '2' ? "tr" : "en";
+    // The writer thread's notices are written by this thread, which owns the console.
+    options.noticesOnSessionThread = true;
     m_kept.reset(
         new Kept{tester.session(),
                  session::RecordKeeper(dataDirectory, options, [&console](const std::string& text) {
@@ -199,11 +213,27 @@ std::optional<RecordedCode> recordedCodeBefore(const std::filesystem::path& data
     record::Record::Options options;
     options.mode = record::Database::Mode::ReadOnly;
     const auto path = dataDirectory / record::Record::kFileName;
-    record::Record::Opened opened =
-        std::filesystem::exists(path)
-            ? record::Record::open(path, options)
-            : record::Record::Opened{nullptr, "there is no record yet", {}};
+    std::error_code ignored;
+    record::Record::Opened opened;
+    if (std::filesystem::exists(path, ignored)) {
+        opened = record::Record::open(path, options);
+    } else {
+        opened.problem = "there is no record yet";
+    }
+    // A run the record could not take was guarded by the journal instead.
+    const auto journalled =
+        visit
+            ? std::nullopt
+            : session::latestJournalEntry(
+                  session::readJournal(dataDirectory / session::CodeJournal::kFileName), slot, vin);
+    const auto fromJournal = [&journalled] {
+        return RecordedCode{journalled->plan.oldCode,
+                            "the journal, " + wallTime(journalled->timeMs)};
+    };
     if (!opened.record) {
+        if (journalled) {
+            return fromJournal();
+        }
         whyNot = "the workshop record cannot be read: " + opened.problem;
         return std::nullopt;
     }
@@ -211,6 +241,9 @@ std::optional<RecordedCode> recordedCodeBefore(const std::filesystem::path& data
         const auto run = opened.record->lastRunOf(
             slot, visit || vin.empty() ? std::nullopt : std::optional<std::string>(vin),
             visit ? std::optional<std::int64_t>(*visit) : std::nullopt);
+        if (journalled && (!run || journalled->timeMs > run->startedAt)) {
+            return fromJournal();
+        }
         if (!run) {
             whyNot = visit ? "visit " + std::to_string(*visit) +
                                  " has no programming run of this injector"

@@ -3,8 +3,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <chrono>
-#include <ctime>
 #include <set>
 #include <sstream>
 
@@ -12,8 +10,6 @@
 
 namespace tvx::record {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Blocks as 7 bytes each: three of address (high first), four of data.
 std::vector<std::uint8_t> blockBytes(const std::vector<Block>& blocks) {
@@ -52,71 +48,6 @@ std::array<std::string, 4> split(const std::string& text) {
     return codes;
 }
 
-bool notADatabase(const DbError& error) {
-    return error.primary() == SQLITE_NOTADB || error.primary() == SQLITE_CORRUPT;
-}
-
-std::string stamp() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
-    return text;
-}
-
-// Keeps a damaged file (and its WAL and shared-memory files) under a new name.
-std::optional<fs::path> moveAside(const fs::path& path, std::string& problem) {
-    fs::path aside = path;
-    aside += ".damaged-" + stamp();
-    for (int n = 2; fs::exists(aside); ++n) {
-        aside = path;
-        aside += ".damaged-" + stamp() + "-" + std::to_string(n);
-    }
-    std::error_code error;
-    fs::rename(path, aside, error);
-    if (error) {
-        problem = "the record file " + path.string() + " is damaged and cannot be moved aside (" +
-                  error.message() + ")";
-        return std::nullopt;
-    }
-    for (const char* suffix : {"-wal", "-shm"}) {
-        fs::path companion = path;
-        companion += suffix;
-        if (fs::exists(companion)) {
-            fs::path companionAside = aside;
-            companionAside += suffix;
-            fs::rename(companion, companionAside, error);
-        }
-    }
-    return aside;
-}
-
-std::unique_ptr<Database> connect(const fs::path& path, const Record::Options& options) {
-    auto db = std::make_unique<Database>(path, options.mode);
-    sqlite3_busy_timeout(db->handle(), options.busyTimeoutMs);
-    if (options.mode == Database::Mode::ReadWrite) {
-        // The first statement reads the file: a file that is no database fails here.
-        db->exec("PRAGMA journal_mode=WAL");
-        db->exec("PRAGMA synchronous=NORMAL");
-        if (options.maxPageCount > 0) {
-            db->exec("PRAGMA max_page_count=" + std::to_string(options.maxPageCount));
-        }
-        migrate(*db);
-    } else {
-        const int version = schemaVersion(*db);
-        if (version > kSchemaVersion) {
-            throw DbError(SQLITE_MISMATCH, "the record was written by a newer Tarvolinex");
-        }
-    }
-    db->exec("PRAGMA foreign_keys=ON");
-    return db;
-}
-
 }  // namespace
 
 std::string Record::plainProblem(const DbError& error) {
@@ -133,30 +64,14 @@ std::string Record::plainProblem(const DbError& error) {
             return "the disk is full";
         case SQLITE_MISMATCH:
             return error.what();
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return std::string("the record file is damaged (") + error.what() + ")";
+        case SQLITE_IOERR:
+            return std::string("the record file cannot be read or written (") + error.what() + ")";
         default:
             return std::string("the record file cannot be used: ") + error.what();
     }
-}
-
-Record::Opened Record::open(const fs::path& path, const Options& options) {
-    Opened opened;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        try {
-            opened.record.reset(new Record(connect(path, options)));
-            return opened;
-        } catch (const DbError& error) {
-            if (attempt == 0 && notADatabase(error) && options.mode == Database::Mode::ReadWrite) {
-                opened.movedAside = moveAside(path, opened.problem);
-                if (opened.movedAside) {
-                    continue;  // a new record begins in its place
-                }
-                return opened;
-            }
-            opened.problem = plainProblem(error);
-            return opened;
-        }
-    }
-    return opened;
 }
 
 Record::Record(std::unique_ptr<Database> db) : m_db(std::move(db)) {}
@@ -234,7 +149,10 @@ std::int64_t Record::continueVisit(std::int64_t visit, const std::string& vin, s
         Statement(*m_db, "DELETE FROM visits WHERE id = ?").bind(1, visit).run();
     } else {
         earlier.reset();
-        Statement(*m_db, "UPDATE visits SET vin = ? WHERE id = ?").bind(1, vin).bind(2, visit).run();
+        Statement(*m_db, "UPDATE visits SET vin = ? WHERE id = ?")
+            .bind(1, vin)
+            .bind(2, visit)
+            .run();
     }
     touchVisit(result, now);
     transaction.commit();
@@ -315,7 +233,8 @@ std::int64_t Record::addInjectorRead(std::int64_t visit, const InjectorRead& rea
     return id;
 }
 
-std::int64_t Record::beginProgrammingRun(std::int64_t visit, const ProgrammingRun& run) {
+std::int64_t Record::beginProgrammingRun(std::int64_t visit, const ProgrammingRun& run,
+                                         const std::function<bool()>& stillWanted) {
     Transaction transaction(*m_db, true);
     const auto bytes = blockBytes(run.blocks);
     Statement(*m_db,
@@ -331,6 +250,9 @@ std::int64_t Record::beginProgrammingRun(std::int64_t visit, const ProgrammingRu
         .run();
     const std::int64_t id = m_db->lastInsertId();
     touchVisit(visit, run.startedAt);
+    if (stillWanted && !stillWanted()) {
+        return 0;  // rolled back
+    }
     transaction.commit();
     return id;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,17 +28,34 @@ public:
         int busyTimeoutMs = 1000;
         // Limits the file to this many pages (0 = no limit); a full disk, for tests.
         int maxPageCount = 0;
+        // How long opening tries again, with growing pauses, while another program holds
+        // the file locked (bringing it up to date, say).
+        int openBudgetMs = 30000;
     };
 
-    // How opening went. A file that is not a database is moved aside (never deleted) and a
-    // new record begins; `movedAside` then names where the old file went.
+    // How opening went. A damaged file (no database, or one that fails its integrity check)
+    // that no other program has open is moved aside (never deleted), a note of why is
+    // written next to it, what can still be read of it is copied into the new record that
+    // begins in its place; `movedAside` then names where the old file went. A read-only
+    // open never moves anything: it reads the file as it is, also from a read-only
+    // directory or a full disk.
     struct Opened {
         std::unique_ptr<Record> record;  // nullptr when the record cannot be kept
         std::string problem;             // why not, in a plain sentence
         std::optional<std::filesystem::path> movedAside;
+        std::string damage;         // what was wrong with the file moved aside
+        std::int64_t rowsKept = 0;  // rows of it copied into the new record
     };
     static Opened open(const std::filesystem::path& path, const Options& options);
     static Opened open(const std::filesystem::path& path) { return open(path, Options{}); }
+    // Notes that the file answered as damaged while in use, so that the next open checks it
+    // whole (and moves it aside when it is). Best effort: false when the note cannot be
+    // written.
+    static bool suspectDamage(const std::filesystem::path& path, const std::string& reason);
+    // True for the errors of a damaged file.
+    static bool isDamage(const DbError& error);
+    // True when another connection holds the record locked (past the busy time-out).
+    static bool isBusy(const DbError& error);
 
     ~Record();
     Record(const Record&) = delete;
@@ -63,8 +81,11 @@ public:
     std::int64_t addClear(std::int64_t visit, int module, std::int64_t at, bool ok);
     std::int64_t addInjectorRead(std::int64_t visit, const InjectorRead& read);
     // The start of a programming run with everything read before it. Committed with the
-    // data on disk before it returns (the guard's promise).
-    std::int64_t beginProgrammingRun(std::int64_t visit, const ProgrammingRun& run);
+    // data on disk before it returns (the guard's promise). `stillWanted`, when given, is
+    // asked just before the commit: false rolls the run back (0 is returned), so a run the
+    // guard stopped waiting for never appears.
+    std::int64_t beginProgrammingRun(std::int64_t visit, const ProgrammingRun& run,
+                                     const std::function<bool()>& stillWanted = nullptr);
     void addProgrammingStep(std::int64_t run, const ProgrammingStepRow& step);
     void endProgrammingRun(std::int64_t run, const ProgrammingRun& end);
     std::int64_t beginRecording(std::int64_t visit, int page, std::int64_t startedAt,
@@ -93,6 +114,8 @@ public:
 
 private:
     explicit Record(std::unique_ptr<Database> db);
+    // One try; `busy` tells that it failed for a lock another program holds.
+    static Opened openOnce(const std::filesystem::path& path, const Options& options, bool& busy);
 
     std::unique_ptr<Database> m_db;
     // The statements of the live recording, prepared once: the hot path.

@@ -122,19 +122,25 @@ int schemaVersion(Database& db) {
     return static_cast<int>(db.queryInteger("SELECT max(version) FROM schema_version", 0));
 }
 
-void migrate(Database& db) {
-    int version = schemaVersion(db);
+void refuseNewer(int version) {
     if (version > kSchemaVersion) {
         throw DbError(SQLITE_MISMATCH, "the record was written by a newer Tarvolinex (schema " +
                                            std::to_string(version) + ", this one knows " +
                                            std::to_string(kSchemaVersion) + ")");
     }
+}
+
+void migrate(Database& db) {
+    int version = schemaVersion(db);
+    refuseNewer(version);
     while (version < kSchemaVersion) {
         Transaction transaction(db);
         db.exec("CREATE TABLE IF NOT EXISTS schema_version(version INTEGER NOT NULL)");
-        // Another program may have migrated while this one waited for the lock.
+        // Another program may have migrated while this one waited for the lock, even a
+        // newer one: what the file holds is decided inside the transaction.
         version = static_cast<int>(db.queryInteger("SELECT max(version) FROM schema_version", 0));
-        if (version >= kSchemaVersion) {
+        refuseNewer(version);
+        if (version == kSchemaVersion) {
             break;
         }
         db.exec(kMigrations[version]);

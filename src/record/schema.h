@@ -10,6 +10,8 @@ inline constexpr int kSchemaVersion = 1;
 
 // The version a database holds (0 for a new, empty file).
 int schemaVersion(Database& db);
+// Throws DbError (SQLITE_MISMATCH) for a version newer than this build knows.
+void refuseNewer(int version);
 // Brings a database up to kSchemaVersion, one migration at a time, each in a transaction.
 // Throws DbError when the file is of a newer version (SQLITE_MISMATCH) or cannot be written.
 void migrate(Database& db);

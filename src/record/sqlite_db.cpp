@@ -4,11 +4,36 @@
 
 namespace tvx::record {
 
+namespace {
+
+// A file name as a URI: the characters a URI gives a meaning to are escaped.
+std::string uriOf(const std::filesystem::path& path, const char* query) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (const unsigned char c : std::filesystem::absolute(path).generic_string()) {
+        if (c == '%' || c == '?' || c == '#' || c < 0x20 || c >= 0x7F) {
+            uri += '%';
+            uri += kDigits[c >> 4];
+            uri += kDigits[c & 0x0F];
+        } else {
+            uri += static_cast<char>(c);
+        }
+    }
+    return uri + query;
+}
+
+}  // namespace
+
 Database::Database(const std::filesystem::path& path, Mode mode) {
-    const int flags =
-        mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
-    const int rc =
-        sqlite3_open_v2(path.string().c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    std::string name = path.string();
+    if (mode == Mode::ReadOnly) {
+        flags = SQLITE_OPEN_READONLY;
+    } else if (mode == Mode::Immutable) {
+        flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+        name = uriOf(path, "?immutable=1");
+    }
+    const int rc = sqlite3_open_v2(name.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const std::string message = m_db != nullptr ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
         sqlite3_close(m_db);
@@ -97,6 +122,11 @@ Statement& Statement::bindNull(int index) {
     return *this;
 }
 
+Statement& Statement::bindValue(int index, const Statement& from, int column) {
+    sqlite3_bind_value(m_statement, index, sqlite3_column_value(from.m_statement, column));
+    return *this;
+}
+
 bool Statement::step() {
     const int rc = sqlite3_step(m_statement);
     if (rc == SQLITE_ROW) {
@@ -151,7 +181,12 @@ Transaction::Transaction(Database& db, bool synced) : m_db(db), m_synced(synced)
     if (m_synced) {
         m_db.exec("PRAGMA synchronous=FULL");
     }
-    m_db.exec("BEGIN IMMEDIATE");
+    try {
+        m_db.exec("BEGIN IMMEDIATE");
+    } catch (const DbError&) {
+        unsync();  // no destructor runs for a transaction that never began
+        throw;
+    }
 }
 
 Transaction::~Transaction() {
@@ -162,6 +197,10 @@ Transaction::~Transaction() {
             // The transaction may already be gone with the error that ended it.
         }
     }
+    unsync();
+}
+
+void Transaction::unsync() {
     if (m_synced) {
         try {
             m_db.exec("PRAGMA synchronous=NORMAL");

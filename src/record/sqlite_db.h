@@ -44,6 +44,8 @@ public:
     Statement& bind(int index, const char* text) { return bind(index, std::string_view(text)); }
     Statement& bindBlob(int index, const void* data, std::size_t size);
     Statement& bindNull(int index);
+    // The value of another statement's column, whatever its type.
+    Statement& bindValue(int index, const Statement& from, int column);
     template <typename T>
     Statement& bind(int index, const std::optional<T>& value) {
         return value ? bind(index, *value) : bindNull(index);
@@ -69,7 +71,10 @@ private:
 // One connection. Opening checks nothing; the first statement finds out what the file is.
 class Database {
 public:
-    enum class Mode { ReadWrite, ReadOnly };
+    // Immutable reads a file that nothing changes while it is open, without the shared
+    // memory and log files a read-only connection otherwise creates: for a read-only
+    // directory or a full disk, once the file holds everything (no log to replay).
+    enum class Mode { ReadWrite, ReadOnly, Immutable };
     Database(const std::filesystem::path& path, Mode mode);
     ~Database();
     Database(const Database&) = delete;
@@ -100,6 +105,8 @@ public:
     void commit();
 
 private:
+    void unsync();
+
     Database& m_db;
     bool m_synced;
     bool m_done = false;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "session/injector_codes.h"
+#include "session/keep_going.h"
 
 namespace tvx::session {
 
@@ -18,6 +19,9 @@ struct ProgrammingPlan {
     std::array<InjectorBlock, 9> blocks{};           // reads 1..8 with their addresses
     std::string vin;                                 // "" when none was read
     std::string vehicle;                             // as the lists name it; "" when none chosen
+    // False once the tester is closing: a guard that waits gives up at once (nothing is
+    // then written to the unit).
+    KeepGoing keepGoing;
 };
 
 // Keeps the codes read from the unit safe before anything is written to it. The session

@@ -1,7 +1,9 @@
 #include "session/record_keeper.h"
 
+#include <algorithm>
 #include <chrono>
 #include <future>
+#include <utility>
 
 #include "session/live_columns.h"
 
@@ -89,16 +91,41 @@ std::int64_t wallClockMs() {
         .count();
 }
 
+// A programming run's start on its way to the record, shared by the guard that waits for it
+// and the writer that writes it. The guard may stop waiting (time-out, the tester closing);
+// the run is then written only when the journal guards it and it goes ahead (`late`).
+struct RecordKeeper::GuardTicket {
+    enum class State { Waiting, Writing, Written, Failed, Abandoned };
+    std::mutex mutex;
+    std::condition_variable changed;
+    State state = State::Waiting;
+
+    void settle(State to) {
+        {
+            std::lock_guard lock(mutex);
+            state = to;
+        }
+        changed.notify_all();
+    }
+};
+
+namespace {
+// The keeper whose writer thread is the calling thread, if any.
+thread_local const RecordKeeper* t_writerOf = nullptr;
+}  // namespace
+
 RecordKeeper::RecordKeeper(const std::filesystem::path& dataDirectory, Options options,
                            Notice onNotice)
     : m_path(dataDirectory / record::Record::kFileName),
       m_options(std::move(options)),
-      m_onNotice(std::move(onNotice)) {
+      m_onNotice(std::move(onNotice)),
+      m_journal(dataDirectory) {
     m_language = m_options.language == "tr" ? '2' : '1';
     record::Record::Opened opened = record::Record::open(m_path, m_options.database);
     if (opened.movedAside) {
-        tell("the record file was damaged; it is kept as " + opened.movedAside->string() +
-             " and a new record begins");
+        tell("the record file was damaged (" + opened.damage + "); it is kept as " +
+             opened.movedAside->string() + " with a note of why, and a new record begins with " +
+             std::to_string(opened.rowsKept) + " rows that could still be read from it");
     }
     if (!opened.record) {
         fail(opened.problem);
@@ -111,6 +138,7 @@ RecordKeeper::RecordKeeper(const std::filesystem::path& dataDirectory, Options o
 RecordKeeper::~RecordKeeper() {
     stopLiveRecording();
     endVisit();
+    waitIdle();
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
@@ -119,6 +147,7 @@ RecordKeeper::~RecordKeeper() {
     if (m_writer.joinable()) {
         m_writer.join();
     }
+    tellHeld();
 }
 
 bool RecordKeeper::kept() const {
@@ -136,8 +165,32 @@ void RecordKeeper::setLanguage(char languageCode) {
 }
 
 void RecordKeeper::tell(const std::string& text) {
-    if (m_onNotice) {
+    if (m_options.noticesOnSessionThread && t_writerOf == this) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_heldNotices.push_back(text);
+        }
+        m_idle.notify_all();
+        return;
+    }
+    if (!m_onNotice) {
+        return;
+    }
+    try {
         m_onNotice(text);
+    } catch (...) {
+        // Whoever shows notices failed to; the record goes on regardless.
+    }
+}
+
+void RecordKeeper::tellHeld() {
+    std::deque<std::string> held;
+    {
+        std::lock_guard lock(m_mutex);
+        held.swap(m_heldNotices);
+    }
+    for (const std::string& text : held) {
+        tell(text);
     }
 }
 
@@ -150,6 +203,7 @@ void RecordKeeper::fail(const std::string& problem) {
         m_problem = problem.empty() ? "the record file cannot be used" : problem;
         m_jobs.clear();
     }
+    m_idle.notify_all();
     tell("the workshop record is not kept: " + this->problem());
 }
 
@@ -165,6 +219,7 @@ void RecordKeeper::post(Job job) {
 }
 
 void RecordKeeper::writerLoop() {
+    t_writerOf = this;
     Open open;
     while (true) {
         Job job;
@@ -179,29 +234,113 @@ void RecordKeeper::writerLoop() {
             m_jobs.pop_front();
             m_busy = true;
         }
-        try {
-            job(*m_record, open);
-        } catch (const record::DbError& error) {
-            fail(record::Record::plainProblem(error));
-        }
+        write(job, open);
         std::lock_guard lock(m_mutex);
         m_busy = false;
     }
 }
 
-void RecordKeeper::flush() {
+// Pauses between two tries of a locked record; false once the record failed meanwhile.
+bool RecordKeeper::waitBeforeRetry(unsigned pauseMs) {
     std::unique_lock lock(m_mutex);
-    if (!m_writer.joinable()) {
-        return;
+    m_wake.wait_for(lock, std::chrono::milliseconds(pauseMs),
+                    [this] { return !m_problem.empty(); });
+    return m_problem.empty();
+}
+
+void RecordKeeper::write(const Job& job, Open& open) {
+    unsigned pauseMs = 10;
+    while (true) {
+        try {
+            if (m_options.beforeEachWrite) {
+                m_options.beforeEachWrite();
+            }
+            job(*m_record, open);
+            if (m_lock.waiting) {
+                tell("the workshop record is free again; what was held back is written" +
+                     (m_lock.givenUp > 0 ? " (" + std::to_string(m_lock.givenUp) +
+                                               " entries of the wait are not recorded)"
+                                         : std::string()));
+                m_lock = {};
+            }
+            return;
+        } catch (const record::DbError& error) {
+            if (!record::Record::isBusy(error)) {
+                if (record::Record::isDamage(error)) {
+                    record::Record::suspectDamage(m_path, error.what());
+                    fail(record::Record::plainProblem(error) +
+                         "; the next time the tester starts it checks the file, moves it aside "
+                         "and keeps what can still be read");
+                } else {
+                    fail(record::Record::plainProblem(error));
+                }
+                return;
+            }
+            const auto now = std::chrono::steady_clock::now();
+            if (!m_lock.waiting) {
+                m_lock.waiting = true;
+                m_lock.giveUpAt = now + std::chrono::milliseconds(m_options.busyBudgetMs);
+                tell(
+                    "the workshop record is locked by another program; what happens is held "
+                    "back and written once it is free");
+            }
+            if (now >= m_lock.giveUpAt) {
+                // The wait's budget is spent: the writes of this spell are each tried once.
+                if (m_lock.givenUp++ == 0) {
+                    tell("the workshop record stayed locked by another program for " +
+                         std::to_string(m_options.busyBudgetMs / 1000) +
+                         " s; entries are not recorded until it is free");
+                }
+                return;
+            }
+            if (!waitBeforeRetry(pauseMs)) {
+                return;
+            }
+            pauseMs = std::min(pauseMs * 2, 1000u);
+        } catch (const std::exception& error) {
+            if (!std::exchange(m_unexpectedTold, true)) {
+                tell(std::string("an entry of the workshop record could not be written (") +
+                     error.what() + "); the record goes on");
+            }
+            return;
+        } catch (...) {
+            if (!std::exchange(m_unexpectedTold, true)) {
+                tell(
+                    "an entry of the workshop record could not be written (an unknown error); "
+                    "the record goes on");
+            }
+            return;
+        }
     }
-    m_wake.notify_one();
-    m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+}
+
+void RecordKeeper::waitIdle() {
+    while (true) {
+        {
+            std::unique_lock lock(m_mutex);
+            if (!m_writer.joinable()) {
+                return;
+            }
+            m_wake.notify_one();
+            m_idle.wait(lock,
+                        [this] { return (m_jobs.empty() && !m_busy) || !m_heldNotices.empty(); });
+            if (m_heldNotices.empty()) {
+                return;
+            }
+        }
+        tellHeld();
+    }
+}
+
+void RecordKeeper::flush() {
+    waitIdle();
+    tellHeld();
 }
 
 std::optional<std::int64_t> RecordKeeper::currentVisit() {
-    std::promise<std::optional<std::int64_t>> answer;
-    auto future = answer.get_future();
-    post([&answer](record::Record&, Open& open) { answer.set_value(open.visit); });
+    auto answer = std::make_shared<std::promise<std::optional<std::int64_t>>>();
+    auto future = answer->get_future();
+    post([answer](record::Record&, Open& open) { answer->set_value(open.visit); });
     flush();
     if (future.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
         return std::nullopt;  // the record failed before it was asked
@@ -238,6 +377,7 @@ void RecordKeeper::endVisit() {
 }
 
 void RecordKeeper::vehicleChosen(const VehicleChoice& e) {
+    tellHeld();  // what the writer had to say, on this thread
     const std::string name(e.name);
     if (m_visitOpen && (name != m_vehicle || e.diesel != m_diesel)) {
         endVisit();  // another car
@@ -247,6 +387,7 @@ void RecordKeeper::vehicleChosen(const VehicleChoice& e) {
 }
 
 void RecordKeeper::modulesProbed(const ModuleProbe& e) {
+    tellHeld();
     if (!e.carAnswered) {
         return;
     }
@@ -268,6 +409,7 @@ void RecordKeeper::modulesProbed(const ModuleProbe& e) {
 }
 
 void RecordKeeper::vinRead(const VinReading& e) {
+    tellHeld();
     if (!e.read || !m_visitOpen) {
         return;
     }
@@ -278,13 +420,15 @@ void RecordKeeper::vinRead(const VinReading& e) {
         const auto protocols = m_protocols;
         const bool unit = m_injectorUnit;
         post([protocols, unit](record::Record& record, Open& open) {
-            record.setVisitModules(*open.visit, protocols, unit);
+            if (open.visit) {
+                record.setVisitModules(*open.visit, protocols, unit);
+            }
         });
     }
     const bool first = m_visitVin.empty();
     m_visitVin = e.vin;
     post([vin = e.vin, first, within = m_options.continueWithinMs](record::Record& record,
-                                                                    Open& open) {
+                                                                   Open& open) {
         if (!open.visit) {
             return;
         }
@@ -297,6 +441,7 @@ void RecordKeeper::vinRead(const VinReading& e) {
 }
 
 void RecordKeeper::lineLost() {
+    tellHeld();
     const std::int64_t at = wallClockMs();
     post([at](record::Record& record, Open& open) {
         if (open.visit) {
@@ -308,6 +453,7 @@ void RecordKeeper::lineLost() {
 // ---- trouble codes
 
 void RecordKeeper::troubleCodesRead(const TroubleCodeRead& e) {
+    tellHeld();
     if (!m_visitOpen) {
         beginVisit(e.demo);
     }
@@ -335,6 +481,7 @@ void RecordKeeper::troubleCodesRead(const TroubleCodeRead& e) {
 }
 
 void RecordKeeper::troubleCodesCleared(const TroubleCodeClear& e) {
+    tellHeld();
     if (!m_visitOpen) {
         beginVisit(e.demo);
     }
@@ -349,6 +496,7 @@ void RecordKeeper::troubleCodesCleared(const TroubleCodeClear& e) {
 // ---- injector codes
 
 void RecordKeeper::injectorCodesRead(const InjectorRead& e) {
+    tellHeld();
     if (!m_visitOpen) {
         beginVisit(e.demo);
     }
@@ -368,10 +516,26 @@ void RecordKeeper::injectorCodesRead(const InjectorRead& e) {
     });
 }
 
-bool RecordKeeper::beforeFirstWrite(const ProgrammingPlan& plan, std::string& whyNot) {
-    if (!kept()) {
-        whyNot = problem();
+bool RecordKeeper::journalInstead(const ProgrammingPlan& plan, const std::string& why,
+                                  std::string& whyNot) {
+    std::string journalWhyNot;
+    if (!m_journal.beforeFirstWrite(plan, journalWhyNot)) {
+        whyNot = why + ", and " + journalWhyNot;
         return false;
+    }
+    tell("the workshop record cannot take this programming run now (" + why +
+         "); the codes read are kept safe in the injector code journal " +
+         m_journal.path().string() + " instead");
+    return true;
+}
+
+bool RecordKeeper::beforeFirstWrite(const ProgrammingPlan& plan, std::string& whyNot) {
+    if (!goOn(plan.keepGoing)) {
+        whyNot = "the tester is closing";
+        return false;
+    }
+    if (!kept()) {
+        return journalInstead(plan, problem(), whyNot);
     }
     if (!m_visitOpen) {
         beginVisit(false);
@@ -383,33 +547,73 @@ bool RecordKeeper::beforeFirstWrite(const ProgrammingPlan& plan, std::string& wh
     run.codeNew = plan.newCode;
     run.codesRead = codesOf(plan.codesRead);
     run.blocks = blocksOf(plan.blocks);
-    auto done = std::make_shared<std::promise<bool>>();
-    auto future = done->get_future();
-    post([run, done](record::Record& record, Open& open) {
-        try {
-            if (!open.visit) {
-                throw record::DbError(0, "no visit to record the run in");
+    auto ticket = std::make_shared<GuardTicket>();
+    using State = GuardTicket::State;
+    post([run, ticket](record::Record& record, Open& open) {
+        {
+            std::lock_guard lock(ticket->mutex);
+            if (ticket->state == State::Abandoned) {
+                return;  // refused meanwhile: the run never happened
             }
-            open.run = record.beginProgrammingRun(*open.visit, run);
-            done->set_value(true);
-        } catch (...) {
-            done->set_value(false);
+        }
+        if (!open.visit) {
+            ticket->settle(State::Failed);
+            return;
+        }
+        try {
+            const std::int64_t id = record.beginProgrammingRun(*open.visit, run, [&ticket] {
+                std::lock_guard lock(ticket->mutex);
+                if (ticket->state == State::Abandoned) {
+                    return false;
+                }
+                ticket->state = State::Writing;
+                return true;
+            });
+            if (id > 0) {
+                open.run = id;
+                ticket->settle(State::Written);
+            }
+        } catch (const record::DbError& error) {
+            if (!record::Record::isBusy(error)) {
+                ticket->settle(State::Failed);
+            }
             throw;
         }
     });
-    if (future.wait_for(std::chrono::milliseconds(m_options.guardTimeoutMs)) !=
-        std::future_status::ready) {
-        whyNot = "the workshop record did not answer in time";
-        return false;
+    // Waits in short slices: the tester closing ends the wait at once.
+    const auto giveUpAt =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.guardTimeoutMs);
+    std::unique_lock lock(ticket->mutex);
+    while (ticket->state == State::Waiting || ticket->state == State::Writing) {
+        const bool closing = !goOn(plan.keepGoing);
+        const bool late = std::chrono::steady_clock::now() >= giveUpAt;
+        if (ticket->state == State::Waiting && (closing || late || !kept())) {
+            if (closing) {
+                ticket->state = State::Abandoned;
+                whyNot = "the tester is closing";
+                return false;
+            }
+            // The journal guards the run while the ticket is held: the writer either writes
+            // the run late (it goes ahead) or never (it is refused).
+            const std::string why =
+                kept() ? "it is locked by another program and did not answer in time" : problem();
+            if (journalInstead(plan, why, whyNot)) {
+                return true;
+            }
+            ticket->state = State::Abandoned;
+            return false;
+        }
+        ticket->changed.wait_for(lock, std::chrono::milliseconds(50));
     }
-    if (!future.get()) {
-        whyNot = problem().empty() ? "the workshop record cannot be written" : problem();
-        return false;
+    if (ticket->state != State::Written) {
+        lock.unlock();
+        return journalInstead(plan, problem().empty() ? "it cannot be written" : problem(), whyNot);
     }
     return true;
 }
 
 void RecordKeeper::programmingStep(const ProgrammingStep& e) {
+    tellHeld();
     record::ProgrammingStepRow step{wallClockMs(), e.half, requestName(e.request), e.ok, e.restore};
     post([step](record::Record& record, Open& open) {
         if (open.run) {
@@ -419,6 +623,7 @@ void RecordKeeper::programmingStep(const ProgrammingStep& e) {
 }
 
 void RecordKeeper::programmingEnded(const ProgrammingEnd& e) {
+    tellHeld();
     record::ProgrammingRun end;
     end.endedAt = wallClockMs();
     end.result = resultName(e.result);
@@ -436,10 +641,12 @@ void RecordKeeper::programmingEnded(const ProgrammingEnd& e) {
 
 // ---- live recordings
 
+// Stopping the page recorded before and starting this one is one step under one lock:
+// another thread starting meanwhile would leave a recording that never ends.
 void RecordKeeper::startLiveRecording(const LivePage& page) {
-    stopLiveRecording();
     std::vector<record::Channel> channels;
     std::lock_guard lock(m_liveMutex);
+    stopLiveRecordingLocked();
     m_livePage = &page;
     m_channelGauges.clear();
     for (const LiveColumn& column : liveColumns(page)) {
@@ -451,6 +658,10 @@ void RecordKeeper::startLiveRecording(const LivePage& page) {
     const int pageNumber = stateNumber(page.pollState);
     const std::int64_t at = wallClockMs();
     post([channels, pageNumber, at](record::Record& record, Open& open) {
+        if (open.recording) {
+            record.endRecording(*open.recording, at);  // never two open at once
+            open.recording.reset();
+        }
         if (open.visit) {
             open.recording = record.beginRecording(*open.visit, pageNumber, at, channels);
         }
@@ -459,6 +670,10 @@ void RecordKeeper::startLiveRecording(const LivePage& page) {
 
 void RecordKeeper::stopLiveRecording() {
     std::lock_guard lock(m_liveMutex);
+    stopLiveRecordingLocked();
+}
+
+void RecordKeeper::stopLiveRecordingLocked() {
     if (m_livePage == nullptr) {
         return;
     }
@@ -492,6 +707,7 @@ void RecordKeeper::flushReadings() {
 }
 
 void RecordKeeper::livePageStarted(const LivePageStart& e) {
+    tellHeld();
     bool other = false;
     {
         std::lock_guard lock(m_liveMutex);
@@ -526,6 +742,7 @@ void RecordKeeper::liveReading(const LiveReading& e) {
 }
 
 void RecordKeeper::liveCycleEnded(const LiveCycle&) {
+    tellHeld();
     std::lock_guard lock(m_liveMutex);
     flushReadings();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "record/record.h"
+#include "session/code_journal.h"
 #include "session/live_pages.h"
 #include "session/programming_guard.h"
 #include "session/session_events.h"
@@ -25,9 +27,13 @@ namespace tvx::session {
 // disk, and it is the session's programming guard, which does wait (the codes read must be
 // on disk before the unit is written).
 //
-// When the record cannot be kept (locked, read-only, full, of a newer version) diagnosis
-// goes on: the record says so once through onNotice and writes nothing more; programming
-// is then refused. A file that is not a database is moved aside and a new record begins.
+// A record locked by another program (the window and the command-line tester on one data
+// directory) is waited for: each write is tried again with growing pauses for up to
+// busyBudgetMs, and the record is never given up for it. When the record cannot be kept
+// at all (read-only, full, damaged, of a newer version) diagnosis goes on: the record says
+// so once through onNotice and writes nothing more. In both cases a programming run the
+// record cannot take in time is guarded by the injector code journal instead, and the
+// notice says so; only when the journal cannot be written either is the run refused.
 //
 // Events arrive on the session's thread; startLiveRecording()/stopLiveRecording() may come
 // from any thread.
@@ -36,17 +42,29 @@ public:
     struct Options {
         record::Record::Options database;
         std::string language = "en";  // "en" or "tr": the texts the visits are shown in
-        // How long the guard waits for the record before it refuses.
+        // How long the guard waits for the record before the journal guards the run.
         unsigned guardTimeoutMs = 10000;
+        // How long one write is tried again while another program holds the record locked;
+        // past it, what the write held is given up (and said), and the record goes on.
+        unsigned busyBudgetMs = 60000;
         // A connection to the same car within this time of its last visit goes on with that
         // visit (the command-line tester's commands one after another).
         std::int64_t continueWithinMs = 2 * 60 * 60 * 1000;
+        // Notices from the writer thread wait for the session's thread (its next event,
+        // flush() or the end) instead of being told at once: for a program whose session
+        // thread writes to the same console.
+        bool noticesOnSessionThread = false;
+        // Called on the writer thread before each write; a fault thrown here is met as one
+        // thrown by the write (tests).
+        std::function<void()> beforeEachWrite;
     };
     using Notice = std::function<void(const std::string& text)>;
 
     // Opens (or creates) tarvolinex.db in the data directory. onNotice hears, once each,
-    // that the record is not kept or that a damaged file was moved aside; it is called on
-    // the constructing thread or the writer thread.
+    // that the record is not kept, that it is locked and free again, that the journal
+    // guarded a run, or that a damaged file was moved aside; it is called on the
+    // constructing thread, the session's thread, or (unless noticesOnSessionThread) the
+    // writer thread.
     RecordKeeper(const std::filesystem::path& dataDirectory, Options options, Notice onNotice);
     ~RecordKeeper() override;
     RecordKeeper(const RecordKeeper&) = delete;
@@ -83,14 +101,23 @@ private:
         std::int64_t recordingFirstMs = -1;  // the session clock at the first reading
     };
     using Job = std::function<void(record::Record&, Open&)>;
+    struct GuardTicket;
 
     void post(Job job);
     void writerLoop();
+    // Runs one job, again while the record is locked; false when its rows were given up.
+    void write(const Job& job, Open& open);
+    bool waitBeforeRetry(unsigned pauseMs);
     void fail(const std::string& problem);
     void tell(const std::string& text);
+    // Notices held for the session's thread, told now.
+    void tellHeld();
+    // Waits until the writer has nothing left, telling held notices meanwhile.
+    void waitIdle();
+    bool journalInstead(const ProgrammingPlan& plan, const std::string& why, std::string& whyNot);
     void beginVisit(bool demo);
     void flushReadings();
-
+    void stopLiveRecordingLocked();
     // SessionEvents
     void vehicleChosen(const VehicleChoice& e) override;
     void modulesProbed(const ModuleProbe& e) override;
@@ -117,7 +144,17 @@ private:
     bool m_busy = false;
     bool m_stopping = false;
     std::string m_problem;
+    std::deque<std::string> m_heldNotices;
+    // The writer thread's own: a spell of waiting for a record locked by another program.
+    struct LockSpell {
+        bool waiting = false;
+        std::chrono::steady_clock::time_point giveUpAt;
+        int givenUp = 0;  // writes given up since the budget was spent
+    };
+    LockSpell m_lock;
+    bool m_unexpectedTold = false;
     std::thread m_writer;
+    CodeJournal m_journal;
 
     // Session-thread state.
     std::string m_vehicle;

@@ -227,6 +227,7 @@ ProgrammingPlan Session::programmingPlan(int injector) const {
     plan.oldCode = plan.codesRead[static_cast<std::size_t>(injector)];
     plan.blocks = InjectorRaw;
     plan.vin = m_vin;
+    plan.keepGoing = [this] { return !m_abort; };
     if (m_modelIndex >= 0) {
         const auto models = DieselSelected ? dieselModels() : petrolModels();
         if (m_modelIndex < static_cast<int>(models.size())) {

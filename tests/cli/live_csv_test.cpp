@@ -165,8 +165,8 @@ TEST(LiveCsv, ARunWithoutASingleGoodReadEndsWithTheReadFailureCode) {
     car.addFault(sim::Fault::countZero(-1));
     DataDir data;
     const std::filesystem::path csv = data.file("live.csv");
-    const CliResult result = runCli(onCar(
-        car, data, {"--vehicle", "KA 1.3i", "live", "--csv", csv.string(), "--cycles", "2"}));
+    const CliResult result = runCli(
+        onCar(car, data, {"--vehicle", "KA 1.3i", "live", "--csv", csv.string(), "--cycles", "2"}));
     EXPECT_EQ(result.code, 6);
     EXPECT_THAT(result.err, ::testing::HasSubstr("24 of 24 readings of the PCM failed"));
     EXPECT_EQ(readCsv(csv).size(), 3u) << "the rows are still written";

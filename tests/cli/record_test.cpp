@@ -217,11 +217,58 @@ TEST(CliRecord, ADamagedRecordIsMovedAsideAndTheVisitRecordedAnew) {
     const CliResult result = runCli(onCar(car, data, {"dtc", "read", "ABS"}));
     EXPECT_EQ(result.code, 0) << result.err;
     EXPECT_THAT(result.out, ::testing::StartsWith("ABS: 1 stored trouble code\nC0210 "));
-    EXPECT_THAT(result.err, HasSubstr("the record file was damaged; it is kept as"));
+    EXPECT_THAT(
+        result.err,
+        HasSubstr("the record file was damaged (it is not a database file); it is kept as"));
     EXPECT_EQ(readRecord(data)->visits({}).size(), 1u);
 }
 
-TEST(CliRecord, ARecordOfANewerTesterLeavesDiagnosisWorkingAndProgrammingRefused) {
+// A file that opens but fails once it is written (a damaged index page): the run that meets
+// it says so in words, and the next one moves it aside with its reason and carries on with
+// what could be read, instead of failing the same way on every run.
+TEST(CliRecord, AFileThatOpensButIsDamagedIsMovedAsideAtTheNextRun) {
+    SimulatedCar car("petrol-car");
+    DataDir data;
+    const auto path = data.file(record::Record::kFileName);
+    std::int64_t indexPage = 0;
+    std::int64_t pageSize = 0;
+    {
+        auto opened = record::Record::open(path);
+        ASSERT_TRUE(opened.record);
+        for (int v = 0; v < 4; ++v) {
+            const auto visit = opened.record->beginVisit({1000 + v, false, "FIESTA", false, "en"});
+            opened.record->setVisitVin(visit, "WF0AXXGAJA1A0000" + std::to_string(v));
+        }
+        auto& db = opened.record->database();
+        indexPage = db.queryInteger(
+            "SELECT rootpage FROM sqlite_master WHERE name = "
+            "'visits_by_vin'");
+        pageSize = db.queryInteger("PRAGMA page_size");
+    }
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp((indexPage - 1) * pageSize);
+        file << std::string(static_cast<std::size_t>(pageSize), '\x5A');
+    }
+    const std::string damaged = fileText(path);
+
+    const CliResult first = runCli(onCar(car, data, {"dtc", "read", "ABS"}));
+    EXPECT_EQ(first.code, 0) << first.err;
+    EXPECT_THAT(first.err, HasSubstr("the record file is damaged"));
+    EXPECT_THAT(first.err, HasSubstr("moves it aside"));
+    EXPECT_EQ(fileText(path), damaged);
+
+    const CliResult second = runCli(onCar(car, data, {"dtc", "read", "ABS"}));
+    EXPECT_EQ(second.code, 0) << second.err;
+    EXPECT_THAT(second.err, HasSubstr("the record file was damaged (its integrity check fails"));
+    EXPECT_THAT(second.err, Not(HasSubstr("not kept")));
+    // The four visits read from the old file, and this run's.
+    EXPECT_EQ(readRecord(data)->visits({"", false, 100}).size(), 5u);
+}
+
+// The record cannot be kept, so the injector code journal guards programming instead (and
+// says so); the restore finds the old code there.
+TEST(CliRecord, ARecordOfANewerTesterLeavesDiagnosisWorkingAndTheJournalGuardsProgramming) {
     SimulatedCar car("diesel-van");
     DataDir data;
     {
@@ -229,6 +276,7 @@ TEST(CliRecord, ARecordOfANewerTesterLeavesDiagnosisWorkingAndProgrammingRefused
         ASSERT_TRUE(opened.record);
         opened.record->database().exec("INSERT INTO schema_version(version) VALUES (7)");
     }
+    const std::string file = fileText(data.file(record::Record::kFileName));
     const CliResult read = runCli(onCar(car, data, {"dtc", "read", "TCM"}));
     EXPECT_EQ(read.code, 0) << read.err;
     const auto notKept = std::string("the workshop record is not kept");
@@ -238,9 +286,16 @@ TEST(CliRecord, ARecordOfANewerTesterLeavesDiagnosisWorkingAndProgrammingRefused
 
     const std::string before = hex(car.injectorCode(kSlot));
     const CliResult programmed = program(car, data);
-    EXPECT_EQ(programmed.code, 9) << programmed.err;
-    EXPECT_THAT(programmed.err, HasSubstr("nothing was written"));
+    EXPECT_EQ(programmed.code, 0) << programmed.err;
+    EXPECT_THAT(programmed.err, HasSubstr("kept safe in the injector code journal"));
+    EXPECT_EQ(hex(car.injectorCode(kSlot)), kNewCode);
+
+    const CliResult restored =
+        runCli(onCar(car, data, {"--vehicle", kVehicle, "injectors", "restore", "3", "--yes"}));
+    EXPECT_EQ(restored.code, 0) << restored.err;
+    EXPECT_THAT(restored.err, HasSubstr("the record holds " + before));
     EXPECT_EQ(hex(car.injectorCode(kSlot)), before);
+    EXPECT_EQ(fileText(data.file(record::Record::kFileName)), file);  // left alone
 }
 
 // live --record keeps the recording as a file to replay and, cycle for cycle, in the visit.

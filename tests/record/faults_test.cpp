@@ -10,13 +10,9 @@
 namespace tvx::record {
 namespace {
 
+using testing::contentOf;
 using testing::Dir;
 using testing::openOrFail;
-
-std::string contentOf(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 TEST(RecordFaults, AFileThatIsNoDatabaseIsMovedAsideAndANewRecordBegins) {
     Dir dir;

@@ -1,46 +1,13 @@
 #include <fstream>
 
-#include "record_fixture.h"
+#include "recorded_fixture.h"
 #include "session/live_columns.h"
-#include "session/record_keeper.h"
-#include "session/session_fixture.h"
 
 namespace tvx::session {
 namespace {
 
 using record::Database;
-
-// A session on the simulated car with its record keeper, as the programs wire them.
-struct Recorded {
-    explicit Recorded(const std::string& vehicle, RecordKeeper::Options options = {})
-        : bench(vehicle),
-          keeper(bench.dir.path(), std::move(options),
-                 [this](const std::string& text) { notices.push_back(text); }) {
-        bench.session.addListener(keeper);
-        bench.session.setProgrammingGuard(&keeper);
-        for (const char* name : {"DTC5820EN.txt", "DTC5820TR.txt"}) {
-            std::filesystem::copy_file(std::filesystem::path(TVX_CATALOGUE_DIR) / name,
-                                       bench.dir.path() / name);
-        }
-    }
-    ~Recorded() { bench.session.removeListener(keeper); }
-    // The record as another program sees it, once everything is written.
-    std::unique_ptr<record::Record> reader() {
-        keeper.flush();
-        return record::testing::openOrFail(keeper.path(), {Database::Mode::ReadOnly, 1000, 0});
-    }
-    void readAndClear(Module module) {
-        bench.session.selectModule(module);
-        for (auto command : {&Session::readDtc, &Session::clearDtc, &Session::readDtc}) {
-            (bench.session.*command)();
-            bench.settle();
-        }
-    }
-
-    testing::Bench bench;
-    std::vector<std::string> notices;
-    RecordKeeper keeper;
-};
+using testing::Recorded;
 
 TEST(RecordKeeper, AVisitWithReadClearReadIsRecordedAsItHappened) {
     Recorded r("petrol-car");
@@ -190,34 +157,6 @@ TEST(RecordKeeper, ALiveRecordingKeepsEveryReadingOfItsPageWithItsTime) {
     EXPECT_LT(summary[0].max, 1000.0);
 }
 
-TEST(RecordKeeper, ALockedRecordIsSaidOnceAndDiagnosisGoesOnButNothingIsProgrammed) {
-    RecordKeeper::Options options;
-    options.database.busyTimeoutMs = 50;
-    options.guardTimeoutMs = 2000;
-    auto recorded = std::make_unique<Recorded>("diesel-van", options);
-    Recorded* r = recorded.get();
-    r->keeper.flush();
-    Database other(r->keeper.path(), Database::Mode::ReadWrite);
-    other.exec("BEGIN EXCLUSIVE");
-
-    r->bench.startToModuleMenu(true, 5);
-    r->readAndClear(Module::Pcm);
-    r->keeper.flush();
-    EXPECT_EQ(r->bench.session.state(), State::ModuleMenu);
-    EXPECT_TRUE(r->bench.box.storedCodes(1).empty());  // the clear went to the car
-    ASSERT_EQ(r->notices.size(), 1u);
-    EXPECT_NE(r->notices[0].find("not kept"), std::string::npos) << r->notices[0];
-    EXPECT_NE(r->notices[0].find("locked"), std::string::npos) << r->notices[0];
-    EXPECT_FALSE(r->keeper.kept());
-
-    ProgrammingPlan plan;
-    std::string whyNot;
-    EXPECT_FALSE(r->keeper.beforeFirstWrite(plan, whyNot));
-    EXPECT_NE(whyNot.find("locked"), std::string::npos) << whyNot;
-    EXPECT_EQ(r->notices.size(), 1u);
-    other.exec("ROLLBACK");
-}
-
 TEST(RecordKeeper, ADamagedFileIsKeptAsideAndTheVisitGoesIntoANewRecord) {
     testing::Bench bench("petrol-car");
     std::ofstream(bench.dir.path() / record::Record::kFileName) << "not a database at all";
@@ -227,10 +166,15 @@ TEST(RecordKeeper, ADamagedFileIsKeptAsideAndTheVisitGoesIntoANewRecord) {
     EXPECT_NE(notices[0].find("damaged"), std::string::npos);
     EXPECT_TRUE(keeper.kept());
     int aside = 0;
+    int notes = 0;
     for (const auto& entry : std::filesystem::directory_iterator(bench.dir.path())) {
-        aside += entry.path().filename().string().starts_with("tarvolinex.db.damaged-") ? 1 : 0;
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("tarvolinex.db.damaged-")) {
+            (name.ends_with(".txt") ? notes : aside) += 1;
+        }
     }
     EXPECT_EQ(aside, 1);
+    EXPECT_EQ(notes, 1);  // why it was moved
     bench.session.addListener(keeper);
     bench.startToModuleMenu(false, 0);
     keeper.flush();

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 
@@ -35,6 +37,12 @@ inline std::unique_ptr<Record> openOrFail(const std::filesystem::path& path,
     Record::Opened opened = Record::open(path, options);
     EXPECT_TRUE(opened.record) << opened.problem;
     return std::move(opened.record);
+}
+
+// A file's bytes, as they are on disk.
+inline std::string contentOf(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 inline TroubleCode code(int value, const std::string& text, const std::string& description = "") {
