@@ -165,11 +165,24 @@ TEST(LiveCsv, ARunWithoutASingleGoodReadEndsWithTheReadFailureCode) {
     car.addFault(sim::Fault::countZero(-1));
     DataDir data;
     const std::filesystem::path csv = data.file("live.csv");
-    const CliResult result = runCli(onCar(
-        car, data, {"--vehicle", "KA 1.3i", "live", "--csv", csv.string(), "--cycles", "2"}));
+    const CliResult result = runCli(
+        onCar(car, data, {"--vehicle", "KA 1.3i", "live", "--csv", csv.string(), "--cycles", "2"}));
     EXPECT_EQ(result.code, 6);
     EXPECT_THAT(result.err, ::testing::HasSubstr("24 of 24 readings of the PCM failed"));
     EXPECT_EQ(readCsv(csv).size(), 3u) << "the rows are still written";
+}
+
+// Every row's write is checked: a log that cannot be written ends the run with its own code
+// and says why, never "cycles written".
+TEST(LiveCsv, ALogThatCannotBeWrittenEndsWithTheOutputCode) {
+    SimulatedCar car;
+    DataDir data;
+    const CliResult result = runCli(
+        onCar(car, data, {"live", "--module", "cluster", "--csv", "/dev/full", "--cycles", "3"}));
+    EXPECT_EQ(result.code, 14);
+    EXPECT_THAT(result.err,
+                ::testing::HasSubstr("cannot write /dev/full: No space left on device"));
+    EXPECT_THAT(result.err, ::testing::Not(::testing::HasSubstr("cycles written")));
 }
 
 TEST(LiveCsv, TheClusterPageNeedsNoVehicle) {
