@@ -56,8 +56,9 @@ int main(int argc, char** argv) {
                    "request the injector unit answers (1 = its first). KIND is silent-box, "
                    "silent-module, wrong-echo, count-zero, "
                    "cut-short (amount = data bytes kept), extra-delay (amount = ms), garbage "
-                   "(amount = bytes), line-closed or keeps-old-code (the injector unit "
-                   "confirms a write but keeps its code). Example: --fault "
+                   "(amount = bytes), line-closed, keeps-old-code (the injector unit "
+                   "confirms a write but keeps its code) or late-probe (each module probe "
+                   "answered amount ms late, 3500 when not given). Example: --fault "
                    "cut-short,amount=3,count=2")
         ->type_name("SPEC")
         ->allow_extra_args(false);  // one fault per --fault, so a vehicle may follow

@@ -40,6 +40,12 @@ constexpr ExitCodeText kExitCodes[] = {
     {ExitCode::RecordFailed,
      "the workshop record cannot be read or written, or this build keeps none (report, history, "
      "workshop, injectors restore)"},
+    {ExitCode::OutputFailed,
+     "live --csv or --record could not be written (disk full?): polling stopped; the file "
+     "holds every whole cycle up to there"},
+    {ExitCode::BoxLate,
+     "the box answers late: answers came after their time-out and were set aside (see "
+     "'doctor')"},
     // ---- doctor
     {ExitCode::DoctorPortMissing, "doctor: the serial port is not there"},
     {ExitCode::DoctorCannotOpen,
@@ -49,6 +55,7 @@ constexpr ExitCodeText kExitCodes[] = {
     {ExitCode::DoctorNotTheBox, "doctor: something answers, but not the box"},
     {ExitCode::DoctorNoModule, "doctor: the box answers, no module of the car does"},
     {ExitCode::DoctorModulesAbsent, "doctor: some modules do not answer"},
+    {ExitCode::DoctorBoxLate, "doctor: the box answers, but late (after the time-out)"},
 };
 
 ExitCode runConnected(const Invocation& invocation, Console& console, link::Clock& clock,
@@ -90,12 +97,17 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
                           languageCode(invocation, dataDirectory));
     tester.link().setTrace(trace.get());
     // Everything this run learns goes into the workshop record as it happens.
-    CommandRecord record(tester, dataDirectory, languageCode(invocation, dataDirectory),
-                               console);
+    CommandRecord record(tester, dataDirectory, languageCode(invocation, dataDirectory), console);
 
     console.progress("Connecting to " + opened.line->description() +
                      ": box test, module scan, VIN ...");
     const Outcome connected = tester.connect(vehicle, opened.line->demo());
+    if (connected == Outcome::NoCar) {
+        if (const ExitCode late = reportLateAnswers(tester.moduleProbe(), "connecting", console);
+            late != ExitCode::Ok) {
+            return late;
+        }
+    }
     if (connected != Outcome::Ok) {
         return reportOutcome(connected, "connecting", console);
     }

@@ -1,10 +1,16 @@
 #include "cli/command_line.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
 
 #include "cli/exit_code.h"
 #include "cli/module_choice.h"
 #include "cli/vehicle_choice.h"
+#include "trend/replay_engine.h"
 
 namespace tvx::cli {
 namespace {
@@ -26,6 +32,69 @@ const CLI::Validator kVehicleName(
     },
     "NAME", "vehicle");
 
+// A whole number in plain decimal digits within [low, high]: "0x10", "+3", "1e2" and "-5" are
+// refused, never read as another number nor clamped into the range.
+CLI::Validator wholeNumber(long long low, long long high) {
+    const std::string range = std::to_string(low) + " to " + std::to_string(high);
+    return CLI::Validator(
+        [low, high, range](const std::string& text) -> std::string {
+            const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+            const std::string_view digits =
+                text.starts_with('-') ? std::string_view(text).substr(1) : std::string_view(text);
+            if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit)) {
+                return "\"" + text + "\" is not a whole number in decimal digits (" + range + ")";
+            }
+            long long value = 0;
+            const auto [end, error] =
+                std::from_chars(text.data(), text.data() + text.size(), value);
+            if (error != std::errc{} || value < low || value > high) {
+                return "\"" + text + "\" is out of range: give a number from " + range;
+            }
+            return {};
+        },
+        "N", "whole number " + range);
+}
+
+// A number in plain decimal ("2", "0.5") within [low, high]: no exponent, no "nan" or "inf".
+CLI::Validator decimalNumber(double low, double high, const std::string& range) {
+    return CLI::Validator(
+        [low, high, range](const std::string& text) -> std::string {
+            const std::size_t point = text.find('.');
+            const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+            const std::string whole = text.substr(0, point);
+            const std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
+            const bool plain = !whole.empty() && whole.size() <= 9 &&
+                               std::all_of(whole.begin(), whole.end(), isDigit) &&
+                               std::all_of(fraction.begin(), fraction.end(), isDigit) &&
+                               (point == std::string::npos || !fraction.empty());
+            if (!plain) {
+                return "\"" + text + "\" is not a number in decimal digits (" + range + ")";
+            }
+            const double value = std::strtod(text.c_str(), nullptr);
+            if (value < low || value > high) {
+                return "\"" + text + "\" is out of range: give a number from " + range;
+            }
+            return {};
+        },
+        "S", "decimal number " + range);
+}
+
+// A folder no file system can hold is refused before anything is opened or sent.
+const CLI::Validator kFolderName(
+    [](const std::string& text) -> std::string {
+        constexpr std::size_t kLongestName = 255;  // NAME_MAX on Linux, the same on Windows
+        for (const auto& part : std::filesystem::path(text)) {
+            const std::string name = part.string();
+            if (name.size() > kLongestName) {
+                return "the folder name \"" + name.substr(0, 24) + "...\" has " +
+                       std::to_string(name.size()) + " characters; a file system allows at most " +
+                       std::to_string(kLongestName);
+            }
+        }
+        return {};
+    },
+    "DIR", "folder");
+
 const CLI::Validator kModuleName(
     [](const std::string& name) -> std::string {
         if (findModule(name)) {
@@ -41,7 +110,7 @@ void addCommonOptions(CLI::App& app, CommonOptions& common, std::string& simulat
                      ->type_name("DEVICE");
     auto* com = app.add_option("--com", common.comNumber, "COM port number 1..8 of the box")
                     ->type_name("N")
-                    ->check(CLI::Range(1, 8));
+                    ->check(wholeNumber(1, 8));
     auto* sim = app.add_option("--simulate", simulate,
                                "Run against a simulated box and car: petrol-car (the default), "
                                "diesel-van, or a JSON scenario file")
@@ -62,7 +131,8 @@ void addCommonOptions(CLI::App& app, CommonOptions& common, std::string& simulat
         ->transform(CLI::IsMember({"en", "tr"}, CLI::ignore_case));
     app.add_option("--data-dir", common.dataDir,
                    "Directory of the settings file and the trouble-code catalogues")
-        ->type_name("DIR");
+        ->type_name("DIR")
+        ->check(kFolderName);
     app.add_option("--trace", common.tracePath, "Log every byte on the line to FILE")
         ->type_name("FILE");
 }
@@ -109,12 +179,12 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
         "live", "Poll the vehicle's live-data page as the window does, one row per cycle");
     live->add_option("--csv", inv.csv, "Write the rows to FILE as CSV instead of a table")
         ->type_name("FILE");
-    live->add_option("--duration", inv.durationS, "Stop after S seconds")
+    live->add_option("--duration", inv.durationS, "Stop after S seconds (0.001 to 1000000)")
         ->type_name("S")
-        ->check(CLI::PositiveNumber);
+        ->check(decimalNumber(0.001, 1e6, "0.001 to 1000000"));
     live->add_option("--cycles", inv.cycles, "Stop after N polling cycles")
         ->type_name("N")
-        ->check(CLI::PositiveNumber);
+        ->check(wholeNumber(1, INT_MAX));
     live->add_option("--record", inv.record,
                      "Record every reading with its time to FILE (CSV, for `replay`), "
                      "besides the table or --csv")
@@ -133,7 +203,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
         "Program one injector's code: ignition off/on prompts, confirmation, then a read-back");
     injProgram->add_option("N", inv.injector, "Injector number 1..4")
         ->required()
-        ->check(CLI::Range(1, 4));
+        ->check(wholeNumber(1, 4));
     injProgram->add_option("CODE", inv.code, "The new code: 16 hexadecimal digits")->required();
     injProgram->add_flag("-y,--yes", inv.yes,
                          "Do not ask for confirmation nor wait for Enter at the ignition prompts");
@@ -145,19 +215,21 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
         "(the same confirmation and ignition steps as programming)");
     injRestore->add_option("N", inv.injector, "Injector number 1..4")
         ->required()
-        ->check(CLI::Range(1, 4));
+        ->check(wholeNumber(1, 4));
     injRestore
         ->add_option("--visit", inv.visit,
                      "Take the code from this visit's run (see 'history'); default: the "
                      "latest run on this VIN")
-        ->type_name("ID");
+        ->type_name("ID")
+        ->check(wholeNumber(1, LLONG_MAX));
     injRestore->add_flag("-y,--yes", inv.yes,
                          "Do not ask for confirmation nor wait for Enter at the ignition prompts");
 
     auto* report = app.add_subcommand(
         "report", "Write a visit's report for the customer (no box needed); --lang tr in Turkish");
     report->add_option("VISIT", inv.visit, "The visit's number (see 'history')")
-        ->type_name("VISIT");
+        ->type_name("VISIT")
+        ->check(wholeNumber(1, LLONG_MAX));
     report->add_flag("--last", inv.last, "The latest visit");
     auto* html =
         report->add_option("--html", inv.htmlPath, "Write it as HTML to FILE")->type_name("FILE");
@@ -197,9 +269,12 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
         "pace, or the CSV at once; no box is needed and nothing is sent");
     replay->add_option("RECORDING", inv.recording, "The recording's CSV file")->required();
     replay->add_flag("--csv", inv.replayCsv, "Print the recording as CSV to stdout at once");
-    replay->add_option("--speed", inv.replaySpeed, "Play the table S times as fast (default 1)")
+    replay
+        ->add_option("--speed", inv.replaySpeed,
+                     "Play the table S times as fast, 0.1 to 100 (default 1)")
         ->type_name("S")
-        ->check(CLI::PositiveNumber);
+        ->check(decimalNumber(trend::ReplayEngine::kSlowest, trend::ReplayEngine::kFastest,
+                              "0.1 to 100"));
 
     std::vector<const char*> argv{"tarvolinex-cli"};
     for (const std::string& arg : args) {

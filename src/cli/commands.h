@@ -29,6 +29,10 @@ struct CommandContext {
 };
 
 ExitCode runScan(CommandContext& context);
+// When module probe answers came late (and were set aside), says which and what to do on
+// stderr and gives BoxLate; Ok when none did.
+ExitCode reportLateAnswers(const session::ModuleProbe& probe, std::string_view what,
+                           Console& console);
 ExitCode runDtcRead(CommandContext& context);
 ExitCode runDtcClear(CommandContext& context);
 ExitCode runLive(CommandContext& context);

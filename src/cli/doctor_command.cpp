@@ -30,6 +30,7 @@ constexpr StageCode kStageCodes[] = {
     {session::DoctorStage::NoModule, ExitCode::DoctorNoModule},
     {session::DoctorStage::ModulesAbsent, ExitCode::DoctorModulesAbsent},
     {session::DoctorStage::ModuleSilent, ExitCode::DoctorNoModule},
+    {session::DoctorStage::BoxLate, ExitCode::DoctorBoxLate},
 };
 
 ExitCode exitCodeOf(session::DoctorStage stage) {
@@ -53,7 +54,7 @@ void printObservations(const session::DoctorObservations& seen, std::ostream& ou
             out << "box      answered\n";
             break;
         case session::PresenceResult::Silent:
-            out << "box      silent\n";
+            out << (seen.presenceLate ? "box      answered late\n" : "box      silent\n");
             break;
         case session::PresenceResult::WrongByte:
         case session::PresenceResult::ExtraBytes:
@@ -72,7 +73,9 @@ void printObservations(const session::DoctorObservations& seen, std::ostream& ou
     for (int module = 1; module <= 5; ++module) {
         const int protocol = seen.protocols[static_cast<std::size_t>(module)];
         out << ' ' << session::doctorModuleName(module) << ' '
-            << (protocol == 0 ? std::string("absent") : std::to_string(protocol))
+            << (seen.late[static_cast<std::size_t>(module)] ? std::string("late")
+                : protocol == 0                             ? std::string("absent")
+                                                            : std::to_string(protocol))
             << (module < 5 ? "," : "\n");
     }
 }
@@ -153,7 +156,7 @@ ExitCode runDoctor(const Invocation& invocation, Console& console, link::Clock& 
     const std::string what =
         target.device ? session::printableText(*target.device) : link::comName(target.index);
     console.progress("Examining " + what +
-                     ": the port, the box's presence test and the module probe (at most 17 s) ...");
+                     ": the port, the box's presence test and the module probe (at most 23 s) ...");
     link::LineRing ring;
     session::DoctorObservations seen =
         session::examineConnection(*port, clock, target, link::discoverPorts(), &ring);

@@ -21,6 +21,8 @@ enum class ExitCode : int {
     UnitUncertain = 11,    // programming failed part-way; mixed code or unit unread: restore
     NotVerified = 12,      // written, but the read-back after programming failed
     RecordFailed = 13,     // the workshop record cannot be read or written, or none is kept
+    OutputFailed = 14,     // live --csv / --record could not be written (disk full): stopped
+    BoxLate = 15,          // probe answers came after their time-out and were set aside
 
     // ---- The connection doctor: the first stage that failed (tarvolinex-cli doctor).
     DoctorPortMissing = 20,    // the serial port is not there
@@ -30,6 +32,7 @@ enum class ExitCode : int {
     DoctorNotTheBox = 24,      // something answers, but not the box (another device)
     DoctorNoModule = 25,       // the box answers, no module of the car does
     DoctorModulesAbsent = 26,  // some modules do not answer (and nothing says that is normal)
+    DoctorBoxLate = 27,        // the box answers, but after the tester stopped waiting
     // ----
 };
 

@@ -47,13 +47,15 @@ public:
         return true;
     }
 
+    bool writeFailed() const { return m_recorder.writeFailed(); }
+
     // Ends the recording (a lost line has ended it already); false when it is not whole.
     bool finish() {
         m_recorder.stop();
         const auto ended = m_recorder.lastEnded();
         if (ended && !ended->kept) {
-            m_context.console.err << "tarvolinex-cli: the recording is incomplete: " << ended->error
-                                  << '\n';
+            m_context.console.err << "tarvolinex-cli: the recording stopped: " << ended->error
+                                  << "; 'replay' plays it up to there\n";
             return false;
         }
         m_context.console.progress(std::to_string(ended ? ended->cycles : 0) +
@@ -103,6 +105,11 @@ ExitCode runLive(CommandContext& context) {
         log = std::make_unique<TerminalTable>(context.console.out, context.console.outIsTerminal);
     }
     log->begin(columns);
+    if (!log->failure().empty()) {
+        context.console.err << "tarvolinex-cli: cannot write " << *invocation.csv << ": "
+                            << log->failure() << "; nothing was polled\n";
+        return ExitCode::OutputFailed;
+    }
     std::optional<Recording> recording;
     if (invocation.record) {
         recording.emplace(*invocation.record, context);
@@ -135,6 +142,9 @@ ExitCode runLive(CommandContext& context) {
         polling = context.tester.pollCycle(readings);
         fillCells(columns, readings, cycle, cells);
         log->row(seconds, cells);
+        if (!log->failure().empty() || (recording && recording->writeFailed())) {
+            break;  // a full disk: the cycles polled from here on could not be kept
+        }
         ++cycles;
         readingCount += static_cast<long>(readings.size());
         for (const session::LiveReading& reading : readings) {
@@ -144,11 +154,16 @@ ExitCode runLive(CommandContext& context) {
     if (context.handlesInterrupt != nullptr) {
         *context.handlesInterrupt = false;
     }
-    if (invocation.csv) {
+    if (!log->failure().empty()) {
+        context.console.err << "tarvolinex-cli: cannot write " << *invocation.csv << ": "
+                            << log->failure() << "; polling stopped after " << cycles
+                            << " whole cycles written (is the disk full?)\n";
+    } else if (invocation.csv) {
         context.console.progress(std::to_string(cycles) + " cycles written to " + *invocation.csv);
     }
-    if (recording && !recording->finish()) {
-        return ExitCode::Unexpected;
+    const bool recorded = !recording || recording->finish();
+    if (!log->failure().empty() || !recorded) {
+        return ExitCode::OutputFailed;
     }
     if (!polling) {
         return reportOutcome(Outcome::LineLost, "polling " + what, context.console);

@@ -1,7 +1,9 @@
 #include "cli/live_log.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "trend/csv_layout.h"
 
@@ -16,13 +18,20 @@ std::string seconds3(double seconds) {
 
 }  // namespace
 
+void CsvLog::write(const std::string& line) {
+    errno = 0;
+    m_out << line << std::flush;
+    if (!m_out.good() && m_failure.empty()) {
+        m_failure = errno != 0 ? std::strerror(errno) : "the write failed";
+    }
+}
+
 void CsvLog::begin(const std::vector<LiveColumn>& columns) {
-    m_out << trend::csvHeaderLine(columns) << std::flush;
+    write(trend::csvHeaderLine(columns));
 }
 
 void CsvLog::row(double seconds, const std::vector<std::string>& cells) {
-    // Flushed: a road test cut short keeps every row written so far.
-    m_out << trend::csvRowLine(seconds, cells) << std::flush;
+    write(trend::csvRowLine(seconds, cells));
 }
 
 void TerminalTable::begin(const std::vector<LiveColumn>& columns) {

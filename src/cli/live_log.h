@@ -15,6 +15,8 @@ public:
     virtual ~LiveLog() = default;
     virtual void begin(const std::vector<LiveColumn>& columns) = 0;
     virtual void row(double seconds, const std::vector<std::string>& cells) = 0;
+    // Why the last write failed (the disk is full); empty while every write went through.
+    virtual std::string failure() const { return {}; }
 };
 
 // Comma-separated values: a header "time [s]" and each column's name and unit, then one
@@ -24,9 +26,15 @@ public:
     explicit CsvLog(std::ostream& out) : m_out(out) {}
     void begin(const std::vector<LiveColumn>& columns) override;
     void row(double seconds, const std::vector<std::string>& cells) override;
+    std::string failure() const override { return m_failure; }
 
 private:
+    // Writes and flushes the line, so a road test cut short keeps every row written so far,
+    // and checks that it went.
+    void write(const std::string& line);
+
     std::ostream& m_out;
+    std::string m_failure;
 };
 
 // A compact table of one line per value, redrawn in place on a terminal; elsewhere each

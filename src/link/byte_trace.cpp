@@ -22,6 +22,10 @@ void ByteTrace::received(std::uint8_t byte, std::uint64_t nowMs) {
     byteLine("RX", byte, nowMs);
 }
 
+void ByteTrace::late(std::uint8_t byte, std::uint64_t nowMs) {
+    byteLine("LATE", byte, nowMs);
+}
+
 void ByteTrace::timedOut(unsigned timeoutMs, std::uint64_t nowMs) {
     char line[64];
     std::snprintf(line, sizeof line, "%10llu -- timed out after %u ms\n",

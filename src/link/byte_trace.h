@@ -10,6 +10,7 @@ namespace tvx::link {
 //   <milliseconds> TX 16      byte sent to the box (hex)
 //   <milliseconds> RX 16      byte received from the box
 //   <milliseconds> -- timed out after 500 ms
+//   <milliseconds> LATE 16    byte received after its read timed out, set aside
 // Time stamps come from the link's clock. A Link without a trace pays one null check.
 class ByteTrace {
 public:
@@ -20,6 +21,7 @@ public:
 
     void sent(std::uint8_t byte, std::uint64_t nowMs);
     void received(std::uint8_t byte, std::uint64_t nowMs);
+    void late(std::uint8_t byte, std::uint64_t nowMs);
     void timedOut(unsigned timeoutMs, std::uint64_t nowMs);
     void lineFailed(std::uint64_t nowMs);
 

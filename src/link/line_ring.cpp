@@ -20,6 +20,8 @@ const char* lineEventName(LineEvent::Kind kind) {
             return "open failed";
         case LineEvent::Kind::Closed:
             return "closed";
+        case LineEvent::Kind::Late:
+            return "RX late";
     }
     return "?";
 }

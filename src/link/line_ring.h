@@ -18,6 +18,7 @@ struct LineEvent {
         Opened,      // the port was opened
         OpenFailed,  // an open failed
         Closed,
+        Late,  // `byte` came after its read had timed out: set aside, never read as a reply
     };
     std::uint64_t timeMs = 0;  // on the link's clock
     Kind kind = Kind::Sent;

@@ -1,5 +1,7 @@
 #include "link.h"
 
+#include <algorithm>
+
 #include "byte_trace.h"
 
 namespace tvx::link {
@@ -13,6 +15,10 @@ constexpr std::uint16_t kPresenceTimeoutMs = 1000;
 constexpr std::uint16_t kModuleProbeTimeoutMs = 3000;
 constexpr std::uint8_t kPresenceByte = 1;
 constexpr std::uint8_t kFirstModuleProbeByte = 40;  // 40..44 probe modules 1..5
+// How long after a time-out an answer still counts as late (it never counts as a reply).
+constexpr std::uint16_t kLateWindowMs = 1000;
+// A box spewing bytes cannot hold the link: at most this many are set aside at once.
+constexpr std::size_t kMostLateBytes = 512;
 
 }  // namespace
 
@@ -40,7 +46,41 @@ bool Link::ClosePort() {
     return closed;
 }
 
+void Link::timedOut(std::uint16_t timeoutMs) {
+    const std::uint64_t end = m_clock.nowMs() + std::min(timeoutMs, kLateWindowMs);
+    m_lateWindowEndMs = std::max(m_lateWindowEndMs, end);
+}
+
+bool Link::SetAsideLateAnswer() {
+    std::uint64_t end = m_lateWindowEndMs;
+    m_lateWindowEndMs = 0;
+    if (end == 0 || DemoMode || !m_port.isOpen()) {
+        return false;
+    }
+    bool came = false;
+    for (std::size_t kept = 0; kept < kMostLateBytes; ++kept) {
+        const std::uint64_t now = m_clock.nowMs();
+        if (now >= end) {
+            break;
+        }
+        std::uint8_t byte = 0;
+        if (m_port.readByte(byte, static_cast<unsigned>(end - now)) != ReadStatus::Byte) {
+            break;  // quiet to the end (a failing line shows at the next read)
+        }
+        came = true;
+        const std::uint64_t at = m_clock.nowMs();
+        note(LineEvent::Kind::Late, byte);
+        if (m_trace != nullptr) {
+            m_trace->late(byte, at);
+        }
+        end = at + kDataTimeoutMs;  // the rest of its frame goes too, then the line is quiet
+    }
+    LateAnswers += came ? 1 : 0;
+    return came;
+}
+
 void Link::PurgePort() {
+    SetAsideLateAnswer();
     if (m_port.isOpen()) {
         m_port.purge();
         note(LineEvent::Kind::Purged);
@@ -97,6 +137,7 @@ std::uint8_t Link::ReceiveByte(std::uint16_t timeoutMs) {
             m_trace->lineFailed(m_clock.nowMs());
         }
     } else {
+        timedOut(timeoutMs);
         note(LineEvent::Kind::TimedOut, 0, timeoutMs);
         if (m_trace != nullptr) {
             m_trace->timedOut(timeoutMs, m_clock.nowMs());
@@ -124,6 +165,8 @@ std::size_t Link::ReceiveBytes(std::span<std::uint8_t> bytes, std::uint16_t time
     ReadTimedOut = status == ReadStatus::Byte ? 0 : 1;
     if (status == ReadStatus::Error) {
         LineLost = true;
+    } else if (status == ReadStatus::TimedOut) {
+        timedOut(timeoutMs);
     }
     return received;
 }
@@ -163,6 +206,7 @@ bool Link::ProbeInterface() {
 
 bool Link::ProbeModules() {
     ModuleProtocol.fill(0);
+    ModuleAnsweredLate.fill(false);
     if (DemoMode) {
         for (int module = 1; module <= 5; ++module) {
             ModuleProtocol[static_cast<std::size_t>(module)] = 1;
@@ -177,6 +221,9 @@ bool Link::ProbeModules() {
         lastAnswered = ReadTimedOut == 0;
         if (lastAnswered) {
             ModuleProtocol[static_cast<std::size_t>(module)] = ReplyBuffer[0];
+        } else {
+            // Listened out now (not at the next purge) so the late one is known by name.
+            ModuleAnsweredLate[static_cast<std::size_t>(module)] = SetAsideLateAnswer();
         }
     }
     return lastAnswered;

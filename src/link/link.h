@@ -26,8 +26,16 @@ public:
 
     bool OpenPort(int index);
     bool ClosePort();
-    // Empties both directions of the port, then zeroes all of ReplyBuffer.
+    // Empties both directions of the port, then zeroes all of ReplyBuffer. After a read that
+    // timed out it first sets aside a late answer (see SetAsideLateAnswer), so that no byte
+    // of an earlier request is ever read as the reply to the next.
     void PurgePort();
+    // After a read that timed out the box may still answer. Listens out the rest of that
+    // time-out's late window (the time-out itself, at most 1000 ms, from when it expired) and
+    // throws away whatever comes in it, until the line has been quiet for 50 ms. True when
+    // something came: that answer is counted in LateAnswers and never read as a reply. Costs
+    // nothing when the last read did not time out or its window has passed.
+    bool SetAsideLateAnswer();
     // Waits 2 ms, then writes the byte. In DemoMode nothing is written.
     void SendByte(std::uint8_t byte);
     // SendByte for each byte in turn.
@@ -42,7 +50,8 @@ public:
     std::uint8_t Exchange(std::span<const std::uint8_t> frame);
     // Presence test of the box: byte 1 out, byte 1 back within 1000 ms.
     bool ProbeInterface();
-    // Fills ModuleProtocol[1..5]; false only when module 5 did not answer.
+    // Fills ModuleProtocol[1..5]; false only when module 5 did not answer. A module whose
+    // answer came after its time-out stays at 0 and is marked in ModuleAnsweredLate.
     bool ProbeModules();
 
     SerialPort& port() { return m_port; }
@@ -54,6 +63,10 @@ public:
     // Index 1..5 = PCM, TCM, ABS, AirBag, Cluster; index 0 unused. 0 = module absent.
     std::array<std::uint8_t, 6> ModuleProtocol{};
     bool DemoMode = false;
+    // Answers that came after their time-out and were set aside since the link was made.
+    unsigned LateAnswers = 0;
+    // Index 1..5: the last module probe's answer came late (the module counts as absent).
+    std::array<bool, 6> ModuleAnsweredLate{};
     // Set when the port itself failed (box unplugged, device gone), as opposed to a
     // silent box; cleared by OpenPort. Lets the session say what the mechanic must do.
     bool LineLost = false;
@@ -63,6 +76,10 @@ private:
     Clock& m_clock;
     ByteTrace* m_trace = nullptr;
     LineRing* m_ring = nullptr;
+    // End of the late window of the last read that timed out; 0 when there is none.
+    std::uint64_t m_lateWindowEndMs = 0;
+
+    void timedOut(std::uint16_t timeoutMs);
 
     void note(LineEvent::Kind kind, std::uint8_t byte = 0, std::uint16_t timeoutMs = 0);
 };

@@ -113,6 +113,19 @@ constexpr Advice kAdvice[] = {
      "{port} üzerinde kutu ve {present} cevap veriyor; {absent} vermiyor. Araçta bu beyinler "
      "varsa kontağı açın ve OBD fişini kontrol edin; birçok araçta bu beyinler teşhis "
      "hattında yoktur."},
+    {DoctorStage::BoxLate, Case::General,
+     "The box on {port} answers late: the answers to {late} came after the tester had "
+     "stopped waiting. A late "
+     "answer cannot be told apart from the answer to the next request, so it was set aside "
+     "and nothing was taken from it. Check that the box sits firmly in the OBD socket and gets "
+     "steady power (ignition on, battery charged), unplug it for ten seconds and retry; if it "
+     "stays late, the box needs servicing.",
+     "{port} üzerindeki kutu geç cevap veriyor: {late} cevapları test cihazı beklemeyi "
+     "bıraktıktan sonra geldi. Geç gelen cevap bir sonraki isteğin cevabından ayırt edilemez; bu "
+     "yüzden bir "
+     "kenara kondu ve hiçbir şey alınmadı. Kutunun OBD soketine tam oturduğunu ve düzgün "
+     "enerji aldığını (kontak açık, akü dolu) kontrol edin, kutuyu on saniye çıkarıp yeniden "
+     "deneyin; hâlâ geç kalıyorsa kutunun servise gitmesi gerekir."},
     {DoctorStage::ModuleSilent, Case::General,
      "The {module} did not answer its opening bytes. Turn the ignition on, check that the box "
      "sits firmly in the OBD socket, and press the module again.",
@@ -151,6 +164,11 @@ constexpr DisplayScreen kScreens[] = {
     {DoctorStage::ModulesAbsent,
      {" SOME MODULES ABSENT:", "{absent}", "", ""},
      {" BAZI BEYiNLER YOK:", "{absent}", "", ""}},
+    {DoctorStage::BoxLate,
+     {" THE BOX ANSWERS LATE", " ANSWERS SET ASIDE", " CHECK THE OBD PLUG AND",
+      " POWER, THEN RETRY"},
+     {" KUTU GEC CEVAP VERiYOR", " CEVAPLAR ALINMADI", " OBD FiSiNi VE ENERJiYi",
+      " KONTROL EDiP TEKRARLA"}},
     {DoctorStage::ModuleSilent,
      {" MODULE DOES NOT ANSWER", " TURN THE IGNITION ON", " AND CHECK THE OBD PLUG", ""},
      {" BEYiN CEVAP VERMiYOR", " KONTAGI ACINIZ VE OBD", " FiSiNi KONTROL EDiNiZ", ""}},
@@ -249,7 +267,7 @@ DoctorStage stageOf(const DoctorObservations& seen, const std::vector<std::strin
         case PresenceResult::LineFailed:
             return DoctorStage::LineLost;
         case PresenceResult::Silent:
-            return DoctorStage::BoxSilent;
+            return seen.presenceLate ? DoctorStage::BoxLate : DoctorStage::BoxSilent;
         case PresenceResult::WrongByte:
         case PresenceResult::ExtraBytes:
             return DoctorStage::NotTheBox;
@@ -267,6 +285,9 @@ DoctorStage stageOf(const DoctorObservations& seen, const std::vector<std::strin
                                          [](std::uint8_t p) { return p > 3; });
         if (foreign) {
             return DoctorStage::NotTheBox;
+        }
+        if (std::any_of(seen.late.begin(), seen.late.end(), [](bool late) { return late; })) {
+            return DoctorStage::BoxLate;
         }
         if (absent.size() == 5) {
             return DoctorStage::NoModule;
@@ -303,6 +324,8 @@ const char* doctorStageName(DoctorStage stage) {
             return "modules-absent";
         case DoctorStage::ModuleSilent:
             return "module-silent";
+        case DoctorStage::BoxLate:
+            return "box-late";
     }
     return "?";
 }
@@ -353,6 +376,18 @@ Finding diagnose(const DoctorObservations& seen) {
         }
     }
     const std::string port = printableText(seen.port);
+    std::vector<std::string> lateEnglish;
+    std::vector<std::string> lateTurkish;
+    if (seen.presenceLate) {
+        lateEnglish.emplace_back("the presence test");
+        lateTurkish.emplace_back("varlık testi");
+    }
+    for (int module = 1; module <= 5; ++module) {
+        if (seen.late[static_cast<std::size_t>(module)]) {
+            lateEnglish.push_back(std::string("the ") + kModuleNames[module] + " probe");
+            lateTurkish.push_back(std::string(kModuleNames[module]) + " taraması");
+        }
+    }
     for (char language : {'1', '2'}) {
         const std::vector<Fill> fills{
             {"{ports}", portList(seen.present, language)},
@@ -365,6 +400,7 @@ Finding diagnose(const DoctorObservations& seen) {
             {"{bytes}", byteList(strange)},
             {"{present}", joined(present, ", ")},
             {"{absent}", joined(finding.absentModules, ", ")},
+            {"{late}", joined(language == '2' ? lateTurkish : lateEnglish, ", ")},
             {"{source}", seen.expected ? seen.expected->source : std::string()},
             {"{module}", seen.silentModule
                              ? std::string(kModuleNames[linkModuleNumber(*seen.silentModule)])

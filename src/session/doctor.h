@@ -27,6 +27,7 @@ enum class DoctorStage {
     NoModule = 6,       // the box answers, no module of the car does
     ModulesAbsent = 7,  // some modules answer, others do not
     ModuleSilent = 8,   // a module did not answer its opening bytes (window only)
+    BoxLate = 9,        // the box answers, but after the tester has stopped waiting
 };
 
 const char* doctorStageName(DoctorStage stage);  // "box-silent"
@@ -61,6 +62,10 @@ struct DoctorObservations {
     bool probeRun = false;
     bool probeLineFailed = false;
     std::array<std::uint8_t, 6> protocols{};  // index 1..5, 0 = no answer
+    // Answers that came after their time-out (set aside): the presence test's, and the
+    // probe's by module (index 1..5).
+    bool presenceLate = false;
+    std::array<bool, 6> late{};
 
     std::optional<ModuleExpectation> expected;
     std::optional<Module> silentModule;  // a module button that got no answer

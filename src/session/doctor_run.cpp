@@ -63,6 +63,7 @@ DoctorObservations examineConnection(link::SerialPort& port, link::Clock& clock,
         seen.presence = PresenceResult::LineFailed;
     } else if (link.ReadTimedOut != 0) {
         seen.presence = PresenceResult::Silent;
+        seen.presenceLate = link.SetAsideLateAnswer();
     } else {
         seen.received.push_back(link.ReplyBuffer[0]);
         listenForStrayBytes(link, clock, seen.received);
@@ -81,6 +82,7 @@ DoctorObservations examineConnection(link::SerialPort& port, link::Clock& clock,
         link.ProbeModules();
         seen.probeLineFailed = link.LineLost;
         seen.protocols = link.ModuleProtocol;
+        seen.late = link.ModuleAnsweredLate;
     }
     link.ClosePort();
     return seen;

@@ -98,6 +98,7 @@ void Session::observeProbe() {
     seen.probeRun = true;
     seen.probeLineFailed = m_link.LineLost;
     seen.protocols = m_link.ModuleProtocol;
+    seen.late = m_link.ModuleAnsweredLate;
     m_seen = seen;
 }
 

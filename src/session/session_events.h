@@ -54,6 +54,9 @@ struct ModuleProbe {
     std::array<std::uint8_t, 6> protocols{};  // index 1..5 = PCM, TCM, ABS, AirBag, Cluster
     bool injectorUnitOffered = false;         // the vehicle has an injector control unit
     bool demo = false;
+    // Index 1..5: the module's answer came after its time-out; it was set aside and the
+    // module counts as absent (a late answer is never credited to another module).
+    std::array<bool, 6> late{};
 };
 
 // The vehicle identification number read from the PCM after the probe.

@@ -215,7 +215,8 @@ bool Session::offersInjectorUnit() const {
 
 void Session::reportModuleProbe(bool carAnswered) {
     notify(&SessionEvents::modulesProbed,
-           ModuleProbe{carAnswered, m_link.ModuleProtocol, offersInjectorUnit(), m_link.DemoMode});
+           ModuleProbe{carAnswered, m_link.ModuleProtocol, offersInjectorUnit(), m_link.DemoMode,
+                       m_link.ModuleAnsweredLate});
 }
 
 void Session::stateConnectionFailure() {

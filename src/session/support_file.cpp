@@ -159,6 +159,7 @@ std::string supportJson(const SupportReport& report) {
         switch (event.kind) {
             case link::LineEvent::Kind::Sent:
             case link::LineEvent::Kind::Received:
+            case link::LineEvent::Kind::Late:
                 item["byte"] = event.byte;
                 break;
             case link::LineEvent::Kind::TimedOut:

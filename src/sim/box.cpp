@@ -13,12 +13,16 @@ constexpr std::uint8_t kServiceNotSupported = 0x11;
 constexpr std::uint8_t kOutOfRange = 0x31;
 constexpr std::uint8_t kSequenceError = 0x24;
 constexpr std::uint8_t kCodeStatus = 0xE0;  // status byte of a stored trouble code
+constexpr unsigned kLateProbeMs = 3500;     // half a second after the tester gives up
 
 // Address each module answers from (the third header byte of its replies).
 constexpr std::array<std::uint8_t, 7> kModuleAddress{0x00, 0x10, 0x18, 0x28, 0x58, 0x60, 0x7A};
 
 bool isParameterCommand(std::uint8_t byte) {
     return byte == 22 || byte == 32 || byte == 12;
+}
+bool isModuleProbe(std::uint8_t byte) {
+    return byte >= 40 && byte <= 44;
 }
 bool isServiceCommand(std::uint8_t byte) {
     return byte == 21 || byte == 31 || byte == 11;
@@ -124,7 +128,7 @@ Box::Answer Box::answer(const std::vector<std::uint8_t>& request, std::uint64_t 
     if (first == 1) {
         return {{1}, false, 0};
     }
-    if (first >= 40 && first <= 44) {
+    if (isModuleProbe(first)) {
         const int module = first - 39;
         if (moduleAbsent(module)) {
             return {};
@@ -435,6 +439,9 @@ BoxOutput Box::applyFaults(const std::vector<std::uint8_t>& request, Answer repl
         if (needsFrame && !reply.framed) {
             continue;
         }
+        if (fault.kind == FaultKind::LateProbe && !isModuleProbe(request[0])) {
+            continue;
+        }
         if (fault.count > 0) {
             --fault.count;
         }
@@ -460,6 +467,9 @@ BoxOutput Box::applyFaults(const std::vector<std::uint8_t>& request, Answer repl
                 break;
             case FaultKind::ExtraDelay:
                 out.delayMs += fault.amount;
+                break;
+            case FaultKind::LateProbe:
+                out.delayMs += fault.amount == 0 ? kLateProbeMs : fault.amount;
                 break;
             case FaultKind::KeepsOldCode:  // acted on when the unit stores, never here
                 break;

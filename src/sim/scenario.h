@@ -28,6 +28,7 @@ enum class FaultKind {
     Garbage,       // `amount` bytes of line noise instead of the reply
     LineClosed,    // the line drops (the tester's port sees a failing device)
     KeepsOldCode,  // the injector unit confirms a transfer exit but keeps the bytes it held
+    LateProbe,     // a module probe's answer comes `amount` ms late (3500 when 0)
 };
 
 struct Fault {
@@ -38,7 +39,7 @@ struct Fault {
     std::optional<std::uint16_t> identifier;
     // Only requests to this module (1..6), when not 0. SilentModule needs it.
     int module = 0;
-    // CutShort: data bytes kept; ExtraDelay: milliseconds; Garbage: number of bytes.
+    // CutShort: data bytes kept; ExtraDelay, LateProbe: milliseconds; Garbage: number of bytes.
     unsigned amount = 0;
     // Only the n-th request the injector control unit answers (1 = its first since the box
     // started, reads and writes alike), when not 0; such a fault spoils that one request.
@@ -66,6 +67,9 @@ struct Fault {
     }
     static Fault garbage(unsigned bytes, int count = 1) {
         return make(FaultKind::Garbage, count, bytes);
+    }
+    static Fault lateProbe(unsigned ms = 0, int count = -1) {
+        return make(FaultKind::LateProbe, count, ms);
     }
     static Fault lineClosed() { return make(FaultKind::LineClosed, 1); }
     // Narrow a fault to parameter reads of one identifier, or to one module (1..6).

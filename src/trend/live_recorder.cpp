@@ -60,6 +60,11 @@ std::optional<LiveRecorder::Ended> LiveRecorder::lastEnded() const {
     return m_lastEnded;
 }
 
+bool LiveRecorder::writeFailed() const {
+    std::lock_guard lock(m_mutex);
+    return m_writer && m_writer->failed();
+}
+
 const session::LivePage* LiveRecorder::page() const {
     std::lock_guard lock(m_mutex);
     return m_page;

@@ -45,6 +45,8 @@ public:
     std::optional<Ended> stop();
 
     bool recording() const;
+    // The recording in progress could not write a cycle (the disk is full).
+    bool writeFailed() const;
     // The last recording that ended, however it ended.
     std::optional<Ended> lastEnded() const;
     // The page being polled (or polled last), nullptr before any.

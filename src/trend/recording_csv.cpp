@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 
 #include "trend/csv_layout.h"
@@ -64,10 +65,6 @@ const session::LivePage* pageWithHeader(const std::vector<std::string>& fields) 
     return nullptr;
 }
 
-RecordingRead failure(std::size_t line, const std::string& what) {
-    return {std::nullopt, "line " + std::to_string(line) + ": " + what};
-}
-
 std::string seconds(std::uint64_t ms) {
     char text[32];
     std::snprintf(text, sizeof text, "%.3f", static_cast<double>(ms) / 1000.0);
@@ -90,73 +87,116 @@ void writeRecordingCsv(const LiveRecording& recording, std::ostream& out) {
     }
 }
 
-RecordingRead readRecordingCsv(std::istream& in) {
-    LiveRecording recording;
-    std::vector<LiveColumn> columns;
-    std::vector<std::string_view> gauges;
-    std::uint64_t lastMs = 0;
-    std::uint32_t cycle = 0;
-    std::size_t lineNumber = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++lineNumber;
-        if (lineNumber == 1 && line.starts_with(kByteOrderMark)) {
+bool RecordingCsvReader::fail(const std::string& what) {
+    m_error = "line " + std::to_string(m_lineNumber) + ": " + what;
+    return false;
+}
+
+bool RecordingCsvReader::nextLine(std::string& line) {
+    while (std::getline(m_in, line)) {
+        ++m_lineNumber;
+        if (m_in.eof()) {
+            // No line break after it: the writer never finished this line.
+            if (!line.empty()) {
+                m_cutLine = m_lineNumber;
+            }
+            return false;
+        }
+        if (m_lineNumber == 1 && line.starts_with(kByteOrderMark)) {
             line.erase(0, kByteOrderMark.size());
         }
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
-        if (line.empty()) {
-            continue;
+        if (!line.empty()) {
+            return true;
         }
-        const std::optional<std::vector<std::string>> fields = splitCsvLine(line);
-        if (!fields) {
-            return failure(lineNumber, "a quote is never closed");
-        }
-        if (recording.page == nullptr) {
-            if ((*fields)[0] != kTimeHeader) {
-                return failure(lineNumber,
-                               "not a live-data recording: the first column must be \"" +
-                                   std::string(kTimeHeader) + "\"");
-            }
-            recording.page = pageWithHeader(*fields);
-            if (recording.page == nullptr) {
-                return failure(lineNumber, "the columns are those of no live-data page");
-            }
-            columns = liveColumns(*recording.page);
-            gauges = pageGauges(*recording.page);
-            continue;
-        }
-        if (fields->size() != columns.size() + 1) {
-            return failure(lineNumber, std::to_string(fields->size()) +
-                                           " cells where the header has " +
-                                           std::to_string(columns.size() + 1));
-        }
-        const std::optional<double> time = number((*fields)[0]);
-        if (!time || *time < 0 || *time > 1e9) {
-            return failure(lineNumber, "\"" + (*fields)[0] + "\" is not a time in seconds");
-        }
-        const auto ms = static_cast<std::uint64_t>(std::llround(*time * 1000.0));
-        if (!recording.readings.empty() && ms < lastMs) {
-            return failure(lineNumber, "the time goes back (" + seconds(ms) + " s after " +
-                                           seconds(lastMs) + " s)");
-        }
-        lastMs = ms;
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            Reading reading = cellReading(columns[i], gauges[i], (*fields)[i + 1]);
-            reading.timeMs = ms;
-            reading.cycle = cycle;
-            recording.readings.push_back(std::move(reading));
-        }
-        ++cycle;
     }
-    if (recording.page == nullptr) {
-        return failure(lineNumber + 1,
-                       "the file is empty: no header \"" + std::string(kTimeHeader) + ",...\"");
+    return false;
+}
+
+bool RecordingCsvReader::begin() {
+    std::string line;
+    if (!nextLine(line)) {
+        if (m_cutLine != 0) {
+            return fail("the header line was cut short: the recording holds nothing");
+        }
+        ++m_lineNumber;
+        return fail("the file is empty: no header \"" + std::string(kTimeHeader) + ",...\"");
+    }
+    const std::optional<std::vector<std::string>> fields = splitCsvLine(line);
+    if (!fields) {
+        return fail("a quote is never closed");
+    }
+    if ((*fields)[0] != kTimeHeader) {
+        return fail("not a live-data recording: the first column must be \"" +
+                    std::string(kTimeHeader) + "\"");
+    }
+    m_page = pageWithHeader(*fields);
+    if (m_page == nullptr) {
+        return fail("the columns are those of no live-data page");
+    }
+    m_columns = liveColumns(*m_page);
+    m_gauges = pageGauges(*m_page);
+    return true;
+}
+
+bool RecordingCsvReader::next(std::vector<Reading>& cycle) {
+    cycle.clear();
+    std::string line;
+    if (m_page == nullptr || !m_error.empty() || !nextLine(line)) {
+        return false;
+    }
+    const std::optional<std::vector<std::string>> fields = splitCsvLine(line);
+    if (!fields) {
+        return fail("a quote is never closed");
+    }
+    if (fields->size() != m_columns.size() + 1) {
+        return fail(std::to_string(fields->size()) + " cells where the header has " +
+                    std::to_string(m_columns.size() + 1));
+    }
+    const std::optional<double> time = number((*fields)[0]);
+    if (!time || *time < 0 || *time > 1e9) {
+        return fail("\"" + (*fields)[0] + "\" is not a time in seconds");
+    }
+    const auto ms = static_cast<std::uint64_t>(std::llround(*time * 1000.0));
+    if (m_cycle > 0 && ms < m_lastMs) {
+        return fail("the time goes back (" + seconds(ms) + " s after " + seconds(m_lastMs) + " s)");
+    }
+    m_lastMs = ms;
+    for (std::size_t i = 0; i < m_columns.size(); ++i) {
+        Reading reading = cellReading(m_columns[i], m_gauges[i], (*fields)[i + 1]);
+        reading.timeMs = ms;
+        reading.cycle = m_cycle;
+        cycle.push_back(std::move(reading));
+    }
+    ++m_cycle;
+    return true;
+}
+
+RecordingRead readRecordingCsv(std::istream& in) {
+    RecordingCsvReader reader(in);
+    if (!reader.begin()) {
+        return {std::nullopt, reader.error(), reader.cutLine()};
+    }
+    LiveRecording recording;
+    recording.page = reader.page();
+    std::vector<Reading> cycle;
+    while (reader.next(cycle)) {
+        std::move(cycle.begin(), cycle.end(), std::back_inserter(recording.readings));
+    }
+    if (!reader.error().empty()) {
+        return {std::nullopt, reader.error(), reader.cutLine()};
     }
     if (recording.readings.empty()) {
-        return failure(lineNumber + 1, "the recording holds no readings");
+        return {std::nullopt,
+                "line " + std::to_string(reader.cutLine() != 0 ? reader.cutLine() : 2) +
+                    (reader.cutLine() != 0 ? ": the only cycle was cut short: the recording holds "
+                                             "no readings"
+                                           : ": the recording holds no readings"),
+                reader.cutLine()};
     }
-    return {std::move(recording), {}};
+    return {std::move(recording), {}, reader.cutLine()};
 }
 
 }  // namespace tvx::trend

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 
+#include "trend/live_columns.h"
 #include "trend/live_recording.h"
 
 namespace tvx::trend {
@@ -17,11 +18,48 @@ void writeRecordingCsv(const LiveRecording& recording, std::ostream& out);
 struct RecordingRead {
     std::optional<LiveRecording> recording;
     std::string error;  // "line 3: ..." when there is no recording
+    // The number of the last line when it was cut short (the disk filled, the program was
+    // killed while writing): it is left out, the cycles before it are whole. 0: none.
+    std::size_t cutLine = 0;
 };
 
-// Reads a recording, or a log written by `tarvolinex-cli live --csv`. Every reading of a row
-// gets the row's time; an empty cell is a failed read. Anything that is not such a log is
-// refused with the line and what is wrong with it.
+// Reads a recording, or a log written by `tarvolinex-cli live --csv`, one polling cycle at a
+// time, so that a recording of any length is played without being held whole. Every line
+// ends in a line break when it was written whole: a last line without one was cut short and
+// is left out (cutLine() tells it), everything else that is wrong is refused with the line
+// and what is wrong with it. Times may repeat but never go back.
+class RecordingCsvReader {
+public:
+    explicit RecordingCsvReader(std::istream& in) : m_in(in) {}
+
+    // Reads up to the header; false with error() set when the file is no recording.
+    bool begin();
+    const session::LivePage* page() const { return m_page; }
+    // The next whole cycle: every reading gets the row's time; an empty cell is a failed
+    // read. False at the end, and with error() set when a line is bad.
+    bool next(std::vector<Reading>& cycle);
+
+    const std::string& error() const { return m_error; }
+    std::size_t cutLine() const { return m_cutLine; }
+    std::uint32_t cycles() const { return m_cycle; }
+
+private:
+    // The next line that holds something; false at the end or at a line cut short.
+    bool nextLine(std::string& line);
+    bool fail(const std::string& what);
+
+    std::istream& m_in;
+    const session::LivePage* m_page = nullptr;
+    std::vector<LiveColumn> m_columns;
+    std::vector<std::string_view> m_gauges;
+    std::uint64_t m_lastMs = 0;
+    std::uint32_t m_cycle = 0;
+    std::size_t m_lineNumber = 0;
+    std::size_t m_cutLine = 0;
+    std::string m_error;
+};
+
+// Reads a whole recording with RecordingCsvReader (the window's replay holds it whole).
 RecordingRead readRecordingCsv(std::istream& in);
 
 }  // namespace tvx::trend

@@ -33,13 +33,17 @@ public:
     }
 
     bool stop(std::string& error) override {
+        const bool wasFailed = failed();
         m_out.close();
-        if (m_out.fail()) {
-            error = "could not write all of " + m_id + " (is the disk full?)";
+        if (wasFailed || m_out.fail()) {
+            error = "could not write all of " + m_id +
+                    " (is the disk full?); it holds every whole cycle before the failed write";
             return false;
         }
         return true;
     }
+
+    bool failed() const override { return !m_out.good(); }
 
     const std::string& id() const override { return m_id; }
 

@@ -21,6 +21,8 @@ public:
     virtual void addCycle(std::span<const Reading> readings) = 0;
     // Ends the recording. False when it could not be kept whole; `error` then says why.
     virtual bool stop(std::string& error) = 0;
+    // A write failed (the disk is full): later cycles are lost, so the caller should stop.
+    virtual bool failed() const { return false; }
     // What names the recording for readLiveRecording (a file, a record's number).
     virtual const std::string& id() const = 0;
 };

@@ -28,7 +28,7 @@ void ReplayEngine::pause() {
 }
 
 void ReplayEngine::setSpeed(double factor) {
-    m_speed = std::clamp(factor, 0.1, 100.0);
+    m_speed = std::isfinite(factor) ? std::clamp(factor, kSlowest, kFastest) : 1.0;
 }
 
 void ReplayEngine::nextSpeed() {
@@ -76,18 +76,27 @@ void ReplayEngine::stepBack() {
         seek(0);
         return;
     }
-    // The last reading of the cycle before: seek shows every reading up to it.
+    // Up to the last reading of the cycle before, by its place: the cycle shown may have
+    // the same time, and must not be shown again.
     const auto& readings = m_recording.readings;
-    std::size_t i = m_next;
-    while (i > 0 && readings[i - 1].cycle >= shown) {
-        --i;
+    std::size_t end = m_next;
+    while (end > 0 && readings[end - 1].cycle >= shown) {
+        --end;
     }
-    seek(i > 0 ? readings[i - 1].timeMs : 0);
+    if (end == 0) {
+        seek(0);
+        return;
+    }
+    m_position = readings[end - 1].timeMs;
+    startLeadIn();
+    while (m_next < end) {
+        deliver(m_next);
+    }
+    m_sink.replayMoved(m_position);
 }
 
-void ReplayEngine::seek(std::uint64_t positionMs) {
+void ReplayEngine::startLeadIn() {
     const auto& readings = m_recording.readings;
-    m_position = std::min(positionMs, duration());
     if (m_recording.page != nullptr) {
         m_sink.replayStarted(*m_recording.page);
     }
@@ -96,6 +105,11 @@ void ReplayEngine::seek(std::uint64_t positionMs) {
         std::lower_bound(readings.begin(), readings.end(), leadIn,
                          [](const Reading& r, std::uint64_t t) { return r.timeMs < t; }) -
         readings.begin());
+}
+
+void ReplayEngine::seek(std::uint64_t positionMs) {
+    m_position = std::min(positionMs, duration());
+    startLeadIn();
     deliverUpTo(m_position);
     m_sink.replayMoved(m_position);
 }

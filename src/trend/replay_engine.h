@@ -26,6 +26,9 @@ public:
 class ReplayEngine {
 public:
     static constexpr double kSpeeds[] = {1, 2, 4, 8, 16};
+    // The speeds a replay takes (the command line refuses others).
+    static constexpr double kSlowest = 0.1;
+    static constexpr double kFastest = 100;
     // What a seek replays before the point sought: the longest window of the chart, so the
     // gauges and the chart show what they would have shown had the replay run up to it.
     static constexpr std::uint64_t kLeadInMs = 10 * 60 * 1000;
@@ -37,6 +40,7 @@ public:
     void play();  // at the end: from the start again
     void pause();
     bool playing() const { return m_playing; }
+    // Clamped to kSlowest..kFastest; a speed that is no number plays at 1.
     void setSpeed(double factor);
     double speed() const { return m_speed; }
     // The next speed of kSpeeds, after the fastest the slowest.
@@ -58,6 +62,9 @@ public:
     std::uint32_t cycle() const;
 
 private:
+    // Tells the sink the page begins afresh and goes back to the readings that lead up to
+    // m_position.
+    void startLeadIn();
     void deliverUpTo(std::uint64_t positionMs);
     void deliver(std::size_t index);
 

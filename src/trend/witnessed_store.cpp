@@ -17,6 +17,7 @@ public:
         tellEnded();
         return m_inner->stop(error);
     }
+    bool failed() const override { return m_inner->failed(); }
     const std::string& id() const override { return m_inner->id(); }
 
 private:

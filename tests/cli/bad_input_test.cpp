@@ -17,7 +17,6 @@ namespace {
 
 using ::testing::HasSubstr;
 
-#ifndef _WIN32
 // Input the tester must refuse before a single byte goes to the box (the box on a
 // pseudo-terminal counts what reaches it).
 struct BadInputCase {
@@ -29,6 +28,8 @@ struct BadInputCase {
 void PrintTo(const BadInputCase& c, std::ostream* os) {
     *os << c.name;
 }
+
+#ifndef _WIN32
 
 class BadInput : public ::testing::TestWithParam<BadInputCase> {};
 
@@ -72,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadInputCase{
             "InjectorNumberOutOfRange",
             {"--vehicle", "FOCUS 1.8 TDCI", "injectors", "program", "5", "123456789ABCDEF0"},
-            "N: Value 5 not in range 1 to 4"},
+            "N: \"5\" is out of range: give a number from 1 to 4"},
         BadInputCase{"VehicleWithoutInjectorUnit",
                      {"--vehicle", "FIESTA 1.4 TDCI", "injectors", "read"},
                      "the FIESTA  1.4 TDCI has no injector control unit"},
@@ -88,6 +89,68 @@ INSTANTIATE_TEST_SUITE_P(
                      "cannot write the trace file"}),
     [](const auto& info) { return info.param.name; });
 #endif
+
+// Numbers are read as written: plain decimal digits within the option's range. Anything else
+// is refused before a port or the record is opened, never read as another number (0x10 as
+// 16) nor clamped into the range.
+class BadNumber : public ::testing::TestWithParam<BadInputCase> {};
+
+TEST_P(BadNumber, IsRefusedAsWrittenWithTheRange) {
+    DataDir data(false);
+    std::vector<std::string> args = GetParam().args;
+    if (args[0] != "--data-dir") {
+        args.insert(args.begin(), {"--data-dir", data.path()});
+    }
+    const CliResult result = runCli(args);
+    EXPECT_EQ(result.code, 2) << result.err;
+    EXPECT_THAT(result.err, HasSubstr(GetParam().message));
+    EXPECT_EQ(result.out, "");
+    EXPECT_FALSE(std::filesystem::exists(data.file("tarvolinex.db"))) << "the record was opened";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refused, BadNumber,
+    ::testing::Values(
+        BadInputCase{"VisitInHex",
+                     {"report", "0x10", "--html", "r.html"},
+                     "\"0x10\" is not a whole number in decimal digits"},
+        BadInputCase{"VisitNegative",
+                     {"--demo", "injectors", "restore", "1", "--visit", "-5"},
+                     "\"-5\" is out of range: give a number from 1 to"},
+        BadInputCase{"VisitZero", {"report", "0", "--json", "r.json"}, "\"0\" is out of range"},
+        BadInputCase{"VisitBeyondItsType",
+                     {"report", "99999999999999999999", "--html", "r.html"},
+                     "\"99999999999999999999\" is out of range"},
+        BadInputCase{"ComInHex", {"--com", "0x2", "ports"}, "\"0x2\" is not a whole number"},
+        BadInputCase{"CyclesWithASign",
+                     {"--demo", "live", "--module", "cluster", "--cycles", "+3"},
+                     "\"+3\" is not a whole number"},
+        BadInputCase{"CyclesBeyondItsType",
+                     {"--demo", "live", "--module", "cluster", "--cycles", "4294967296"},
+                     "\"4294967296\" is out of range"},
+        BadInputCase{"InjectorInHex",
+                     {"--demo", "injectors", "program", "0x1", "123456789ABCDEF0"},
+                     "\"0x1\" is not a whole number"},
+        BadInputCase{"DurationNotANumber",
+                     {"--demo", "live", "--module", "cluster", "--duration", "nan"},
+                     "\"nan\" is not a number in decimal digits"},
+        BadInputCase{"DurationTiny",
+                     {"--demo", "live", "--module", "cluster", "--duration", "1e-300"},
+                     "\"1e-300\" is not a number in decimal digits"},
+        BadInputCase{"SpeedNotANumber",
+                     {"replay", "r.csv", "--speed", "nan"},
+                     "\"nan\" is not a number in decimal digits (0.1 to 100)"},
+        BadInputCase{"SpeedTiny",
+                     {"replay", "r.csv", "--speed", "0.000001"},
+                     "\"0.000001\" is out of range: give a number from 0.1 to 100"},
+        BadInputCase{
+            "SpeedHuge", {"replay", "r.csv", "--speed", "1000"}, "\"1000\" is out of range"},
+        BadInputCase{
+            "SpeedInfinite", {"replay", "r.csv", "--speed", "inf"}, "\"inf\" is not a number"},
+        BadInputCase{"DataDirectoryNameTooLong",
+                     {"--data-dir", "/tmp/" + std::string(300, 'a'), "history"},
+                     "has 300 characters; a file system allows at most 255"}),
+    [](const auto& info) { return info.param.name; });
 
 TEST(BadInput, AnUnknownSimulatedVehicleIsRefused) {
     DataDir data;

@@ -213,6 +213,27 @@ TEST(Scan, AModuleMissingFromTheCarIsListedAbsent) {
     EXPECT_THAT(result.out, HasSubstr("TCM      absent\nABS      protocol 1\n"));
 }
 
+// The ABS answers its probe 3.5 s late, after the 3000 ms time-out. Its answer is set aside,
+// never credited to the AirBag probed next; the modules answer 1, 2, 3, 1, 2 so a neighbour's
+// protocol would show.
+TEST(Scan, AProbeAnswerThatComesLateIsSetAsideAndTheScanSaysSo) {
+    sim::Scenario scenario = sim::vehicleScenario("petrol-car");
+    const std::uint8_t own[] = {0, 1, 2, 3, 1, 2};
+    for (int module = sim::kPcm; module <= sim::kCluster; ++module) {
+        scenario.modules[static_cast<std::size_t>(module)].protocol = own[module];
+    }
+    scenario.faults = {sim::Fault::lateProbe().forModule(sim::kAbs)};
+    SimulatedCar car(scenario);
+    DataDir data;
+    const CliResult result = runCli(onCar(car, data, {"scan"}));
+    EXPECT_EQ(result.code, 15) << result.err;
+    EXPECT_THAT(result.out, HasSubstr("PCM      protocol 1\nTCM      protocol 2\n"
+                                      "ABS      answered late, set aside\n"
+                                      "AirBag   protocol 1\nCluster  protocol 2\n"));
+    EXPECT_THAT(result.err, HasSubstr("the box answers late: the probe answers of ABS came after "
+                                      "their time-out and were set aside"));
+}
+
 TEST(Scan, AVinWithControlBytesNeverReachesTheTerminalRaw) {
     sim::Scenario car = sim::vehicleScenario("petrol-car");
     car.vin = std::string("WF0\x1b[2J\0XXGAJ\x07\\1A", 17);

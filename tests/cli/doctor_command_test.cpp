@@ -53,7 +53,18 @@ INSTANTIATE_TEST_SUITE_P(
                    {sim::Fault::silentModule(4)},
                    26,
                    "modules-absent",
-                   "AirBag do not"}),
+                   "AirBag do not"},
+        DoctorCase{"ProbeAnswerLate",
+                   {sim::Fault::lateProbe().forModule(sim::kTcm)},
+                   27,
+                   "box-late",
+                   "answers late: the answers to the TCM probe came after the tester had stopped "
+                   "waiting"},
+        DoctorCase{"PresenceAnswerLate",
+                   {sim::Fault::extraDelay(1300)},
+                   27,
+                   "box-late",
+                   "the answers to the presence test came after"}),
     [](const ::testing::TestParamInfo<DoctorCase>& info) { return std::string(info.param.name); });
 
 TEST(Doctor, APortHeldByAnotherTesterIsInUseAndSaysByWhom) {

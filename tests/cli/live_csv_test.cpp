@@ -172,6 +172,19 @@ TEST(LiveCsv, ARunWithoutASingleGoodReadEndsWithTheReadFailureCode) {
     EXPECT_EQ(readCsv(csv).size(), 3u) << "the rows are still written";
 }
 
+// Every row's write is checked: a log that cannot be written ends the run with its own code
+// and says why, never "cycles written".
+TEST(LiveCsv, ALogThatCannotBeWrittenEndsWithTheOutputCode) {
+    SimulatedCar car;
+    DataDir data;
+    const CliResult result = runCli(
+        onCar(car, data, {"live", "--module", "cluster", "--csv", "/dev/full", "--cycles", "3"}));
+    EXPECT_EQ(result.code, 14);
+    EXPECT_THAT(result.err,
+                ::testing::HasSubstr("cannot write /dev/full: No space left on device"));
+    EXPECT_THAT(result.err, ::testing::Not(::testing::HasSubstr("cycles written")));
+}
+
 TEST(LiveCsv, TheClusterPageNeedsNoVehicle) {
     SimulatedCar car;
     DataDir data;

@@ -5,6 +5,8 @@
 
 #include <csignal>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #ifndef _WIN32
 #include <sys/wait.h>
@@ -146,6 +148,28 @@ TEST(Programs, AFreshDataDirectoryGetsTheShippedCataloguesOnFirstUse) {
         EXPECT_TRUE(std::filesystem::exists(fresh / file)) << file;
     }
 }
+
+#ifndef _WIN32
+// A disk that fills during live --record (a file size limit stands in for it): polling stops
+// with its own exit code, and the recording replays up to its last whole cycle.
+TEST(Programs, AFullDiskEndsARecordingWithItsOwnCodeAndTheRecordingStillReplays) {
+    DataDir data;
+    const std::filesystem::path file = data.file("recording.csv");
+    const ProgramRun run = runProgram("sh -c 'trap \"\" XFSZ; ulimit -f 8; exec " + cliProgram() +
+                                      " --simulate --data-dir " + quoted(data.path()) +
+                                      " live --module cluster --cycles 20000 --record " +
+                                      quoted(file.string()) + " 2>&1'");
+    EXPECT_EQ(run.exitCode, 14) << run.out;
+    EXPECT_THAT(run.out, HasSubstr("the recording stopped: could not write all of"));
+    EXPECT_LE(std::filesystem::file_size(file), 8u * 512u);
+    std::ifstream in(file, std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+    const CliResult replay = runCli({"replay", file.string(), "--csv"});
+    EXPECT_EQ(replay.code, 0) << replay.err;
+    EXPECT_EQ(replay.out, written.substr(0, written.rfind('\n') + 1));
+}
+#endif
 
 TEST(Programs, ExitCodesReachTheShell) {
     DataDir data;

@@ -188,6 +188,22 @@ INSTANTIATE_TEST_SUITE_P(
                                     "line 3: 2 cells where the header has 4"}),
     [](const auto& info) { return info.param.name; });
 
+// A recording cut inside its last line (the disk filled while it was written) replays up to
+// its last whole cycle and says that the line was cut.
+TEST(RecordReplay, ARecordingCutInItsLastLinePlaysItsWholeCycles) {
+    DataDir data(false);
+    const std::filesystem::path file = data.file("cut.csv");
+    const std::string whole =
+        "time [s],odometer [km],fuel level [%],trouble codes [-]\n"
+        "0.000,1.0,44,1\n0.500,1.0,44,1\n";
+    std::ofstream(file) << whole << "1.000,1.";
+    const CliResult result = runCli({"replay", file.string(), "--csv"});
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out, whole);
+    EXPECT_THAT(result.err, HasSubstr("line 4 was cut short"));
+    EXPECT_THAT(result.err, HasSubstr("the 2 whole cycles before it are played"));
+}
+
 TEST(RecordReplay, DemonstrationValuesAreNotRecorded) {
     DataDir data;
     const std::filesystem::path recording = data.file("demo.csv");

@@ -233,6 +233,94 @@ TEST(Probe, DemoModeSetsEveryModuleAndSendsNothing) {
     EXPECT_EQ(car.box.storedCodes(1).size(), 3u);
 }
 
+// A box whose probe answers come after the 3000 ms time-out: each late answer is set aside,
+// never read as the next module's. The modules answer with protocols 1, 2, 3, 1, 2 so that
+// an answer credited to a neighbour shows.
+struct LateProbeCase {
+    const char* name;
+    int module;  // whose answers come late; 0: every module's
+    std::array<std::uint8_t, 6> protocols;
+    std::array<bool, 6> late;
+    bool probeSucceeds;
+};
+
+void PrintTo(const LateProbeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class LateProbe : public testing::TestWithParam<LateProbeCase> {};
+
+TEST_P(LateProbe, NoModuleIsCreditedWithAnotherModulesAnswer) {
+    const LateProbeCase& c = GetParam();
+    SimulatedVehicle car("petrol-car");
+    tvx::sim::Scenario scenario = car.box.scenario();
+    const std::array<std::uint8_t, 6> own{0, 1, 2, 3, 1, 2};
+    for (std::size_t module = 1; module <= 5; ++module) {
+        scenario.modules[module].protocol = own[module];
+    }
+    scenario.faults = {c.module == 0 ? Fault::lateProbe() : Fault::lateProbe().forModule(c.module)};
+    tvx::sim::Box box(scenario);
+    tvx::sim::InMemoryPort port(box, car.clock);
+    tvx::link::Link link(port, car.clock);
+    link.OpenPort(0);
+    EXPECT_EQ(link.ProbeModules(), c.probeSucceeds);
+    EXPECT_EQ(link.ModuleProtocol, c.protocols);
+    EXPECT_EQ(link.ModuleAnsweredLate, c.late);
+    EXPECT_EQ(link.LateAnswers,
+              static_cast<unsigned>(std::count(c.late.begin(), c.late.end(), true)));
+    // What follows gets its own answer: the VIN read opens the PCM and reads on.
+    tvx::link::Requests requests(link);
+    link.ModuleProtocol[1] = 1;
+    EXPECT_TRUE(requests.ReadVin());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, LateProbe,
+                         testing::Values(LateProbeCase{"EveryModule",
+                                                       0,
+                                                       {0, 0, 0, 0, 0, 0},
+                                                       {false, true, true, true, true, true},
+                                                       false},
+                                         LateProbeCase{"Pcm",
+                                                       tvx::sim::kPcm,
+                                                       {0, 0, 2, 3, 1, 2},
+                                                       {false, true, false, false, false, false},
+                                                       true},
+                                         LateProbeCase{"Abs",
+                                                       tvx::sim::kAbs,
+                                                       {0, 1, 2, 0, 1, 2},
+                                                       {false, false, false, true, false, false},
+                                                       true},
+                                         LateProbeCase{"Cluster",
+                                                       tvx::sim::kCluster,
+                                                       {0, 1, 2, 3, 1, 0},
+                                                       {false, false, false, false, false, true},
+                                                       false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A reply later than its echo time-out is set aside before the next request goes out, so
+// the next read gets its own reply even when it follows at once.
+TEST(Exchange, AReplyAfterItsTimeOutIsNeverTakenForTheNextOne) {
+    SimulatedVehicle car("petrol-car");
+    car.box.addFault(Fault::extraDelay(700).onIdentifier(kEngineSpeed));
+    car.requests.ReadParameter(kEngineSpeed, 1);
+    EXPECT_EQ(car.link.ReplyFailed, 1);
+    car.requests.ReadParameter(0x0005, 1);
+    EXPECT_EQ(car.link.ReplyFailed, 0);
+    EXPECT_EQ(car.requests.PidRecord[2], 0x05);
+    EXPECT_EQ(car.link.LateAnswers, 1u);
+    EXPECT_EQ(car.port.pendingBytes(), 0u);
+}
+
+// Without a time-out nothing is listened for: the wire timing is the exchange's own.
+TEST(Exchange, NoTimeOutCostsNoListening) {
+    SimulatedVehicle car("petrol-car");
+    const auto before = car.clock.nowMs();
+    car.requests.ReadParameter(kEngineSpeed, 1);
+    car.requests.ReadParameter(0x0005, 1);
+    EXPECT_EQ(car.clock.nowMs() - before, 2u * 3u * 2u);
+    EXPECT_EQ(car.link.LateAnswers, 0u);
+}
+
 TEST(Port, IndexBeyondSevenOpensNothingAndReportsThePortHeld) {
     tvx::link::VirtualClock clock;
     tvx::sim::Box box(tvx::sim::vehicleScenario("petrol-car"));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <sstream>
@@ -123,6 +124,27 @@ TEST(RecordingCsv, TakesWindowsLineEndsAndAByteOrderMark) {
     EXPECT_EQ(cyclesOf(*read.recording).size(), 3u);
 }
 
+// A recording whose writing stopped part-way (a full disk, a kill) ends in a line without its
+// line break: whatever byte it stops at, the whole cycles before it read back exactly and the
+// cut line is named, never taken as a cycle or as a bad file.
+TEST(RecordingCsv, ACutAtEveryByteOfTheLastLinesKeepsTheWholeCyclesBefore) {
+    const LiveRecording written = recordingOf(dieselPage(), 4, {"rpmd"});
+    const std::string text = csvOf(written);
+    const std::size_t lastTwoRows = text.rfind('\n', text.rfind('\n', text.size() - 2) - 1) + 1;
+    const std::vector<CycleSpan> cycles = cyclesOf(written);
+    for (std::size_t cut = lastTwoRows; cut < text.size(); ++cut) {
+        const std::string kept = text.substr(0, cut);
+        const RecordingRead read = readBack(kept);
+        ASSERT_TRUE(read.recording) << "cut at " << cut << ": " << read.error;
+        const auto whole = static_cast<std::size_t>(std::count(kept.begin(), kept.end(), '\n')) - 1;
+        ASSERT_EQ(cyclesOf(*read.recording).size(), whole) << "cut at " << cut;
+        EXPECT_EQ(read.cutLine, kept.back() == '\n' ? 0u : whole + 2) << "cut at " << cut;
+        const std::size_t lastWhole = cycles[whole - 1].end;
+        EXPECT_EQ(read.recording->readings.size(), lastWhole) << "cut at " << cut;
+        EXPECT_EQ(read.recording->readings.back().text, written.readings[lastWhole - 1].text);
+    }
+}
+
 struct BadCase {
     const char* name;
     std::string text;
@@ -143,6 +165,13 @@ std::string row(const std::string& time, std::size_t cells, const std::string& c
         line += "," + cell;
     }
     return line + "\n";
+}
+
+TEST(RecordingCsv, AHeaderCutShortHoldsNothingAndSaysSo) {
+    const std::string text = header();
+    const RecordingRead read = readBack(text.substr(0, text.size() - 5));
+    EXPECT_FALSE(read.recording);
+    EXPECT_EQ(read.error, "line 1: the header line was cut short: the recording holds nothing");
 }
 
 const std::size_t kDieselCells = 20;  // 18 reads, the switch read filling three fields

@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "trend/replay_engine.h"
 
 namespace tvx::trend {
@@ -137,6 +139,41 @@ TEST(Replay, StepsACycleAtATimeForwardAndBack) {
     engine.step();
     EXPECT_TRUE(engine.atEnd());
     EXPECT_EQ(sink.readings.size(), 12u);
+}
+
+// Cycles may share a time (a log written at a coarse clock): a step back still goes back one
+// cycle and shows it without the one that shared its time.
+TEST(Replay, StepsBackOverCyclesThatShareTheirTime) {
+    LiveRecording r = recording(4);
+    for (Reading& reading : r.readings) {
+        reading.timeMs = reading.cycle < 3 ? 1000 : 2000;  // cycles 0, 1 and 2 at 1 s
+    }
+    Sink sink;
+    ReplayEngine engine(r, sink);
+    engine.begin();
+    engine.step();
+    engine.step();
+    engine.step();
+    ASSERT_EQ(engine.cycle(), 3u);
+    for (const std::uint32_t expected : {2u, 1u, 0u}) {
+        engine.stepBack();
+        EXPECT_EQ(engine.cycle(), expected);
+        ASSERT_FALSE(sink.readings.empty());
+        EXPECT_EQ(sink.readings.back().cycle, expected) << "nothing after the cycle stepped to";
+        EXPECT_EQ(sink.readings.size(), 3u * (expected + 1));
+    }
+}
+
+TEST(Replay, ASpeedThatIsNoNumberPlaysAtOne) {
+    const LiveRecording r = recording(2);
+    Sink sink;
+    ReplayEngine engine(r, sink);
+    for (const double speed : {std::nan(""), 1e300, -1.0, 1e-300}) {
+        engine.setSpeed(speed);
+        EXPECT_TRUE(std::isfinite(engine.speed()));
+        EXPECT_GE(engine.speed(), ReplayEngine::kSlowest);
+        EXPECT_LE(engine.speed(), ReplayEngine::kFastest);
+    }
 }
 
 TEST(Replay, SeekShowsTheLastTenMinutesBeforeThePointAndNothingAfter) {
