@@ -90,8 +90,7 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
                           languageCode(invocation, dataDirectory));
     tester.link().setTrace(trace.get());
     // Everything this run learns goes into the workshop record as it happens.
-    CommandRecord record(tester, dataDirectory, languageCode(invocation, dataDirectory),
-                               console);
+    CommandRecord record(tester, dataDirectory, languageCode(invocation, dataDirectory), console);
 
     console.progress("Connecting to " + opened.line->description() +
                      ": box test, module scan, VIN ...");
@@ -126,6 +125,7 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
         case CommandKind::Report:
         case CommandKind::History:
         case CommandKind::Workshop:
+        case CommandKind::InjectorsRuns:
             break;
         case CommandKind::Ports:
         case CommandKind::Doctor:

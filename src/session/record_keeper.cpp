@@ -3,6 +3,7 @@
 #include <chrono>
 #include <future>
 
+#include "session/code_journal.h"
 #include "session/live_columns.h"
 
 namespace tvx::session {
@@ -26,36 +27,6 @@ const char* requestName(InjectorRequest request) {
             return "start again";
     }
     return "?";
-}
-
-const char* resultName(ProgrammingEnd::Result result) {
-    switch (result) {
-        case ProgrammingEnd::Result::Finished:
-            return "finished";
-        case ProgrammingEnd::Result::Failed:
-            return "failed";
-        case ProgrammingEnd::Result::Refused:
-            return "refused";
-        case ProgrammingEnd::Result::NotVerified:
-            return "not verified";
-        case ProgrammingEnd::Result::NotRecorded:
-            return "not recorded";
-    }
-    return "?";
-}
-
-const char* holdsName(UnitHolds holds) {
-    switch (holds) {
-        case UnitHolds::OldCode:
-            return "old";
-        case UnitHolds::NewCode:
-            return "new";
-        case UnitHolds::Mixed:
-            return "mixed";
-        case UnitHolds::NotRead:
-            break;
-    }
-    return "not read";
 }
 
 std::vector<record::Block> blocksOf(const std::array<InjectorBlock, 9>& blocks) {
@@ -284,7 +255,7 @@ void RecordKeeper::vinRead(const VinReading& e) {
     const bool first = m_visitVin.empty();
     m_visitVin = e.vin;
     post([vin = e.vin, first, within = m_options.continueWithinMs](record::Record& record,
-                                                                    Open& open) {
+                                                                   Open& open) {
         if (!open.visit) {
             return;
         }
@@ -381,6 +352,7 @@ bool RecordKeeper::beforeFirstWrite(const ProgrammingPlan& plan, std::string& wh
     run.startedAt = wallClockMs();
     run.codeBefore = plan.oldCode;
     run.codeNew = plan.newCode;
+    run.restore = plan.restore;
     run.codesRead = codesOf(plan.codesRead);
     run.blocks = blocksOf(plan.blocks);
     auto done = std::make_shared<std::promise<bool>>();
@@ -409,6 +381,14 @@ bool RecordKeeper::beforeFirstWrite(const ProgrammingPlan& plan, std::string& wh
     return true;
 }
 
+bool RecordKeeper::canKeep(std::string& whyNot) {
+    if (!kept()) {
+        whyNot = problem();
+        return false;
+    }
+    return true;
+}
+
 void RecordKeeper::programmingStep(const ProgrammingStep& e) {
     record::ProgrammingStepRow step{wallClockMs(), e.half, requestName(e.request), e.ok, e.restore};
     post([step](record::Record& record, Open& open) {
@@ -421,9 +401,8 @@ void RecordKeeper::programmingStep(const ProgrammingStep& e) {
 void RecordKeeper::programmingEnded(const ProgrammingEnd& e) {
     record::ProgrammingRun end;
     end.endedAt = wallClockMs();
-    end.result = resultName(e.result);
-    end.unitHolds =
-        e.writeSent || e.result == ProgrammingEnd::Result::Finished ? holdsName(e.holds) : "old";
+    end.result = programmingResultName(e.result);
+    end.unitHolds = unitHoldsName(e);
     end.codeAfter = e.readBack;
     end.restoreTried = e.restoreTried;
     post([end](record::Record& record, Open& open) {

@@ -100,6 +100,9 @@ void Session::stateOfferProgramming() {
 }
 
 void Session::stateIgnitionOff() {
+    if (SessionState == State::IgnitionOff && !m_link.DemoMode && !guardCanKeep()) {
+        return;
+    }
     showOnlyFrame("");
     m_view.setControlVisible("OK", true);
     m_view.setControlEnabled("OK", true);
@@ -219,6 +222,33 @@ void Session::showCodeBefore(int injector, bool visible) {
     m_view.setControlVisible(kCodeBeforeLabels[injector], visible);
 }
 
+ProgrammingGuard& Session::guard() {
+    return m_guard != nullptr ? *m_guard : m_journal;
+}
+
+// Before the ignition steps: a run whose codes could not be kept is refused now, not after
+// the minute of prompts that leads to its first write.
+bool Session::guardCanKeep() {
+    ProgrammingEnd end;
+    end.injector = std::clamp(SelectedInjector, 1, 4);
+    end.result = ProgrammingEnd::Result::NotRecorded;
+    if (guard().canKeep(end.whyNot)) {
+        return true;
+    }
+    notify(&SessionEvents::programmingEnded, end);
+    showInjectorOutcome(end);
+    return false;
+}
+
+// The end of a run that passed its guard: told to the listeners, and kept in the journal
+// when the journal is the guard.
+void Session::endRun(const ProgrammingEnd& end) {
+    if (m_guard == nullptr) {
+        m_journal.runEnded(end);
+    }
+    notify(&SessionEvents::programmingEnded, end);
+}
+
 ProgrammingPlan Session::programmingPlan(int injector) const {
     ProgrammingPlan plan;
     plan.injector = injector;
@@ -227,6 +257,7 @@ ProgrammingPlan Session::programmingPlan(int injector) const {
     plan.oldCode = plan.codesRead[static_cast<std::size_t>(injector)];
     plan.blocks = InjectorRaw;
     plan.vin = m_vin;
+    plan.restore = m_restoreRun;
     if (m_modelIndex >= 0) {
         const auto models = DieselSelected ? dieselModels() : petrolModels();
         if (m_modelIndex < static_cast<int>(models.size())) {
@@ -352,8 +383,7 @@ void Session::stateProgram() {
     const ProgrammingPlan plan = programmingPlan(n);
     m_codeBefore = plan.oldCode;
     end.before = plan.oldCode;
-    ProgrammingGuard& guard = m_guard != nullptr ? *m_guard : m_journal;
-    if (!guard.beforeFirstWrite(plan, end.whyNot)) {
+    if (!guard().beforeFirstWrite(plan, end.whyNot)) {
         end.result = ProgrammingEnd::Result::NotRecorded;
         notify(&SessionEvents::programmingEnded, end);
         showInjectorOutcome(end);
@@ -386,7 +416,7 @@ void Session::stateProgram() {
             readUnitAgain(end);
         }
     }
-    notify(&SessionEvents::programmingEnded, end);
+    endRun(end);
     if (lineLost()) {
         return;
     }
@@ -411,7 +441,7 @@ void Session::stateFinished() {
         readUnitAgain(end);
         if (lineLost()) {
             end.result = ProgrammingEnd::Result::NotVerified;
-            notify(&SessionEvents::programmingEnded, end);
+            endRun(end);
             return;
         }
         if (end.holds == UnitHolds::NotRead) {
@@ -420,7 +450,11 @@ void Session::stateFinished() {
             end.result = ProgrammingEnd::Result::Failed;
         }
     }
-    notify(&SessionEvents::programmingEnded, end);
+    if (m_link.DemoMode) {
+        notify(&SessionEvents::programmingEnded, end);
+    } else {
+        endRun(end);
+    }
     if (end.result != ProgrammingEnd::Result::Finished) {
         showInjectorOutcome(end);
         return;
@@ -435,7 +469,8 @@ void Session::readInjectors() {
     setState(State::ReadInjectors);
 }
 
-void Session::programInjectors() {
+void Session::programInjectors(bool restore) {
+    m_restoreRun = restore;
     setState(State::IgnitionOff);
 }
 
