@@ -201,7 +201,8 @@ TEST_F(Programming, AnUnreadableUnitAfterAFailureIsSaidPlainly) {
     EXPECT_EQ(end().holds, UnitHolds::NotRead);
     EXPECT_TRUE(end().restoreTried);
     EXPECT_EQ(unitHolds(), before);  // the write-back itself went through
-    EXPECT_EQ(bench.view.lines[1], "  INJECTOR 3: THE UNIT  ");
+    EXPECT_EQ(bench.view.lines[1], "  INJECTOR 3 AFTER THE  ");
+    EXPECT_EQ(bench.view.lines[2], "  WRITE; UNIT NOT READ. ");
 }
 
 TEST_F(Programming, AFailedReadBackIsWrittenNotVerified) {
