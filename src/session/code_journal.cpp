@@ -76,7 +76,10 @@ std::string checkedEntry(const std::string& payload) {
     const std::array<std::uint8_t, 4> bytes{
         static_cast<std::uint8_t>(crc >> 24), static_cast<std::uint8_t>(crc >> 16),
         static_cast<std::uint8_t>(crc >> 8), static_cast<std::uint8_t>(crc)};
-    return "\n" + std::string(kMark) + hexBytes(bytes.data(), 4) + ' ' + payload + '\n';
+    std::string entry(1, '\n');
+    entry.append(kMark).append(hexBytes(bytes.data(), 4)).append(1, ' ');
+    entry.append(payload).append(1, '\n');
+    return entry;
 }
 
 std::vector<std::string> tabFields(const std::string& line) {
