@@ -70,8 +70,13 @@ ExitCode programRead(CommandContext& context, int injector, const std::string& c
         context.tester.programInjector(slotOfInjector(injector), code, prompts, restore);
     if (programmed.outcome == Outcome::Cancelled) {
         if (programmed.sent) {
-            console.err << "tarvolinex-cli: stopped after the code was sent: switch the ignition "
-                           "off and on, then check with 'injectors read'\n";
+            console.err << "tarvolinex-cli: stopped after the new code "
+                        << session::injectorCodeText(session::checkInjectorCode(code).bytes)
+                        << " was written, before it was read back: the unit most likely holds "
+                           "it, not verified. The old code "
+                        << before
+                        << " is kept in the record. Switch the ignition off and on, then check "
+                           "with 'injectors read'\n";
             return ExitCode::WriteFailed;
         }
         console.err << "tarvolinex-cli: not confirmed; nothing was written\n";

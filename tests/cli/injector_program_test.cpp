@@ -141,6 +141,22 @@ TEST(InjectorProgram, AUnitThatStopsAnsweringFailsTheWriteAndSaysSo) {
     EXPECT_EQ(result.out, "");
 }
 
+// Nobody at the key after the write: the run stops before the read-back, and says what
+// was written and where the old code is kept.
+TEST(InjectorProgram, StoppedAfterTheWriteSaysTheUnitMostLikelyHoldsTheNewCode) {
+    SimulatedCar car("diesel-van");
+    DataDir data;
+    const std::string before = session::injectorCodeText(car.injectorCode(slotOf(3)));
+    const CliResult result = runCli(
+        onCar(car, data, {"--vehicle", kVehicle, "injectors", "program", "3", "0123456789abcdef"}),
+        "\n\ny\n");
+    EXPECT_EQ(result.code, 7);
+    EXPECT_THAT(result.err, HasSubstr("stopped after the new code 0123456789ABCDEF was written, "
+                                      "before it was read back: the unit most likely holds it"));
+    EXPECT_THAT(result.err, HasSubstr("The old code " + before + " is kept in the record"));
+    EXPECT_EQ(session::injectorCodeText(car.injectorCode(slotOf(3))), "0123456789ABCDEF");
+}
+
 TEST(InjectorProgram, AUnitThatKeepsItsOldCodeIsAFailedWrite) {
     SimulatedCar car("diesel-van");
     car.addFault(sim::Fault::make(sim::FaultKind::KeepsOldCode));
