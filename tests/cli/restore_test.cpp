@@ -151,6 +151,19 @@ TEST_F(CutThenRetried, TheRunsAreListedWithWhatRestoreWouldWrite) {
     EXPECT_EQ(otherCar.out, "");
 }
 
+// Known at the start: no ignition steps lead to a run that will be refused.
+TEST(CliRestore, ProgrammingWithARecordThatCannotBeKeptIsRefusedBeforeTheIgnitionSteps) {
+    SimulatedCar car("diesel-van");
+    DataDir data;
+    const std::string original = hex(car.injectorCode(kSlot));
+    std::filesystem::create_directory(data.file(record::Record::kFileName));
+    const CliResult result = program(car, data);
+    EXPECT_EQ(result.code, 9) << result.err;
+    EXPECT_THAT(result.err, HasSubstr("nothing was written"));
+    EXPECT_THAT(result.err, Not(HasSubstr("IGNITION")));
+    EXPECT_EQ(hex(car.injectorCode(kSlot)), original);
+}
+
 // A run the tester was killed in has a start and no end: the next command says so and
 // what the unit holds now.
 TEST(CliRestore, ARunWithoutAnEndIsReportedAsUnfinishedByTheNextCommand) {
