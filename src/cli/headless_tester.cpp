@@ -204,7 +204,11 @@ HeadlessTester::Programming HeadlessTester::programInjector(int slot, const std:
         ~Forget() { prompts = nullptr; }
     } forget{m_prompts};
 
-    m_session.programInjectors(restore);
+    if (restore) {
+        m_session.restoreInjectors();
+    } else {
+        m_session.programInjectors();
+    }
     for (int i = 0; i < kMaxSteps; ++i) {
         settle();
         result.sent = m_heard.written;

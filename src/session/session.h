@@ -72,9 +72,11 @@ public:
     void readDtc();
     void clearDtc();
     void readInjectors();
-    // Prog Injector. With restore, the run writes back a code the unit held before (the
-    // command-line tester's "injectors restore"); its guard keeps it as such.
-    void programInjectors(bool restore = false);
+    void programInjectors();
+    // The same steps as programInjectors(), for a run that writes back a code the unit
+    // held before (the command-line tester's "injectors restore"); its guard keeps it as
+    // such, so that a later restore never goes back to the code it replaced.
+    void restoreInjectors();
     void selectModule(Module module);
     void injectorPanelClick(int injector);                        // panel or label 1..4
     void injectorOk(int injector, const std::string& typedText);  // OK1, ok2..ok4

@@ -469,8 +469,13 @@ void Session::readInjectors() {
     setState(State::ReadInjectors);
 }
 
-void Session::programInjectors(bool restore) {
-    m_restoreRun = restore;
+void Session::programInjectors() {
+    m_restoreRun = false;
+    setState(State::IgnitionOff);
+}
+
+void Session::restoreInjectors() {
+    m_restoreRun = true;
     setState(State::IgnitionOff);
 }
 
