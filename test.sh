@@ -41,6 +41,11 @@ ctest --output-on-failure -j "$jobs"
 # The record's fault runs (two programs at once, damaged files) print their counts.
 grep -h "^fault run:" Testing/Temporary/LastTest.log || true
 
+# Kill -9 of the command-line tester at random moments of programming, restore, clearing
+# and live recording (seeded: the seed is printed, TVX_KILL_SEED repeats a run).
+echo "== Kill -9 runs =="
+tests/cli/cli_kill_tests --gtest_brief=1
+
 # ---------------------------------------------------------------------------------------
 # ThreadSanitizer: the tests that run threads (the session runner and its interruptible
 # waits, the queued view, whole window sessions, the pseudo-terminal end to end) built

@@ -141,7 +141,8 @@ void addCommonOptions(CLI::App& app, CommonOptions& common, std::string& simulat
 
 bool needsTheBox(CommandKind command) {
     return command != CommandKind::Report && command != CommandKind::History &&
-           command != CommandKind::Workshop && command != CommandKind::Replay;
+           command != CommandKind::Workshop && command != CommandKind::Replay &&
+           command != CommandKind::InjectorsRuns;
 }
 
 ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream& out,
@@ -211,19 +212,36 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
     // ---- the workshop record
     auto* injRestore = injectors->add_subcommand(
         "restore",
-        "Write back the code the workshop record holds from before a programming run "
-        "(the same confirmation and ignition steps as programming)");
+        "Write back the last code the injector was known to hold whole before the runs that "
+        "followed it (never a mixed code, nor one a restore wrote); the same confirmation and "
+        "ignition steps as programming");
     injRestore->add_option("N", inv.injector, "Injector number 1..4")
         ->required()
         ->check(wholeNumber(1, 4));
     injRestore
         ->add_option("--visit", inv.visit,
-                     "Take the code from this visit's run (see 'history'); default: the "
-                     "latest run on this VIN")
+                     "Weigh the car's runs up to this visit's last one (see 'history'); "
+                     "default: every run on this VIN")
         ->type_name("ID")
         ->check(wholeNumber(1, LLONG_MAX));
+    injRestore
+        ->add_option("--run", inv.run,
+                     "Write back the code from before this run (see 'injectors runs N'); "
+                     "refused when that code may be mixed")
+        ->type_name("ID")
+        ->check(wholeNumber(1, LLONG_MAX))
+        ->excludes("--visit");
     injRestore->add_flag("-y,--yes", inv.yes,
                          "Do not ask for confirmation nor wait for Enter at the ignition prompts");
+
+    auto* injRuns = injectors->add_subcommand(
+        "runs",
+        "List an injector's programming runs from the record (no box needed): how each ended "
+        "and the code restore would write back");
+    injRuns->add_option("N", inv.injector, "Injector number 1..4")
+        ->required()
+        ->check(wholeNumber(1, 4));
+    injRuns->add_option("--vin", inv.vin, "Only the runs on this VIN")->type_name("VIN");
 
     auto* report = app.add_subcommand(
         "report", "Write a visit's report for the customer (no box needed); --lang tr in Turkish");
@@ -304,6 +322,8 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
         inv.command = CommandKind::InjectorsProgram;
     } else if (injRestore->parsed()) {
         inv.command = CommandKind::InjectorsRestore;
+    } else if (injRuns->parsed()) {
+        inv.command = CommandKind::InjectorsRuns;
     } else if (report->parsed()) {
         inv.command = CommandKind::Report;
         if (inv.last == inv.visit.has_value() || (!inv.htmlPath && !inv.jsonPath)) {

@@ -194,7 +194,8 @@ Outcome HeadlessTester::readInjectors() {
 }
 
 HeadlessTester::Programming HeadlessTester::programInjector(int slot, const std::string& code,
-                                                            const ProgrammingPrompts& prompts) {
+                                                            const ProgrammingPrompts& prompts,
+                                                            bool restore) {
     Programming result;
     listen();
     m_prompts = &prompts;
@@ -203,7 +204,11 @@ HeadlessTester::Programming HeadlessTester::programInjector(int slot, const std:
         ~Forget() { prompts = nullptr; }
     } forget{m_prompts};
 
-    m_session.programInjectors();
+    if (restore) {
+        m_session.restoreInjectors();
+    } else {
+        m_session.programInjectors();
+    }
     for (int i = 0; i < kMaxSteps; ++i) {
         settle();
         result.sent = m_heard.written;

@@ -101,8 +101,9 @@ public:
     };
     // Prog Injector for one slot (1..4) with the typed code, through the ignition steps,
     // the entry screen and the confirmation, to the finished screen. Needs a read first.
+    // With restore the run is kept as one that writes back an earlier code.
     Programming programInjector(int slot, const std::string& code,
-                                const ProgrammingPrompts& prompts);
+                                const ProgrammingPrompts& prompts, bool restore = false);
     // OK on the finished screen: back to the module menu (the module scan runs again).
     Outcome backToModuleMenu();
 

@@ -1,7 +1,7 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "cli/record_commands.h"
+#include "cli/injector_runs.h"
 #include "session/injector_codes.h"
 
 namespace tvx::cli {
@@ -18,6 +18,8 @@ int slotOfInjector(int injector) {
     return injector;
 }
 
+// Opens the unit and reads its codes; then says which earlier runs on this car never
+// finished and what the unit holds after them.
 ExitCode openAndRead(CommandContext& context) {
     if (const ExitCode code = reportOutcome(context.tester.openModule(session::Module::Icu),
                                             "opening the ICU", context.console);
@@ -25,8 +27,18 @@ ExitCode openAndRead(CommandContext& context) {
         return code;
     }
     context.console.progress("Reading the injector codes ...");
-    return reportOutcome(context.tester.readInjectors(), "reading the injector codes",
-                         context.console);
+    const Outcome read = context.tester.readInjectors();
+    const session::VinReading& vin = context.tester.vin();
+    tellUnfinishedRuns(context.tester.session().dataDirectory(), vin.read ? vin.vin : "",
+                       read == Outcome::Ok ? &context.tester.injectorCodes() : nullptr,
+                       context.console);
+    if (read == Outcome::ReadFailed) {
+        context.console.err << "tarvolinex-cli: reading the injector codes: the read failed; "
+                               "nothing was written, the unit is unchanged. Check the connection "
+                               "and try again\n";
+        return ExitCode::ReadFailed;
+    }
+    return reportOutcome(read, "reading the injector codes", context.console);
 }
 
 const std::string& codeOfInjector(CommandContext& context, int injector) {
@@ -34,7 +46,7 @@ const std::string& codeOfInjector(CommandContext& context, int injector) {
 }
 
 ExitCode programRead(CommandContext& context, int injector, const std::string& code,
-                     const std::string& question) {
+                     const std::string& question, bool restore = false) {
     const Invocation& invocation = context.invocation;
     const std::string before = codeOfInjector(context, injector);
     Console& console = context.console;
@@ -55,11 +67,16 @@ ExitCode programRead(CommandContext& context, int injector, const std::string& c
     };
 
     const HeadlessTester::Programming programmed =
-        context.tester.programInjector(slotOfInjector(injector), code, prompts);
+        context.tester.programInjector(slotOfInjector(injector), code, prompts, restore);
     if (programmed.outcome == Outcome::Cancelled) {
         if (programmed.sent) {
-            console.err << "tarvolinex-cli: stopped after the code was sent: switch the ignition "
-                           "off and on, then check with 'injectors read'\n";
+            console.err << "tarvolinex-cli: stopped after the new code "
+                        << session::injectorCodeText(session::checkInjectorCode(code).bytes)
+                        << " was written, before it was read back: the unit most likely holds "
+                           "it, not verified. The old code "
+                        << before
+                        << " is kept in the record. Switch the ignition off and on, then check "
+                           "with 'injectors read'\n";
             return ExitCode::WriteFailed;
         }
         console.err << "tarvolinex-cli: not confirmed; nothing was written\n";
@@ -98,36 +115,47 @@ ExitCode runInjectorsProgram(CommandContext& context) {
 }
 
 ExitCode runInjectorsRestore(CommandContext& context) {
-    const int injector = context.invocation.injector;
+    const Invocation& invocation = context.invocation;
+    const int injector = invocation.injector;
     const session::VinReading& vin = context.tester.vin();
-    if (!vin.read && !context.invocation.visit) {
-        context.console.err << "tarvolinex-cli: the car's VIN could not be read, so the record "
-                               "cannot tell which car's code to restore: name the visit with "
-                               "--visit ID (see 'history')\n";
+    Console& console = context.console;
+    if (!vin.read && !invocation.visit) {
+        console.err << "tarvolinex-cli: the car's VIN could not be read, so the record cannot "
+                       "tell which car's code to restore: name the visit with --visit ID (see "
+                       "'history')\n";
         return ExitCode::BadInput;
     }
     std::string whyNot;
-    const auto recorded =
-        recordedCodeBefore(context.tester.session().dataDirectory(), slotOfInjector(injector),
-                           vin.read ? vin.vin : "", context.invocation.visit, whyNot);
-    if (!recorded) {
-        context.console.err << "tarvolinex-cli: nothing to restore: " << whyNot << '\n';
+    const auto kept = keptRuns(context.tester.session().dataDirectory(), slotOfInjector(injector),
+                               vin.read ? vin.vin : "", invocation.visit, whyNot);
+    if (!kept) {
+        console.err << "tarvolinex-cli: nothing to restore: " << whyNot << '\n';
         return ExitCode::RecordFailed;
     }
+    const session::RestoreChoice choice =
+        invocation.run ? session::chooseRestoreOf(kept->runs, *invocation.run)
+                       : session::chooseRestore(kept->runs);
+    if (!choice.run) {
+        console.err << "tarvolinex-cli: nothing to restore on injector " << injector << ": "
+                    << choice.whyNot << " (see 'injectors runs " << injector << "')\n";
+        return invocation.run ? ExitCode::BadInput : ExitCode::RecordFailed;
+    }
+    const session::RunFacts& from = kept->runs[*choice.run];
     if (const ExitCode code = openAndRead(context); code != ExitCode::Ok) {
         return code;
     }
     const std::string now = codeOfInjector(context, injector);
-    context.console.err << "Injector " << injector << " now holds " << now << "; the record holds "
-                        << recorded->code << " from before programming (" << recorded->origin
-                        << ")\n";
-    if (now == recorded->code) {
-        context.console.out << "Injector " << injector << " already holds " << now
-                            << ": nothing to restore\n";
+    console.err << "Injector " << injector << " now holds " << now << "; " << kept->source
+                << " holds " << from.codeBefore << " from before " << runOrigin(from) << '\n';
+    if (now == from.codeBefore) {
+        console.out << "Injector " << injector << " already holds " << now
+                    << ", the code from before " << runOrigin(from)
+                    << ": nothing to restore, nothing was written\n";
         return ExitCode::Ok;
     }
-    return programRead(context, injector, recorded->code,
-                       "Restore injector " + std::to_string(injector) + " to " + recorded->code);
+    return programRead(context, injector, from.codeBefore,
+                       "Restore injector " + std::to_string(injector) + " to " + from.codeBefore,
+                       true);
 }
 
 ExitCode reportProgramming(CommandContext& context, int injector,
@@ -138,10 +166,11 @@ ExitCode reportProgramming(CommandContext& context, int injector,
     const std::string tell = "tarvolinex-cli: " + what + ": ";
     if (programmed.outcome == Outcome::LineLost && programmed.sent) {
         console.err << tell
-                    << "the line to the box was lost after the code was sent; the unit may hold a "
-                       "mixed code. Its old code "
-                    << before << " is kept: plug the box in again and run 'injectors restore "
-                    << injector << "'\n";
+                    << "the line to the box was lost after the code was sent: the unit may hold "
+                       "the old code, the new one or a MIXED code, and could not be read. The old "
+                    << "code " << before << " is kept in the record: plug the box in again, "
+                    << "check with 'injectors read' and run 'injectors restore " << injector
+                    << "'\n";
         return ExitCode::UnitUncertain;
     }
     if (!programmed.end) {
@@ -162,15 +191,18 @@ ExitCode reportProgramming(CommandContext& context, int injector,
                         << end.whyNot << ")\n";
             return ExitCode::NotRecorded;
         case Result::NotVerified:
-            console.err << tell << "written, not verified: reading the code back failed. Check it "
-                        << "with 'injectors read'; the old code " << end.before << " is kept\n";
+            console.err << tell << "the new code " << end.code << " was written, but reading it "
+                        << "back failed: the unit most likely holds the new code, not verified. "
+                        << "The old code " << end.before << " is kept in the record. Check with "
+                        << "'injectors read'\n";
             return ExitCode::NotVerified;
         case Result::Failed:
             break;
     }
     if (!end.writeSent) {
-        console.err << tell << "it failed before anything was written: the unit keeps "
-                    << end.before << ". Check the connection and try again\n";
+        console.err << tell << "it failed before anything was written: the unit is "
+                    << "unchanged and holds its old code " << end.before
+                    << ". Check the connection and try again\n";
         return ExitCode::WriteFailed;
     }
     switch (end.holds) {
@@ -181,11 +213,12 @@ ExitCode reportProgramming(CommandContext& context, int injector,
                 return ExitCode::OldCodeRestored;
             }
             console.err << tell << "the unit reads back " << end.readBack << " instead of "
-                        << end.code << ": it kept its old code\n";
+                        << end.code << ": it kept its old code; nothing changed\n";
             return ExitCode::WriteFailed;
         case UnitHolds::NewCode:
-            console.err << tell << "the last step failed, but the unit reads back the new code; "
-                        << "switch the ignition off and on\n";
+            console.err << tell << "the last step failed, but the new code was written and the "
+                        << "unit reads it back: it holds the new code " << end.readBack
+                        << "; switch the ignition off and on\n";
             console.out << "Injector " << injector << " programmed: " << end.readBack
                         << " (read back)\n";
             return ExitCode::Ok;
@@ -198,8 +231,10 @@ ExitCode reportProgramming(CommandContext& context, int injector,
         case UnitHolds::NotRead:
             break;
     }
-    console.err << tell << "it failed part-way and the unit could not be read again; the old code "
-                << end.before << " is kept: run 'injectors restore " << injector << "'\n";
+    console.err << tell << "it failed part-way after writing began, and the unit could not be "
+                << "read again: it may hold the old code, the new one or a MIXED code. The old "
+                << "code " << end.before << " is kept in the record: run 'injectors restore "
+                << injector << "'\n";
     return ExitCode::UnitUncertain;
 }
 

@@ -12,6 +12,7 @@ enum class CommandKind {
     Live,
     InjectorsRead,
     InjectorsProgram,
+    InjectorsRuns,  // no box needed
     // The workshop record (no box needed, except for restore).
     InjectorsRestore,
     Report,
@@ -53,10 +54,11 @@ struct Invocation {
     std::string code;
     // The workshop record.
     std::optional<long long> visit;          // report VISIT, injectors restore --visit ID
+    std::optional<long long> run;            // injectors restore --run ID
     bool last = false;                       // report --last
     std::optional<std::string> htmlPath;     // report --html FILE
     std::optional<std::string> jsonPath;     // report --json FILE
-    std::optional<std::string> vin;          // history --vin VIN
+    std::optional<std::string> vin;          // history --vin VIN, injectors runs --vin VIN
     std::optional<std::string> workshop;     // workshop [NAME]
     std::optional<std::string> supportFile;  // doctor --save FILE
     // Recording and replay of live data.

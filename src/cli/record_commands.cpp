@@ -4,7 +4,7 @@
 #include <iomanip>
 #include <sstream>
 
-#include "session/code_journal.h"
+#include "cli/injector_runs.h"
 #include "session/session.h"
 
 #if TVX_HAVE_RECORD
@@ -143,19 +143,6 @@ ExitCode runWorkshop(const Invocation& invocation, Console& console,
 }
 #endif
 
-std::string wallTime(std::int64_t ms) {
-    const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &seconds);
-#else
-    localtime_r(&seconds, &local);
-#endif
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
-    return text;
-}
-
 }  // namespace
 
 #if TVX_HAVE_RECORD
@@ -201,60 +188,10 @@ ExitCode runRecordCommand(const Invocation& invocation, Console& console,
             return runHistory(invocation, console, dataDirectory);
         case CommandKind::Workshop:
             return runWorkshop(invocation, console, dataDirectory);
+        case CommandKind::InjectorsRuns:
+            return runInjectorsRuns(invocation, console, dataDirectory);
         default:
             return ExitCode::Unexpected;
-    }
-}
-
-std::optional<RecordedCode> recordedCodeBefore(const std::filesystem::path& dataDirectory, int slot,
-                                               const std::string& vin,
-                                               std::optional<long long> visit,
-                                               std::string& whyNot) {
-    record::Record::Options options;
-    options.mode = record::Database::Mode::ReadOnly;
-    const auto path = dataDirectory / record::Record::kFileName;
-    std::error_code ignored;
-    record::Record::Opened opened;
-    if (std::filesystem::exists(path, ignored)) {
-        opened = record::Record::open(path, options);
-    } else {
-        opened.problem = "there is no record yet";
-    }
-    // A run the record could not take was guarded by the journal instead.
-    const auto journalled =
-        visit
-            ? std::nullopt
-            : session::latestJournalEntry(
-                  session::readJournal(dataDirectory / session::CodeJournal::kFileName), slot, vin);
-    const auto fromJournal = [&journalled] {
-        return RecordedCode{journalled->plan.oldCode,
-                            "the journal, " + wallTime(journalled->timeMs)};
-    };
-    if (!opened.record) {
-        if (journalled) {
-            return fromJournal();
-        }
-        whyNot = "the workshop record cannot be read: " + opened.problem;
-        return std::nullopt;
-    }
-    try {
-        const auto run = opened.record->lastRunOf(
-            slot, visit || vin.empty() ? std::nullopt : std::optional<std::string>(vin),
-            visit ? std::optional<std::int64_t>(*visit) : std::nullopt);
-        if (journalled && (!run || journalled->timeMs > run->startedAt)) {
-            return fromJournal();
-        }
-        if (!run) {
-            whyNot = visit ? "visit " + std::to_string(*visit) +
-                                 " has no programming run of this injector"
-                           : "the record holds no programming run of this injector on " + vin;
-            return std::nullopt;
-        }
-        return RecordedCode{run->codeBefore, "visit " + std::to_string(run->visitId) + ", " +
-                                                 wallTime(run->startedAt)};
-    } catch (const record::DbError& error) {
-        whyNot = "the workshop record cannot be read: " + record::Record::plainProblem(error);
-        return std::nullopt;
     }
 }
 
@@ -267,28 +204,13 @@ CommandRecord::~CommandRecord() = default;
 void CommandRecord::startLiveRecording(const session::LivePage&) {}
 void CommandRecord::stopLiveRecording() {}
 
-ExitCode runRecordCommand(const Invocation&, Console& console, const std::filesystem::path&, char) {
+ExitCode runRecordCommand(const Invocation& invocation, Console& console,
+                          const std::filesystem::path& dataDirectory, char) {
+    if (invocation.command == CommandKind::InjectorsRuns) {
+        return runInjectorsRuns(invocation, console, dataDirectory);
+    }
     console.err << "tarvolinex-cli: " << kNoRecord << '\n';
     return ExitCode::RecordFailed;
-}
-
-// Without a record the journal the session keeps before each run is the source.
-std::optional<RecordedCode> recordedCodeBefore(const std::filesystem::path& dataDirectory, int slot,
-                                               const std::string& vin,
-                                               std::optional<long long> visit,
-                                               std::string& whyNot) {
-    if (visit) {
-        whyNot = std::string(kNoRecord) + ", so there are no visits to choose from";
-        return std::nullopt;
-    }
-    const auto entries = session::readJournal(dataDirectory / session::CodeJournal::kFileName);
-    const auto entry = session::latestJournalEntry(entries, slot, vin);
-    if (!entry) {
-        whyNot = "the injector code journal holds no programming run of this injector" +
-                 (vin.empty() ? std::string() : " on " + vin);
-        return std::nullopt;
-    }
-    return RecordedCode{entry->plan.oldCode, "the journal, " + wallTime(entry->timeMs)};
 }
 
 #endif

@@ -37,14 +37,4 @@ private:
 ExitCode runRecordCommand(const Invocation& invocation, Console& console,
                           const std::filesystem::path& dataDirectory, char languageCode);
 
-// The code an injector slot held before a programming run, as the record (or, in a build
-// without one, the journal) keeps it: of the VIN, or of one visit. Sets whyNot when none.
-struct RecordedCode {
-    std::string code;
-    std::string origin;  // "visit 12, 2025-06-01 14:03" or "the journal, 2025-06-01 14:03"
-};
-std::optional<RecordedCode> recordedCodeBefore(const std::filesystem::path& dataDirectory, int slot,
-                                               const std::string& vin,
-                                               std::optional<long long> visit, std::string& whyNot);
-
 }  // namespace tvx::cli

@@ -239,7 +239,7 @@ std::int64_t Record::beginProgrammingRun(std::int64_t visit, const ProgrammingRu
     const auto bytes = blockBytes(run.blocks);
     Statement(*m_db,
               "INSERT INTO programming_runs(visit_id, injector, started_at, code_before, "
-              "code_new, codes_read, blocks) VALUES (?, ?, ?, ?, ?, ?, ?)")
+              "code_new, codes_read, blocks, restore_run) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
         .bind(1, visit)
         .bind(2, run.injector)
         .bind(3, run.startedAt)
@@ -247,6 +247,7 @@ std::int64_t Record::beginProgrammingRun(std::int64_t visit, const ProgrammingRu
         .bind(5, run.codeNew)
         .bind(6, joined(run.codesRead))
         .bindBlob(7, bytes.data(), bytes.size())
+        .bind(8, run.restore ? 1 : 0)
         .run();
     const std::int64_t id = m_db->lastInsertId();
     touchVisit(visit, run.startedAt);
@@ -406,6 +407,7 @@ ProgrammingRun runOf(Database& db, const Statement& row) {
     run.unitHolds = row.text(10);
     run.codeAfter = row.text(11);
     run.restoreTried = row.integer(12) != 0;
+    run.restore = row.integer(13) != 0;
     Statement steps(db,
                     "SELECT at, half, request, ok, restore FROM programming_steps WHERE run_id = ? "
                     "ORDER BY seq");
@@ -419,7 +421,7 @@ ProgrammingRun runOf(Database& db, const Statement& row) {
 
 constexpr const char* kRunColumns =
     "SELECT id, visit_id, injector, started_at, ended_at, code_before, code_new, codes_read, "
-    "blocks, result, unit_holds, code_after, restore_tried FROM programming_runs ";
+    "blocks, result, unit_holds, code_after, restore_tried, restore_run FROM programming_runs ";
 
 }  // namespace
 
@@ -615,6 +617,26 @@ std::vector<ChannelSummary> Record::recordingSummary(std::int64_t recording) {
         }
     }
     return result;
+}
+
+std::vector<ProgrammingRun> Record::runsOf(int injector, const std::optional<std::string>& vin,
+                                           std::optional<std::int64_t> visit) {
+    // With a visit of a known car: that car's runs up to the visit's last one.
+    Statement query(*m_db,
+                    std::string(kRunColumns) +
+                        "WHERE injector = ?1 AND (CASE WHEN ?3 IS NOT NULL AND (SELECT vin FROM "
+                        "visits WHERE id = ?3) IS NOT NULL THEN visit_id IN (SELECT id FROM visits "
+                        "WHERE vin = (SELECT vin FROM visits WHERE id = ?3) AND demo = 0) AND "
+                        "started_at <= (SELECT max(started_at) FROM programming_runs WHERE "
+                        "visit_id = ?3 AND injector = ?1) WHEN ?3 IS NOT NULL THEN visit_id = ?3 "
+                        "ELSE ?2 IS NULL OR visit_id IN (SELECT id FROM visits WHERE vin = ?2 AND "
+                        "demo = 0) END) ORDER BY started_at, id");
+    query.bind(1, injector).bind(2, vin).bind(3, visit);
+    std::vector<ProgrammingRun> runs;
+    while (query.step()) {
+        runs.push_back(runOf(*m_db, query));
+    }
+    return runs;
 }
 
 std::optional<ProgrammingRun> Record::lastRunOf(int injector, const std::optional<std::string>& vin,

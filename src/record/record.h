@@ -105,6 +105,11 @@ public:
     std::vector<ChannelSummary> recordingSummary(std::int64_t recording);
     // The latest programming run of an injector slot whose old code is known: of the VIN
     // (when given), or within one visit (when given).
+    // Every programming run of an injector slot, oldest first: of the VIN (when given); with
+    // a visit, of that visit's car up to the visit's last run (of the visit alone when its
+    // car's VIN is unknown).
+    std::vector<ProgrammingRun> runsOf(int injector, const std::optional<std::string>& vin,
+                                       std::optional<std::int64_t> visit);
     std::optional<ProgrammingRun> lastRunOf(int injector, const std::optional<std::string>& vin,
                                             std::optional<std::int64_t> visit);
 

@@ -83,6 +83,7 @@ struct ProgrammingRun {
     std::string unitHolds;  // "old", "new", "mixed", "not read"; "" while running
     std::string codeAfter;  // as read back; "" when not read
     bool restoreTried = false;
+    bool restore = false;  // the run wrote back a code the unit held before
     std::vector<ProgrammingStepRow> steps;
 };
 

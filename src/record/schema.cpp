@@ -108,6 +108,10 @@ CREATE TABLE readings(
     value REAL,
     PRIMARY KEY(recording_id, seq)) WITHOUT ROWID;
 )sql",
+    // 2: a programming run that writes back a code the unit held before ("restore").
+    R"sql(
+ALTER TABLE programming_runs ADD COLUMN restore_run INTEGER NOT NULL DEFAULT 0;
+)sql",
 };
 
 constexpr int kMigrationCount = static_cast<int>(std::size(kMigrations));

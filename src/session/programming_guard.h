@@ -22,6 +22,7 @@ struct ProgrammingPlan {
     // False once the tester is closing: a guard that waits gives up at once (nothing is
     // then written to the unit).
     KeepGoing keepGoing;
+    bool restore = false;  // the run writes back a code the unit held before ("restore")
 };
 
 // Keeps the codes read from the unit safe before anything is written to it. The session
@@ -33,6 +34,9 @@ public:
     // True once the plan is on disk (committed and flushed). False with a short reason
     // (for messages and logs) when it could not be kept: the run then sends nothing.
     virtual bool beforeFirstWrite(const ProgrammingPlan& plan, std::string& whyNot) = 0;
+    // Whether a plan could be kept now: asked before the ignition steps begin, so that a
+    // run that would be refused is refused at once, not after a minute of prompts.
+    virtual bool canKeep(std::string& whyNot) = 0;
 };
 
 }  // namespace tvx::session

@@ -5,6 +5,7 @@
 #include <future>
 #include <utility>
 
+#include "session/code_journal.h"
 #include "session/live_columns.h"
 
 namespace tvx::session {
@@ -28,36 +29,6 @@ const char* requestName(InjectorRequest request) {
             return "start again";
     }
     return "?";
-}
-
-const char* resultName(ProgrammingEnd::Result result) {
-    switch (result) {
-        case ProgrammingEnd::Result::Finished:
-            return "finished";
-        case ProgrammingEnd::Result::Failed:
-            return "failed";
-        case ProgrammingEnd::Result::Refused:
-            return "refused";
-        case ProgrammingEnd::Result::NotVerified:
-            return "not verified";
-        case ProgrammingEnd::Result::NotRecorded:
-            return "not recorded";
-    }
-    return "?";
-}
-
-const char* holdsName(UnitHolds holds) {
-    switch (holds) {
-        case UnitHolds::OldCode:
-            return "old";
-        case UnitHolds::NewCode:
-            return "new";
-        case UnitHolds::Mixed:
-            return "mixed";
-        case UnitHolds::NotRead:
-            break;
-    }
-    return "not read";
 }
 
 std::vector<record::Block> blocksOf(const std::array<InjectorBlock, 9>& blocks) {
@@ -545,6 +516,7 @@ bool RecordKeeper::beforeFirstWrite(const ProgrammingPlan& plan, std::string& wh
     run.startedAt = wallClockMs();
     run.codeBefore = plan.oldCode;
     run.codeNew = plan.newCode;
+    run.restore = plan.restore;
     run.codesRead = codesOf(plan.codesRead);
     run.blocks = blocksOf(plan.blocks);
     auto ticket = std::make_shared<GuardTicket>();
@@ -612,6 +584,14 @@ bool RecordKeeper::beforeFirstWrite(const ProgrammingPlan& plan, std::string& wh
     return true;
 }
 
+bool RecordKeeper::canKeep(std::string& whyNot) {
+    if (!kept()) {
+        whyNot = problem();
+        return false;
+    }
+    return true;
+}
+
 void RecordKeeper::programmingStep(const ProgrammingStep& e) {
     tellHeld();
     record::ProgrammingStepRow step{wallClockMs(), e.half, requestName(e.request), e.ok, e.restore};
@@ -626,9 +606,8 @@ void RecordKeeper::programmingEnded(const ProgrammingEnd& e) {
     tellHeld();
     record::ProgrammingRun end;
     end.endedAt = wallClockMs();
-    end.result = resultName(e.result);
-    end.unitHolds =
-        e.writeSent || e.result == ProgrammingEnd::Result::Finished ? holdsName(e.holds) : "old";
+    end.result = programmingResultName(e.result);
+    end.unitHolds = unitHoldsName(e);
     end.codeAfter = e.readBack;
     end.restoreTried = e.restoreTried;
     post([end](record::Record& record, Open& open) {

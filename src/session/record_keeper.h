@@ -91,6 +91,7 @@ public:
 
     // ProgrammingGuard
     bool beforeFirstWrite(const ProgrammingPlan& plan, std::string& whyNot) override;
+    bool canKeep(std::string& whyNot) override;
 
 private:
     // What the writer thread knows: the rows it opened.

@@ -73,6 +73,10 @@ public:
     void clearDtc();
     void readInjectors();
     void programInjectors();
+    // The same steps as programInjectors(), for a run that writes back a code the unit
+    // held before (the command-line tester's "injectors restore"); its guard keeps it as
+    // such, so that a later restore never goes back to the code it replaced.
+    void restoreInjectors();
     void selectModule(Module module);
     void injectorPanelClick(int injector);                        // panel or label 1..4
     void injectorOk(int injector, const std::string& typedText);  // OK1, ok2..ok4
@@ -189,6 +193,9 @@ private:
     void showInjectorOutcome(const ProgrammingEnd& end);
     void showMixedCode(const ProgrammingEnd& end);
     ProgrammingPlan programmingPlan(int injector) const;
+    ProgrammingGuard& guard();
+    bool guardCanKeep();
+    void endRun(const ProgrammingEnd& end);
     // Reads the unit again after a write; fills the end's read-back and what it holds.
     void readUnitAgain(ProgrammingEnd& end);
     void showCodeBefore(int injector, bool visible);
@@ -242,6 +249,7 @@ private:
     std::string m_vin;  // the VIN read after the module probe, "" when none
     CodeJournal m_journal;
     ProgrammingGuard* m_guard = nullptr;
+    bool m_restoreRun = false;          // the programming run in progress writes back an old code
     bool m_countdownAnnounced = false;  // the countdown in progress was told to the listeners
     std::size_t m_pollCursor = 0;       // next read of the live page's pass
     PortLister m_portLister;

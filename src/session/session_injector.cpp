@@ -100,6 +100,9 @@ void Session::stateOfferProgramming() {
 }
 
 void Session::stateIgnitionOff() {
+    if (SessionState == State::IgnitionOff && !m_link.DemoMode && !guardCanKeep()) {
+        return;
+    }
     showOnlyFrame("");
     m_view.setControlVisible("OK", true);
     m_view.setControlEnabled("OK", true);
@@ -219,6 +222,33 @@ void Session::showCodeBefore(int injector, bool visible) {
     m_view.setControlVisible(kCodeBeforeLabels[injector], visible);
 }
 
+ProgrammingGuard& Session::guard() {
+    return m_guard != nullptr ? *m_guard : m_journal;
+}
+
+// Before the ignition steps: a run whose codes could not be kept is refused now, not after
+// the minute of prompts that leads to its first write.
+bool Session::guardCanKeep() {
+    ProgrammingEnd end;
+    end.injector = std::clamp(SelectedInjector, 1, 4);
+    end.result = ProgrammingEnd::Result::NotRecorded;
+    if (guard().canKeep(end.whyNot)) {
+        return true;
+    }
+    notify(&SessionEvents::programmingEnded, end);
+    showInjectorOutcome(end);
+    return false;
+}
+
+// The end of a run that passed its guard: told to the listeners, and kept in the journal
+// when the journal is the guard.
+void Session::endRun(const ProgrammingEnd& end) {
+    if (m_guard == nullptr) {
+        m_journal.runEnded(end);
+    }
+    notify(&SessionEvents::programmingEnded, end);
+}
+
 ProgrammingPlan Session::programmingPlan(int injector) const {
     ProgrammingPlan plan;
     plan.injector = injector;
@@ -228,6 +258,7 @@ ProgrammingPlan Session::programmingPlan(int injector) const {
     plan.blocks = InjectorRaw;
     plan.vin = m_vin;
     plan.keepGoing = [this] { return !m_abort; };
+    plan.restore = m_restoreRun;
     if (m_modelIndex >= 0) {
         const auto models = DieselSelected ? dieselModels() : petrolModels();
         if (m_modelIndex < static_cast<int>(models.size())) {
@@ -353,8 +384,7 @@ void Session::stateProgram() {
     const ProgrammingPlan plan = programmingPlan(n);
     m_codeBefore = plan.oldCode;
     end.before = plan.oldCode;
-    ProgrammingGuard& guard = m_guard != nullptr ? *m_guard : m_journal;
-    if (!guard.beforeFirstWrite(plan, end.whyNot)) {
+    if (!guard().beforeFirstWrite(plan, end.whyNot)) {
         end.result = ProgrammingEnd::Result::NotRecorded;
         notify(&SessionEvents::programmingEnded, end);
         showInjectorOutcome(end);
@@ -387,7 +417,7 @@ void Session::stateProgram() {
             readUnitAgain(end);
         }
     }
-    notify(&SessionEvents::programmingEnded, end);
+    endRun(end);
     if (lineLost()) {
         return;
     }
@@ -412,7 +442,7 @@ void Session::stateFinished() {
         readUnitAgain(end);
         if (lineLost()) {
             end.result = ProgrammingEnd::Result::NotVerified;
-            notify(&SessionEvents::programmingEnded, end);
+            endRun(end);
             return;
         }
         if (end.holds == UnitHolds::NotRead) {
@@ -421,7 +451,11 @@ void Session::stateFinished() {
             end.result = ProgrammingEnd::Result::Failed;
         }
     }
-    notify(&SessionEvents::programmingEnded, end);
+    if (m_link.DemoMode) {
+        notify(&SessionEvents::programmingEnded, end);
+    } else {
+        endRun(end);
+    }
     if (end.result != ProgrammingEnd::Result::Finished) {
         showInjectorOutcome(end);
         return;
@@ -437,6 +471,12 @@ void Session::readInjectors() {
 }
 
 void Session::programInjectors() {
+    m_restoreRun = false;
+    setState(State::IgnitionOff);
+}
+
+void Session::restoreInjectors() {
+    m_restoreRun = true;
     setState(State::IgnitionOff);
 }
 

@@ -88,6 +88,10 @@ public:
     std::array<std::uint8_t, 8> injectorCode(int slot) {
         return m_server.withBox([&](sim::Box& box) { return box.injectorCode(slot); });
     }
+    // Requests the injector control unit has answered since the simulator started.
+    int injectorRequests() {
+        return m_server.withBox([](sim::Box& box) { return box.injectorRequests(); });
+    }
 
 private:
     std::filesystem::path m_trace;

@@ -11,6 +11,7 @@ namespace tvx::cli::testing {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 constexpr const char* kVehicle = "MONDEO 2.0 TDCI";
 
@@ -140,6 +141,22 @@ TEST(InjectorProgram, AUnitThatStopsAnsweringFailsTheWriteAndSaysSo) {
     EXPECT_EQ(result.out, "");
 }
 
+// Nobody at the key after the write: the run stops before the read-back, and says what
+// was written and where the old code is kept.
+TEST(InjectorProgram, StoppedAfterTheWriteSaysTheUnitMostLikelyHoldsTheNewCode) {
+    SimulatedCar car("diesel-van");
+    DataDir data;
+    const std::string before = session::injectorCodeText(car.injectorCode(slotOf(3)));
+    const CliResult result = runCli(
+        onCar(car, data, {"--vehicle", kVehicle, "injectors", "program", "3", "0123456789abcdef"}),
+        "\n\ny\n");
+    EXPECT_EQ(result.code, 7);
+    EXPECT_THAT(result.err, HasSubstr("stopped after the new code 0123456789ABCDEF was written, "
+                                      "before it was read back: the unit most likely holds it"));
+    EXPECT_THAT(result.err, HasSubstr("The old code " + before + " is kept in the record"));
+    EXPECT_EQ(session::injectorCodeText(car.injectorCode(slotOf(3))), "0123456789ABCDEF");
+}
+
 TEST(InjectorProgram, AUnitThatKeepsItsOldCodeIsAFailedWrite) {
     SimulatedCar car("diesel-van");
     car.addFault(sim::Fault::make(sim::FaultKind::KeepsOldCode));
@@ -168,9 +185,68 @@ TEST(InjectorProgram, AFailedReadProgramsNothing) {
         onCar(car, data,
               {"--vehicle", kVehicle, "injectors", "program", "1", "0123456789ABCDEF", "--yes"}));
     EXPECT_EQ(result.code, 6);
-    EXPECT_THAT(result.err, HasSubstr("reading the injector codes: the read failed"));
+    EXPECT_THAT(result.err, HasSubstr("reading the injector codes: the read failed; nothing was "
+                                      "written, the unit is unchanged"));
     EXPECT_EQ(car.injectorCode(1), before);
 }
+
+// How each failure of a run is told: what was written and what the unit holds, never "the
+// old code is kept" where the unit may hold another.
+struct EndingCase {
+    const char* name;
+    std::vector<int> silent;  // the unit's requests left unanswered (1 = its first)
+    int exitCode;
+    const char* said;
+};
+
+void PrintTo(const EndingCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ProgrammingEnding : public ::testing::TestWithParam<EndingCase> {};
+
+TEST_P(ProgrammingEnding, SaysWhatWasWrittenAndWhatTheUnitHolds) {
+    const EndingCase& c = GetParam();
+    SimulatedCar car("diesel-van");
+    for (int request : c.silent) {
+        car.addFault(sim::Fault::silentModule(sim::kIcu).onInjectorRequest(request));
+    }
+    DataDir data;
+    const std::string before = session::injectorCodeText(car.injectorCode(slotOf(3)));
+    const CliResult result = runCli(
+        onCar(car, data,
+              {"--vehicle", kVehicle, "injectors", "program", "3", "0123456789ABCDEF", "--yes"}));
+    EXPECT_EQ(result.code, c.exitCode) << result.err;
+    std::string said = c.said;
+    if (const auto at = said.find("OLD"); at != std::string::npos) {
+        said.replace(at, 3, before);
+    }
+    EXPECT_THAT(result.err, HasSubstr(said));
+    EXPECT_THAT(result.err, Not(HasSubstr("is kept:")));
+    EXPECT_THAT(result.err, Not(HasSubstr("is kept\n")));
+}
+
+// A read of the four codes is requests 1..13; the run's are 14..23; the read-back 24..
+INSTANTIATE_TEST_SUITE_P(
+    EachEnding, ProgrammingEnding,
+    ::testing::Values(
+        EndingCase{"BeforeAnyWrite",
+                   {14},
+                   7,
+                   "it failed before anything was written: the unit is unchanged and holds its "
+                   "old code OLD"},
+        EndingCase{"ReadBackFailed",
+                   {24},
+                   12,
+                   "the new code 0123456789ABCDEF was written, but reading it back failed: the "
+                   "unit most likely holds the new code, not verified. The old code OLD is kept "
+                   "in the record"},
+        EndingCase{"UnitUnreadAfterAPartWrite",
+                   {19, 20, 21},
+                   11,
+                   "could not be read again: it may hold the old code, the new one or a MIXED "
+                   "code. The old code OLD is kept in the record"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tvx::cli::testing

@@ -38,7 +38,8 @@ TEST(Record, OpeningAgainKeepsTheRowsAndDoesNotMigrateTwice) {
         id = visitOf(*record, "WF0XXXTTGXAB00001", 1000);
     }
     auto record = openOrFail(dir.db());
-    EXPECT_EQ(record->database().queryInteger("SELECT count(*) FROM schema_version"), 1);
+    EXPECT_EQ(record->database().queryInteger("SELECT count(*) FROM schema_version"),
+              kSchemaVersion);
     const auto visit = record->visit(id);
     ASSERT_TRUE(visit);
     EXPECT_EQ(visit->summary.vin, "WF0XXXTTGXAB00001");
@@ -145,6 +146,73 @@ TEST(Record, AProgrammingRunKeepsItsStepsAndTheLatestOneServesTheRestore) {
     EXPECT_EQ(record->lastRunOf(2, std::nullopt, first)->codeBefore, "21436587A9CBED0F");
     EXPECT_FALSE(record->lastRunOf(2, std::string("VIN2"), std::nullopt));
     EXPECT_FALSE(record->lastRunOf(3, std::nullopt, std::nullopt));
+}
+
+// The runs restore weighs: every run of the car in order, restores marked; with a visit,
+// that car's runs up to the visit's last one.
+TEST(Record, TheRunsOfAnInjectorAreListedInOrderWithTheirRestores) {
+    Dir dir;
+    auto record = openOrFail(dir.db());
+    const auto first = visitOf(*record, "VIN1", 1000);
+    const auto other = visitOf(*record, "VIN2", 2000);
+    const auto second = visitOf(*record, "VIN1", 5000);
+    const auto third = visitOf(*record, "VIN1", 9000);
+    const auto unknownCar = record->beginVisit({9500, false, "", true, "en"});
+    ProgrammingRun run;
+    run.injector = 2;
+    run.codeNew = "0123456789ABCDEF";
+    struct Row {
+        std::int64_t visit;
+        std::int64_t at;
+        bool restore;
+    };
+    for (const Row& row :
+         {Row{first, 1100, false}, Row{other, 2100, false}, Row{second, 5100, false},
+          Row{second, 5200, true}, Row{third, 9100, false}, Row{unknownCar, 9600, false}}) {
+        run.startedAt = row.at;
+        run.restore = row.restore;
+        run.codeBefore = std::to_string(row.at) + std::string(12, '0');
+        record->beginProgrammingRun(row.visit, run);
+    }
+    auto startsOf = [](const std::vector<ProgrammingRun>& runs) {
+        std::vector<std::int64_t> at;
+        for (const ProgrammingRun& r : runs) {
+            at.push_back(r.startedAt);
+        }
+        return at;
+    };
+    EXPECT_EQ(startsOf(record->runsOf(2, std::string("VIN1"), std::nullopt)),
+              (std::vector<std::int64_t>{1100, 5100, 5200, 9100}));
+    EXPECT_EQ(startsOf(record->runsOf(2, std::nullopt, second)),
+              (std::vector<std::int64_t>{1100, 5100, 5200}));
+    EXPECT_EQ(startsOf(record->runsOf(2, std::nullopt, unknownCar)),
+              (std::vector<std::int64_t>{9600}));
+    EXPECT_TRUE(record->runsOf(3, std::string("VIN1"), std::nullopt).empty());
+    const auto runs = record->runsOf(2, std::string("VIN1"), std::nullopt);
+    EXPECT_FALSE(runs[1].restore);
+    EXPECT_TRUE(runs[2].restore);
+}
+
+// A record of the first schema gets the restore mark; its runs read as programming runs.
+TEST(Record, ARecordOfTheFirstSchemaIsMigratedAndKeepsItsRuns) {
+    Dir dir;
+    std::int64_t visit = 0;
+    {
+        auto record = openOrFail(dir.db());
+        visit = visitOf(*record, "VIN1", 1000);
+        ProgrammingRun run;
+        run.codeBefore = "21436587A9CBED0F";
+        record->beginProgrammingRun(visit, run);
+        Database& db = record->database();
+        db.exec("ALTER TABLE programming_runs DROP COLUMN restore_run");
+        db.exec("DELETE FROM schema_version WHERE version > 1");
+    }
+    auto record = openOrFail(dir.db());
+    EXPECT_EQ(schemaVersion(record->database()), kSchemaVersion);
+    const auto runs = record->runsOf(1, std::string("VIN1"), std::nullopt);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].codeBefore, "21436587A9CBED0F");
+    EXPECT_FALSE(runs[0].restore);
 }
 
 TEST(Record, ARecordingReadsBackInOrderAndSumsUpPerChannel) {

@@ -39,8 +39,17 @@ struct TestGuard final : ProgrammingGuard {
         }
         return accept;
     }
+    bool canKeep(std::string& whyNot) override {
+        ++asked;
+        if (!acceptNow) {
+            whyNot = "record locked";
+        }
+        return acceptNow;
+    }
     sim::Box* box = nullptr;
     bool accept = true;
+    bool acceptNow = true;  // what canKeep says
+    int asked = 0;
     int writesBefore = -1;
     std::vector<ProgrammingPlan> plans;
 };
@@ -192,7 +201,8 @@ TEST_F(Programming, AnUnreadableUnitAfterAFailureIsSaidPlainly) {
     EXPECT_EQ(end().holds, UnitHolds::NotRead);
     EXPECT_TRUE(end().restoreTried);
     EXPECT_EQ(unitHolds(), before);  // the write-back itself went through
-    EXPECT_EQ(bench.view.lines[1], "  INJECTOR 3: THE UNIT  ");
+    EXPECT_EQ(bench.view.lines[1], "  INJECTOR 3 AFTER THE  ");
+    EXPECT_EQ(bench.view.lines[2], "  WRITE; UNIT NOT READ. ");
 }
 
 TEST_F(Programming, AFailedReadBackIsWrittenNotVerified) {
@@ -277,6 +287,74 @@ TEST_F(Programming, ARefusingGuardStopsTheRunBeforeAnythingIsSent) {
     EXPECT_EQ(bench.session.state(), State::FinishedWait);
 }
 
+// Known before the first prompt: the mechanic is not taken through a minute of ignition
+// steps to a run that will be refused.
+TEST_F(Programming, AGuardThatCannotKeepTheCodesRefusesBeforeTheIgnitionSteps) {
+    TestGuard guard;
+    guard.box = &bench.box;
+    guard.acceptNow = false;
+    bench.session.setProgrammingGuard(&guard);
+    const std::size_t noted = log.summary.size();
+    bench.session.programInjectors();
+    bench.settle();
+
+    EXPECT_EQ(guard.asked, 1);
+    EXPECT_TRUE(guard.plans.empty());
+    const std::vector<std::string> after(log.summary.begin() + static_cast<long>(noted),
+                                         log.summary.end());
+    EXPECT_EQ(after, std::vector<std::string>{"programming not recorded"});
+    EXPECT_EQ(end().result, Result::NotRecorded);
+    EXPECT_EQ(end().whyNot, "record locked");
+    EXPECT_EQ(bench.box.injectorRequests(), kReadRequests);
+    EXPECT_EQ(bench.view.lines[0], "  OLD CODES NOT SAVED   ");
+    EXPECT_EQ(bench.session.state(), State::FinishedWait);
+}
+
+TEST_F(Programming, AJournalThatCannotBeWrittenRefusesBeforeTheIgnitionSteps) {
+    std::filesystem::create_directory(bench.dir.path() / CodeJournal::kFileName);
+    bench.session.programInjectors();
+    bench.settle();
+
+    EXPECT_EQ(end().result, Result::NotRecorded);
+    EXPECT_NE(end().whyNot.find(CodeJournal::kFileName), std::string::npos);
+    EXPECT_EQ(bench.session.state(), State::FinishedWait);
+}
+
+// Without a record, the journal keeps each run's end too, and what it keeps is enough for
+// restore never to offer the mixed code a failed run left behind.
+TEST_F(Programming, TheJournalKeepsHowEachRunEndedForRestore) {
+    // The second half's select goes unanswered after the first half was stored; the
+    // restore and the read after it go unanswered too: a mixed code nobody has seen.
+    for (int request : {kRunStart + 5, kRunStart + 6, kRunStart + 7}) {
+        bench.box.addFault(silentAt(request));
+    }
+    program();
+    const std::string mixed = std::string(kNewCode).substr(0, 8) + before.substr(8);
+    ASSERT_EQ(unitHolds(), mixed);
+    ASSERT_EQ(end().holds, UnitHolds::NotRead);
+
+    // Read again and programmed again: this run begins from the mixed code.
+    bench.session.ok();
+    bench.settle();
+    bench.session.selectModule(Module::Icu);
+    bench.session.readInjectors();
+    bench.settle();
+    program();
+    finish();
+    ASSERT_EQ(unitHolds(), std::string(kNewCode));
+
+    const auto runs =
+        journalRuns(readJournalFile(bench.dir.path() / CodeJournal::kFileName), kSlot, "");
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].result, "failed");
+    EXPECT_EQ(runs[0].holds, "not read");
+    EXPECT_EQ(runs[1].codeBefore, mixed);
+    EXPECT_EQ(runs[1].result, "finished");
+    const RestoreChoice choice = chooseRestore(runs);
+    ASSERT_TRUE(choice.run);
+    EXPECT_EQ(runs[*choice.run].codeBefore, before);
+}
+
 TEST_F(Programming, WithoutAGuardTheJournalKeepsTheCodesFirst) {
     program();
     finish();
@@ -286,15 +364,6 @@ TEST_F(Programming, WithoutAGuardTheJournalKeepsTheCodesFirst) {
     EXPECT_EQ(entries[0].plan.oldCode, before);
     EXPECT_EQ(entries[0].plan.newCode, kNewCode);
     EXPECT_EQ(entries[0].plan.blocks[3].address, log.injectorReads[0].blocks[3].address);
-}
-
-TEST_F(Programming, AJournalThatCannotBeWrittenRefusesTheRun) {
-    std::filesystem::create_directory(bench.dir.path() / CodeJournal::kFileName);
-    program();
-
-    EXPECT_EQ(end().result, Result::NotRecorded);
-    EXPECT_NE(end().whyNot.find(CodeJournal::kFileName), std::string::npos);
-    EXPECT_EQ(bench.box.injectorRequests(), kReadRequests);
 }
 
 TEST_F(Programming, TheEntryScreenShowsTheCodeBeforeBesideTheEditBox) {

@@ -50,6 +50,35 @@ TEST(Screens, FailureScreensAreRedInBothLanguages) {
     }
 }
 
+std::string joined(const std::array<const char*, 4>& lines) {
+    std::string text;
+    for (const char* line : lines) {
+        text += line;
+    }
+    return text;
+}
+
+// A failure that wrote nothing says so, and one that stopped after writing began never
+// reads as if nothing changed: in both languages.
+TEST(Screens, FailureScreensSayWhetherAnythingWasWritten) {
+    struct Case {
+        ScreenId id;
+        const char* english;
+        const char* turkish;
+    };
+    for (const Case& c : {Case{ScreenId::InjectorReadFailed, "NOTHING WAS WRITTEN", "HiCBiR SEY"},
+                          Case{ScreenId::ProgrammingFailed, "NOTHING WAS WRITTEN", "HiCBiR SEY"},
+                          Case{ScreenId::CodesNotKept, "NOTHING WAS", "HiCBiR"},
+                          Case{ScreenId::UnitNotReadAfterFailure, "AFTER THE  ", "YAZMADA"}}) {
+        EXPECT_NE(joined(screen(c.id).english).find(c.english), std::string::npos)
+            << joined(screen(c.id).english);
+        EXPECT_NE(joined(screen(c.id).turkish).find(c.turkish), std::string::npos)
+            << joined(screen(c.id).turkish);
+    }
+    EXPECT_NE(joined(screen(ScreenId::InjectorReadFailed).english).find("UNCHANGED"),
+              std::string::npos);
+}
+
 TEST(Screens, CountdownTemplateHasTheSecondsAtCharactersThirteenAndFourteen) {
     EXPECT_EQ(kCountdownTemplate.size(), kLineWidth);
     EXPECT_EQ(kCountdownTemplate.substr(12, 2), "xx");
