@@ -13,7 +13,9 @@ jobs=$(nproc)
 # these variables when it first configures a build folder); CI on a fresh machine has none.
 if command -v ccache >/dev/null; then
     export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
-    export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
+    # Paths relative to the checkout, and the build folder left out of the hash, so a clone in
+    # another folder finds them too (only the debug information's folder differs).
+    export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=1
 fi
 
 # --- Windows: MinGW-w64 cross build, its tests under Wine, the zip (scripts/) ---
