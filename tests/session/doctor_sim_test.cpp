@@ -9,8 +9,10 @@
 namespace tvx::session {
 namespace {
 
-// Presence test 1000 ms, five module probes of 3000 ms, the short listen after the answer.
-constexpr std::uint64_t kLongestMs = 1000 + 5 * 3000 + kStrayListenMs;
+// Presence test 1000 ms, five module probes of 3000 ms, each followed by up to 1000 ms of
+// listening for a late answer when it timed out, the short listen after the answer, and the
+// 2 ms before each of the six bytes sent.
+constexpr std::uint64_t kLongestMs = 1000 + 1000 + 5 * (3000 + 1000) + kStrayListenMs + 6 * 2;
 
 struct FaultCase {
     const char* name;
