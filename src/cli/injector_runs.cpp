@@ -1,5 +1,7 @@
 #include "cli/injector_runs.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <ctime>
 #include <iomanip>
 #include <map>
@@ -62,6 +64,35 @@ std::optional<KeptRuns> recordRuns(const std::filesystem::path& dataDirectory, i
 }
 #endif
 
+#if TVX_HAVE_RECORD
+// Whether a journal entry is the same run as one the record took late (after the journal
+// had guarded it): same car, injector codes and kind, begun within the guard's wait.
+bool sameRun(const session::RunFacts& journalled, const session::RunFacts& recorded) {
+    constexpr std::int64_t kGuardWaitMs = 60'000;
+    return journalled.vin == recorded.vin && journalled.restore == recorded.restore &&
+           journalled.codeBefore == recorded.codeBefore && journalled.codeNew == recorded.codeNew &&
+           std::llabs(journalled.startedAt - recorded.startedAt) <= kGuardWaitMs;
+}
+
+// Adds the journal's runs that the record never took, in the order they began. Their
+// numbers are the journal's, which may equal a record's run id, so they carry none: they
+// take part in the chain but cannot be chosen with --run.
+void addJournalOnlyRuns(std::vector<session::RunFacts>& runs,
+                        const std::vector<session::RunFacts>& journalled) {
+    const std::vector<session::RunFacts> recorded = runs;
+    for (session::RunFacts run : journalled) {
+        const bool inRecord = std::any_of(recorded.begin(), recorded.end(),
+                                          [&run](const auto& r) { return sameRun(run, r); });
+        if (!inRecord) {
+            run.id = 0;
+            runs.push_back(std::move(run));
+        }
+    }
+    std::stable_sort(runs.begin(), runs.end(),
+                     [](const auto& a, const auto& b) { return a.startedAt < b.startedAt; });
+}
+#endif
+
 // Runs of the same car in order, so that each chain is weighed on its own car.
 std::map<std::string, std::vector<session::RunFacts>> byCar(
     const std::vector<session::RunFacts>& runs) {
@@ -92,6 +123,9 @@ std::string wallTime(std::int64_t ms) {
 }
 
 std::string runOrigin(const session::RunFacts& run) {
+    if (run.id == 0) {
+        return "the run kept in the journal (" + wallTime(run.startedAt) + ")";
+    }
     return "run " + std::to_string(run.id) + " (" +
            (run.visit != 0 ? "visit " + std::to_string(run.visit) : std::string("the journal")) +
            ", " + wallTime(run.startedAt) + ")";
@@ -101,7 +135,24 @@ std::optional<KeptRuns> keptRuns(const std::filesystem::path& dataDirectory, int
                                  const std::string& vin, std::optional<long long> visit,
                                  std::string& whyNot) {
 #if TVX_HAVE_RECORD
-    return recordRuns(dataDirectory, slot, vin, visit, whyNot);
+    std::string recordWhyNot;
+    auto kept = recordRuns(dataDirectory, slot, vin, visit, recordWhyNot);
+    if (visit) {
+        whyNot = recordWhyNot;
+        return kept;  // a visit is the record's
+    }
+    // Runs the journal guarded while the record could not take them belong to the chain.
+    auto journalled = session::journalRuns(
+        session::readJournalFile(dataDirectory / session::CodeJournal::kFileName), slot, vin);
+    if (!kept) {
+        if (journalled.empty()) {
+            whyNot = recordWhyNot;
+            return std::nullopt;
+        }
+        return KeptRuns{std::move(journalled), "the journal"};
+    }
+    addJournalOnlyRuns(kept->runs, journalled);
+    return kept;
 #else
     if (visit) {
         whyNot =
@@ -173,7 +224,9 @@ ExitCode runInjectorsRuns(const Invocation& invocation, Console& console,
                     << "ended\n";
         for (std::size_t i = 0; i < runs.size(); ++i) {
             const session::RunFacts& run = runs[i];
-            console.out << std::setw(6) << run.id << std::setw(18) << wallTime(run.startedAt)
+            // A run only the journal kept has no id to choose it by.
+            const std::string id = run.id == 0 ? "j" : std::to_string(run.id);
+            console.out << std::setw(6) << id << std::setw(18) << wallTime(run.startedAt)
                         << std::setw(9) << (run.restore ? "restore" : "program") << std::setw(18)
                         << (run.codeBefore + (session::codeBeforeIsWhole(runs, i) ? "" : "?"))
                         << std::setw(18) << run.codeNew << session::runEndText(run) << '\n';

@@ -497,6 +497,7 @@ bool RecordKeeper::journalInstead(const ProgrammingPlan& plan, const std::string
     tell("the workshop record cannot take this programming run now (" + why +
          "); the codes read are kept safe in the injector code journal " +
          m_journal.path().string() + " instead");
+    m_journalGuardsRun = true;
     return true;
 }
 
@@ -585,11 +586,16 @@ bool RecordKeeper::beforeFirstWrite(const ProgrammingPlan& plan, std::string& wh
 }
 
 bool RecordKeeper::canKeep(std::string& whyNot) {
-    if (!kept()) {
-        whyNot = problem();
-        return false;
+    if (kept()) {
+        return true;
     }
-    return true;
+    // The journal guards a run the record cannot take.
+    std::string journalWhyNot;
+    if (m_journal.canKeep(journalWhyNot)) {
+        return true;
+    }
+    whyNot = problem() + ", and " + journalWhyNot;
+    return false;
 }
 
 void RecordKeeper::programmingStep(const ProgrammingStep& e) {
@@ -604,6 +610,16 @@ void RecordKeeper::programmingStep(const ProgrammingStep& e) {
 
 void RecordKeeper::programmingEnded(const ProgrammingEnd& e) {
     tellHeld();
+    if (m_journalGuardsRun) {
+        // How the run ended goes beside its start, so a restore can tell it finished.
+        m_journalGuardsRun = false;
+        if (!m_journal.runEnded(e)) {
+            tell(
+                "how the programming run ended could not be added to the injector code "
+                "journal " +
+                m_journal.path().string());
+        }
+    }
     record::ProgrammingRun end;
     end.endedAt = wallClockMs();
     end.result = programmingResultName(e.result);

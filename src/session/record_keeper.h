@@ -156,6 +156,7 @@ private:
     bool m_unexpectedTold = false;
     std::thread m_writer;
     CodeJournal m_journal;
+    bool m_journalGuardsRun = false;  // the running run is guarded by the journal (session thread)
 
     // Session-thread state.
     std::string m_vehicle;

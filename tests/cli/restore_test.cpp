@@ -3,6 +3,7 @@
 
 #include "cli_fixture.h"
 #include "record/record.h"
+#include "session/code_journal.h"
 #include "session/injector_codes.h"
 
 namespace tvx::cli::testing {
@@ -105,6 +106,42 @@ TEST(CliRestore, ARestoreCutPartWayIsNeverTheSourceOfTheNextOne) {
     EXPECT_FALSE(runs[0].restore);
     EXPECT_TRUE(runs[1].restore);
     EXPECT_TRUE(runs[2].restore);
+}
+
+// A run the record could not take (another program held it locked) is guarded by the
+// journal alone; killed during it, it never reaches the record. Restore must weigh it:
+// the code it began from is the latest the unit held whole.
+TEST(CliRestore, ARunOnlyTheJournalKeptTakesPartInTheChain) {
+    SimulatedCar car("diesel-van");
+    DataDir data;
+    ASSERT_EQ(program(car, data).code, 0);
+
+    record::Record::Options options;
+    options.mode = record::Database::Mode::ReadOnly;
+    auto opened = record::Record::open(data.file(record::Record::kFileName), options);
+    ASSERT_TRUE(opened.record) << opened.problem;
+    const auto runs = opened.record->runsOf(kSlot, std::nullopt, std::nullopt);
+    ASSERT_EQ(runs.size(), 1u);
+    const auto visit = opened.record->visit(runs[0].visitId);
+    ASSERT_TRUE(visit && visit->summary.vin);
+
+    session::ProgrammingPlan plan;
+    plan.injector = kSlot;
+    plan.oldCode = kNewCode;
+    plan.newCode = "FEDCBA9876543210";
+    for (int slot = 1; slot <= 4; ++slot) {
+        plan.codesRead[static_cast<std::size_t>(slot)] = hex(car.injectorCode(slot));
+    }
+    plan.vin = *visit->summary.vin;
+    session::CodeJournal journal(data.path());
+    std::string whyNot;
+    ASSERT_TRUE(journal.beforeFirstWrite(plan, whyNot)) << whyNot;
+
+    const CliResult listed = runCli({"--data-dir", data.path(), "injectors", "runs", "3"});
+    EXPECT_EQ(listed.code, 0) << listed.err;
+    EXPECT_THAT(listed.out, HasSubstr(std::string("restore writes back ") + kNewCode +
+                                      ", the code before the run kept in the journal"));
+    EXPECT_THAT(listed.out, HasSubstr("never finished"));
 }
 
 struct ChosenRunCase {
