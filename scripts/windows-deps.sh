@@ -131,9 +131,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
 EOF
 # What the programs do not use is switched off, so that the default target holds little more
-# than the targets below (and installing needs nothing else).
+# than the targets below (and installing needs nothing else). Qt's Gui has the DirectWrite 3
+# font database only with Direct2D, which the Windows platform plugin then must not ask for.
 off_features=(sql network dbus opengl concurrent xml tabletevent dynamicgl vulkan printsupport
-    sql_sqlite accessibility_atspi_bridge direct2d gif ico)
+    sql_sqlite accessibility_atspi_bridge direct2d gif ico directwrite3)
 feature_args=()
 for f in "${off_features[@]}"; do feature_args+=("-DFEATURE_$f=OFF"); done
 cmake -S "$work/qtbase-src" -B "$work/qtbase-build" -G Ninja -Wno-dev \
