@@ -6,7 +6,7 @@
 #   ./run.sh --port /dev/ttyUSB0     window on a real KESTRON 7340 box
 set -euo pipefail
 cd "$(dirname "$0")"
-./scripts/install-deps.sh
+./scripts/install-deps.sh window  # the tests' packages (Wine, MinGW-w64, ...) only with ./test.sh
 
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTVX_BUILD_TESTS=OFF \
     -DTVX_BUILD_BENCH=OFF >/dev/null

@@ -28,9 +28,19 @@ if(TARGET tarvolinex AND NOT WIN32)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
 
-# The window on Windows needs Qt's DLLs and plugins beside it: windeployqt of the kit copies
-# them into the installed folder.
-if(TARGET tarvolinex AND WIN32)
+# The licence and the third-party notice travel with every package.
+if(WIN32)
+    install(FILES LICENSE DESTINATION .)
+    install(FILES packaging/copyright DESTINATION . RENAME THIRD-PARTY-NOTICES.txt)
+else()
+    install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
+
+# The window on Windows needs Qt's DLLs and plugins beside it: in the cross build they come
+# from the Qt that scripts/windows-deps.sh built; with a Windows kit windeployqt copies them.
+if(TARGET tarvolinex AND WIN32 AND CMAKE_CROSSCOMPILING)
+    include(cmake/windows-deploy.cmake)
+elseif(TARGET tarvolinex AND WIN32)
     get_target_property(tvx_qmake Qt6::qmake IMPORTED_LOCATION)
     get_filename_component(tvx_qt_bin "${tvx_qmake}" DIRECTORY)
     find_program(TVX_WINDEPLOYQT windeployqt HINTS "${tvx_qt_bin}" REQUIRED)

@@ -1,23 +1,32 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the window need, when missing.
+#   scripts/install-deps.sh          everything ./test.sh needs
+#   scripts/install-deps.sh window   only what building and running the window needs (./run.sh)
 set -euo pipefail
 
+# ---- The window and the command-line tester: build and run ----
 packages=(
     cmake ninja-build g++ pkg-config
-    libgtest-dev libgmock-dev libbenchmark-dev
-    nlohmann-json3-dev libcli11-dev
-    libsqlite3-dev poppler-utils libxml2-dev
+    nlohmann-json3-dev libcli11-dev libsqlite3-dev
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libjpeg-dev
     qt6-charts-dev libqt6opengl6-dev  # Qt Charts needs the OpenGL files but does not pull them in
-    g++-mingw-w64-x86-64
-    xvfb xauth fonts-dejavu-core
-    # Windows tests under Wine and the packages (scripts/windows-tests.sh, package-tests.sh)
-    googletest wine wine64 dpkg-dev unzip
 )
 
-# ---- Fuzzing (scripts/fuzz.sh): clang with its libFuzzer runtime, and the symbolizer ----
-packages+=(clang libclang-rt-dev llvm)
-# ------------------------------------------------------------------------------------------
+if [ "${1:-}" != window ]; then
+    # ---- Tests, benchmarks, packages ----
+    packages+=(
+        libgtest-dev libgmock-dev libbenchmark-dev
+        poppler-utils libxml2-dev
+        xvfb xauth fonts-dejavu-core dpkg-dev unzip
+    )
+    # ---- Windows (scripts/windows-deps.sh, windows-tests.sh, package-tests.sh): the MinGW-w64
+    # cross compiler, GoogleTest's sources, Wine, NSIS for the setup program, Debian's source
+    # packages unpacked (dpkg-source from dpkg-dev), xdotool and ImageMagick for the window
+    # under Wine ----
+    packages+=(g++-mingw-w64-x86-64 googletest wine wine64 nsis xdotool imagemagick xz-utils)
+    # ---- Fuzzing (scripts/fuzz.sh): clang with its libFuzzer runtime, and the symbolizer ----
+    packages+=(clang libclang-rt-dev llvm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -22,7 +22,7 @@ fail() {
 for file in /usr/bin/tarvolinex /usr/bin/tarvolinex-cli /usr/bin/tarvolinex-sim \
     /usr/share/tarvolinex/DTC5820EN.txt /usr/share/tarvolinex/DTC5820TR.txt \
     /usr/share/tarvolinex/start.jpg /usr/share/applications/tarvolinex.desktop \
-    /usr/share/icons/hicolor/scalable/apps/tarvolinex.svg; do
+    /usr/share/icons/hicolor/scalable/apps/tarvolinex.svg /usr/share/doc/tarvolinex/copyright; do
     dpkg -S "$file" >/dev/null 2>&1 || fail "$file is not in the package"
 done
 

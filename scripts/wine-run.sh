@@ -6,5 +6,11 @@ set -euo pipefail
 export WINEPREFIX
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
+# TVX_WINE_DLL_DIRS (Linux folders, colon-separated) go on the program's DLL search path.
+if [ -n "${TVX_WINE_DLL_DIRS:-}" ]; then
+    WINEPATH=$(tr ':' '\n' <<<"$TVX_WINE_DLL_DIRS" | sed 's|^|Z:|; s|/|\\|g' | paste -sd ';')
+    export WINEPATH
+fi
+# A window test under Xvfb keeps its display (TVX_WINE_KEEP_DISPLAY=1).
+[ "${TVX_WINE_KEEP_DISPLAY:-0}" = 1 ] || unset DISPLAY WAYLAND_DISPLAY
 exec wine "$@"

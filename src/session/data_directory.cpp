@@ -1,25 +1,17 @@
 #include "session/data_directory.h"
 
-#include <cstdlib>
-
 namespace tvx::session {
-
-std::filesystem::path defaultDataDirectory() {
-#ifdef _WIN32
-    return std::filesystem::path("C:\\kestron-5820");
-#else
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && *xdg != '\0') {
-        return std::filesystem::path(xdg) / "tarvolinex";
-    }
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        return std::filesystem::path(home) / ".local" / "share" / "tarvolinex";
-    }
-    return std::filesystem::current_path() / "tarvolinex-data";
-#endif
-}
 
 std::filesystem::path dataDirectory(const std::optional<std::filesystem::path>& override) {
     return override ? *override : defaultDataDirectory();
+}
+
+std::filesystem::path windowsDataDirectory(const std::filesystem::path& localAppData,
+                                           bool legacyExists) {
+    const std::filesystem::path legacy("C:\\kestron-5820");
+    if (legacyExists || localAppData.empty())
+        return legacy;
+    return localAppData / "Tarvolinex";
 }
 
 }  // namespace tvx::session

@@ -79,6 +79,45 @@ TEST(SettingsFileWrite, AFailedWriteLeavesTheOldFileAsItWas) {
     EXPECT_EQ(dir.read("tarvol.txt"), "3\n2\n");
 }
 
+// On Windows the data lives under %LOCALAPPDATA%, unless the PC already has the old folder,
+// whose settings, catalogues and record stay in use; with no %LOCALAPPDATA% the old folder.
+struct WindowsDataCase {
+    const char* localAppData;
+    bool legacyExists;
+    bool expectLegacy;
+};
+
+class WindowsDataDirectory : public ::testing::TestWithParam<WindowsDataCase> {};
+
+TEST_P(WindowsDataDirectory, FollowsLocalAppDataUnlessTheOldFolderIsThere) {
+    const WindowsDataCase c = GetParam();
+    const std::filesystem::path local(c.localAppData);
+    const std::filesystem::path dir = windowsDataDirectory(local, c.legacyExists);
+    if (c.expectLegacy) {
+        EXPECT_EQ(dir, std::filesystem::path("C:\\kestron-5820"));
+    } else {
+        EXPECT_EQ(dir.parent_path(), local);
+        EXPECT_EQ(dir.filename(), "Tarvolinex");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WindowsDataDirectory,
+    ::testing::Values(WindowsDataCase{"C:\\Users\\usta\\AppData\\Local", false, false},
+                      WindowsDataCase{"C:\\Users\\usta\\AppData\\Local", true, true},
+                      WindowsDataCase{"", false, true}, WindowsDataCase{"", true, true}));
+
+#ifdef _WIN32
+// The real environment under Wine: a fresh prefix has no C:\kestron-5820.
+TEST(WindowsDataDirectoryHere, IsUnderLocalAppData) {
+    if (std::filesystem::exists("C:\\kestron-5820"))
+        GTEST_SKIP() << "this PC has the old folder, which stays in use";
+    const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+    ASSERT_NE(local, nullptr);
+    EXPECT_EQ(defaultDataDirectory(), std::filesystem::path(local) / "Tarvolinex");
+}
+#endif
+
 #ifndef _WIN32
 class DataDirectory : public ::testing::Test {
 protected:

@@ -27,7 +27,20 @@ using test::clickItem;
 using test::usable;
 using test::waitFor;
 
-// The text of a PDF as pdftotext reads it (poppler-utils).
+// The text of a PDF as pdftotext reads it (poppler-utils). A Windows build under Wine cannot
+// start that Linux program: there the PDF is only checked to be one, and
+// scripts/windows-tests.sh reads the copy kept through TVX_KEEP_REPORT_PDF with pdftotext.
+#ifdef _WIN32
+constexpr bool kReadsPdfText = false;
+#else
+constexpr bool kReadsPdfText = true;
+#endif
+
+bool isPdf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(5) == "%PDF-" && file.size() > 1000;
+}
+
 QString pdfText(const QString& path) {
     QProcess pdftotext;
     pdftotext.start(QStringLiteral("pdftotext"),
@@ -139,12 +152,16 @@ TEST_F(RecordsWindow, TheRecordsButtonBesideExitShowsTheVisitAndSavesItAsPdf) {
     emit workshop->editingFinished();
     const QString pdf = m_dir.filePath("visit.pdf");
     ASSERT_TRUE(dialog->savePdf(pdf)) << dialog->status().toStdString();
-    const QString text = pdfText(pdf);
-    for (const QString& wanted :
-         {QStringLiteral("Usta Oto Servis"), QStringLiteral("Vehicle diagnostic report"),
-          QString::fromStdString(m_box->scenario().vin), QStringLiteral("P0087"),
-          QStringLiteral("FOCUS 1.8 TDCI")})
-        EXPECT_TRUE(text.contains(wanted)) << wanted.toStdString() << "\n" << text.toStdString();
+    EXPECT_TRUE(isPdf(pdf));
+    if (kReadsPdfText) {
+        const QString text = pdfText(pdf);
+        for (const QString& wanted :
+             {QStringLiteral("Usta Oto Servis"), QStringLiteral("Vehicle diagnostic report"),
+              QString::fromStdString(m_box->scenario().vin), QStringLiteral("P0087"),
+              QStringLiteral("FOCUS 1.8 TDCI")})
+            EXPECT_TRUE(text.contains(wanted)) << wanted.toStdString() << "\n"
+                                               << text.toStdString();
+    }
 
     // docs/screenshots/take.sh keeps a copy for the README's picture.
     if (const QByteArray keep = qgetenv("TVX_KEEP_REPORT_PDF"); !keep.isEmpty()) {
@@ -154,8 +171,10 @@ TEST_F(RecordsWindow, TheRecordsButtonBesideExitShowsTheVisitAndSavesItAsPdf) {
     dialog->findChild<QComboBox*>("reportLanguage")->setCurrentIndex(1);
     const QString turkish = m_dir.filePath("ziyaret.pdf");
     ASSERT_TRUE(dialog->savePdf(turkish));
-    EXPECT_TRUE(pdfText(turkish).contains(QString::fromUtf8("Araç arıza teşhis raporu")))
-        << pdfText(turkish).toStdString();
+    EXPECT_TRUE(isPdf(turkish));
+    if (kReadsPdfText)
+        EXPECT_TRUE(pdfText(turkish).contains(QString::fromUtf8("Araç arıza teşhis raporu")))
+            << pdfText(turkish).toStdString();
 }
 
 TEST_F(RecordsWindow, ARecordThatCannotBeKeptIsSaidInTheWindowWhileDiagnosisGoesOn) {

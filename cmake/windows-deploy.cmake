@@ -1,0 +1,23 @@
+# The window's Windows folder from the MinGW Qt that scripts/windows-deps.sh builds (the
+# windows-qt-cross preset), without windeployqt: Qt's DLLs beside the programs, the plugins
+# in the folders Qt looks for beside the program, the MinGW runtime DLLs (the programs and
+# Qt share one C++ runtime). scripts/windows-tests.sh checks the folder's imports.
+foreach(module Core Gui Widgets Charts)
+    install(FILES $<TARGET_FILE:Qt6::${module}> DESTINATION .)
+endforeach()
+install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
+install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
+install(FILES $<TARGET_FILE:Qt6::QJpegPlugin> DESTINATION imageformats)
+
+# The DLLs the programs and Qt import, as the cross compiler finds them.
+set(TVX_MINGW_RUNTIME_DLLS)
+foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                    OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
+        message(FATAL_ERROR "the cross compiler does not know ${dll}")
+    endif()
+    file(REAL_PATH "${path}" path)
+    list(APPEND TVX_MINGW_RUNTIME_DLLS ${path})
+endforeach()
+install(FILES ${TVX_MINGW_RUNTIME_DLLS} DESTINATION .)
