@@ -193,7 +193,9 @@ TEST(CliRestore, ProgrammingWithARecordThatCannotBeKeptIsRefusedBeforeTheIgnitio
     SimulatedCar car("diesel-van");
     DataDir data;
     const std::string original = hex(car.injectorCode(kSlot));
+    // Neither the record nor the journal that would guard the run in its place can be kept.
     std::filesystem::create_directory(data.file(record::Record::kFileName));
+    std::filesystem::create_directory(data.file(session::CodeJournal::kFileName));
     const CliResult result = program(car, data);
     EXPECT_EQ(result.code, 9) << result.err;
     EXPECT_THAT(result.err, HasSubstr("nothing was written"));
