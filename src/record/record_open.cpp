@@ -13,6 +13,7 @@
 #include <optional>
 #include <thread>
 
+#include "record/local_time.h"
 #include "record/record.h"
 #include "record/schema.h"
 
@@ -35,12 +36,7 @@ fs::path companion(const fs::path& path, const char* suffix) {
 }
 
 std::string stamp(const char* format) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof text, format, &local);
-    return text;
+    return formatLocalTime(static_cast<std::int64_t>(std::time(nullptr)) * 1000, format);
 }
 
 bool present(const fs::path& path) {

@@ -1,5 +1,7 @@
 #include "record/report.h"
 
+#include "record/local_time.h"
+
 #include <algorithm>
 #include <ctime>
 
@@ -43,18 +45,8 @@ int injectorNumber(int slot) {
 }
 
 std::string localTime(std::int64_t ms, ReportLanguage language) {
-    const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &seconds);
-#else
-    localtime_r(&seconds, &local);
-#endif
-    char text[32];
-    std::strftime(text, sizeof text,
-                  language == ReportLanguage::Turkish ? "%d.%m.%Y %H:%M" : "%Y-%m-%d %H:%M",
-                  &local);
-    return text;
+    return formatLocalTime(
+        ms, language == ReportLanguage::Turkish ? "%d.%m.%Y %H:%M" : "%Y-%m-%d %H:%M");
 }
 
 std::optional<VisitReport> buildReport(Record& record, std::int64_t visitId,

@@ -1,0 +1,20 @@
+#include "record/local_time.h"
+
+#include <ctime>
+
+namespace tvx::record {
+
+std::string formatLocalTime(std::int64_t ms, const char* format) {
+    const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &seconds);
+#else
+    localtime_r(&seconds, &local);
+#endif
+    char text[32];
+    std::strftime(text, sizeof text, format, &local);
+    return text;
+}
+
+}  // namespace tvx::record
