@@ -2,6 +2,7 @@
 //   tarvolinex                          the serial ports of this machine (COM1..COM8 by index)
 //   tarvolinex --port /dev/ttyUSB0      every port index opens that device
 //   tarvolinex --simulate [diesel-van]  the simulated box and car in this process
+//   tarvolinex --view-log FILE          every change of the display and controls, to FILE
 #include <CLI/CLI.hpp>
 #include <QApplication>
 #include <algorithm>
@@ -37,6 +38,7 @@ struct Options {
     std::optional<std::string> device;
     std::optional<fs::path> dataDir;
     std::optional<std::string> trace;
+    std::optional<std::string> viewLog;
     std::optional<std::string> simulate;  // a vehicle name or a scenario file
 };
 
@@ -67,6 +69,9 @@ int main(int argc, char** argv) {
                    "directory of the settings file and the trouble-code catalogues")
         ->type_name("DIR");
     cli.add_option("--trace", options.trace, "write every byte on the line to FILE")
+        ->type_name("FILE");
+    cli.add_option("--view-log", options.viewLog,
+                   "write every change of the display and the controls to FILE")
         ->type_name("FILE");
     auto* simulate = cli.add_option("--simulate", options.simulate,
                                     "run on the simulated box: petrol-car (default), "
@@ -175,6 +180,10 @@ int main(int argc, char** argv) {
         setup.portDevice = options.device.value_or("");
     }
     controller.setDiagnostics(std::move(setup));
+    if (options.viewLog && !controller.openViewLog(*options.viewLog)) {
+        std::cerr << "tarvolinex: cannot write the view log " << *options.viewLog << '\n';
+        return 2;
+    }
     form.show();
     controller.start();
     const int status = app.exec();

@@ -65,7 +65,8 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
     : QObject(nullptr),
       m_form(form),
       m_formView(form),
-      m_queued(m_formView),
+      m_viewLog(m_formView, setup.clock),
+      m_queued(m_viewLog),
       m_dataDirectory(setup.dataDirectory),
       m_history(m_queued, setup.clock),
       m_trend(std::make_unique<TrendController>(

@@ -20,6 +20,7 @@
 #include "session/session.h"
 #include "session/session_runner.h"
 #include "session/support_facts.h"
+#include "session/view_log.h"
 #include "ui/form_view.h"
 #include "ui/queued_view.h"
 #include "ui/trend_controller.h"
@@ -68,6 +69,9 @@ public:
 
     // Before start(): the port list's source and what the support file names.
     void setDiagnostics(Diagnostics diagnostics);
+    // Before start(): writes every change the window applies to PATH (see ViewLog); false
+    // when the file cannot be written.
+    bool openViewLog(const std::string& path) { return m_viewLog.open(path); }
     void start();
     // Stops the worker (pauses are cut short); the window stays as it is. Idempotent.
     void stop();
@@ -105,6 +109,7 @@ private:
 
     TForm1& m_form;
     FormView m_formView;
+    session::ViewLog m_viewLog;  // what the window applied, for --view-log
     QueuedView m_queued;
     std::filesystem::path m_dataDirectory;
     Diagnostics m_diagnostics;

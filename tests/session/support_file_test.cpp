@@ -5,10 +5,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "session/null_view.h"
 #include "session/recording_view.h"
 #include "session/support_file.h"
+#include "session/view_log.h"
 #include "session_fixture.h"
 
 namespace tvx::session {
@@ -185,6 +187,39 @@ TEST(ScreenHistory, KeepsOnlyTheLastScreens) {
     ASSERT_EQ(shots.size(), ScreenHistory::kScreensKept);
     EXPECT_EQ(shots.front().lines[0], "10");
     EXPECT_EQ(shots.back().lines[0], std::to_string(ScreenHistory::kScreensKept + 9));
+}
+
+// The view log is read by scripts that drive the window from outside: one flushed line per
+// call, in the order the window applied them, with texts whole.
+TEST(ViewLog, WritesEachCallAsOneLineAndPassesItOn) {
+    link::VirtualClock clock;
+    RecordingView shown;
+    ViewLog log(shown, clock);
+    log.setLine(1, "no file yet");  // nothing is written before open()
+    TempDir dir;
+    const std::string path = (dir.path() / "view-log.txt").string();
+    ASSERT_TRUE(log.open(path));
+    clock.advance(1500);
+    log.setLine(1, "  SELECT THE CAR TYPE   ");
+    log.setControlEnabled("OK", true);
+    log.showOnlyFrame("Frame31");
+    log.setGauge("rpmd", "812");
+    log.setGridRow(2, "P0087 line\nend");
+    log.setListSelection("DG1", -1);
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();  // read while the log is still open: every line is flushed
+    EXPECT_EQ(text.str(),
+              "1500 line 1 \"  SELECT THE CAR TYPE   \"\n"
+              "1500 enabled OK 1\n"
+              "1500 frame Frame31\n"
+              "1500 gauge rpmd \"812\"\n"
+              "1500 row 2 \"P0087 line end\"\n"
+              "1500 selected DG1 -1\n");
+    EXPECT_EQ(shown.lines[0], "  SELECT THE CAR TYPE   ");
+    EXPECT_EQ(shown.screen(), "  SELECT THE CAR TYPE   |||")
+        << "every call reaches the view behind";
+    EXPECT_FALSE(log.open((dir.path() / "no-such-folder" / "view-log.txt").string()));
 }
 
 }  // namespace
