@@ -252,7 +252,11 @@ Box::Answer Box::parameterRead(std::uint8_t command, std::uint16_t identifier,
         }
         return framed(command, module, {0x62, high, low, data[0], data[1], data[2], data[3]});
     }
-    const auto data = m_signals.read(identifier, nowMs - m_startMs);
+    const std::uint64_t sinceStartMs =
+        m_scenario.steadyAtSeconds
+            ? static_cast<std::uint64_t>(*m_scenario.steadyAtSeconds * 1000.0)
+            : nowMs - m_startMs;
+    const auto data = m_signals.read(identifier, sinceStartMs);
     if (!data) {
         return refused(command, module, 0x22, kOutOfRange);
     }

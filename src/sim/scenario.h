@@ -107,6 +107,9 @@ struct Scenario {
     std::uint32_t injectorEndAddress = 0x0A1F40;                 // end of the 32-byte code area
     std::array<std::array<std::uint8_t, 8>, 4> injectorCodes{};  // injectors 1..4
     std::vector<Fault> faults;
+    // The live values held as the car shows them this many seconds after the box started,
+    // never changing (pictures and comparisons of the live page); none: they move with time.
+    std::optional<double> steadyAtSeconds;
 };
 
 // The built-in vehicles: "petrol-car" (every module protocol 1) and "diesel-van"

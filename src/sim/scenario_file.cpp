@@ -206,7 +206,7 @@ Scenario parseScenario(std::string_view text) {
     const json root = parseNamingTheField(text);
     checkKeys(root,
               {"base", "name", "modules", "vin", "odometer_km", "diesel", "injector_unit",
-               "injector_end_address", "injector_codes", "faults"},
+               "injector_end_address", "injector_codes", "faults", "steady_at_s"},
               "the scenario");
     Scenario scenario;
     if (root.contains("base") && !root["base"].is_string()) {
@@ -238,6 +238,13 @@ Scenario parseScenario(std::string_view text) {
             fail("\"odometer_km\" must be a number from 0 to 1000000");
         }
         scenario.odometerKm = root["odometer_km"].get<double>();
+    }
+    if (root.contains("steady_at_s")) {
+        if (!root["steady_at_s"].is_number() || root["steady_at_s"].get<double>() < 0 ||
+            root["steady_at_s"].get<double>() > 86400) {
+            fail("\"steady_at_s\" must be a number of seconds from 0 to 86400");
+        }
+        scenario.steadyAtSeconds = root["steady_at_s"].get<double>();
     }
     for (const auto& [key, flag] : {std::pair{"diesel", &scenario.diesel},
                                     std::pair{"injector_unit", &scenario.injectorUnit}}) {

@@ -92,6 +92,21 @@ TEST(Box, EngineIdlesAroundEightHundredAndWarmsUp) {
     EXPECT_NEAR(engineeringAt(box, 0x1172, 600000), 14.2, 0.1);
 }
 
+// A steady scenario answers the values the moving car shows at that second, at any time.
+TEST(Box, ASteadyCarHoldsItsValuesAtTheGivenSecond) {
+    Box moving(vehicleScenario("petrol-car"));
+    Scenario steadyScenario = vehicleScenario("petrol-car");
+    steadyScenario.steadyAtSeconds = 120.0;
+    Box steady(steadyScenario);
+    engineeringAt(moving, 0x000C, 0);  // the box's time starts at its first byte
+    const double rpmAtTwoMinutes = engineeringAt(moving, 0x000C, 120000);
+    const double coolantAtTwoMinutes = engineeringAt(moving, 0x0005, 120000);
+    for (std::uint64_t t : {0u, 700u, 5300u, 900000u}) {
+        EXPECT_EQ(engineeringAt(steady, 0x000C, t), rpmAtTwoMinutes) << t;
+        EXPECT_EQ(engineeringAt(steady, 0x0005, t), coolantAtTwoMinutes) << t;
+    }
+}
+
 TEST(Box, EveryDecoderIdentifierIsAnswered) {
     Box box(vehicleScenario("diesel-van"));
     for (const auto& row : tvx::link::decoderTable()) {

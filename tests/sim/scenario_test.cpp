@@ -61,6 +61,7 @@ TEST(ScenarioFile, OverridesTheBaseVehicle) {
         "modules": {"ABS": {"protocol": 0}, "PCM": {"codes": ["P0380", 4660]}},
         "vin": "WF0XXXTTGXAB00001",
         "odometer_km": 1234.5,
+        "steady_at_s": 90,
         "injector_end_address": "0x001000",
         "injector_codes": ["00112233445566FF", "0000000000000000", "1111111111111111", "ABCDEFabcdef0123"],
         "faults": [{"kind": "cut-short", "amount": 3, "count": 2, "identifier": "0x000C"},
@@ -72,6 +73,7 @@ TEST(ScenarioFile, OverridesTheBaseVehicle) {
     EXPECT_EQ(s.modules[kPcm].troubleCodes, (std::vector<std::uint16_t>{0x0380, 4660}));
     EXPECT_EQ(s.vin, "WF0XXXTTGXAB00001");
     EXPECT_DOUBLE_EQ(s.odometerKm, 1234.5);
+    EXPECT_EQ(s.steadyAtSeconds, std::optional<double>(90.0));
     EXPECT_EQ(s.injectorEndAddress, 0x1000u);
     EXPECT_EQ(s.injectorCodes[0][7], 0xFF);
     EXPECT_EQ(s.injectorCodes[3][2], 0xEF);
@@ -120,6 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
                     // Values the JSON library itself refuses still name their field.
                     BadCase{R"({"base": 5})", "base"}, BadCase{R"({"base": null})", "base"},
                     BadCase{R"({"odometer_km": 1e400})", "odometer_km"},
+                    BadCase{R"({"steady_at_s": -1})", "steady_at_s"},
+                    BadCase{R"({"steady_at_s": "now"})", "steady_at_s"},
                     BadCase{R"({"modules": {"PCM": {"codes": [-1e999]}}})", "codes"},
                     BadCase{R"({"faults": [{"kind": "garbage", "amount": 2e308}]})", "amount"}));
 
