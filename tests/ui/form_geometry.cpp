@@ -2,8 +2,8 @@
 // the window's logical pixels), for scripts that click them from outside with xdotool:
 //   form_geometry                  the main window as it opens
 //   form_geometry records DATADIR  the records dialog on the record in DATADIR
-// A control inside a hidden frame is listed again, laid out, once its frame shows: the last
-// line of a name counts. Run with the same platform plugin and fonts as the program it serves
+// A control inside a frame of the work area is listed once more, laid out, as FRAME/NAME:
+// for a name listed twice, the last line counts. Run with the same platform plugin and fonts as the program it serves
 // (under Wine: the Windows build, on the same display), so the layouts are the same. Not a test.
 #include <QApplication>
 #include <QTimer>
@@ -25,8 +25,12 @@ void printNamed(QWidget& top, QWidget* part = nullptr) {
         if (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_"))
             continue;
         const QPoint at = widget->mapTo(&top, QPoint(0, 0));
-        std::printf("%s %d %d %d %d\n", qPrintable(widget->objectName()), at.x(), at.y(),
-                    widget->width(), widget->height());
+        // Inside a frame, the frame's name goes first: the live pages share gauge names.
+        const QString name = part && part->objectName().startsWith(QLatin1String("Frame"))
+                                 ? part->objectName() + '/' + widget->objectName()
+                                 : widget->objectName();
+        std::printf("%s %d %d %d %d\n", qPrintable(name), at.x(), at.y(), widget->width(),
+                    widget->height());
     }
     std::fflush(stdout);
 }
