@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # The setup program in a fresh Wine prefix (called by windows-tests.sh window):
-#   scripts/windows-setup-check.sh SETUP.exe PREFIX_DIR [SCREENSHOT.png]
+#   scripts/windows-setup-check.sh SETUP.exe PREFIX_DIR [LINUX_BUILD]
 # installs silently (/S), checks the files, the Start-menu entry and the "Apps" entry, runs
 # the installed command-line tester (its data and workshop record under %LOCALAPPDATA%),
-# starts the installed window on Xvfb with Windows' platform plugin until its main window
-# shows, then uninstalls silently and checks that the program is gone and the data stayed.
+# walks through the installed window on Xvfb against LINUX_BUILD's simulator on COM1 (when
+# given; TVX_FORM_GEOMETRY_EXE names the Windows build's form_geometry.exe), then
+# uninstalls silently and checks that the program is gone and the data stayed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 setup=${1:?the setup program}
 export WINEPREFIX=${2:?a folder for the Wine prefix}
-screenshot=${3:-}
+linux_build=${3:-}
 run() { "$root/scripts/wine-run.sh" "$@"; }
 fail() {
     echo "setup program: $*" >&2
@@ -48,29 +49,54 @@ P0715 Input/Turbine Speed Sensor Circuit Malfunction" ] || fail "installed tarvo
 [ -f "$local_data/tarvolinex.db" ] || fail "no workshop record in %LOCALAPPDATA%\\Tarvolinex"
 echo "Installed tarvolinex-cli reads codes; data and workshop record in %LOCALAPPDATA%\\Tarvolinex"
 
-# The installed window on Xvfb, Windows' own platform plugin: started when its main window
-# (title " Tarvolinex v...") is mapped.
-display_file=$WINEPREFIX/xvfb-display
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$display_file" 2>/dev/null &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-until [ -s "$display_file" ]; do
-    kill -0 $xvfb 2>/dev/null || fail "Xvfb did not start"
-    sleep 0.1
-done
-display=$(cat "$display_file")
-export DISPLAY=:$display
-TVX_WINE_KEEP_DISPLAY=1 run 'C:\Program Files\Tarvolinex\tarvolinex.exe' --simulate \
-    >"$WINEPREFIX/window.log" 2>&1 &
-window=$(timeout 120 xdotool search --sync --onlyvisible --name 'Tarvolinex v' | head -1) ||
-    fail "the installed window did not show within 120 s: $(tail -5 "$WINEPREFIX/window.log")"
-if [ -n "$screenshot" ]; then
-    import -window root "$screenshot"
+# The installed window on Xvfb with Windows' own platform plugin, its COM1 mapped (Wine's
+# Ports key) to the Linux simulator's pseudo-terminal: walked through with the mouse
+# (scripts/window-walk.sh) from the port and language to the records dialog's PDF.
+if [ -n "$linux_build" ]; then
+    walk=$WINEPREFIX/walk
+    mkdir -p "$walk"
+    "$linux_build/apps/tarvolinex-sim/tarvolinex-sim" --pace \
+        --scenario "$root/tests/wine/steady-van.json" >"$walk/sim.out" 2>&1 &
+    sim=$!
+    until [ -s "$walk/sim.out" ]; do sleep 0.1; done
+    pty=$(head -1 "$walk/sim.out")
+    [[ "$pty" == /dev/pts/* ]] || fail "the simulator did not start: $pty"
+    run reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$pty" /f >/dev/null 2>&1
+    wineserver -k >/dev/null 2>&1 || true  # Wine reads its ports when its server starts
+    wineserver -w
+
+    display_file=$WINEPREFIX/xvfb-display
+    Xvfb -displayfd 5 -screen 0 1366x900x24 -nolisten tcp 5>"$display_file" 2>/dev/null &
+    xvfb=$!
+    trap 'kill $xvfb $sim 2>/dev/null || true' EXIT
+    until [ -s "$display_file" ]; do
+        kill -0 $xvfb 2>/dev/null || fail "Xvfb did not start"
+        sleep 0.1
+    done
+    export DISPLAY=:$(cat "$display_file") TVX_WINE_KEEP_DISPLAY=1
+    # Where the controls are, laid out by the Windows build with Wine's fonts.
+    geometry_exe=${TVX_FORM_GEOMETRY_EXE:?TVX_FORM_GEOMETRY_EXE names form_geometry.exe beside the Qt DLLs}
+    run "$geometry_exe" >"$walk/geometry.txt" 2>/dev/null
+    run "$geometry_exe" records "$(winepath -w "$local_data" 2>/dev/null)" \
+        >"$walk/records-geometry.txt" 2>/dev/null
+    grep -q '^OK ' "$walk/geometry.txt" || fail "form_geometry.exe listed no controls"
+    TVX_WALK_RECORDS_GEOMETRY=$walk/records-geometry.txt \
+        TVX_WALK_PDF_TYPED="$(winepath -w "$walk" 2>/dev/null)\\report.pdf" \
+        "$root/scripts/window-walk.sh" "$walk" "$walk/geometry.txt" "$walk/view.log" -- \
+        "$root/scripts/wine-run.sh" 'C:\Program Files\Tarvolinex\tarvolinex.exe' --port COM1 \
+        --view-log "$(winepath -w "$walk" 2>/dev/null)\\view.log" ||
+        fail "the walk through the installed window failed (see $walk/walk.log)"
+    report=$(pdftotext -layout "$walk/report.pdf" - 2>/dev/null) || report=
+    for wanted in P0087 "FOCUS 1.8 TDCI" 123456789ABC; do
+        grep -qF "$wanted" <<<"$report" || fail "the PDF saved in the installed window lacks \"$wanted\""
+    done
+    echo "Installed window walked through on COM1: codes, live data, injector codes, a PDF ($(wc -c <"$walk/report.pdf") bytes)"
+    wineserver -k >/dev/null 2>&1 || true
+    kill $xvfb $sim 2>/dev/null || true
+    trap - EXIT
+    unset TVX_WINE_KEEP_DISPLAY
+    run reg delete 'HKLM\Software\Wine\Ports' /v COM1 /f >/dev/null 2>&1 || true
 fi
-echo "Installed window started (X window $window on Xvfb $DISPLAY)"
-wineserver -k
-wait %?tarvolinex.exe 2>/dev/null || true
-kill $xvfb
 
 run 'C:\Program Files\Tarvolinex\uninstall.exe' /S >/dev/null 2>&1
 wineserver -w

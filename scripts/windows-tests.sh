@@ -8,13 +8,14 @@
 #   scripts/windows-tests.sh com-port LINUX_BUILD
 #       tarvolinex-cli.exe through a Wine COM port against the Linux tarvolinex-sim of
 #       LINUX_BUILD (wine_com_port_tests, built there).
-#   scripts/windows-tests.sh window
+#   scripts/windows-tests.sh window LINUX_BUILD
 #       builds (or reuses) the Windows Qt, Qt Charts and SQLite (scripts/windows-deps.sh),
 #       cross-builds the window and the command-line tester with the workshop record
 #       (build-mingw-qt), runs their tests under Wine (the window's offscreen), makes the
 #       deployment folder (its imports checked), its zip and the NSIS setup program, installs
-#       that silently into a fresh Wine prefix, starts the installed window on Xvfb with
-#       Windows' platform plugin, and uninstalls it.
+#       that silently into a fresh Wine prefix, walks through the installed window on Xvfb
+#       with Windows' platform plugin against LINUX_BUILD's simulator on COM1, compares its
+#       live page with the Linux window's, and uninstalls it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -111,6 +112,7 @@ com-port)
     wineserver -k >/dev/null 2>&1 || true
     ;;
 window)
+    linux_build=$(cd "${2:?the Linux build folder with tarvolinex-sim, tarvolinex and form_geometry}" && pwd)
     started=$SECONDS
     TVX_WINDOWS_DEPS=$("$root"/scripts/windows-deps.sh | tail -1)
     export TVX_WINDOWS_DEPS
@@ -146,11 +148,25 @@ window)
     makensis -V2 -DVERSION="$version" -DSOURCE_DIR="$deploy" \
         -DOUTFILE="$build/Tarvolinex-$version-setup.exe" "$root/packaging/tarvolinex.nsi"
     echo "Setup program: $(basename "$build/Tarvolinex-$version-setup.exe")"
-    "$root"/scripts/windows-setup-check.sh "$build/Tarvolinex-$version-setup.exe" "$build/setup-prefix"
+    # form_geometry.exe (where the controls are, for the walk) beside a copy of the folder's
+    # DLLs and plugins: the setup program does not ship it.
+    rm -rf "$build/walk-bin"
+    cp -r "$deploy" "$build/walk-bin"
+    cp "$build/tests/ui/form_geometry.exe" "$build/walk-bin/"
+    TVX_FORM_GEOMETRY_EXE=$build/walk-bin/form_geometry.exe \
+        "$root"/scripts/windows-setup-check.sh "$build/Tarvolinex-$version-setup.exe" \
+        "$build/setup-prefix" "$linux_build"
+    # The Linux window on the same steady van: the two live pages' display and gauges must
+    # be the same pixel for pixel.
+    echo "== The Linux window walked through the same way, for the comparison =="
+    "$root"/scripts/linux-window-walk.sh "$linux_build" "$build/linux-walk" >/dev/null
+    "$root"/scripts/compare-live-pictures.sh "$build/linux-walk/live.png" \
+        "$build/linux-walk/geometry.txt" "$build/setup-prefix/walk/live.png" \
+        "$build/setup-prefix/walk/geometry.txt"
     echo "== Windows window stage: $((SECONDS - started)) s =="
     ;;
 *)
-    echo "usage: $0 core | com-port LINUX_BUILD | window" >&2
+    echo "usage: $0 core | com-port LINUX_BUILD | window LINUX_BUILD" >&2
     exit 2
     ;;
 esac
