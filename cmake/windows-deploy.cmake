@@ -2,6 +2,8 @@
 # windows-qt-cross preset), without windeployqt: Qt's DLLs beside the programs, the plugins
 # in the folders Qt looks for beside the program, the MinGW runtime DLLs (the programs and
 # Qt share one C++ runtime). scripts/windows-tests.sh checks the folder's imports.
+# Qt's targets are known where they were found (src/ui); found again here for this folder.
+find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Charts)
 foreach(module Core Gui Widgets Charts)
     install(FILES $<TARGET_FILE:Qt6::${module}> DESTINATION .)
 endforeach()

@@ -1,8 +1,10 @@
 // Opening the workshop record: a new file, one to bring up to date, one of a newer
 // Tarvolinex, a damaged one, and reading where nothing can be written.
 #include <sqlite3.h>
+#ifdef __linux__
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#endif
 
 #include <algorithm>
 #include <array>
