@@ -1,7 +1,9 @@
 // Opening the record: what another program does meanwhile, damaged files, read-only opens.
 #include <sqlite3.h>
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <fstream>
 
@@ -157,6 +159,7 @@ TEST(RecordOpen, ACutFileIsMovedAsideWithItsReasonAndWhatCanBeReadIsKept) {
     EXPECT_EQ(check.text(0), "ok");  // the new record is whole
 }
 
+#ifndef _WIN32  // a second program made with fork()
 // Damage met while another program has the file open is never acted on: moving the file
 // away under it would split the history in two.
 TEST(RecordOpen, ADamagedFileThatAnotherProgramHasOpenIsLeftWhereItIs) {
@@ -200,6 +203,7 @@ TEST(RecordOpen, ADamagedFileThatAnotherProgramHasOpenIsLeftWhereItIs) {
     ASSERT_TRUE(opened.movedAside);
     EXPECT_EQ(contentOf(*opened.movedAside), damaged);
 }
+#endif
 
 // A file the keeper saw failing in use is checked at the next open; whole, it stays.
 TEST(RecordOpen, AFileSuspectedButWholeStaysWithItsHistory) {
