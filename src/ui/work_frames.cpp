@@ -1,9 +1,11 @@
 #include "ui/work_frames.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImageReader>
 #include <QLabel>
+#include <QStyle>
 #include <algorithm>
 
 #include "ui/radio_group.h"
@@ -123,8 +125,15 @@ QFrame* buildTroubleCodeFrame(QWidget* parent) {
 void setTroubleCodeRow(QTableWidget* table, int row, const QString& text) {
     table->item(row, 0)->setText(text);
     table->resizeRowToContents(row);
-    if (table->rowHeight(row) < kGridRowHeight)
-        table->setRowHeight(row, kGridRowHeight);
+    // The view's own estimate can come out a line short (seen with the fonts Windows falls
+    // back to for Verdana): the height of the text wrapped in the cell counts too.
+    const int margin =
+        2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
+    const QRect wrapped = QFontMetrics(table->font())
+                              .boundingRect(QRect(0, 0, table->columnWidth(0) - margin, 10000),
+                                            Qt::TextWordWrap, text);
+    table->setRowHeight(row,
+                        std::max({table->rowHeight(row), wrapped.height() + 4, kGridRowHeight}));
     // The grid grows with its rows, as far as the room left for wrapped ones.
     int height = 2 * table->frameWidth();
     for (int r = 0; r < table->rowCount(); ++r)

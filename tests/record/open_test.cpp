@@ -83,6 +83,7 @@ TEST(RecordOpen, ANewerProgramMigratingWhileThisOneWaitedIsRefused) {
     EXPECT_EQ(db.queryInteger("SELECT count(*) FROM sqlite_master WHERE name = 'visits'"), 0);
 }
 
+#ifndef _WIN32  // a symbolic link: Windows lets only administrators make one
 // A file next to the record that cannot even be looked at (a symbolic link to itself) must
 // not turn opening into an unexpected error.
 TEST(RecordOpen, ACompanionFileThatCannotBeLookedAtIsNoUnexpectedError) {
@@ -95,6 +96,7 @@ TEST(RecordOpen, ACompanionFileThatCannotBeLookedAtIsNoUnexpectedError) {
     EXPECT_NO_THROW(opened = Record::open(dir.db()));
     EXPECT_TRUE(opened.record || !opened.problem.empty());
 }
+#endif
 
 struct ReadOnlyCase {
     const char* name;

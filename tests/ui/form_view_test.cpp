@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTableWidget>
 
 #include "session/control_names.h"
@@ -94,7 +95,10 @@ TEST_F(FormViewTest, ALongDescriptionWrapsInItsRowInsteadOfBeingCut) {
         "Kontrol Mod\xC3\xBCl\xC3\xBC \xC4\xB0leti\xC5\x9Fim Devresi "
         "Aral\xC4\xB1k/Performans";
     const QFontMetrics metrics(table->font());
-    const QRect needed = metrics.boundingRect(QRect(0, 0, table->columnWidth(0) - 8, 1000),
+    // The item's text has the style's focus-frame margin plus one on each side.
+    const int margin =
+        2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
+    const QRect needed = metrics.boundingRect(QRect(0, 0, table->columnWidth(0) - margin, 1000),
                                               Qt::TextWordWrap, QString::fromUtf8(longRow));
     ASSERT_GT(needed.height(), metrics.height());  // the text takes more than one line
     for (int row = 1; row <= 3; ++row)
