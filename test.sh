@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything with the sanitizers on and runs every test. First cross-builds the
 # command-line tester and the core for Windows and runs their tests under Wine; then the
-# Windows tester on a Wine COM port and the Debian package (scripts/windows-tests.sh,
-# scripts/package-tests.sh).
+# Windows tester on a Wine COM port, the Windows window with the record and its setup
+# program, and the Debian package (scripts/windows-tests.sh, scripts/package-tests.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
@@ -32,8 +32,11 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTVX_SANITIZE=ON
 cmake --build build -j "$jobs"
 
-# --- Windows tester on a Wine COM port against this build's simulator; the .deb ---
+# --- Windows tester on a Wine COM port against this build's simulator; the Windows window,
+# record and setup program (their Qt and SQLite built once into ~/.cache/tarvolinex), walked
+# through under Wine against this build's simulator; the .deb ---
 ./scripts/windows-tests.sh com-port build
+./scripts/windows-tests.sh window build
 ./scripts/package-tests.sh
 # ---
 

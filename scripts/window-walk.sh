@@ -10,8 +10,9 @@
 # The walk: COM1 and English, the FOCUS 1.8 TDCI, connect, PCM trouble codes, live data
 # with gauges and the chart, a short recording, back, the ICU's injector codes, the records
 # dialog and Save as PDF. It leaves in WORK: live.png (the live page), report.pdf, walk.log.
-# Environment: TVX_WALK_PDF_TYPED, the PDF's path as typed into the save dialog (default
-# WORK/report.pdf; a Windows path under Wine); TVX_WALK_RECORDS_GEOMETRY, form_geometry's
+# Environment: TVX_WALK_PDF_TYPED, the PDF's name as typed into the save dialog, and
+# TVX_WALK_PDF_FILE, where that puts it (default for both WORK/report.pdf; under Wine a name
+# alone, saved in the folder the dialog opens); TVX_WALK_RECORDS_GEOMETRY, form_geometry's
 # output for the records dialog (default: the save button is reached from the keyboard).
 set -euo pipefail
 work=${1:?work folder}
@@ -20,6 +21,7 @@ view_log=${3:?view log}
 shift 3
 [ "${1:-}" = -- ] && shift
 pdf_typed=${TVX_WALK_PDF_TYPED:-$work/report.pdf}
+pdf_file=${TVX_WALK_PDF_FILE:-$work/report.pdf}
 step_limit=${TVX_WALK_STEP_LIMIT:-90}  # seconds any one step may take before the walk fails
 
 log() { echo "walk: $*" | tee -a "$work/walk.log"; }
@@ -144,20 +146,33 @@ else
     fail "no geometry of the records dialog (TVX_WALK_RECORDS_GEOMETRY)"
 fi
 sleep 3
-xdotool key --clearmodifiers ctrl+a
+# The suggested name goes (End, then select to the start: Wine's file dialog ignores Ctrl+A).
+xdotool key --clearmodifiers End shift+Home BackSpace
 xdotool type --delay 20 "$pdf_typed"
 xdotool key Return
 log "typed the PDF's name: $pdf_typed"
 limit=$((SECONDS + 60))
-until [ -s "$work/report.pdf" ]; do
-    [ $SECONDS -lt $limit ] || fail "no report.pdf within 60 s"
+until [ -s "$pdf_file" ]; do
+    [ $SECONDS -lt $limit ] || fail "no $pdf_file within 60 s"
     sleep 0.5
 done
 sleep 1
+[ "$pdf_file" -ef "$work/report.pdf" ] || cp "$pdf_file" "$work/report.pdf"
 log "report.pdf saved ($(stat -c %s "$work/report.pdf") bytes)"
-# The dialog stays open after saving: Escape closes it (unless it went already).
-xdotool key --window "$dialog" Escape 2>/dev/null || true
+# The dialog stays open after saving: Escape closes it, then EXIT ends the program.
+xdotool windowfocus "$dialog" 2>/dev/null || true
+xdotool key Escape
+limit=$((SECONDS + 30))
+while xdotool getwindowname "$dialog" >/dev/null 2>&1 &&
+    xdotool search --onlyvisible --name "^(Workshop record|Servis kay)" >/dev/null 2>&1; do
+    [ $SECONDS -lt $limit ] || fail "the records dialog did not close on Escape"
+    sleep 0.5
+done
 click EXIT
-wait $program 2>/dev/null || true
+limit=$((SECONDS + 30))
+while kill -0 $program 2>/dev/null; do
+    [ $SECONDS -lt $limit ] || fail "the window did not close on EXIT"
+    sleep 0.5
+done
 trap - EXIT
 log "done"

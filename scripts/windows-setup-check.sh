@@ -66,7 +66,7 @@ if [ -n "$linux_build" ]; then
     wineserver -w
 
     display_file=$WINEPREFIX/xvfb-display
-    Xvfb -displayfd 5 -screen 0 1366x900x24 -nolisten tcp 5>"$display_file" 2>/dev/null &
+    Xvfb -displayfd 5 -screen 0 1600x1400x24 -nolisten tcp 5>"$display_file" 2>/dev/null &
     xvfb=$!
     trap 'kill $xvfb $sim 2>/dev/null || true' EXIT
     until [ -s "$display_file" ]; do
@@ -76,12 +76,12 @@ if [ -n "$linux_build" ]; then
     export DISPLAY=:$(cat "$display_file") TVX_WINE_KEEP_DISPLAY=1
     # Where the controls are, laid out by the Windows build with Wine's fonts.
     geometry_exe=${TVX_FORM_GEOMETRY_EXE:?TVX_FORM_GEOMETRY_EXE names form_geometry.exe beside the Qt DLLs}
-    run "$geometry_exe" >"$walk/geometry.txt" 2>/dev/null
-    run "$geometry_exe" records "$(winepath -w "$local_data" 2>/dev/null)" \
-        >"$walk/records-geometry.txt" 2>/dev/null
+    run "$geometry_exe" 2>/dev/null | tr -d '\r' >"$walk/geometry.txt"
+    run "$geometry_exe" records "$(winepath -w "$local_data" 2>/dev/null)" 2>/dev/null |
+        tr -d '\r' >"$walk/records-geometry.txt"
     grep -q '^OK ' "$walk/geometry.txt" || fail "form_geometry.exe listed no controls"
     TVX_WALK_RECORDS_GEOMETRY=$walk/records-geometry.txt \
-        TVX_WALK_PDF_TYPED="$(winepath -w "$walk" 2>/dev/null)\\report.pdf" \
+        TVX_WALK_PDF_TYPED=walk-report.pdf TVX_WALK_PDF_FILE=$local_data/walk-report.pdf \
         "$root/scripts/window-walk.sh" "$walk" "$walk/geometry.txt" "$walk/view.log" -- \
         "$root/scripts/wine-run.sh" 'C:\Program Files\Tarvolinex\tarvolinex.exe' --port COM1 \
         --view-log "$(winepath -w "$walk" 2>/dev/null)\\view.log" ||

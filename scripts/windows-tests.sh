@@ -28,13 +28,14 @@ export WINEPREFIX=$build/wine-prefix
 system_dlls="KERNEL32.dll msvcrt.dll WINMM.dll ADVAPI32.dll SETUPAPI.dll USER32.dll GDI32.dll
     SHELL32.dll ole32.dll OLEAUT32.dll IMM32.dll UxTheme.dll dwmapi.dll VERSION.dll WS2_32.dll
     NETAPI32.dll USERENV.dll MPR.dll WTSAPI32.dll comdlg32.dll SHLWAPI.dll d3d9.dll dwrite.dll
-    d2d1.dll d3d11.dll dxgi.dll AUTHZ.dll CRYPT32.dll bcrypt.dll"
+    d2d1.dll d3d11.dll dxgi.dll AUTHZ.dll CRYPT32.dll bcrypt.dll SHCORE.dll"
 
 # Fails on a DLL that is neither one of Windows' own nor in the folder ALLOWED_DIR (when given).
 check_imports() {
-    local exe=$1 allowed_dir=${2:-} dll
+    local exe=$1 allowed_dir=${2:-} dll known
+    known=" $(tr -s ' \n' '  ' <<<"${system_dlls,,}") "  # one space between names, none at line ends
     for dll in $(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p'); do
-        if [[ " ${system_dlls,,} " == *" ${dll,,} "* ]] || [[ "$dll" == api-ms-win-* ]]; then
+        if [[ "$known" == *" ${dll,,} "* ]] || [[ "$dll" == api-ms-win-* ]]; then
             continue
         fi
         if [ -n "$allowed_dir" ] && [ -n "$(find "$allowed_dir" -maxdepth 1 -iname "$dll")" ]; then
@@ -128,11 +129,11 @@ window)
     # cannot start the Linux pdftotext themselves.
     (cd "$build" && TVX_KEEP_REPORT_PDF=$build/records-report.pdf ctest --output-on-failure -j "$(nproc)")
     count_results "$build"
-    report=$(pdftotext -layout "$build/records-report.pdf" - 2>/dev/null) || report=
-    for wanted in "Usta Oto Servis" "Vehicle diagnostic report" "P0087" "FOCUS 1.8 TDCI"; do
-        grep -qF "$wanted" <<<"$report" || { echo "the Windows records PDF lacks \"$wanted\"" >&2; exit 1; }
-    done
-    echo "The records dialog's PDF saved under Wine reads back with pdftotext"
+    # Qt's offscreen platform finds no fonts under Wine (its PDF shows boxes for letters):
+    # the records dialog's PDF is only checked to be one here; its text is read back from
+    # the PDF the installed window saves in the walk below, on Windows' own platform plugin.
+    head -c 5 "$build/records-report.pdf" | grep -q '%PDF-' ||
+        { echo "the records dialog saved no PDF under Wine" >&2; exit 1; }
 
     version=$(sed -n 's/^project(tarvolinex VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
     deploy=$build/deploy/Tarvolinex-$version
