@@ -61,6 +61,7 @@ if [ -n "$linux_build" ]; then
     until [ -s "$walk/sim.out" ]; do sleep 0.1; done
     pty=$(head -1 "$walk/sim.out")
     [[ "$pty" == /dev/pts/* ]] || fail "the simulator did not start: $pty"
+    wineserver -w  # the last program's server may still be on its way out
     run reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$pty" /f >/dev/null 2>&1
     wineserver -k >/dev/null 2>&1 || true  # Wine reads its ports when its server starts
     wineserver -w
