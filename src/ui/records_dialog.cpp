@@ -13,6 +13,7 @@
 #include "record/record.h"
 #include "record/report.h"
 #include "record/workshop_name.h"
+#include "session/report_catalogue.h"
 
 namespace tvx::ui {
 namespace {
@@ -218,7 +219,8 @@ void RecordsDialog::showVisit(long long visit) {
     }
     try {
         const auto report =
-            record::buildReport(*opened.record, visit, m_workshop->text().toStdString());
+            record::buildReport(*opened.record, visit, record::readWorkshop(m_dataDirectory),
+                                session::catalogueDescriber(m_dataDirectory));
         if (!report) {
             return;
         }
