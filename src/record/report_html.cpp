@@ -79,12 +79,15 @@ private:
     std::string t(T text) const { return escaped(reportText(text, m_language)); }
     std::string time(std::int64_t at) const { return localTime(at, m_language).substr(11); }
 
+    // A row of headings (tag "th") is repeated at the top of the next page when the table
+    // goes on there.
     void row(std::initializer_list<std::string> cells, const char* tag = "td") {
-        m_out << "<tr>";
+        const bool head = tag[1] == 'h';
+        m_out << (head ? "<thead><tr>" : "<tr>");
         for (const std::string& cell : cells) {
             m_out << '<' << tag << '>' << cell << "</" << tag << '>';
         }
-        m_out << "</tr>\n";
+        m_out << (head ? "</tr></thead>\n" : "</tr>\n");
     }
     void tableStart(const char* cssClass = "grid") {
         m_out << "<table class=\"" << cssClass
@@ -254,11 +257,11 @@ private:
         if (!visit.injectorReads.empty()) {
             // One row per injector, by the number on it (not the unit's slot); a column per read.
             tableStart();
-            m_out << "<tr><th>" << t(T::Injector) << "</th>";
+            m_out << "<thead><tr><th>" << t(T::Injector) << "</th>";
             for (const InjectorRead& read : visit.injectorReads) {
                 m_out << "<th>" << t(T::ReadAt) << ' ' << time(read.at) << "</th>";
             }
-            m_out << "</tr>\n";
+            m_out << "</tr></thead>\n";
             for (int number = 1; number <= 4; ++number) {
                 m_out << "<tr><td>" << number << "</td>";
                 for (const InjectorRead& read : visit.injectorReads) {

@@ -56,7 +56,7 @@ constexpr Row kTexts[] = {
     {ReportText::Minimum, "Lowest", "En düşük"},
     {ReportText::Mean, "Average", "Ortalama"},
     {ReportText::Maximum, "Highest", "En yüksek"},
-    {ReportText::OnShare, "on {n} % of the time", "açık kalma oranı: % {n}"},
+    {ReportText::OnShare, "on {n} % of the time", "devrede kalma oranı: % {n}"},
     {ReportText::Findings, "Findings", "Tespitler"},
     {ReportText::Recommendation, "Recommendation", "Öneriler"},
     {ReportText::TechnicianSignature, "Technician's signature", "Teknisyen imzası"},

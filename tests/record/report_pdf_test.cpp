@@ -129,7 +129,7 @@ TEST_P(ReportPdf, ShowsNothingInternal) {
     const bool turkish = GetParam() == ReportLanguage::Turkish;
     for (const char* wanted :
          {"°C", turkish ? "Silindir kapağı sıcaklığı" : "Cylinder head temperature",
-          turkish ? "açık kalma oranı: % 25" : "on 25 % of the time",
+          turkish ? "devrede kalma oranı: % 25" : "on 25 % of the time",
           turkish ? "187654 km (gösterge panelinden okundu)"
                   : "187654 km (read from the instrument cluster)",
           "34 TVX 204", "Deniz Kaya", "Usta Oto Servis", "+90 262 555 01 02",
