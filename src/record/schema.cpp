@@ -120,6 +120,8 @@ ALTER TABLE visits ADD COLUMN odometer_km INTEGER;
 ALTER TABLE visits ADD COLUMN findings TEXT NOT NULL DEFAULT '';
 ALTER TABLE visits ADD COLUMN recommendation TEXT NOT NULL DEFAULT '';
 CREATE INDEX visits_by_plate ON visits(plate);
+-- The list, newest first, read in order and stopped at its limit.
+CREATE INDEX visits_by_start ON visits(demo, started_at);
 )sql",
 };
 

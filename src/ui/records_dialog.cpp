@@ -185,6 +185,8 @@ void RecordsDialog::buildControls() {
     m_list->setTabKeyNavigation(false);  // Tab leaves the list, the arrows move in it
     m_list->verticalHeader()->hide();
     m_list->horizontalHeader()->setStretchLastSection(true);
+    // Column widths from the first rows, not from every one of a thousand.
+    m_list->horizontalHeader()->setResizeContentsPrecision(50);
 
     m_details = new QTextBrowser(this);
     m_details->setObjectName(QStringLiteral("visitDetails"));

@@ -374,9 +374,11 @@ TEST(CliRecord, NotesAndTheWorkshopReachHistoryAndThePdfReport) {
     }
     for (const char* wanted :
          {"Araç arıza teşhis raporu", "Usta Oto", "Sanayi 12, Izmit", "+90 262 555 01 02",
-          "41 ABC 204", "187000 km", "Boost hose split.", "1 / 1"}) {
+          "41 ABC 204", "187000 km", "Boost hose split."}) {
         EXPECT_THAT(text, HasSubstr(wanted)) << text;
     }
+    // The page number, its blanks as pdftotext may close them up.
+    EXPECT_THAT(text, ::testing::AnyOf(HasSubstr("1 / 1"), HasSubstr("1/1"))) << text;
 }
 
 TEST(CliRecord, ReportAndHistoryWithoutARecordSaySo) {
