@@ -175,7 +175,8 @@ int main(int argc, char** argv) {
     std::size_t size = 0;
     for (int i = 0; i < 5; ++i) {
         const auto start = Clock::now();
-        const auto report = record::buildReport(*opened.record, visit, "Bench Workshop");
+        const auto report =
+            record::buildReport(*opened.record, visit, {"Bench Workshop", "", "", {}});
         size = record::reportHtml(*report, record::ReportLanguage::English).size();
         renders.push_back(msSince(start));
     }

@@ -138,6 +138,7 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
         case CommandKind::Report:
         case CommandKind::History:
         case CommandKind::Workshop:
+        case CommandKind::Notes:
         case CommandKind::InjectorsRuns:
             break;
         case CommandKind::Ports:

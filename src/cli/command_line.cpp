@@ -141,8 +141,8 @@ void addCommonOptions(CLI::App& app, CommonOptions& common, std::string& simulat
 
 bool needsTheBox(CommandKind command) {
     return command != CommandKind::Report && command != CommandKind::History &&
-           command != CommandKind::Workshop && command != CommandKind::Replay &&
-           command != CommandKind::InjectorsRuns;
+           command != CommandKind::Workshop && command != CommandKind::Notes &&
+           command != CommandKind::Replay && command != CommandKind::InjectorsRuns;
 }
 
 ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream& out,
@@ -253,7 +253,10 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
         report->add_option("--html", inv.htmlPath, "Write it as HTML to FILE")->type_name("FILE");
     auto* jsonOut =
         report->add_option("--json", inv.jsonPath, "Write it as JSON to FILE")->type_name("FILE");
-    html->excludes(jsonOut);
+    auto* pdf = report->add_option("--pdf", inv.pdfPath, "Write it as a PDF (A4) to FILE")
+                    ->type_name("FILE");
+    html->excludes(jsonOut)->excludes(pdf);
+    jsonOut->excludes(pdf);
 
     auto* history =
         app.add_subcommand("history",
@@ -264,9 +267,33 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
 
     auto* workshop = app.add_subcommand(
         "workshop",
-        "Show the workshop name printed on reports, or set it (kept in workshop.txt "
+        "Show the workshop that heads the reports, or set it (kept in workshop.txt "
         "in the data directory)");
     workshop->add_option("NAME", inv.workshop, "The new name");
+    workshop->add_option("--address", inv.address, "The address under the name")->type_name("TEXT");
+    workshop->add_option("--phone", inv.phone, "The phone number")->type_name("TEXT");
+    workshop
+        ->add_option("--logo", inv.logo,
+                     "A PNG or JPEG picture beside the name (copied into the data directory; "
+                     "\"\" removes it)")
+        ->type_name("FILE");
+
+    auto* notes = app.add_subcommand(
+        "notes",
+        "Show a visit's notes, or set them: plate, customer, odometer, the mechanic's findings "
+        "and recommendation; they appear in 'history' and the report");
+    notes->add_option("VISIT", inv.visit, "The visit's number (see 'history')")
+        ->type_name("VISIT")
+        ->check(wholeNumber(1, LLONG_MAX));
+    notes->add_flag("--last", inv.last, "The latest visit");
+    notes->add_option("--plate", inv.plate, "The number plate")->type_name("TEXT");
+    notes->add_option("--customer", inv.customer, "The customer's name")->type_name("TEXT");
+    notes->add_option("--odometer", inv.odometerKm, "The odometer as read by the mechanic")
+        ->type_name("KM")
+        ->check(wholeNumber(0, 9999999));
+    notes->add_option("--findings", inv.findings, "What the mechanic found")->type_name("TEXT");
+    notes->add_option("--recommendation", inv.recommendation, "What the mechanic recommends")
+        ->type_name("TEXT");
     // ---- Port discovery and the connection doctor.
     auto* ports = app.add_subcommand(
         "ports", "List the serial ports of this computer, the COM number of each and what it is");
@@ -326,15 +353,21 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
         inv.command = CommandKind::InjectorsRuns;
     } else if (report->parsed()) {
         inv.command = CommandKind::Report;
-        if (inv.last == inv.visit.has_value() || (!inv.htmlPath && !inv.jsonPath)) {
-            err << "tarvolinex-cli report: give either VISIT or --last, and --html FILE or "
-                   "--json FILE\n";
+        if (inv.last == inv.visit.has_value() || (!inv.htmlPath && !inv.jsonPath && !inv.pdfPath)) {
+            err << "tarvolinex-cli report: give either VISIT or --last, and --pdf FILE, --html "
+                   "FILE or --json FILE\n";
             return {std::nullopt, toInt(ExitCode::BadInput)};
         }
     } else if (history->parsed()) {
         inv.command = CommandKind::History;
     } else if (workshop->parsed()) {
         inv.command = CommandKind::Workshop;
+    } else if (notes->parsed()) {
+        inv.command = CommandKind::Notes;
+        if (inv.last == inv.visit.has_value()) {
+            err << "tarvolinex-cli notes: give either VISIT or --last\n";
+            return {std::nullopt, toInt(ExitCode::BadInput)};
+        }
     } else if (ports->parsed()) {
         inv.command = CommandKind::Ports;
     } else if (doctor->parsed()) {

@@ -18,6 +18,7 @@ enum class CommandKind {
     Report,
     History,
     Workshop,
+    Notes,
     // ---- Connection doctor and port discovery: they open the port themselves.
     Ports,
     Doctor,
@@ -53,13 +54,23 @@ struct Invocation {
     int injector = 0;                // injectors program N CODE, injectors restore N
     std::string code;
     // The workshop record.
-    std::optional<long long> visit;          // report VISIT, injectors restore --visit ID
-    std::optional<long long> run;            // injectors restore --run ID
-    bool last = false;                       // report --last
-    std::optional<std::string> htmlPath;     // report --html FILE
-    std::optional<std::string> jsonPath;     // report --json FILE
-    std::optional<std::string> vin;          // history --vin VIN, injectors runs --vin VIN
-    std::optional<std::string> workshop;     // workshop [NAME]
+    std::optional<long long> visit;       // report VISIT, injectors restore --visit ID
+    std::optional<long long> run;         // injectors restore --run ID
+    bool last = false;                    // report --last
+    std::optional<std::string> htmlPath;  // report --html FILE
+    std::optional<std::string> jsonPath;  // report --json FILE
+    std::optional<std::string> pdfPath;   // report --pdf FILE
+    std::optional<std::string> vin;       // history --vin VIN, injectors runs --vin VIN
+    std::optional<std::string> workshop;  // workshop [NAME]
+    std::optional<std::string> address;   // workshop --address TEXT
+    std::optional<std::string> phone;     // workshop --phone TEXT
+    std::optional<std::string> logo;      // workshop --logo FILE ("" removes it)
+    // notes VISIT|--last: what the mechanic enters about a visit
+    std::optional<std::string> plate;
+    std::optional<std::string> customer;
+    std::optional<long long> odometerKm;
+    std::optional<std::string> findings;
+    std::optional<std::string> recommendation;
     std::optional<std::string> supportFile;  // doctor --save FILE
     // Recording and replay of live data.
     std::optional<std::string> record;  // live --record FILE

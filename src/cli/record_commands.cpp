@@ -12,6 +12,10 @@
 #include "record/report.h"
 #include "record/workshop_name.h"
 #include "session/record_keeper.h"
+#include "session/report_catalogue.h"
+#endif
+#if TVX_HAVE_PDF
+#include "record/report_pdf.h"
 #endif
 
 namespace tvx::cli {
@@ -55,6 +59,42 @@ ExitCode readFailed(const std::filesystem::path& dataDirectory, const record::Db
     return ExitCode::RecordFailed;
 }
 
+ExitCode writePdf(const record::VisitReport& report, record::ReportLanguage language,
+                  const std::string& path, Console& console) {
+#if TVX_HAVE_PDF
+    const std::string problem = record::writeReportPdf(
+        record::reportHtml(report, language), path,
+        std::string(record::reportText(record::ReportText::Title, language)));
+    if (!problem.empty()) {
+        console.err << "tarvolinex-cli: " << problem << '\n';
+        return ExitCode::BadInput;
+    }
+    return ExitCode::Ok;
+#else
+    (void)report;
+    (void)language;
+    (void)path;
+    console.err << "tarvolinex-cli: this build cannot write PDF (it was built without Qt); use "
+                   "--html FILE and print that\n";
+    return ExitCode::BadInput;
+#endif
+}
+
+// The visit a command names: VISIT, or --last; none said on stderr.
+std::optional<std::int64_t> namedVisit(const Invocation& invocation, record::Record& record,
+                                       Console& console) {
+    const auto visit = invocation.last ? record.lastVisit(invocation.common.demo)
+                                       : std::optional<std::int64_t>(*invocation.visit);
+    if (!visit || !record.visit(*visit)) {
+        console.err << "tarvolinex-cli: "
+                    << (invocation.last ? std::string("no visit is recorded yet")
+                                        : "there is no visit " + std::to_string(*visit))
+                    << "; see 'history'\n";
+        return std::nullopt;
+    }
+    return visit;
+}
+
 ExitCode runReport(const Invocation& invocation, Console& console,
                    const std::filesystem::path& dataDirectory, char languageCode) {
     auto record = openForReading(dataDirectory, console);
@@ -62,20 +102,25 @@ ExitCode runReport(const Invocation& invocation, Console& console,
         return ExitCode::RecordFailed;
     }
     try {
-        const auto visit = invocation.last ? record->lastVisit(invocation.common.demo)
-                                           : std::optional<std::int64_t>(*invocation.visit);
+        const auto visit = namedVisit(invocation, *record, console);
         const auto report =
-            visit ? record::buildReport(*record, *visit, record::readWorkshopName(dataDirectory))
+            visit ? record::buildReport(*record, *visit, record::readWorkshop(dataDirectory),
+                                        session::catalogueDescriber(dataDirectory))
                   : std::nullopt;
         if (!report) {
-            console.err << "tarvolinex-cli: "
-                        << (invocation.last ? std::string("no visit is recorded yet")
-                                            : "there is no visit " + std::to_string(*visit))
-                        << "; see 'history'\n";
             return ExitCode::BadInput;
         }
         const auto language =
             languageCode == '2' ? record::ReportLanguage::Turkish : record::ReportLanguage::English;
+        if (invocation.pdfPath) {
+            if (const ExitCode written = writePdf(*report, language, *invocation.pdfPath, console);
+                written != ExitCode::Ok) {
+                return written;
+            }
+            console.out << "Report of visit " << *visit << " written to " << *invocation.pdfPath
+                        << '\n';
+            return ExitCode::Ok;
+        }
         const std::string& path = invocation.htmlPath ? *invocation.htmlPath : *invocation.jsonPath;
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out << (invocation.htmlPath ? record::reportHtml(*report, language)
@@ -103,16 +148,18 @@ ExitCode runHistory(const Invocation& invocation, Console& console,
         filter.demo = invocation.common.demo;
         const auto visits = record->visits(filter);
         console.out << std::left << std::setw(7) << "visit" << std::setw(18) << "date"
-                    << std::setw(26) << "vehicle" << std::setw(19) << "VIN" << std::right
-                    << std::setw(6) << "reads" << std::setw(7) << "codes" << std::setw(8)
-                    << "clears" << std::setw(10) << "injector" << std::setw(6) << "live" << '\n';
+                    << std::setw(26) << "vehicle" << std::setw(19) << "VIN" << std::setw(13)
+                    << "plate" << std::right << std::setw(6) << "reads" << std::setw(7) << "codes"
+                    << std::setw(8) << "clears" << std::setw(10) << "injector" << std::setw(6)
+                    << "live" << '\n';
         for (const record::VisitSummary& v : visits) {
             console.out << std::left << std::setw(7) << v.id << std::setw(18)
                         << record::localTime(v.startedAt, record::ReportLanguage::English)
                         << std::setw(26) << (v.vehicle.empty() ? "-" : v.vehicle) << std::setw(19)
-                        << v.vin.value_or("-") << std::right << std::setw(6) << v.codeReads
-                        << std::setw(7) << v.codesRead << std::setw(8) << v.clears << std::setw(10)
-                        << v.programmingRuns << std::setw(6) << v.recordings << '\n';
+                        << v.vin.value_or("-") << std::setw(13) << (v.plate.empty() ? "-" : v.plate)
+                        << std::right << std::setw(6) << v.codeReads << std::setw(7) << v.codesRead
+                        << std::setw(8) << v.clears << std::setw(10) << v.programmingRuns
+                        << std::setw(6) << v.recordings << '\n';
         }
         if (visits.empty()) {
             console.err << "tarvolinex-cli: no " << (invocation.common.demo ? "demonstration " : "")
@@ -125,21 +172,100 @@ ExitCode runHistory(const Invocation& invocation, Console& console,
     }
 }
 
+void showWorkshop(const record::Workshop& workshop, Console& console) {
+    const auto field = [&console](const char* label, const std::string& value) {
+        console.out << label << (value.empty() ? "(not set)" : value) << '\n';
+    };
+    field("Workshop name: ", workshop.name);
+    field("Address:       ", workshop.address);
+    field("Phone:         ", workshop.phone);
+    field("Logo:          ", workshop.logo.string());
+}
+
 ExitCode runWorkshop(const Invocation& invocation, Console& console,
                      const std::filesystem::path& dataDirectory) {
-    if (!invocation.workshop) {
-        const std::string name = record::readWorkshopName(dataDirectory);
-        console.out << (name.empty() ? "(no workshop name set)" : name) << '\n';
+    record::Workshop workshop = record::readWorkshop(dataDirectory);
+    if (!invocation.workshop && !invocation.address && !invocation.phone && !invocation.logo) {
+        showWorkshop(workshop, console);
         return ExitCode::Ok;
     }
     std::filesystem::create_directories(dataDirectory);
-    if (!record::writeWorkshopName(dataDirectory, *invocation.workshop)) {
+    if (invocation.logo) {
+        if (invocation.logo->empty()) {
+            std::error_code ignored;
+            std::filesystem::remove(workshop.logo, ignored);
+        } else if (const std::string problem =
+                       record::setWorkshopLogo(dataDirectory, *invocation.logo);
+                   !problem.empty()) {
+            console.err << "tarvolinex-cli: " << problem << '\n';
+            return ExitCode::BadInput;
+        }
+    }
+    workshop.name = invocation.workshop.value_or(workshop.name);
+    workshop.address = invocation.address.value_or(workshop.address);
+    workshop.phone = invocation.phone.value_or(workshop.phone);
+    if (!record::writeWorkshop(dataDirectory, workshop)) {
         console.err << "tarvolinex-cli: cannot write " << record::kWorkshopFileName << " in "
                     << dataDirectory.string() << '\n';
         return ExitCode::RecordFailed;
     }
-    console.out << "Workshop name: " << record::readWorkshopName(dataDirectory) << '\n';
+    showWorkshop(record::readWorkshop(dataDirectory), console);
     return ExitCode::Ok;
+}
+
+void showNotes(const record::VisitNotes& notes, Console& console) {
+    const auto field = [&console](const char* label, const std::string& value) {
+        console.out << label << (value.empty() ? "-" : value) << '\n';
+    };
+    field("Plate:          ", notes.plate);
+    field("Customer:       ", notes.customer);
+    field("Odometer:       ", notes.odometerKm ? std::to_string(*notes.odometerKm) + " km" : "");
+    field("Findings:       ", notes.findings);
+    field("Recommendation: ", notes.recommendation);
+}
+
+ExitCode runNotes(const Invocation& invocation, Console& console,
+                  const std::filesystem::path& dataDirectory) {
+    const bool change = invocation.plate || invocation.customer || invocation.odometerKm ||
+                        invocation.findings || invocation.recommendation;
+    std::unique_ptr<record::Record> record;
+    if (change) {
+        record::Record::Opened opened =
+            record::Record::open(dataDirectory / record::Record::kFileName);
+        if (!opened.record) {
+            console.err << "tarvolinex-cli: the workshop record cannot be written: "
+                        << opened.problem << '\n';
+            return ExitCode::RecordFailed;
+        }
+        record = std::move(opened.record);
+    } else if (!(record = openForReading(dataDirectory, console))) {
+        return ExitCode::RecordFailed;
+    }
+    try {
+        const auto visit = namedVisit(invocation, *record, console);
+        if (!visit) {
+            return ExitCode::BadInput;
+        }
+        record::VisitNotes notes = record->visit(*visit)->notes;
+        if (change) {
+            notes.plate = invocation.plate.value_or(notes.plate);
+            notes.customer = invocation.customer.value_or(notes.customer);
+            if (invocation.odometerKm) {
+                notes.odometerKm = *invocation.odometerKm;
+            }
+            notes.findings = invocation.findings.value_or(notes.findings);
+            notes.recommendation = invocation.recommendation.value_or(notes.recommendation);
+            record->setVisitNotes(*visit, notes);
+        }
+        console.out << "Visit " << *visit << '\n';
+        showNotes(notes, console);
+        return ExitCode::Ok;
+    } catch (const record::DbError& error) {
+        console.err << "tarvolinex-cli: the workshop record cannot be "
+                    << (change ? "written: " : "read: ") << record::Record::plainProblem(error)
+                    << '\n';
+        return ExitCode::RecordFailed;
+    }
 }
 #endif
 
@@ -188,6 +314,8 @@ ExitCode runRecordCommand(const Invocation& invocation, Console& console,
             return runHistory(invocation, console, dataDirectory);
         case CommandKind::Workshop:
             return runWorkshop(invocation, console, dataDirectory);
+        case CommandKind::Notes:
+            return runNotes(invocation, console, dataDirectory);
         case CommandKind::InjectorsRuns:
             return runInjectorsRuns(invocation, console, dataDirectory);
         default:

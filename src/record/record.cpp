@@ -123,6 +123,20 @@ void Record::setVisitModules(std::int64_t visit, const std::array<int, 7>& proto
     transaction.commit();
 }
 
+bool Record::setVisitNotes(std::int64_t visit, const VisitNotes& notes) {
+    Statement update(*m_db,
+                     "UPDATE visits SET plate = ?, customer = ?, odometer_km = ?, findings = ?, "
+                     "recommendation = ? WHERE id = ?");
+    update.bind(1, notes.plate)
+        .bind(2, notes.customer)
+        .bind(3, notes.odometerKm)
+        .bind(4, notes.findings)
+        .bind(5, notes.recommendation)
+        .bind(6, visit)
+        .run();
+    return m_db->changes() > 0;
+}
+
 void Record::touchVisit(std::int64_t visit, std::int64_t at) {
     Statement(*m_db, "UPDATE visits SET ended_at = max(ended_at, ?) WHERE id = ?")
         .bind(1, at)
@@ -370,7 +384,8 @@ constexpr const char* kSummaryColumns =
     "WHERE r.visit_id = v.id), "
     "(SELECT count(*) FROM clears k WHERE k.visit_id = v.id), "
     "(SELECT count(*) FROM programming_runs p WHERE p.visit_id = v.id), "
-    "(SELECT count(*) FROM recordings g WHERE g.visit_id = v.id) FROM visits v ";
+    "(SELECT count(*) FROM recordings g WHERE g.visit_id = v.id), "
+    "(SELECT count(*) FROM injector_reads i WHERE i.visit_id = v.id), v.plate FROM visits v ";
 
 VisitSummary summaryOf(const Statement& row) {
     VisitSummary s;
@@ -387,6 +402,8 @@ VisitSummary summaryOf(const Statement& row) {
     s.clears = static_cast<int>(row.integer(8));
     s.programmingRuns = static_cast<int>(row.integer(9));
     s.recordings = static_cast<int>(row.integer(10));
+    s.injectorReads = static_cast<int>(row.integer(11));
+    s.plate = row.text(12);
     return s;
 }
 
@@ -429,7 +446,8 @@ std::vector<VisitSummary> Record::visits(const VisitFilter& filter) {
     Statement query(*m_db,
                     std::string(kSummaryColumns) +
                         "WHERE v.demo = ?1 AND (?2 = '' OR instr(lower(coalesce(v.vin, '')), "
-                        "lower(?2)) > 0 OR instr(lower(v.vehicle), lower(?2)) > 0) "
+                        "lower(?2)) > 0 OR instr(lower(v.vehicle), lower(?2)) > 0 OR "
+                        "instr(lower(replace(v.plate, ' ', '')), lower(replace(?2, ' ', ''))) > 0) "
                         "ORDER BY v.started_at DESC, v.id DESC LIMIT ?3");
     query.bind(1, filter.demo ? 1 : 0).bind(2, filter.text).bind(3, filter.limit);
     std::vector<VisitSummary> result;
@@ -448,12 +466,21 @@ std::optional<Visit> Record::visit(std::int64_t id) {
     Visit visit;
     visit.summary = summaryOf(head);
     {
-        Statement extra(*m_db, "SELECT diesel, language, injector_unit FROM visits WHERE id = ?");
+        Statement extra(*m_db,
+                        "SELECT diesel, language, injector_unit, plate, customer, odometer_km, "
+                        "findings, recommendation FROM visits WHERE id = ?");
         extra.bind(1, id);
         extra.step();
         visit.diesel = extra.integer(0) != 0;
         visit.language = extra.text(1);
         visit.injectorUnit = extra.integer(2) != 0;
+        visit.notes.plate = extra.text(3);
+        visit.notes.customer = extra.text(4);
+        if (!extra.isNull(5)) {
+            visit.notes.odometerKm = extra.integer(5);
+        }
+        visit.notes.findings = extra.text(6);
+        visit.notes.recommendation = extra.text(7);
     }
     Statement modules(*m_db, "SELECT module, protocol FROM visit_modules WHERE visit_id = ?");
     modules.bind(1, id);

@@ -67,6 +67,8 @@ public:
     void setVisitVin(std::int64_t visit, const std::string& vin);
     void setVisitModules(std::int64_t visit, const std::array<int, 7>& protocols,
                          bool injectorUnit);
+    // The mechanic's notes replace the visit's earlier ones; false when there is no such visit.
+    bool setVisitNotes(std::int64_t visit, const VisitNotes& notes);
     void touchVisit(std::int64_t visit, std::int64_t at);  // the visit lasts until `at`
     // A visit that has just begun and holds nothing yet but its modules joins the visit of
     // the same car (VIN, vehicle, demo or not) that ended at most `withinMs` before `now`:

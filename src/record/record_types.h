@@ -119,6 +119,15 @@ struct ChannelSummary {
     double max = 0;
 };
 
+// What the mechanic enters about a visit; blank when not entered.
+struct VisitNotes {
+    std::string plate;
+    std::string customer;
+    std::optional<std::int64_t> odometerKm;  // as entered
+    std::string findings;
+    std::string recommendation;
+};
+
 struct VisitSummary {
     std::int64_t id = 0;
     std::int64_t startedAt = 0;
@@ -131,6 +140,8 @@ struct VisitSummary {
     int clears = 0;
     int programmingRuns = 0;
     int recordings = 0;
+    int injectorReads = 0;
+    std::string plate;
 };
 
 struct Visit {
@@ -144,10 +155,11 @@ struct Visit {
     std::vector<InjectorRead> injectorReads;
     std::vector<ProgrammingRun> runs;
     std::vector<Recording> recordings;
+    VisitNotes notes;
 };
 
 struct VisitFilter {
-    std::string text;   // part of the VIN or of the vehicle name, any case; "" = all
+    std::string text;   // part of the VIN, the plate or the vehicle name, any case; "" = all
     bool demo = false;  // demonstration visits instead of real ones
     int limit = 1000;
 };

@@ -1,6 +1,7 @@
 #include "record/report.h"
 
 #include "record/local_time.h"
+#include "record/report_values.h"
 
 #include <algorithm>
 #include <ctime>
@@ -49,14 +50,58 @@ std::string localTime(std::int64_t ms, ReportLanguage language) {
         ms, language == ReportLanguage::Turkish ? "%d.%m.%Y %H:%M" : "%Y-%m-%d %H:%M");
 }
 
+std::string modulePlainName(int module, ReportLanguage language) {
+    static constexpr std::pair<const char*, const char*> kPlain[] = {
+        {"", ""},
+        {"Engine", "Motor"},
+        {"Transmission", "Şanzıman"},
+        {"Brakes", "Fren"},
+        {"Airbag", "Hava yastığı"},
+        {"Instrument cluster", "Gösterge paneli"},
+        {"Injector control unit", "Enjektör kontrol ünitesi"}};
+    if (module < 1 || module > 6) {
+        return std::string(moduleName(module));
+    }
+    const auto& [english, turkish] = kPlain[module];
+    return std::string(language == ReportLanguage::Turkish ? turkish : english) + " (" +
+           std::string(moduleName(module)) + ")";
+}
+
+std::string codeDescription(const VisitReport& report, const TroubleCode& code,
+                            ReportLanguage language) {
+    std::optional<std::string> row =
+        report.describe ? report.describe(code.text, language) : std::optional(code.description);
+    if (!row || row->empty()) {
+        return std::string(reportText(ReportText::NotInCatalogue, language));
+    }
+    std::string_view text = *row;
+    if (text.substr(0, code.text.size()) == code.text) {
+        text.remove_prefix(code.text.size());
+    }
+    const auto start = text.find_first_not_of(" \t:-");
+    return start == std::string_view::npos ? std::string() : std::string(text.substr(start));
+}
+
+std::string groupedInjectorCode(std::string_view code) {
+    std::string grouped;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        if (i > 0 && i % 4 == 0) {
+            grouped += ' ';
+        }
+        grouped += code[i];
+    }
+    return grouped;
+}
+
 std::optional<VisitReport> buildReport(Record& record, std::int64_t visitId,
-                                       const std::string& workshop) {
+                                       const Workshop& workshop, DescribeCode describe) {
     std::optional<Visit> visit = record.visit(visitId);
     if (!visit) {
         return std::nullopt;
     }
     VisitReport report;
     report.workshop = workshop;
+    report.describe = std::move(describe);
     std::optional<Visit> previous;
     if (visit->summary.vin) {
         if (const auto previousId = record.previousVisitOfVin(visitId)) {
@@ -105,6 +150,12 @@ std::optional<VisitReport> buildReport(Record& record, std::int64_t visitId,
     }
     for (const Recording& recording : visit->recordings) {
         report.recordings.push_back({recording, record.recordingSummary(recording.id)});
+        for (const ChannelSummary& channel : report.recordings.back().channels) {
+            if (channel.channel.gauge == kOdometerGauge && channel.count > 0) {
+                report.clusterOdometerKm =
+                    std::max(report.clusterOdometerKm.value_or(0), channel.max);
+            }
+        }
     }
     report.visit = std::move(*visit);
     return report;

@@ -1,9 +1,7 @@
-#include <cctype>
-#include <cmath>
-#include <cstdio>
 #include <sstream>
 
 #include "record/report.h"
+#include "record/report_values.h"
 
 namespace tvx::record {
 namespace {
@@ -34,15 +32,28 @@ std::string escaped(std::string_view text) {
     return out;
 }
 
-std::string number(double value) {
-    char text[32];
-    const double magnitude = std::fabs(value);
-    std::snprintf(text, sizeof text,
-                  magnitude >= 100  ? "%.0f"
-                  : magnitude >= 10 ? "%.1f"
-                                    : "%.2f",
-                  value);
-    return text;
+// Text the mechanic typed, line ends kept.
+std::string paragraphs(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        out += c == '\n' ? std::string("<br>") : c == '\r' ? std::string() : escaped({&c, 1});
+    }
+    return out;
+}
+
+// A code to be copied by hand: fixed-width, never broken across lines (the blanks between
+// groups of four do not break either).
+std::string codeSpan(std::string_view code, bool grouped) {
+    std::string text = escaped(grouped ? groupedInjectorCode(code) : std::string(code));
+    for (auto at = text.find(' '); at != std::string::npos; at = text.find(' ', at)) {
+        text.replace(at, 1, "&nbsp;");
+    }
+    return "<span class=\"code\">" + text + "</span>";
+}
+
+std::string fileUrl(const std::filesystem::path& path) {
+    std::string url = std::filesystem::absolute(path).generic_string();
+    return (url.front() == '/' ? "file://" : "file:///") + escaped(url);
 }
 
 // Writes the report; every method is one part of it.
@@ -53,89 +64,130 @@ public:
 
     std::string render() {
         head();
-        modules();
+        facts();
+        workDoneList();
         troubleCodes();
         injectors();
         liveValues();
+        notes();
+        signatures();
         m_out << "</body>\n</html>\n";
         return m_out.str();
     }
 
 private:
     std::string t(T text) const { return escaped(reportText(text, m_language)); }
-    std::string word(std::string_view w) const { return escaped(translatedWord(w, m_language)); }
-    std::string okOrFailed(bool ok) const { return t(ok ? T::Ok : T::Failed); }
+    std::string time(std::int64_t at) const { return localTime(at, m_language).substr(11); }
 
+    // A row of headings (tag "th") is repeated at the top of the next page when the table
+    // goes on there.
     void row(std::initializer_list<std::string> cells, const char* tag = "td") {
-        m_out << "<tr>";
+        const bool head = tag[1] == 'h';
+        m_out << (head ? "<thead><tr>" : "<tr>");
         for (const std::string& cell : cells) {
             m_out << '<' << tag << '>' << cell << "</" << tag << '>';
         }
-        m_out << "</tr>\n";
+        m_out << (head ? "</tr></thead>\n" : "</tr>\n");
     }
-    void tableStart() { m_out << "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n"; }
+    void tableStart(const char* cssClass = "grid") {
+        m_out << "<table class=\"" << cssClass
+              << "\" border=\"1\" cellspacing=\"0\" cellpadding=\"4\" width=\"100%\">\n";
+    }
     void tableEnd() { m_out << "</table>\n"; }
-
-    std::string codeList(const std::vector<TroubleCode>& codes) const {
-        if (codes.empty()) {
-            return t(T::None);
-        }
-        std::string text;
-        for (const TroubleCode& code : codes) {
-            text += (text.empty() ? "" : ", ") + escaped(code.text);
-        }
-        return text;
-    }
+    void heading(T text) { m_out << "<h2>" << t(text) << "</h2>\n"; }
 
     void head() {
-        const Visit& visit = m_report.visit;
+        const Workshop& workshop = m_report.workshop;
         m_out << "<!DOCTYPE html>\n<html lang=\""
               << (m_language == ReportLanguage::Turkish ? "tr" : "en") << "\">\n<head>\n"
               << "<meta charset=\"utf-8\">\n<title>" << t(T::Title) << "</title>\n"
-              << "<style>body { font-family: sans-serif; font-size: 10pt; } "
-                 "h1 { font-size: 16pt; } h2 { font-size: 12pt; margin-top: 14pt; } "
-                 "th { background-color: #dddddd; text-align: left; } "
+              << "<style>body { font-family: 'DejaVu Sans', Arial, sans-serif; font-size: 10pt; } "
+                 "h1 { font-size: 15pt; margin-top: 6pt; } "
+                 "h2 { font-size: 11.5pt; margin-top: 12pt; margin-bottom: 4pt; } "
+                 "h3 { font-size: 10pt; margin-top: 8pt; margin-bottom: 3pt; } "
+                 "table.grid { border-collapse: collapse; border-color: #999999; } "
+                 "th { background-color: #e4e4e4; text-align: left; } "
+                 ".code { font-family: 'DejaVu Sans Mono', 'Courier New', monospace; "
+                 "white-space: nowrap; } "
+                 "td.nowrap { white-space: nowrap; } "
                  ".new { color: #b00000; font-weight: bold; } .gone { color: #007000; } "
-                 ".demo { color: #b00000; font-weight: bold; }</style>\n"
+                 ".demo { color: #b00000; font-weight: bold; } "
+                 ".workshop { font-size: 12pt; font-weight: bold; }</style>\n"
               << "</head>\n<body>\n";
-        if (!m_report.workshop.empty()) {
-            m_out << "<p class=\"workshop\"><b>" << escaped(m_report.workshop) << "</b></p>\n";
+        if (!workshop.name.empty() || !workshop.logo.empty()) {
+            m_out << "<table class=\"header\" width=\"100%\" cellspacing=\"0\" "
+                     "cellpadding=\"0\"><tr>";
+            if (!workshop.logo.empty()) {
+                m_out << "<td width=\"30%\"><img src=\"" << fileUrl(workshop.logo)
+                      << "\" height=\"60\"></td>";
+            }
+            m_out << "<td align=\"right\"><span class=\"workshop\">" << escaped(workshop.name)
+                  << "</span>";
+            for (const std::string* line : {&workshop.address, &workshop.phone}) {
+                if (!line->empty()) {
+                    m_out << "<br>" << escaped(*line);
+                }
+            }
+            m_out << "</td></tr></table>\n";
         }
         m_out << "<h1>" << t(T::Title) << "</h1>\n";
-        if (visit.summary.demo) {
+        if (m_report.visit.summary.demo) {
             m_out << "<p class=\"demo\">" << t(T::Demo) << "</p>\n";
         }
-        tableStart();
-        row({t(T::Visit), std::to_string(visit.summary.id)});
+    }
+
+    std::string odometer() const {
+        const VisitNotes& notes = m_report.visit.notes;
+        if (m_report.clusterOdometerKm) {
+            return reportNumber(*m_report.clusterOdometerKm, m_language) + " km (" +
+                   t(T::ReadFromCluster) + ")";
+        }
+        return notes.odometerKm ? std::to_string(*notes.odometerKm) + " km" : std::string();
+    }
+
+    void facts() {
+        const Visit& visit = m_report.visit;
+        const VisitNotes& notes = visit.notes;
+        tableStart("facts");
+        row({t(T::ReportNumber), std::to_string(visit.summary.id)});
         row({t(T::Date), localTime(visit.summary.startedAt, m_language) + " &ndash; " +
-                             localTime(visit.summary.endedAt, m_language).substr(11)});
+                             time(visit.summary.endedAt)});
         row({t(T::Vehicle), escaped(visit.summary.vehicle)});
-        row({t(T::Vin), visit.summary.vin ? escaped(*visit.summary.vin) : t(T::NotRead)});
+        row({t(T::Vin), visit.summary.vin ? codeSpan(*visit.summary.vin, false) : t(T::NotRead)});
+        row({t(T::Plate), escaped(notes.plate)});
+        row({t(T::Customer), escaped(notes.customer)});
+        row({t(T::Odometer), odometer()});
         if (m_report.previous) {
-            row({t(T::LastVisit), localTime(m_report.previous->startedAt, m_language) + " (" +
-                                      t(T::Visit) + " " + std::to_string(m_report.previous->id) +
-                                      ")"});
+            row({t(T::LastVisit), localTime(m_report.previous->startedAt, m_language)});
+        }
+        std::string found;
+        for (int module = 1; module <= 5; ++module) {
+            if (visit.protocols[static_cast<std::size_t>(module)] != 0) {
+                found += (found.empty() ? "" : ", ") + modulePlainName(module, m_language);
+            }
+        }
+        if (visit.injectorUnit) {
+            found += (found.empty() ? "" : ", ") + modulePlainName(6, m_language);
+        }
+        if (!found.empty()) {
+            row({t(T::ModulesFound), escaped(found)});
         }
         tableEnd();
     }
 
-    void modules() {
-        const Visit& visit = m_report.visit;
-        m_out << "<h2>" << t(T::ModulesFound) << "</h2>\n";
-        tableStart();
-        std::string protocolHeader = t(T::Protocol);
-        protocolHeader[0] =
-            static_cast<char>(std::toupper(static_cast<unsigned char>(protocolHeader[0])));
-        row({t(T::Module), protocolHeader}, "th");
-        for (int module = 1; module <= 5; ++module) {
-            const int protocol = visit.protocols[static_cast<std::size_t>(module)];
-            row({std::string(moduleName(module)),
-                 protocol == 0 ? t(T::Absent) : t(T::Protocol) + " " + std::to_string(protocol)});
+    void workDoneList() {
+        const auto sentences = workDone(m_report, m_language, [](std::string_view code) {
+            return codeSpan(code, code.size() == 16);
+        });
+        if (sentences.empty()) {
+            return;
         }
-        if (visit.injectorUnit) {
-            row({t(T::InjectorUnit), t(T::Yes)});
+        heading(T::WorkDone);
+        m_out << "<ul>\n";
+        for (const std::string& sentence : sentences) {
+            m_out << "<li>" << sentence << "</li>\n";
         }
-        tableEnd();
+        m_out << "</ul>\n";
     }
 
     std::string sinceText(CodeSince since) const {
@@ -152,13 +204,24 @@ private:
         return t(T::FirstVisit);
     }
 
+    std::string codeList(const std::vector<TroubleCode>& codes) const {
+        if (codes.empty()) {
+            return t(T::None);
+        }
+        std::string text;
+        for (const TroubleCode& code : codes) {
+            text += (text.empty() ? "" : ", ") + codeSpan(code.text, false);
+        }
+        return text;
+    }
+
     void troubleCodes() {
         if (m_report.modules.empty() && m_report.clears.empty()) {
             return;
         }
-        m_out << "<h2>" << t(T::TroubleCodes) << "</h2>\n";
+        heading(T::TroubleCodes);
         for (const ModuleCodes& module : m_report.modules) {
-            m_out << "<h3>" << moduleName(module.module) << "</h3>\n";
+            m_out << "<h3>" << escaped(modulePlainName(module.module, m_language)) << "</h3>\n";
             if (!module.readOk) {
                 m_out << "<p>" << t(T::ReadFailed) << "</p>\n";
                 continue;
@@ -170,15 +233,17 @@ private:
             tableStart();
             row({t(T::Code), t(T::Description), t(T::ComparedWithLastVisit)}, "th");
             for (const auto& [code, since] : module.codes) {
-                row({escaped(code.text), escaped(code.description), sinceText(since)});
+                row({codeSpan(code.text, false),
+                     escaped(codeDescription(m_report, code, m_language)), sinceText(since)});
             }
             tableEnd();
         }
         for (const ClearReport& clear : m_report.clears) {
-            m_out << "<p class=\"clear\"><b>" << moduleName(clear.clear.module) << ": "
+            m_out << "<p class=\"clear\"><b>"
+                  << escaped(modulePlainName(clear.clear.module, m_language)) << ": "
                   << t(clear.clear.ok ? T::Cleared : T::ClearFailed) << "</b> ("
-                  << localTime(clear.clear.at, m_language).substr(11) << "). " << t(T::CodesBefore)
-                  << ": " << codeList(clear.before) << "; " << t(T::CodesAfter) << ": "
+                  << time(clear.clear.at) << "). " << t(T::CodesBefore) << ": "
+                  << codeList(clear.before) << "; " << t(T::CodesAfter) << ": "
                   << (clear.after ? codeList(*clear.after) : t(T::NotReadAgain)) << ".</p>\n";
         }
     }
@@ -188,82 +253,101 @@ private:
         if (visit.injectorReads.empty() && visit.runs.empty()) {
             return;
         }
-        m_out << "<h2>" << t(T::InjectorCodes) << "</h2>\n";
+        heading(T::InjectorCodes);
+        if (!visit.injectorReads.empty()) {
+            // One row per injector, by the number on it (not the unit's slot); a column per read.
+            tableStart();
+            m_out << "<thead><tr><th>" << t(T::Injector) << "</th>";
+            for (const InjectorRead& read : visit.injectorReads) {
+                m_out << "<th>" << t(T::ReadAt) << ' ' << time(read.at) << "</th>";
+            }
+            m_out << "</tr></thead>\n";
+            for (int number = 1; number <= 4; ++number) {
+                m_out << "<tr><td>" << number << "</td>";
+                for (const InjectorRead& read : visit.injectorReads) {
+                    int slot = 1;
+                    while (injectorNumber(slot) != number) {
+                        ++slot;
+                    }
+                    m_out << "<td class=\"nowrap\">"
+                          << (read.ok
+                                  ? codeSpan(read.codes[static_cast<std::size_t>(slot - 1)], true)
+                                  : t(T::ReadFailed))
+                          << "</td>";
+                }
+                m_out << "</tr>\n";
+            }
+            tableEnd();
+        }
+        if (visit.runs.empty()) {
+            return;
+        }
+        m_out << "<h3>" << t(T::ProgrammingRuns) << "</h3>\n";
         tableStart();
-        row({t(T::Time), t(T::Injector) + " 1", t(T::Injector) + " 2", t(T::Injector) + " 3",
-             t(T::Injector) + " 4"},
-            "th");
-        for (const InjectorRead& read : visit.injectorReads) {
-            if (!read.ok) {
-                row({localTime(read.at, m_language).substr(11), t(T::ReadFailed), "", "", ""});
-                continue;
-            }
-            // Columns by the number on the injector, not by the unit's slot.
-            std::array<std::string, 5> byNumber;
-            for (int slot = 1; slot <= 4; ++slot) {
-                byNumber[static_cast<std::size_t>(injectorNumber(slot))] =
-                    escaped(read.codes[static_cast<std::size_t>(slot - 1)]);
-            }
-            row({localTime(read.at, m_language).substr(11), byNumber[1], byNumber[2], byNumber[3],
-                 byNumber[4]});
+        row({t(T::Injector), t(T::Before), t(T::NewCode), t(T::Result)}, "th");
+        for (const ProgrammingRun& run : visit.runs) {
+            m_out << "<tr><td>" << injectorNumber(run.injector) << "</td><td class=\"nowrap\">"
+                  << codeSpan(run.codeBefore, true) << "</td><td class=\"nowrap\">"
+                  << codeSpan(run.codeNew, true) << "</td><td>"
+                  << escaped(translatedWord(run.result, m_language)) << "</td></tr>\n";
         }
         tableEnd();
-        for (const ProgrammingRun& run : visit.runs) {
-            m_out << "<h3>" << t(T::ProgrammingRuns) << ": " << t(T::Injector) << ' '
-                  << injectorNumber(run.injector) << "</h3>\n";
-            tableStart();
-            row({t(T::Time), localTime(run.startedAt, m_language).substr(11)});
-            row({t(T::Before), escaped(run.codeBefore)});
-            row({t(T::NewCode), escaped(run.codeNew)});
-            row({t(T::Result), "<b>" + word(run.result) + "</b>"});
-            if (!run.unitHolds.empty()) {
-                row({t(T::UnitHolds), word(run.unitHolds)});
-            }
-            if (!run.codeAfter.empty()) {
-                row({t(T::ReadBack), escaped(run.codeAfter)});
-            }
-            tableEnd();
-            if (run.steps.empty()) {
-                continue;
-            }
-            m_out << "<p>" << t(T::Steps) << ":</p>\n";
-            tableStart();
-            row({t(T::Half), t(T::Request), t(T::Result)}, "th");
-            for (const ProgrammingStepRow& step : run.steps) {
-                std::string request = word(step.request);
-                if (step.restore) {
-                    request += " (" + t(T::Restore) + ")";
-                }
-                row({step.half == 0 ? std::string() : std::to_string(step.half), request,
-                     okOrFailed(step.ok)});
-            }
-            tableEnd();
-        }
     }
 
     void liveValues() {
         if (m_report.recordings.empty()) {
             return;
         }
-        m_out << "<h2>" << t(T::LiveValues) << "</h2>\n";
+        heading(T::LiveValues);
         for (const RecordingReport& item : m_report.recordings) {
             const Recording& recording = item.recording;
-            const std::int64_t end = recording.endedAt.value_or(recording.startedAt);
-            m_out << "<p>" << t(T::Page) << ' ' << recording.page << ", "
-                  << localTime(recording.startedAt, m_language).substr(11) << ", " << t(T::Duration)
-                  << ' ' << (end - recording.startedAt) / 1000 << " s</p>\n";
+            m_out << "<p>" << t(T::RecordedAt) << ' ' << time(recording.startedAt) << ", "
+                  << t(T::Duration) << ' '
+                  << duration(recording.endedAt.value_or(recording.startedAt) - recording.startedAt,
+                              m_language)
+                  << "</p>\n";
             tableStart();
-            row({t(T::Parameter), t(T::Unit), t(T::Minimum), t(T::Mean), t(T::Maximum),
-                 t(T::Readings)},
-                "th");
+            row({t(T::Parameter), t(T::Minimum), t(T::Mean), t(T::Maximum)}, "th");
             for (const ChannelSummary& channel : item.channels) {
-                const bool any = channel.count > 0;
-                row({escaped(channel.channel.name), escaped(channel.channel.unit),
-                     any ? number(channel.min) : "", any ? number(channel.mean) : "",
-                     any ? number(channel.max) : "", std::to_string(channel.count)});
+                if (leftOutOfLiveValues(channel.channel) || channel.count == 0) {
+                    continue;
+                }
+                const LiveValueText text = liveValueText(channel.channel, m_language);
+                if (isSwitch(channel.channel)) {
+                    const auto percent = static_cast<int>(channel.mean * 100 + 0.5);
+                    std::string share = t(T::OnShare);
+                    share.replace(share.find("{n}"), 3, std::to_string(percent));
+                    m_out << "<tr><td>" << escaped(text.name) << "</td><td colspan=\"3\">" << share
+                          << "</td></tr>\n";
+                    continue;
+                }
+                const std::string unit = text.unit.empty() ? "" : "&nbsp;" + escaped(text.unit);
+                row({escaped(text.name), reportNumber(channel.min, m_language) + unit,
+                     reportNumber(channel.mean, m_language) + unit,
+                     reportNumber(channel.max, m_language) + unit});
             }
             tableEnd();
         }
+    }
+
+    void notes() {
+        const VisitNotes& notes = m_report.visit.notes;
+        for (const auto& [text, title] : {std::pair{&notes.findings, T::Findings},
+                                          std::pair{&notes.recommendation, T::Recommendation}}) {
+            heading(title);
+            m_out << "<p class=\"notes\">" << (text->empty() ? "&nbsp;" : paragraphs(*text))
+                  << "</p>\n";
+        }
+    }
+
+    void signatures() {
+        m_out << "<br><table class=\"signatures\" width=\"100%\" cellspacing=\"0\" "
+                 "cellpadding=\"6\"><tr>";
+        for (T who : {T::TechnicianSignature, T::CustomerSignature}) {
+            m_out << "<td width=\"50%\"><br><br>______________________________<br>" << t(who)
+                  << "<br><br>" << t(T::Date) << ": ____________________</td>";
+        }
+        m_out << "</tr></table>\n";
     }
 
     const VisitReport& m_report;

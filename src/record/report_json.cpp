@@ -47,7 +47,9 @@ std::string reportJson(const VisitReport& report, ReportLanguage language) {
     const Visit& visit = report.visit;
     json root;
     root["language"] = language == ReportLanguage::Turkish ? "tr" : "en";
-    root["workshop"] = report.workshop;
+    root["workshop"] = {{"name", report.workshop.name},
+                        {"address", report.workshop.address},
+                        {"phone", report.workshop.phone}};
     root["visit"] = {
         {"id", visit.summary.id},
         {"started", localTime(visit.summary.startedAt, ReportLanguage::English)},
@@ -57,6 +59,14 @@ std::string reportJson(const VisitReport& report, ReportLanguage language) {
         {"demo", visit.summary.demo},
         {"vehicle", visit.summary.vehicle},
         {"vin", visit.summary.vin ? json(printable(*visit.summary.vin)) : json(nullptr)},
+        {"plate", visit.notes.plate},
+        {"customer", visit.notes.customer},
+        {"odometer_km", report.clusterOdometerKm ? json(*report.clusterOdometerKm)
+                        : visit.notes.odometerKm ? json(*visit.notes.odometerKm)
+                                                 : json(nullptr)},
+        {"odometer_from_cluster", report.clusterOdometerKm.has_value()},
+        {"findings", visit.notes.findings},
+        {"recommendation", visit.notes.recommendation},
     };
     root["previous_visit"] = report.previous ? json(report.previous->id) : json(nullptr);
     json modules = json::object();
@@ -72,7 +82,7 @@ std::string reportJson(const VisitReport& report, ReportLanguage language) {
         json list = json::array();
         for (const auto& [code, since] : module.codes) {
             list.push_back({{"code", code.text},
-                            {"description", code.description},
+                            {"description", codeDescription(report, code, language)},
                             {"since_last_visit", sinceName(since)}});
         }
         codes.push_back(

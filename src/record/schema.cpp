@@ -112,6 +112,17 @@ CREATE TABLE readings(
     R"sql(
 ALTER TABLE programming_runs ADD COLUMN restore_run INTEGER NOT NULL DEFAULT 0;
 )sql",
+    // 3: the mechanic's notes of a visit; the plate is searched for like the VIN.
+    R"sql(
+ALTER TABLE visits ADD COLUMN plate TEXT NOT NULL DEFAULT '';
+ALTER TABLE visits ADD COLUMN customer TEXT NOT NULL DEFAULT '';
+ALTER TABLE visits ADD COLUMN odometer_km INTEGER;
+ALTER TABLE visits ADD COLUMN findings TEXT NOT NULL DEFAULT '';
+ALTER TABLE visits ADD COLUMN recommendation TEXT NOT NULL DEFAULT '';
+CREATE INDEX visits_by_plate ON visits(plate);
+-- The list, newest first, read in order and stopped at its limit.
+CREATE INDEX visits_by_start ON visits(demo, started_at);
+)sql",
 };
 
 constexpr int kMigrationCount = static_cast<int>(std::size(kMigrations));
@@ -134,17 +145,17 @@ void refuseNewer(int version) {
     }
 }
 
-void migrate(Database& db) {
+void migrate(Database& db, int target) {
     int version = schemaVersion(db);
     refuseNewer(version);
-    while (version < kSchemaVersion) {
+    while (version < target) {
         Transaction transaction(db);
         db.exec("CREATE TABLE IF NOT EXISTS schema_version(version INTEGER NOT NULL)");
         // Another program may have migrated while this one waited for the lock, even a
         // newer one: what the file holds is decided inside the transaction.
         version = static_cast<int>(db.queryInteger("SELECT max(version) FROM schema_version", 0));
         refuseNewer(version);
-        if (version == kSchemaVersion) {
+        if (version >= target) {
             break;
         }
         db.exec(kMigrations[version]);

@@ -67,7 +67,8 @@ TEST(CliRecord, AVisitWithReadClearReadIsOneVisitInHistoryAndTheReport) {
     const std::string row = history.out.substr(history.out.find('\n') + 1);
     EXPECT_THAT(row, ::testing::StartsWith("1 "));
     EXPECT_THAT(row,
-                ::testing::EndsWith("WF0XXXTTGX8C12345       2      3       1         0     0\n"));
+                ::testing::EndsWith(
+                    "WF0XXXTTGX8C12345  -                 2      3       1         0     0\n"));
 
     const auto html = data.file("visit.html");
     const CliResult report =
@@ -75,8 +76,9 @@ TEST(CliRecord, AVisitWithReadClearReadIsOneVisitInHistoryAndTheReport) {
     ASSERT_EQ(report.code, 0) << report.err;
     EXPECT_EQ(report.out, "Report of visit 1 written to " + html.string() + "\n");
     const record::testing::Html page(fileText(html));
-    EXPECT_EQ(page.texts("//p[@class='workshop']"), std::vector<std::string>{"Usta Oto & Sons"});
-    const auto rows = page.texts("//h3[.='PCM']/following-sibling::table[1]//tr[td]/td[1]");
+    EXPECT_EQ(page.texts("//span[@class='workshop']"), std::vector<std::string>{"Usta Oto & Sons"});
+    const auto rows =
+        page.texts("//h3[.='Engine (PCM)']/following-sibling::table[1]//tr[td]/td[1]");
     EXPECT_EQ(rows, (std::vector<std::string>{"P0087", "P0401", "P2263"}));
     const auto clears = page.texts("//p[@class='clear']");
     ASSERT_EQ(clears.size(), 1u);
@@ -337,6 +339,46 @@ TEST(CliRecord, ALiveRecordingIsAlsoKeptInTheVisit) {
         total += visit.recordings;
     }
     EXPECT_EQ(total, 1);
+}
+
+// The mechanic's notes and the workshop's address set from the command line reach history and
+// the PDF report, in the language asked for.
+TEST(CliRecord, NotesAndTheWorkshopReachHistoryAndThePdfReport) {
+    SimulatedCar car("diesel-van");
+    DataDir data;
+    ASSERT_EQ(runCli(onCar(car, data, {"--vehicle", kVehicle, "dtc", "read", "PCM"})).code, 0);
+    const CliResult workshop =
+        runCli({"--data-dir", data.path(), "workshop", "Usta Oto", "--address", "Sanayi 12, Izmit",
+                "--phone", "+90 262 555 01 02"});
+    ASSERT_EQ(workshop.code, 0) << workshop.err;
+    const CliResult notes =
+        runCli({"--data-dir", data.path(), "notes", "--last", "--plate", "41 ABC 204", "--odometer",
+                "187000", "--findings", "Boost hose split."});
+    ASSERT_EQ(notes.code, 0) << notes.err;
+    EXPECT_THAT(notes.out, HasSubstr("Plate:          41 ABC 204"));
+    EXPECT_THAT(runCli({"--data-dir", data.path(), "history"}).out, HasSubstr("41 ABC 204"));
+    EXPECT_EQ(runCli({"--data-dir", data.path(), "notes", "7", "--plate", "x"}).code, 2);
+    EXPECT_EQ(runCli({"--data-dir", data.path(), "notes"}).code, 2);
+
+    const auto pdf = data.file("rapor.pdf");
+    const CliResult report = runCli(
+        {"--data-dir", data.path(), "--lang", "tr", "report", "--last", "--pdf", pdf.string()});
+    ASSERT_EQ(report.code, 0) << report.err;
+    std::string text;
+    if (FILE* pipe = popen(("pdftotext -layout '" + pdf.string() + "' -").c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+            text.append(buffer, n);
+        }
+        pclose(pipe);
+    }
+    for (const char* wanted :
+         {"Araç arıza teşhis raporu", "Usta Oto", "Sanayi 12, Izmit", "+90 262 555 01 02",
+          "41 ABC 204", "187000 km", "Boost hose split."}) {
+        EXPECT_THAT(text, HasSubstr(wanted)) << text;
+    }
+    // The page number, its blanks as pdftotext may close them up.
+    EXPECT_THAT(text, ::testing::AnyOf(HasSubstr("1 / 1"), HasSubstr("1/1"))) << text;
 }
 
 TEST(CliRecord, ReportAndHistoryWithoutARecordSaySo) {

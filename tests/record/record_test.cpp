@@ -196,16 +196,15 @@ TEST(Record, TheRunsOfAnInjectorAreListedInOrderWithTheirRestores) {
 // A record of the first schema gets the restore mark; its runs read as programming runs.
 TEST(Record, ARecordOfTheFirstSchemaIsMigratedAndKeepsItsRuns) {
     Dir dir;
-    std::int64_t visit = 0;
     {
-        auto record = openOrFail(dir.db());
-        visit = visitOf(*record, "VIN1", 1000);
-        ProgrammingRun run;
-        run.codeBefore = "21436587A9CBED0F";
-        record->beginProgrammingRun(visit, run);
-        Database& db = record->database();
-        db.exec("ALTER TABLE programming_runs DROP COLUMN restore_run");
-        db.exec("DELETE FROM schema_version WHERE version > 1");
+        // A file as the first schema's build wrote it.
+        Database old(dir.db(), Database::Mode::ReadWrite);
+        migrate(old, 1);
+        old.exec(
+            "INSERT INTO visits(id, started_at, ended_at, vin) VALUES (1, 1000, 1000, 'VIN1')");
+        old.exec(
+            "INSERT INTO programming_runs(visit_id, injector, started_at, code_before, code_new, "
+            "codes_read, blocks) VALUES (1, 1, 1000, '21436587A9CBED0F', '', '', x'')");
     }
     auto record = openOrFail(dir.db());
     EXPECT_EQ(schemaVersion(record->database()), kSchemaVersion);

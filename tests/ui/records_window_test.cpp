@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -172,9 +175,10 @@ TEST_F(RecordsWindow, TheRecordsButtonBesideExitShowsTheVisitAndSavesItAsPdf) {
     const QString turkish = m_dir.filePath("ziyaret.pdf");
     ASSERT_TRUE(dialog->savePdf(turkish));
     EXPECT_TRUE(isPdf(turkish));
-    if (kReadsPdfText)
+    if (kReadsPdfText) {
         EXPECT_TRUE(pdfText(turkish).contains(QString::fromUtf8("Araç arıza teşhis raporu")))
             << pdfText(turkish).toStdString();
+    }
 }
 
 TEST_F(RecordsWindow, ARecordThatCannotBeKeptIsSaidInTheWindowWhileDiagnosisGoesOn) {
@@ -190,6 +194,153 @@ TEST_F(RecordsWindow, ARecordThatCannotBeKeptIsSaidInTheWindowWhileDiagnosisGoes
     EXPECT_TRUE(notice->text().contains("newer")) << notice->text().toStdString();
     toModuleMenu();
     EXPECT_TRUE(usable(button("pcm")));
+}
+
+// A record with a van's visit (plate entered) and a car's, the dialog opened on it without
+// the window.
+class RecordsList : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        auto opened = record::Record::open(dataDir() / record::Record::kFileName);
+        ASSERT_TRUE(opened.record) << opened.problem;
+        m_van = opened.record->beginVisit({1780000000000, false, "TRANSIT 2.4 TDCI", true, "en"});
+        opened.record->setVisitVin(m_van, "WF0XXXTTGXAB12345");
+        record::CodeRead read;
+        read.module = 1;
+        read.at = 1780000001000;
+        read.ok = true;
+        read.codes = {{0x0087, "P0087", "P0087 Fuel"}, {0x0401, "P0401", "P0401 EGR"}};
+        opened.record->addCodeRead(m_van, read);
+        opened.record->addClear(m_van, 1, 1780000002000, true);
+        opened.record->addInjectorRead(m_van, {0, 1780000003000, true, {"1", "2", "3", "4"}, {}});
+        record::VisitNotes notes;
+        notes.plate = "41 ABC 204";
+        opened.record->setVisitNotes(m_van, notes);
+        m_car = opened.record->beginVisit({1780000100000, false, "KA 1.3", false, "en"});
+        opened.record->setVisitVin(m_car, "WF0AXXGAJA0000002");
+    }
+    std::filesystem::path dataDir() const { return m_dir.path().toStdString(); }
+    std::vector<long long> listed(RecordsDialog& dialog) {
+        auto* list = dialog.findChild<QTableWidget*>("visitList");
+        std::vector<long long> ids;
+        for (int row = 0; row < list->rowCount(); ++row) {
+            ids.push_back(list->item(row, 0)->data(Qt::UserRole).toLongLong());
+        }
+        return ids;
+    }
+
+    QTemporaryDir m_dir;
+    std::int64_t m_van = 0;
+    std::int64_t m_car = 0;
+};
+
+TEST_F(RecordsList, SearchFindsVisitsByVinPlateOrVehicle) {
+    RecordsDialog dialog(dataDir(), '1');
+    auto* filter = dialog.findChild<QLineEdit*>("visitFilter");
+    struct Case {
+        const char* text;
+        std::vector<long long> found;
+    };
+    for (const Case& c : std::vector<Case>{{"", {m_car, m_van}},
+                                           {"41 abc 204", {m_van}},
+                                           {"41ABC", {m_van}},
+                                           {"gaja0000002", {m_car}},
+                                           {"transit", {m_van}},
+                                           {"34 XYZ", {}}}) {
+        filter->setText(QString::fromUtf8(c.text));
+        EXPECT_EQ(listed(dialog), c.found) << c.text;
+    }
+}
+
+TEST_F(RecordsList, ColumnsSayWhatWasDoneOnEachVisit) {
+    RecordsDialog dialog(dataDir(), '1');
+    auto* list = dialog.findChild<QTableWidget*>("visitList");
+    QStringList headers;
+    for (int column = 0; column < list->columnCount(); ++column) {
+        headers << list->horizontalHeaderItem(column)->text();
+    }
+    EXPECT_EQ(headers, (QStringList{"Date", "Vehicle", "VIN", "Plate", "Codes found", "Cleared",
+                                    "Injector work", "Recordings"}));
+    ASSERT_EQ(list->rowCount(), 2);
+    QStringList van;
+    for (int column = 1; column < list->columnCount(); ++column) {
+        van << list->item(1, column)->text();
+    }
+    EXPECT_EQ(van, (QStringList{"TRANSIT 2.4 TDCI", "WF0XXXTTGXAB12345", "41 ABC 204", "2", "1",
+                                "read", ""}));
+}
+
+// Save as PDF and Export CSV suggest a name and say plainly which file they wrote.
+TEST_F(RecordsList, SavingSuggestsANameAndNamesTheFileWritten) {
+    RecordsDialog dialog(dataDir(), '1');
+    dialog.showVisit(m_van);
+    const QString date = QDateTime::fromMSecsSinceEpoch(1780000000000).toString("yyyy-MM-dd");
+    EXPECT_EQ(dialog.suggestedPdfName(), date + " 41ABC204.pdf");
+    dialog.showVisit(m_car);
+    EXPECT_EQ(dialog.suggestedPdfName(),
+              QDateTime::fromMSecsSinceEpoch(1780000100000).toString("yyyy-MM-dd") +
+                  " WF0AXXGAJA0000002.pdf");
+    EXPECT_EQ(dialog.suggestedCsvName(),
+              "visits " + QDate::currentDate().toString(Qt::ISODate) + ".csv");
+
+    const QString pdf = m_dir.filePath(dialog.suggestedPdfName());
+    ASSERT_TRUE(dialog.savePdf(pdf));
+    EXPECT_TRUE(isPdf(pdf));
+    auto* status = dialog.findChild<QLabel*>("recordsStatus");
+    EXPECT_EQ(status->text(), "The report is saved as " + QDir::toNativeSeparators(pdf));
+
+    const QString csv = m_dir.filePath(dialog.suggestedCsvName());
+    ASSERT_TRUE(dialog.exportCsv(csv));
+    EXPECT_EQ(status->text(), "The list is saved as " + QDir::toNativeSeparators(csv));
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0], "Date,Vehicle,VIN,Plate,Codes found,Cleared,Injector work,Recordings");
+    EXPECT_TRUE(lines[2].contains(",TRANSIT 2.4 TDCI,WF0XXXTTGXAB12345,41 ABC 204,2,1,read,"))
+        << lines[2].toStdString();
+
+    EXPECT_FALSE(dialog.savePdf(m_dir.filePath("no-such-folder/x.pdf")));
+    EXPECT_TRUE(status->text().startsWith("Cannot write")) << status->text().toStdString();
+}
+
+TEST_F(RecordsList, NotesEnteredInTheDialogReachTheRecordAndTheReport) {
+    RecordsDialog dialog(dataDir(), '1');
+    dialog.showVisit(m_van);
+    dialog.findChild<QLineEdit*>("noteCustomer")->setText("Deniz Kaya");
+    dialog.findChild<QLineEdit*>("noteOdometer")->setText("187000");
+    dialog.findChild<QPlainTextEdit*>("noteFindings")->setPlainText("Boost hose split.");
+    ASSERT_TRUE(dialog.saveNotes());
+    const auto visit =
+        record::Record::open(dataDir() / record::Record::kFileName).record->visit(m_van);
+    EXPECT_EQ(visit->notes.customer, "Deniz Kaya");
+    EXPECT_EQ(visit->notes.odometerKm, 187000);
+    EXPECT_EQ(visit->notes.plate, "41 ABC 204");
+    const QString report = dialog.findChild<QTextBrowser*>("visitDetails")->toPlainText();
+    EXPECT_TRUE(report.contains("Boost hose split.")) << report.toStdString();
+    EXPECT_TRUE(report.contains("187000 km")) << report.toStdString();
+}
+
+// Dark like the window; every field reached from the keyboard by its label's letter.
+TEST_F(RecordsList, IsDarkAndEveryFieldHasAKeyboardLetter) {
+    RecordsDialog dialog(dataDir(), '1');
+    dialog.show();
+    EXPECT_LT(dialog.palette().color(QPalette::Window).lightness(), 80);
+    auto* list = dialog.findChild<QTableWidget*>("visitList");
+    EXPECT_LT(list->palette().color(QPalette::Base).lightness(), 80);
+    for (const char* name : {"filterLabel", "languageLabel", "workshopNameLabel", "notePlateLabel",
+                             "noteFindingsLabel", "noteRecommendationLabel"}) {
+        auto* label = dialog.findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_TRUE(label->text().contains('&')) << name;
+        EXPECT_NE(label->buddy(), nullptr) << name;
+    }
+    for (const char* name : {"savePdf", "printReport", "exportCsv", "saveNotes", "demoVisits"}) {
+        auto* button = dialog.findChild<QAbstractButton*>(name);
+        ASSERT_NE(button, nullptr) << name;
+        EXPECT_TRUE(button->text().contains('&')) << name;
+    }
 }
 
 }  // namespace
