@@ -22,6 +22,12 @@ endforeach()
 install(FILES data/DTC5820EN.txt data/DTC5820TR.txt data/start.jpg
         DESTINATION ${tvx_data_destination})
 
+# The udev rule that sets USB serial adapters' latency timer to 1 ms when they are plugged in
+# (the connection doctor points to it).
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    install(FILES packaging/60-tarvolinex-latency.rules DESTINATION lib/udev/rules.d)
+endif()
+
 if(TARGET tarvolinex AND NOT WIN32)
     install(FILES packaging/tarvolinex.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     install(FILES packaging/tarvolinex.svg

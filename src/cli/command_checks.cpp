@@ -1,6 +1,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/live_choice.h"
 #include "session/injector_codes.h"
 
 namespace tvx::cli {
@@ -38,6 +39,20 @@ ExitCode checkBeforeConnecting(const Invocation& invocation,
         return refuse(console,
                       "live data needs --vehicle NAME: the page polled depends on the vehicle "
                       "(or use --module cluster)");
+    }
+    if (invocation.command == CommandKind::Live && invocation.only) {
+        const session::LivePage* page =
+            invocation.liveModule == "cluster"
+                ? &session::clusterPage()
+                : session::livePageForModel(vehicle->diesel, vehicle->index);
+        if (page != nullptr) {
+            const ColumnChoice choice =
+                chooseColumns(*page, *invocation.only,
+                              languageCode(invocation, commandDataDirectory(invocation)));
+            if (!choice.error.empty()) {
+                return refuse(console, choice.error);
+            }
+        }
     }
     if (invocation.record && invocation.common.demo) {
         return refuse(console,

@@ -190,6 +190,10 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
                      "Record every reading with its time to FILE (CSV, for `replay`), "
                      "besides the table or --csv")
         ->type_name("FILE");
+    live->add_option("--only", inv.only,
+                     "Poll only these values, faster (fast mode): names as in the CSV header, "
+                     "separated by commas")
+        ->type_name("NAME[,NAME...]");
     live->add_option("--module", inv.liveModule,
                      "pcm (the vehicle's page, needs --vehicle) or cluster")
         ->transform(CLI::IsMember({"pcm", "cluster"}, CLI::ignore_case))

@@ -49,6 +49,9 @@ void printObservations(const session::DoctorObservations& seen, std::ostream& ou
     if (!seen.opened) {
         return;
     }
+    if (seen.latencyTimerMs) {
+        out << "adapter  latency timer " << *seen.latencyTimerMs << " ms\n";
+    }
     switch (seen.presence) {
         case session::PresenceResult::Answered:
             out << "box      answered\n";
@@ -166,6 +169,9 @@ ExitCode runDoctor(const Invocation& invocation, Console& console, link::Clock& 
     printObservations(seen, console.out);
     console.out << "finding  " << session::doctorStageName(finding.stage) << '\n'
                 << finding.text(language) << '\n';
+    if (finding.latency) {
+        console.out << "warning  " << finding.latency->text(language) << '\n';
+    }
 
     if (invocation.supportFile) {
         session::SupportReport report;

@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <optional>
 
 #include "cli/commands.h"
+#include "cli/live_choice.h"
 #include "cli/live_log.h"
 #include "trend/csv_layout.h"
 #include "trend/live_recorder.h"
@@ -37,9 +39,9 @@ public:
           m_context(context) {}
     ~Recording() { m_context.tester.session().removeListener(m_recorder); }
 
-    bool start(const session::LivePage& page) {
+    bool start(const session::LivePage& page, std::vector<std::string_view> gauges) {
         std::string error;
-        if (!m_recorder.start(error, &page)) {
+        if (!m_recorder.start(error, &page, std::move(gauges))) {
             m_context.console.err << "tarvolinex-cli: cannot record: " << error << '\n';
             return false;
         }
@@ -90,7 +92,21 @@ ExitCode runLive(CommandContext& context) {
     if (page == nullptr) {
         return reportOutcome(Outcome::NoPage, "live data of " + what, context.console);
     }
-    const std::vector<LiveColumn> columns = liveColumns(*page);
+    std::vector<LiveColumn> columns = liveColumns(*page);
+    std::vector<std::string_view> onlyRecorded;  // fast mode's values; empty: the whole page
+    if (invocation.only) {
+        // The names were checked before connecting.
+        columns = chooseColumns(*page, *invocation.only, '1').columns;
+        if (!context.tester.session().focusLive(gaugesOf(columns))) {
+            return reportOutcome(Outcome::NoPage, "fast mode of " + what, context.console);
+        }
+        onlyRecorded = context.tester.session().liveFocus().polledGauges(*page);
+        std::erase_if(onlyRecorded, [&columns](std::string_view gauge) {
+            return std::none_of(columns.begin(), columns.end(), [gauge](const LiveColumn& column) {
+                return column.gauge == gauge;
+            });
+        });
+    }
 
     std::ofstream csvFile;
     std::unique_ptr<LiveLog> log;
@@ -113,7 +129,7 @@ ExitCode runLive(CommandContext& context) {
     std::optional<Recording> recording;
     if (invocation.record) {
         recording.emplace(*invocation.record, context);
-        if (!recording->start(*page)) {
+        if (!recording->start(*page, onlyRecorded)) {
             return ExitCode::BadInput;
         }
     }

@@ -50,8 +50,9 @@ struct Invocation {
     std::optional<std::string> csv;  // live --csv FILE
     std::optional<double> durationS;
     std::optional<int> cycles;
-    std::string liveModule = "pcm";  // live --module pcm|cluster
-    int injector = 0;                // injectors program N CODE, injectors restore N
+    std::string liveModule = "pcm";   // live --module pcm|cluster
+    std::optional<std::string> only;  // live --only NAME[,NAME...]: fast mode's values
+    int injector = 0;                 // injectors program N CODE, injectors restore N
     std::string code;
     // The workshop record.
     std::optional<long long> visit;       // report VISIT, injectors restore --visit ID

@@ -62,7 +62,8 @@ ExitCode runReplay(const Invocation& invocation, Console& console, link::Clock& 
     }
     Pass pass(invocation.recording);
     pass.reader.begin();
-    const std::vector<LiveColumn> columns = liveColumns(*pass.reader.page());
+    const std::vector<LiveColumn> columns =
+        liveColumns(*pass.reader.page(), pass.reader.recordedGauges());
     std::vector<trend::Reading> cycle;
     if (invocation.replayCsv) {
         console.out << trend::csvHeaderLine(columns);

@@ -2,6 +2,7 @@
 #include <sys/sysmacros.h>
 
 #include <algorithm>
+#include <charconv>
 #include <fstream>
 #include <map>
 #include <string>
@@ -62,6 +63,17 @@ std::string attribute(const fs::path& file) {
         line.pop_back();
     }
     return line;
+}
+
+// The adapter's latency timer in ms (the usb-serial port's latency_timer), where it has one.
+std::optional<unsigned> latencyTimerOf(const fs::path& device) {
+    const std::string text = attribute(device / "latency_timer");
+    unsigned ms = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), ms);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return ms;
 }
 
 // The name of the driver bound to a sysfs device, "" when none. Newer kernels put the serial
@@ -170,6 +182,7 @@ std::vector<PortInfo> discoverPortsUnder(const fs::path& sysfs, const fs::path& 
             }
             if (!gone) {
                 port.driver = driverOf(device);
+                port.latencyTimerMs = latencyTimerOf(device);
                 if (port.kind != PortKind::BuiltIn) {
                     addUsbDetails(port, device);
                 }
@@ -184,6 +197,12 @@ std::vector<PortInfo> discoverPortsUnder(const fs::path& sysfs, const fs::path& 
         ports[i].comIndex = static_cast<int>(i);
     }
     return ports;
+}
+
+std::optional<unsigned> latencyTimerOfTty(const fs::path& sysfs, const std::string& ttyName) {
+    std::error_code error;
+    const fs::path device = fs::canonical(sysfs / "class" / "tty" / ttyName / "device", error);
+    return error ? std::nullopt : latencyTimerOf(device);
 }
 
 std::vector<PortInfo> discoverPorts() {

@@ -72,6 +72,9 @@ void addSetupDetails(std::map<std::string, PortInfo>& ports) {
             continue;
         }
         const std::string portName = windows::registryText(key, "PortName");
+        // The FTDI driver keeps its latency timer beside the port name (Device Manager's
+        // "Latency Timer (msec)"); other drivers have none.
+        const long long latency = windows::registryNumber(key, "LatencyTimer");
         RegCloseKey(key);
         const auto found = ports.find(portName);
         if (found == ports.end()) {
@@ -89,6 +92,9 @@ void addSetupDetails(std::map<std::string, PortInfo>& ports) {
         port.vendor = deviceProperty(set, info, SPDRP_MFG);
         port.alias = deviceProperty(set, info, SPDRP_FRIENDLYNAME);
         port.product = windows::withoutPortName(port.alias, portName);
+        if (latency >= 0) {
+            port.latencyTimerMs = static_cast<unsigned>(latency);
+        }
     }
     SetupDiDestroyDeviceInfoList(set);
 }

@@ -82,6 +82,10 @@ std::string describePort(const PortInfo& port, char languageCode) {
     if (!port.driver.empty()) {
         text += (turkish ? ", sürücü " : ", driver ") + port.driver;
     }
+    if (port.latencyTimerMs) {
+        text += (turkish ? ", gecikme zamanlayıcısı " : ", latency timer ") +
+                std::to_string(*port.latencyTimerMs) + " ms";
+    }
     return withoutControlCharacters(text);
 }
 

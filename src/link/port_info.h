@@ -31,6 +31,9 @@ struct PortInfo {
     std::string vendorId;      // USB ids as four hex digits, "0403"
     std::string productId;     // "6001"
     std::string alias;         // a lasting name: /dev/serial/by-id/..., or Windows' friendly name
+    // How long the adapter holds received bytes before passing them on (FTDI chips' latency
+    // timer, from sysfs or the driver's registry key), where it has one.
+    std::optional<unsigned> latencyTimerMs;
 };
 
 // "COM1".."COM8" for index 0..7, else "".

@@ -6,6 +6,9 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -13,8 +16,11 @@
 #include <cstring>
 #include <thread>
 
+#include <filesystem>
+
 #include "port_holder.h"
 #include "port_info.h"
+#include "sysfs_ports.h"
 
 namespace tvx::link {
 namespace {
@@ -22,6 +28,23 @@ namespace {
 // One byte on the line at 9600 baud: 10 bits, 1041.7 us; rounded down, so that a sleep of
 // a number of byte times never outlasts the bytes it waits for.
 constexpr std::chrono::microseconds kByteTime{1041};
+
+// Asks the driver to pass received bytes on at once instead of holding them for its latency
+// timer (USB adapters hold a 12-byte reply up to 16 ms). Drivers without the request and
+// pseudo-terminals refuse it; the port works as before then.
+bool askLowLatency(int fd) {
+#ifdef __linux__
+    serial_struct serial{};
+    if (::ioctl(fd, TIOCGSERIAL, &serial) != 0) {
+        return false;
+    }
+    serial.flags |= ASYNC_LOW_LATENCY;
+    return ::ioctl(fd, TIOCSSERIAL, &serial) == 0;
+#else
+    (void)fd;
+    return false;
+#endif
+}
 
 // Waits until the port has a byte to read or the deadline has passed (never less).
 ReadStatus waitReadable(int fd, std::chrono::steady_clock::time_point deadline) {
@@ -157,10 +180,20 @@ bool PosixSerialPort::openDevice(const std::string& device) {
         ::ioctl(fd, TIOCNXCL);
         return refuse(device, fd, errno);
     }
+    m_lowLatency = askLowLatency(fd);
     m_fd = fd;
     m_device = device;
     m_openError = {};
     return true;
+}
+
+std::optional<unsigned> PosixSerialPort::latencyTimerMs() const {
+    if (m_fd < 0) {
+        return std::nullopt;
+    }
+    std::error_code error;
+    const std::filesystem::path real = std::filesystem::canonical(m_device, error);
+    return error ? std::nullopt : latencyTimerOfTty("/sys", real.filename().string());
 }
 
 bool PosixSerialPort::close() {

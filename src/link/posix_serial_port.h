@@ -40,6 +40,9 @@ public:
                          std::size_t& received) override;
     std::string deviceName() const override { return m_device; }
     OpenError lastOpenError() const override { return m_openError; }
+    std::optional<unsigned> latencyTimerMs() const override;
+    // The driver took the request for low latency when the port was opened.
+    bool lowLatency() const { return m_lowLatency; }
 
     // The serial devices present, in index order (see the rule above).
     static std::vector<std::string> listDevices();
@@ -52,6 +55,7 @@ private:
     int m_fd = -1;
     std::string m_device;
     OpenError m_openError;
+    bool m_lowLatency = false;
 };
 
 }  // namespace tvx::link

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -66,6 +67,9 @@ public:
     // Why the last open failed (None after one that succeeded). Ports that cannot fail to
     // open keep the default.
     virtual OpenError lastOpenError() const { return {}; }
+    // How long the adapter behind the open port holds received bytes before passing them on
+    // (its latency timer), where it says; nullopt for a port without one.
+    virtual std::optional<unsigned> latencyTimerMs() const { return std::nullopt; }
 };
 
 }  // namespace tvx::link

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "port_info.h"
@@ -15,5 +17,10 @@ namespace tvx::link {
 // (another POSIX system) the device nodes of `dev` alone are listed.
 std::vector<PortInfo> discoverPortsUnder(const std::filesystem::path& sysfs,
                                          const std::filesystem::path& dev);
+
+// The latency timer in ms of the tty named (a USB serial adapter's usb-serial port under
+// `sysfs`/class/tty/NAME/device), nullopt where it has none.
+std::optional<unsigned> latencyTimerOfTty(const std::filesystem::path& sysfs,
+                                          const std::string& ttyName);
 
 }  // namespace tvx::link

@@ -358,6 +358,9 @@ Finding diagnose(const DoctorObservations& seen) {
         finding.absentModules.clear();
     }
     const Case which = caseOf(seen, finding.stage, finding.absentModules, expected);
+    if (seen.opened) {
+        finding.latency = latencyAdvice(seen.latencyTimerMs, seen.port);
+    }
 
     std::string absentUpper;
     for (const std::string& name : finding.absentModules) {

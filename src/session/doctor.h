@@ -8,6 +8,7 @@
 
 #include "link/open_error.h"
 #include "link/port_info.h"
+#include "session/latency_advice.h"
 #include "session/module.h"
 
 namespace tvx::session {
@@ -69,6 +70,8 @@ struct DoctorObservations {
 
     std::optional<ModuleExpectation> expected;
     std::optional<Module> silentModule;  // a module button that got no answer
+    // The open adapter's latency timer, where it has one (sysfs, the driver's registry key).
+    std::optional<unsigned> latencyTimerMs;
 };
 
 // The doctor's answer.
@@ -81,6 +84,8 @@ struct Finding {
     std::array<std::string, 4> screenTurkish;
     std::vector<std::string> absentModules;  // "ABS", "AirBag" for ModulesAbsent
     bool absenceExpected = false;            // the vehicle has none of them, as its source says
+    // Besides the stage: the adapter's latency timer is high, with the fix (whatever the stage).
+    std::optional<LatencyAdvice> latency;
 
     const std::string& text(char languageCode) const {
         return languageCode == '2' ? turkish : english;

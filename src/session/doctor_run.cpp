@@ -57,6 +57,7 @@ DoctorObservations examineConnection(link::SerialPort& port, link::Clock& clock,
         seen.target = targetInfo(target, seen.present);
         return seen;
     }
+    seen.latencyTimerMs = port.latencyTimerMs();
 
     const bool answered = link.ProbeInterface();
     if (link.LineLost) {

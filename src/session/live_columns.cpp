@@ -129,6 +129,17 @@ std::vector<LiveColumn> liveColumns(const LivePage& page) {
     return columns;
 }
 
+std::vector<LiveColumn> liveColumns(const LivePage& page,
+                                    std::span<const std::string_view> gauges) {
+    std::vector<LiveColumn> columns = liveColumns(page);
+    if (!gauges.empty()) {
+        std::erase_if(columns, [&](const LiveColumn& column) {
+            return std::find(gauges.begin(), gauges.end(), column.gauge) == gauges.end();
+        });
+    }
+    return columns;
+}
+
 std::string columnHeader(const LiveColumn& column) {
     std::string header(column.name);
     if (!column.unit.empty()) {

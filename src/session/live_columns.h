@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,9 @@ struct LiveColumn {
 // The columns of a page: every gauge its reads write, in the order first written. A gauge
 // read twice in one cycle (the petrol vehicle speed) is one column showing the last value.
 std::vector<LiveColumn> liveColumns(const LivePage& page);
+// Those of them that show one of `gauges` (fast mode's values), in the page's order; every
+// column when `gauges` is empty.
+std::vector<LiveColumn> liveColumns(const LivePage& page, std::span<const std::string_view> gauges);
 
 // "engine speed [rpm]", or the name alone when the value has no unit.
 std::string columnHeader(const LiveColumn& column);

@@ -52,21 +52,25 @@ void readOne(const LiveRead& read, link::Requests& requests, link::Clock& clock,
 }  // namespace
 
 LivePoll pollLivePage(const LivePage& page, link::Requests& requests, link::Clock& clock,
-                      std::size_t from, const OnLiveValue& onValue, const KeepGoing& keepGoing) {
-    if (from >= page.reads.size()) {
+                      std::size_t from, const OnLiveValue& onValue, const KeepGoing& keepGoing,
+                      const LiveFocus& focus) {
+    const std::size_t end = page.reads.size();
+    if (from >= end) {
         from = 0;
     }
     if (from == 0 && requests.link().DemoMode) {
         clock.sleepMs(page.demoPauseMs);
     }
-    for (std::size_t i = from; i < page.reads.size(); ++i) {
+    for (std::size_t i = focus.nextPolled(page, from); i < end;) {
         if (page.pauseBeforeEachMs != 0) {
             clock.sleepMs(page.pauseBeforeEachMs);
         }
         readOne(page.reads[i], requests, clock, onValue);
-        if (i + 1 < page.reads.size() && !goOn(keepGoing)) {
-            return {i + 1, false};
+        const std::size_t next = focus.nextPolled(page, i + 1);
+        if (next < end && !goOn(keepGoing)) {
+            return {next, false};
         }
+        i = next;
     }
     return {0, true};
 }

@@ -10,6 +10,7 @@
 #include "link/clock.h"
 #include "link/requests.h"
 #include "session/keep_going.h"
+#include "session/live_focus.h"
 #include "session/live_pages.h"
 
 namespace tvx::session {
@@ -44,9 +45,9 @@ struct LivePoll {
 // pass begins with the page's demo pause; each read follows the page's pause before each
 // value. keepGoing is asked after every read; when it says no the pass stops there and
 // can be taken up again from `next`. A failed read is reported as failed (in demo mode no
-// read fails).
+// read fails). Only the reads of `focus` go out; the others are skipped with their pauses.
 LivePoll pollLivePage(const LivePage& page, link::Requests& requests, link::Clock& clock,
-                      std::size_t from, const OnLiveValue& onValue,
-                      const KeepGoing& keepGoing = {});
+                      std::size_t from, const OnLiveValue& onValue, const KeepGoing& keepGoing = {},
+                      const LiveFocus& focus = {});
 
 }  // namespace tvx::session

@@ -110,6 +110,9 @@ void Session::setState(State state) {
         m_pollCursor = 0;
         notify(&SessionEvents::liveCycleEnded, LiveCycle{SessionState, false, m_clock.nowMs()});
     }
+    if (m_focusPage != nullptr && state != m_focusPage->pollState) {
+        setFocus(*m_focusPage, LiveFocus{});  // the page left: it is polled whole next time
+    }
     SessionState = state;
     m_settled = false;
 }

@@ -16,6 +16,7 @@
 #include "session/code_journal.h"
 #include "session/doctor.h"
 #include "session/injector_codes.h"
+#include "session/live_focus.h"
 #include "session/live_pages.h"
 #include "session/module.h"
 #include "session/programming_guard.h"
@@ -78,6 +79,12 @@ public:
     // such, so that a later restore never goes back to the code it replaced.
     void restoreInjectors();
     void selectModule(Module module);
+    // Fast mode: only the reads that fill these gauges of the live page being polled go out,
+    // in the page's order with its pauses; the other values are paused. An empty list polls
+    // the whole page again, as does leaving the page (BACK, a module button, another page).
+    // False, and nothing changes, when no page is polled or a gauge is not one of its own.
+    bool focusLive(const std::vector<std::string>& gauges);
+    const LiveFocus& liveFocus() const { return m_focus; }
     void injectorPanelClick(int injector);                        // panel or label 1..4
     void injectorOk(int injector, const std::string& typedText);  // OK1, ok2..ok4
     // For a tester without the settings screens (the command-line tester): the port is
@@ -188,6 +195,7 @@ private:
         }
     }
     void emitLineLost();
+    void setFocus(const LivePage& page, LiveFocus focus);
     void showInjectorProblem(int injector, CodeProblem problem);
     void showNamingInjector(ScreenId screen, int injector);
     void showInjectorOutcome(const ProgrammingEnd& end);
@@ -252,6 +260,8 @@ private:
     bool m_restoreRun = false;          // the programming run in progress writes back an old code
     bool m_countdownAnnounced = false;  // the countdown in progress was told to the listeners
     std::size_t m_pollCursor = 0;       // next read of the live page's pass
+    LiveFocus m_focus;                  // the reads of the page polled (fast mode)
+    const LivePage* m_focusPage = nullptr;  // the page m_focus is of, while not whole
     PortLister m_portLister;
     std::optional<ModuleExpectation> m_expected;
     std::optional<DoctorObservations> m_seen;  // what the failed start saw, until published

@@ -65,6 +65,7 @@ DoctorObservations Session::observedLine() const {
         seen.present = m_portLister();
     }
     seen.expected = m_expected;
+    seen.latencyTimerMs = m_link.port().latencyTimerMs();
     return seen;
 }
 

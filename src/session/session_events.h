@@ -122,6 +122,16 @@ struct LiveCycle {
     std::uint64_t timeMs = 0;
 };
 
+// Which values of the live page are polled changed: fast mode began, took other values, or
+// ended (the operator left it, or left the page). Paused values are not read: neither fresh
+// nor failed.
+struct LiveFocusChange {
+    State page = State::ModuleMenu;
+    bool whole = true;                     // every value is polled again
+    std::vector<std::string_view> polled;  // the page's gauges, in column order
+    std::vector<std::string_view> paused;  // empty when the whole page is polled
+};
+
 // Read Injector finished.
 struct InjectorRead {
     bool ok = false;
@@ -214,6 +224,7 @@ public:
     virtual void livePageStarted(const LivePageStart&) {}
     virtual void liveReading(const LiveReading&) {}
     virtual void liveCycleEnded(const LiveCycle&) {}
+    virtual void liveFocusChanged(const LiveFocusChange&) {}
     virtual void injectorCodesRead(const InjectorRead&) {}
     virtual void programmingStep(const ProgrammingStep&) {}
     virtual void programmingEnded(const ProgrammingEnd&) {}

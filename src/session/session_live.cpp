@@ -52,7 +52,7 @@ void Session::stateLivePoll(const LivePage& page) {
                                    m_link.DemoMode});
             }
         },
-        [this] { return !lineLost() && !m_abort && !m_yield; });
+        [this] { return !lineLost() && !m_abort && !m_yield; }, m_focus);
     m_pollCursor = poll.next;
     if (poll.next == 0 || lineLost() || m_abort) {
         // A pass ends when the page is read through, or for good when the line is lost or
@@ -61,6 +61,43 @@ void Session::stateLivePoll(const LivePage& page) {
         notify(&SessionEvents::liveCycleEnded,
                LiveCycle{page.pollState, poll.complete, m_clock.nowMs()});
     }
+}
+
+}  // namespace tvx::session
+
+namespace tvx::session {
+
+bool Session::focusLive(const std::vector<std::string>& gauges) {
+    const LivePage* page = livePageForState(SessionState);
+    if (page == nullptr || SessionState != page->pollState) {
+        return false;
+    }
+    if (gauges.empty()) {
+        setFocus(*page, LiveFocus{});
+        return true;
+    }
+    std::optional<LiveFocus> focus = LiveFocus::onGauges(*page, gauges);
+    if (!focus) {
+        return false;
+    }
+    setFocus(*page, std::move(*focus));
+    return true;
+}
+
+void Session::setFocus(const LivePage& page, LiveFocus focus) {
+    if (focus == m_focus) {
+        return;
+    }
+    if (m_pollCursor != 0) {
+        // A pass under the old choice ends here; the new one begins with the page's first read.
+        m_pollCursor = 0;
+        notify(&SessionEvents::liveCycleEnded, LiveCycle{page.pollState, false, m_clock.nowMs()});
+    }
+    m_focus = std::move(focus);
+    m_focusPage = m_focus.whole() ? nullptr : &page;
+    notify(&SessionEvents::liveFocusChanged,
+           LiveFocusChange{page.pollState, m_focus.whole(), m_focus.polledGauges(page),
+                           m_focus.pausedGauges(page)});
 }
 
 }  // namespace tvx::session

@@ -14,6 +14,11 @@ constexpr std::uint8_t kOutOfRange = 0x31;
 constexpr std::uint8_t kSequenceError = 0x24;
 constexpr std::uint8_t kCodeStatus = 0xE0;  // status byte of a stored trouble code
 constexpr unsigned kLateProbeMs = 3500;     // half a second after the tester gives up
+constexpr unsigned kAdapterLatencyMs = 16;  // the common adapter chip's default timer
+
+unsigned holdOf(const Fault& fault) {
+    return fault.amount == 0 ? kAdapterLatencyMs : fault.amount;
+}
 
 // Address each module answers from (the third header byte of its replies).
 constexpr std::array<std::uint8_t, 7> kModuleAddress{0x00, 0x10, 0x18, 0x28, 0x58, 0x60, 0x7A};
@@ -477,6 +482,9 @@ BoxOutput Box::applyFaults(const std::vector<std::uint8_t>& request, Answer repl
                 break;
             case FaultKind::KeepsOldCode:  // acted on when the unit stores, never here
                 break;
+            case FaultKind::BurstHold:
+                out.holdMs = holdOf(fault);
+                break;
             case FaultKind::Garbage: {
                 const unsigned count = fault.amount == 0 ? 4 : fault.amount;
                 out.bytes.clear();
@@ -490,6 +498,15 @@ BoxOutput Box::applyFaults(const std::vector<std::uint8_t>& request, Answer repl
     }
     std::erase_if(m_faults, [](const Fault& fault) { return fault.count == 0; });
     return out;
+}
+
+unsigned Box::burstHoldMs() const {
+    for (const Fault& fault : m_faults) {
+        if (fault.kind == FaultKind::BurstHold) {
+            return holdOf(fault);
+        }
+    }
+    return 0;
 }
 
 }  // namespace tvx::sim

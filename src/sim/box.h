@@ -13,6 +13,7 @@ namespace tvx::sim {
 struct BoxOutput {
     std::vector<std::uint8_t> bytes;
     unsigned delayMs = 0;    // extra time before the first byte leaves the box
+    unsigned holdMs = 0;     // the adapter passes bytes on only at multiples of this (0: at once)
     bool closeLine = false;  // the line drops
 };
 
@@ -55,6 +56,8 @@ public:
     const std::vector<std::vector<std::uint8_t>>& requests() const { return m_requests; }
     void clearRequestLog() { m_requests.clear(); }
     bool lineClosed() const { return m_lineClosed; }
+    // The latency timer of the simulated adapter (a burst-hold fault), 0 when none holds bytes.
+    unsigned burstHoldMs() const;
     // How many requests the injector control unit has answered so far.
     int injectorRequests() const { return m_injectorRequests; }
 

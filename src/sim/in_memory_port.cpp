@@ -69,7 +69,11 @@ bool InMemoryPort::writeAt(std::uint8_t byte, std::uint64_t now) {
         if (m_pacing) {
             readyUs += kByteTimeUs;
         }
-        m_incoming.push_back({answer, (readyUs + 999) / 1000});
+        std::uint64_t readyMs = (readyUs + 999) / 1000;
+        if (out.holdMs != 0) {
+            readyMs = (readyMs + out.holdMs - 1) / out.holdMs * out.holdMs;  // the timer's tick
+        }
+        m_incoming.push_back({answer, readyMs});
     }
     return true;
 }
@@ -117,6 +121,11 @@ link::ReadStatus InMemoryPort::readBytes(std::span<std::uint8_t> bytes, unsigned
         m_clock.sleepMs(timeoutMs);  // the whole time-out, as a single read would wait it
     }
     return status;
+}
+
+std::optional<unsigned> InMemoryPort::latencyTimerMs() const {
+    const unsigned held = m_box.burstHoldMs();
+    return held == 0 ? std::nullopt : std::optional<unsigned>(held);
 }
 
 }  // namespace tvx::sim

@@ -41,6 +41,7 @@ public:
     link::ReadStatus readBytes(std::span<std::uint8_t> bytes, unsigned timeoutMs,
                                std::size_t& received) override;
     std::string deviceName() const override { return m_device; }
+    std::optional<unsigned> latencyTimerMs() const override;
 
     Box& box() { return m_box; }
     // Bytes the box has sent that were not read or purged yet.

@@ -20,7 +20,18 @@ namespace {
 using Micros = std::chrono::microseconds;
 using SteadyTime = std::chrono::steady_clock::time_point;
 
-constexpr Micros kByteTime{1042};   // 10 bit times at 9600 baud
+constexpr Micros kByteTime{1042};  // 10 bit times at 9600 baud
+
+// When an adapter with a latency timer of holdMs passes on a byte that came at `due`: at the
+// timer's next tick (at once when holdMs is 0).
+SteadyTime heldUntil(SteadyTime due, unsigned holdMs) {
+    if (holdMs == 0) {
+        return due;
+    }
+    const Micros since = std::chrono::duration_cast<Micros>(due.time_since_epoch());
+    const Micros hold = std::chrono::milliseconds(holdMs);
+    return SteadyTime((since + hold - Micros{1}) / hold * hold);
+}
 constexpr Micros kIdleWait{20000};  // how soon a stop request is noticed
 
 timespec toTimespec(Micros wait) {
@@ -152,7 +163,7 @@ void PtyServer::serve(const std::atomic<bool>& stop) {
                 if (m_options.pace) {
                     due += kByteTime;
                 }
-                outgoing.push_back({byte, due});
+                outgoing.push_back({byte, heldUntil(due, out.holdMs)});
             }
         }
     }

@@ -11,7 +11,8 @@ LiveRecorder::~LiveRecorder() {
     stop();
 }
 
-bool LiveRecorder::start(std::string& error, const session::LivePage* page) {
+bool LiveRecorder::start(std::string& error, const session::LivePage* page,
+                         std::vector<std::string_view> gauges) {
     std::lock_guard lock(m_mutex);
     if (m_writer) {
         return true;  // already recording
@@ -21,6 +22,9 @@ bool LiveRecorder::start(std::string& error, const session::LivePage* page) {
         m_midCycle = false;
         m_demo = false;
     }
+    if (page != nullptr) {
+        m_gauges = std::move(gauges);
+    }
     if (m_page == nullptr) {
         error = "no live-data page is being polled";
         return false;
@@ -29,7 +33,7 @@ bool LiveRecorder::start(std::string& error, const session::LivePage* page) {
         error = "demonstration values are not recorded";
         return false;
     }
-    m_writer = m_store.startLiveRecording(*m_page, error);
+    m_writer = m_store.startLiveRecording(*m_page, m_gauges, error);
     if (!m_writer) {
         return false;
     }
@@ -79,6 +83,24 @@ void LiveRecorder::livePageStarted(const session::LivePageStart& event) {
     m_page = event.page;
     m_demo = event.demo;
     m_midCycle = false;
+    m_gauges.clear();
+}
+
+void LiveRecorder::liveFocusChanged(const session::LiveFocusChange& event) {
+    std::lock_guard lock(m_mutex);
+    if (m_page == nullptr || event.page != m_page->pollState) {
+        return;
+    }
+    std::vector<std::string_view> gauges =
+        event.whole ? std::vector<std::string_view>{} : event.polled;
+    if (gauges == m_gauges) {
+        return;
+    }
+    m_gauges = std::move(gauges);
+    if (m_writer) {
+        // The columns were the old values'; the pass cut short by the change was flushed.
+        endLocked(EndReason::ValuesChanged);
+    }
 }
 
 void LiveRecorder::liveReading(const session::LiveReading& event) {
@@ -120,7 +142,9 @@ void LiveRecorder::lineLost() {
         // The values shown when the line went are stale from here on: one cycle of failures.
         const std::uint64_t now = m_clock.nowMs();
         const std::uint64_t at = now >= *m_originMs ? now - *m_originMs : 0;
-        for (const std::string_view gauge : pageGauges(*m_page)) {
+        const std::vector<std::string_view> gauges =
+            m_gauges.empty() ? pageGauges(*m_page) : m_gauges;
+        for (const std::string_view gauge : gauges) {
             Reading failed;
             failed.timeMs = at;
             failed.gauge = gauge;

@@ -18,9 +18,10 @@ namespace tvx::trend {
 // into a RecordingStore. It listens to the session's events (on the session's thread);
 // start() and stop() may come from another thread.
 //
-// A recording begins with the next whole polling cycle and holds one page. It ends with
-// stop(), when the line is lost (after a cycle in which every value failed, at the time
-// the loss was told) or when another page starts. Demonstration values are never recorded:
+// A recording begins with the next whole polling cycle and holds one page, or in fast mode
+// the values polled. It ends with stop(), when the line is lost (after a cycle in which
+// every value failed, at the time the loss was told), when another page starts or when other
+// values are polled. Demonstration values are never recorded:
 // a replay of them could be taken for a car's.
 class LiveRecorder final : public session::SessionEvents {
 public:
@@ -28,12 +29,14 @@ public:
     LiveRecorder(RecordingStore& store, const link::Clock& clock);
     ~LiveRecorder() override;
 
-    // Records the page being polled, or `page` when given (a tester that has just started it).
+    // Records the page being polled, or `page` when given (a tester that has just started it,
+    // with the values it polls: `gauges`, or all when empty).
     // False with `error` set when there is no page, it shows demonstration values, or the
     // store cannot begin a recording.
-    bool start(std::string& error, const session::LivePage* page = nullptr);
+    bool start(std::string& error, const session::LivePage* page = nullptr,
+               std::vector<std::string_view> gauges = {});
 
-    enum class EndReason { Stopped, LineLost, PageChanged };
+    enum class EndReason { Stopped, LineLost, PageChanged, ValuesChanged };
     struct Ended {
         std::string id;  // for RecordingStore::readLiveRecording
         std::size_t cycles = 0;
@@ -55,6 +58,7 @@ public:
     void livePageStarted(const session::LivePageStart& event) override;
     void liveReading(const session::LiveReading& event) override;
     void liveCycleEnded(const session::LiveCycle& event) override;
+    void liveFocusChanged(const session::LiveFocusChange& event) override;
     void lineLost() override;
 
 private:
@@ -66,7 +70,8 @@ private:
     mutable std::mutex m_mutex;
     const session::LivePage* m_page = nullptr;
     bool m_demo = false;
-    bool m_midCycle = false;  // readings of the page's current pass came in already
+    std::vector<std::string_view> m_gauges;  // the values polled (fast mode); empty: all
+    bool m_midCycle = false;                 // readings of the page's current pass came in already
     std::unique_ptr<RecordingWriter> m_writer;
     bool m_collecting = false;  // the recording's first whole cycle has begun
     std::optional<std::uint64_t> m_originMs;

@@ -17,6 +17,8 @@ namespace tvx::trend {
 struct LiveRecording {
     const session::LivePage* page = nullptr;
     std::vector<Reading> readings;
+    // The values recorded in fast mode (the page's names); empty: every value of the page.
+    std::vector<std::string_view> gauges;
 
     std::uint64_t durationMs() const { return readings.empty() ? 0 : readings.back().timeMs; }
 };

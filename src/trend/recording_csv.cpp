@@ -48,21 +48,39 @@ Reading cellReading(const LiveColumn& column, std::string_view gauge, const std:
     return reading;
 }
 
-const session::LivePage* pageWithHeader(const std::vector<std::string>& fields) {
+struct HeaderMatch {
+    const session::LivePage* page = nullptr;
+    std::vector<LiveColumn> columns;
+};
+
+// The page whose columns the header names: every one of them, or (fast mode's recording) some
+// in the page's order. A header naming a whole page is that page's; a part of one belongs to
+// the first page that has those columns.
+HeaderMatch pageWithHeader(const std::vector<std::string>& fields) {
+    HeaderMatch part;
+    if (fields.size() < 2) {
+        return part;
+    }
     for (const session::LivePage& page : session::allLivePages()) {
-        const std::vector<LiveColumn> columns = liveColumns(page);
-        if (columns.size() + 1 != fields.size()) {
+        std::vector<LiveColumn> columns = liveColumns(page);
+        std::vector<LiveColumn> named;
+        for (LiveColumn& column : columns) {
+            if (named.size() + 1 < fields.size() &&
+                columnHeader(column) == fields[named.size() + 1]) {
+                named.push_back(column);
+            }
+        }
+        if (named.size() + 1 != fields.size()) {
             continue;
         }
-        bool same = true;
-        for (std::size_t i = 0; i < columns.size() && same; ++i) {
-            same = columnHeader(columns[i]) == fields[i + 1];
+        if (named.size() == columns.size()) {
+            return {&page, std::move(named)};
         }
-        if (same) {
-            return &page;
+        if (part.page == nullptr) {
+            part = {&page, std::move(named)};
         }
     }
-    return nullptr;
+    return part;
 }
 
 std::string seconds(std::uint64_t ms) {
@@ -77,7 +95,7 @@ void writeRecordingCsv(const LiveRecording& recording, std::ostream& out) {
     if (recording.page == nullptr) {
         return;
     }
-    const std::vector<LiveColumn> columns = liveColumns(*recording.page);
+    const std::vector<LiveColumn> columns = liveColumns(*recording.page, recording.gauges);
     out << csvHeaderLine(columns);
     const std::span<const Reading> readings(recording.readings);
     for (const CycleSpan& cycle : cyclesOf(recording)) {
@@ -132,12 +150,18 @@ bool RecordingCsvReader::begin() {
         return fail("not a live-data recording: the first column must be \"" +
                     std::string(kTimeHeader) + "\"");
     }
-    m_page = pageWithHeader(*fields);
-    if (m_page == nullptr) {
+    HeaderMatch match = pageWithHeader(*fields);
+    if (match.page == nullptr) {
         return fail("the columns are those of no live-data page");
     }
-    m_columns = liveColumns(*m_page);
-    m_gauges = pageGauges(*m_page);
+    m_page = match.page;
+    m_columns = std::move(match.columns);
+    for (const LiveColumn& column : m_columns) {
+        m_gauges.push_back(pageGauge(*m_page, column.gauge));
+    }
+    if (m_columns.size() < liveColumns(*m_page).size()) {
+        m_recorded = m_gauges;
+    }
     return true;
 }
 
@@ -181,6 +205,7 @@ RecordingRead readRecordingCsv(std::istream& in) {
     }
     LiveRecording recording;
     recording.page = reader.page();
+    recording.gauges = reader.recordedGauges();
     std::vector<Reading> cycle;
     while (reader.next(cycle)) {
         std::move(cycle.begin(), cycle.end(), std::back_inserter(recording.readings));

@@ -16,8 +16,9 @@ namespace fs = std::filesystem;
 // Rows written as each cycle ends, flushed, so a file cut short holds every cycle before.
 class CsvRecordingWriter final : public RecordingWriter {
 public:
-    CsvRecordingWriter(const session::LivePage& page, const fs::path& file)
-        : m_columns(liveColumns(page)), m_id(file.string()), m_out(file, std::ios::binary) {
+    CsvRecordingWriter(const session::LivePage& page, std::span<const std::string_view> gauges,
+                       const fs::path& file)
+        : m_columns(liveColumns(page, gauges)), m_id(file.string()), m_out(file, std::ios::binary) {
         m_out << csvHeaderLine(m_columns) << std::flush;
     }
 
@@ -53,9 +54,10 @@ private:
     std::ofstream m_out;
 };
 
-std::unique_ptr<RecordingWriter> openWriter(const session::LivePage& page, const fs::path& file,
-                                            std::string& error) {
-    auto writer = std::make_unique<CsvRecordingWriter>(page, file);
+std::unique_ptr<RecordingWriter> openWriter(const session::LivePage& page,
+                                            std::span<const std::string_view> gauges,
+                                            const fs::path& file, std::string& error) {
+    auto writer = std::make_unique<CsvRecordingWriter>(page, gauges, file);
     if (!writer->opened()) {
         error = "cannot write " + file.string();
         return nullptr;
@@ -80,7 +82,7 @@ CsvRecordingFolder::CsvRecordingFolder(std::filesystem::path folder, Now now)
     : m_folder(std::move(folder)), m_now(now ? std::move(now) : Now(localTimeStamp)) {}
 
 std::unique_ptr<RecordingWriter> CsvRecordingFolder::startLiveRecording(
-    const session::LivePage& page, std::string& error) {
+    const session::LivePage& page, std::span<const std::string_view> gauges, std::string& error) {
     std::error_code failed;
     fs::create_directories(m_folder, failed);
     if (failed) {
@@ -92,16 +94,16 @@ std::unique_ptr<RecordingWriter> CsvRecordingFolder::startLiveRecording(
     for (int n = 2; fs::exists(file); ++n) {
         file = m_folder / (stem + "-" + std::to_string(n) + ".csv");
     }
-    return openWriter(page, file, error);
+    return openWriter(page, gauges, file, error);
 }
 
 RecordingRead CsvRecordingFolder::readLiveRecording(const std::string& id) {
     return readRecordingFile(id);
 }
 
-std::unique_ptr<RecordingWriter> CsvRecordingFile::startLiveRecording(const session::LivePage& page,
-                                                                      std::string& error) {
-    return openWriter(page, m_file, error);
+std::unique_ptr<RecordingWriter> CsvRecordingFile::startLiveRecording(
+    const session::LivePage& page, std::span<const std::string_view> gauges, std::string& error) {
+    return openWriter(page, gauges, m_file, error);
 }
 
 RecordingRead CsvRecordingFile::readLiveRecording(const std::string& id) {

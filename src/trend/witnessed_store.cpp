@@ -38,8 +38,8 @@ WitnessedRecordingStore::WitnessedRecordingStore(std::unique_ptr<RecordingStore>
     : m_inner(std::move(inner)), m_witness(std::move(witness)) {}
 
 std::unique_ptr<RecordingWriter> WitnessedRecordingStore::startLiveRecording(
-    const session::LivePage& page, std::string& error) {
-    std::unique_ptr<RecordingWriter> writer = m_inner->startLiveRecording(page, error);
+    const session::LivePage& page, std::span<const std::string_view> gauges, std::string& error) {
+    std::unique_ptr<RecordingWriter> writer = m_inner->startLiveRecording(page, gauges, error);
     if (!writer) {
         return nullptr;
     }

@@ -138,7 +138,6 @@ void FormView::setGauge(std::string_view name, const std::string& text) {
             cells->setValue(value);
 }
 
-
 void FormView::setEditText(std::string_view name, const std::string& text) {
     for (QWidget* widget : controls(name))
         if (auto* edit = qobject_cast<QLineEdit*>(widget))

@@ -33,6 +33,8 @@ void setLitColour(QWidget* gauge, const QColor& colour) {
         dots->setOnColor(colour);
 }
 
+const QColor kPausedColour(0x70, 0x70, 0x70);
+
 QColor dimmed(const QColor& colour) {
     return QColor(colour.red() / 3, colour.green() / 3, colour.blue() / 3);
 }
@@ -58,7 +60,7 @@ GaugeMarks::GaugeMarks(TForm1& form) : QObject(&form) {
             if (gauge == nullptr)
                 continue;
             const QString name = QString::fromLatin1(spec.gauge);
-            m_marks[name].push_back({panel, gauge, litColour(gauge), false, {}});
+            m_marks[name].push_back({panel, gauge, litColour(gauge), false, false, {}});
             m_gaugeOfPanel.insert(panel, name);
             panel->installEventFilter(this);
             panel->setCursor(Qt::PointingHandCursor);
@@ -73,6 +75,19 @@ void GaugeMarks::setStale(std::string_view gauge, bool stale) {
     for (Mark& mark : *it) {
         if (mark.stale != stale) {
             mark.stale = stale;
+            apply(mark);
+        }
+    }
+}
+
+void GaugeMarks::setPaused(std::string_view gauge, bool paused, const QString& why) {
+    const auto it = m_marks.find(qstr(gauge));
+    if (it == m_marks.end())
+        return;
+    for (Mark& mark : *it) {
+        mark.gauge->setToolTip(paused ? why : QString());
+        if (mark.paused != paused) {
+            mark.paused = paused;
             apply(mark);
         }
     }
@@ -96,8 +111,10 @@ void GaugeMarks::setCharted(const std::vector<trend::ChartedSeries>& series) {
 void GaugeMarks::clearAll() {
     for (auto it = m_marks.begin(); it != m_marks.end(); ++it) {
         for (Mark& mark : *it) {
-            if (mark.stale || mark.framed.isValid()) {
+            if (mark.stale || mark.paused || mark.framed.isValid()) {
                 mark.stale = false;
+                mark.paused = false;
+                mark.gauge->setToolTip(QString());
                 mark.framed = QColor();
                 apply(mark);
             }
@@ -120,12 +137,18 @@ GaugeMarks::GaugeFace GaugeMarks::face(std::string_view gauge) const {
 }
 
 void GaugeMarks::apply(Mark& mark) {
-    setLitColour(mark.gauge, mark.stale ? dimmed(mark.lit) : mark.lit);
-    mark.gauge->setProperty("stale", mark.stale);
+    // A paused gauge is neither fresh nor stale: grey, whatever its own colour.
+    setLitColour(mark.gauge, mark.paused  ? kPausedColour
+                             : mark.stale ? dimmed(mark.lit)
+                                          : mark.lit);
+    mark.gauge->setProperty("stale", mark.stale && !mark.paused);
+    mark.gauge->setProperty("paused", mark.paused);
     QString border;
     if (mark.framed.isValid())
         border =
             QStringLiteral("2px %1 %2").arg(mark.stale ? "dashed" : "solid", mark.framed.name());
+    else if (mark.paused)
+        border = QStringLiteral("1px dotted #6f8fb8");
     else if (mark.stale)
         border = QStringLiteral("1px dashed #8d939c");
     mark.panel->setStyleSheet(

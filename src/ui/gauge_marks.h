@@ -20,7 +20,9 @@ class TForm1;
 //  - stale: a gauge whose value is not fresh (not read yet, last read failed, line lost) is
 //    dimmed to a third of its colour and its panel's border is dashed, so an old value is
 //    never taken for a live one;
-//  - charted: the panel of a gauge on the chart is framed in the colour of its line.
+//  - charted: the panel of a gauge on the chart is framed in the colour of its line;
+//  - paused: a gauge fast mode does not poll keeps its last value in grey, its panel's
+//    border dotted, with a tooltip saying why.
 // It also turns a click on a gauge panel into gaugeClicked. GUI thread only.
 class GaugeMarks : public QObject {
     Q_OBJECT
@@ -30,6 +32,8 @@ public:
 
     // Every gauge of that name (the pages share some) is marked stale or fresh.
     void setStale(std::string_view gauge, bool stale);
+    // Paused: fast mode does not poll it. Drawn grey with a dotted border, apart from stale.
+    void setPaused(std::string_view gauge, bool paused, const QString& why = {});
     // Frames the panels of the charted values in their colours, and unframes the others.
     void setCharted(const std::vector<trend::ChartedSeries>& series);
     // Every gauge fresh and no panel framed.
@@ -55,6 +59,7 @@ private:
         QWidget* gauge = nullptr;
         QColor lit;  // the gauge's own colour
         bool stale = false;
+        bool paused = false;
         QColor framed;  // invalid: not charted
     };
     void apply(Mark& mark);

@@ -22,6 +22,10 @@ void LiveTap::lineLost() {
     push(LineLost{m_clock.nowMs()});
 }
 
+void LiveTap::liveFocusChanged(const session::LiveFocusChange& event) {
+    push(Focus{event.whole, event.paused});
+}
+
 void LiveTap::push(Event event) {
     bool post = false;
     {
@@ -51,6 +55,8 @@ void LiveTap::flush() {
             m_sink.liveReading(*reading);
         else if (const auto* lost = std::get_if<LineLost>(&event))
             m_sink.liveLineLost(lost->timeMs);
+        else if (const auto* focus = std::get_if<Focus>(&event))
+            m_sink.liveFocusChanged(focus->whole, focus->paused);
     }
     m_sink.liveBatchDone();
 }

@@ -19,6 +19,11 @@ public:
     virtual void livePageStarted(const session::LivePage& page, bool demo) = 0;
     virtual void liveReading(const trend::Reading& reading) = 0;
     virtual void liveLineLost(std::uint64_t timeMs) = 0;
+    // Fast mode began or changed (`paused`: the gauges not polled), or ended (`whole`).
+    virtual void liveFocusChanged(bool whole, const std::vector<std::string_view>& paused) {
+        (void)whole;
+        (void)paused;
+    }
     // The end of a batch: whatever came is in, draw it.
     virtual void liveBatchDone() = 0;
 };
@@ -39,6 +44,7 @@ public:
     void liveReading(const session::LiveReading& event) override;
     void liveCycleEnded(const session::LiveCycle& event) override;
     void lineLost() override;
+    void liveFocusChanged(const session::LiveFocusChange& event) override;
 
     // GUI thread: hands every waiting event to the sink now.
     void flush();
@@ -52,7 +58,11 @@ private:
     struct LineLost {
         std::uint64_t timeMs;
     };
-    using Event = std::variant<PageStart, trend::Reading, LineLost>;
+    struct Focus {
+        bool whole;
+        std::vector<std::string_view> paused;
+    };
+    using Event = std::variant<PageStart, trend::Reading, LineLost, Focus>;
     void push(Event event);
 
     LiveSink& m_sink;

@@ -101,6 +101,9 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
 #endif
     m_session.addListener(m_trend->liveTap());
     m_session.addListener(m_trend->recorder());
+    m_trend->focusLive = [this](std::vector<std::string> gauges) {
+        post([gauges = std::move(gauges)](Session& s) { s.focusLive(gauges); });
+    };
     connectControls();
     connect(&form, &TForm1::closing, this, &TesterController::stop);
     connect(&form, &TForm1::recordsWanted, this, &TesterController::openRecords);

@@ -101,13 +101,20 @@ void buildChartArea(TrendArea& area, QWidget* window) {
     area.window10min = key("chartWindow10min", QStringLiteral("10 min"), area.chartArea);
     oneOf({area.window30s, area.window2min, area.window10min}, area.chartArea);
     area.pause = key("chartPause", QStringLiteral("Pause"), area.chartArea, true);
+    area.fast = key("chartFast", QStringLiteral("Fast"), area.chartArea, true);
+    area.fast->setEnabled(false);
+    area.rates = new QLabel(area.chartArea);
+    area.rates->setObjectName(QStringLiteral("chartRates"));
+    area.rates->setTextFormat(Qt::RichText);
     area.cursor = new QLabel(area.chartArea);
     area.cursor->setObjectName(QStringLiteral("chartCursor"));
     area.cursor->setTextFormat(Qt::RichText);
-    for (QPushButton* button : {area.window30s, area.window2min, area.window10min, area.pause}) {
+    for (QPushButton* button :
+         {area.window30s, area.window2min, area.window10min, area.pause, area.fast}) {
         button->setProperty("chartKey", true);
         controls->addWidget(button);
     }
+    controls->addWidget(area.rates);
     controls->addWidget(area.cursor, 1);
     column->addLayout(controls);
     area.chart = new TrendChart(area.chartArea);

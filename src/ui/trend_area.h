@@ -40,6 +40,9 @@ struct TrendArea {
     QPushButton* window2min = nullptr;   // (chartWindow2min) } three is down
     QPushButton* window10min = nullptr;  // (chartWindow10min)}
     QPushButton* pause = nullptr;        // (chartPause) checkable: down while frozen
+    QPushButton* fast = nullptr;         // (chartFast) checkable: down while only the charted
+                                         // values are polled
+    QLabel* rates = nullptr;             // (chartRates) samples per second of each charted value
     QLabel* cursor = nullptr;            // (chartCursor) the values at the cursor
     TrendChart* chart = nullptr;         // (liveChart)
 };

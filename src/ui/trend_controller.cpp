@@ -125,6 +125,7 @@ void TrendController::connectControls() {
                                                      {m_area.chartOnly, Place::Chart}};
     for (const auto& [button, place] : places)
         connect(button, &QPushButton::clicked, this, [this, place = place] { setPlace(place); });
+    connectFast();
     connect(m_area.record, &QPushButton::clicked, this, &TrendController::record);
     connect(m_area.exportCsv, &QPushButton::clicked, this, &TrendController::exportCsv);
     connect(m_area.openRecording, &QPushButton::clicked, this, &TrendController::askAndOpen);
@@ -199,6 +200,7 @@ void TrendController::livePageStarted(const session::LivePage& page, bool demo) 
     const std::vector<std::string_view> gauges = trend::pageGauges(page);
     m_chart.startPage(gauges, samePage);
     m_stale.startPage(gauges);
+    m_rates.clear();
     m_marks.setCharted(m_chart.series());
 }
 
@@ -207,6 +209,7 @@ void TrendController::liveReading(const trend::Reading& reading) {
         return;  // the session is held still: nothing should come
     m_chart.add(reading);
     m_stale.reading(reading.gauge, reading.failed);
+    m_rates.reading(reading.gauge, reading.timeMs, reading.failed);
 }
 
 void TrendController::liveLineLost(std::uint64_t timeMs) {
@@ -226,6 +229,7 @@ void TrendController::liveBatchDone() {
     }
     updateRecording();
     updateControls();
+    showRates();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -257,6 +261,9 @@ void TrendController::toggleGauge(const QString& name) {
     m_marks.setCharted(m_chart.series());
     m_area.chart->refresh();
     showCursor();
+    if (m_fast)
+        focusOnChart();
+    showRates();
 }
 
 void TrendController::showMarks() {
@@ -375,7 +382,9 @@ void TrendController::showRecordingEnd(const trend::LiveRecorder::Ended& ended) 
     const TrendText text =
         ended.reason == trend::LiveRecorder::EndReason::LineLost      ? TrendText::RecordingLineLost
         : ended.reason == trend::LiveRecorder::EndReason::PageChanged ? TrendText::RecordingNewPage
-                                                                      : TrendText::RecordingSaved;
+        : ended.reason == trend::LiveRecorder::EndReason::ValuesChanged
+            ? TrendText::RecordingNewValues
+            : TrendText::RecordingSaved;
     showStatus(trendText(text, lang).arg(ended.cycles).arg(qstr(ended.id)));
     updateControls();
 }
@@ -410,6 +419,7 @@ void TrendController::updateControls() {
         (recording || (m_livePage != nullptr && !m_liveDemo && liveFrameShown())));
     m_area.exportCsv->setEnabled(replay || !m_lastRecording.empty());
     m_area.openRecording->setEnabled(!replay && !recording && !m_holding);
+    m_area.fast->setEnabled(!replay && !m_holding && m_livePage != nullptr && liveFrameShown());
 }
 
 // ---------------------------------------------------------------------------------------

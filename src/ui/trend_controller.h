@@ -16,6 +16,7 @@
 #include "trend/live_recording.h"
 #include "trend/recording_store.h"
 #include "trend/replay_engine.h"
+#include "trend/sample_rate.h"
 #include "trend/stale_gauges.h"
 #include "ui/form_view.h"
 #include "ui/gauge_marks.h"
@@ -63,6 +64,9 @@ public:
     // Asked for a file; an empty answer cancels. Dialogs by default; tests answer themselves.
     std::function<QString()> askExportFile;
     std::function<QString()> askRecordingFile;
+    // Asks the session to poll only these gauges of its page (fast mode), or the whole page
+    // when empty; the tester controller posts it to the session's worker.
+    std::function<void(std::vector<std::string>)> focusLive;
 
     // Opens a recording and plays it back (the open button does this with the file asked for).
     void openRecording(const QString& file);
@@ -87,6 +91,7 @@ private:
     void liveReading(const trend::Reading& reading) override;
     void liveLineLost(std::uint64_t timeMs) override;
     void liveBatchDone() override;
+    void liveFocusChanged(bool whole, const std::vector<std::string_view>& paused) override;
     // ReplaySink
     void replayStarted(const session::LivePage& page) override;
     void replayReading(const trend::Reading& reading) override;
@@ -103,6 +108,11 @@ private:
     void afterReplayMoved();
     void showMarks();
     void showCursor();
+    // Fast mode (trend_controller_fast.cpp).
+    void connectFast();
+    void fast(bool on);
+    void focusOnChart();  // the charted values polled alone, or fast mode ends without any
+    void showRates();
     void showStatus(const QString& text);
     void showRecordingEnd(const trend::LiveRecorder::Ended& ended);
     void updateRecording();
@@ -118,6 +128,9 @@ private:
     GaugeMarks m_marks;
     trend::ChartModel m_chart;
     trend::StaleGauges m_stale;
+    trend::SampleRate m_rates;
+    bool m_fast = false;                     // the session polls only the charted values
+    std::vector<std::string_view> m_paused;  // the gauges it does not poll meanwhile
     std::unique_ptr<trend::RecordingStore> m_store;
     trend::LiveRecorder m_recorder;
     LiveTap m_tap;

@@ -15,6 +15,8 @@ const Row kTexts[] = {
      "Hat koptu: %1 d\u00f6ng\u00fc kaydedildi: %2"},
     {TrendText::RecordingNewPage, "Another page began: %1 cycles recorded: %2",
      "Ba\u015fka sayfa a\u00e7\u0131ld\u0131: %1 d\u00f6ng\u00fc kaydedildi: %2"},
+    {TrendText::RecordingNewValues, "Other values are polled: %1 cycles recorded: %2",
+     "Ba\u015fka de\u011ferler okunuyor: %1 d\u00f6ng\u00fc kaydedildi: %2"},
     {TrendText::RecordingNotKept, "The recording is incomplete: %1", "Kay\u0131t eksik: %1"},
     {TrendText::CannotRecord, "Cannot record: %1", "Kay\u0131t yap\u0131lam\u0131yor: %1"},
     {TrendText::Exported, "Exported to %1", "Aktar\u0131ld\u0131: %1"},
@@ -24,6 +26,12 @@ const Row kTexts[] = {
      "\u00d6nce canl\u0131 veriden \u00e7\u0131k\u0131n (geri), sonra kayd\u0131 a\u00e7\u0131n"},
     {TrendText::ChartFull, "Six values are on the chart: click one off first",
      "Grafikte alt\u0131 de\u011fer var: \u00f6nce birini \u00e7\u0131kar\u0131n"},
+    {TrendText::FastNeedsChart, "Fast polls the charted values: click a gauge to chart it first",
+     "H\u0131zl\u0131 mod grafikteki de\u011ferleri okur: \u00f6nce bir g\u00f6stergeye "
+     "t\u0131klay\u0131n"},
+    {TrendText::Paused, "Paused: fast mode polls only the charted values",
+     "Duraklat\u0131ld\u0131: h\u0131zl\u0131 mod yaln\u0131zca grafikteki de\u011ferleri "
+     "okur"},
 };
 
 }  // namespace

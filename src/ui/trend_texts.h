@@ -7,16 +7,19 @@ namespace tvx::ui {
 // The texts the chart, recording and replay show besides their buttons' captions (those are
 // the session's, with every other caption), in the language the window shows.
 enum class TrendText {
-    RecordingSaved,     // %1 cycles, %2 file
-    RecordingLineLost,  // %1 cycles, %2 file
-    RecordingNewPage,   // %1 cycles, %2 file
-    RecordingNotKept,   // %1 why
-    CannotRecord,       // %1 why
-    Exported,           // %1 file
-    CannotExport,       // %1 why
-    CannotReplay,       // %1 why
+    RecordingSaved,      // %1 cycles, %2 file
+    RecordingLineLost,   // %1 cycles, %2 file
+    RecordingNewPage,    // %1 cycles, %2 file
+    RecordingNewValues,  // %1 cycles, %2 file
+    RecordingNotKept,    // %1 why
+    CannotRecord,        // %1 why
+    Exported,            // %1 file
+    CannotExport,        // %1 why
+    CannotReplay,        // %1 why
     SessionBusy,
     ChartFull,
+    FastNeedsChart,
+    Paused,  // a gauge's tooltip in fast mode
 };
 
 // '1' English, '2' Turkish.

@@ -167,6 +167,23 @@ TEST(PortDiscovery, TellsWhatAUsbAdapterIsAndItsLastingName) {
     EXPECT_EQ(modem.vendorId, "2341");
 }
 
+TEST(PortDiscovery, ReadsTheAdaptersLatencyTimerWhereItHasOne) {
+    FakeSystem system;
+    system.usbAdapter("ttyUSB0", "1-2", {{"idVendor", "0403"}}, "ftdi_sio");
+    system.usbAdapter("ttyUSB1", "1-3", {{"idVendor", "067b"}}, "pl2303");
+    std::ofstream(system.sys() / "devices" / "pci0000:00" / "usb1" / "1-2" / "1-2:1.0" / "ttyUSB0" /
+                  "latency_timer")
+        << "16\n";
+    const auto ports = discoverPortsUnder(system.sys(), system.dev());
+    ASSERT_EQ(ports.size(), 2u);
+    EXPECT_EQ(ports[0].latencyTimerMs, 16u);
+    EXPECT_EQ(ports[1].latencyTimerMs, std::nullopt);
+    EXPECT_EQ(latencyTimerOfTty(system.sys(), "ttyUSB0"), 16u);
+    EXPECT_EQ(latencyTimerOfTty(system.sys(), "ttyUSB1"), std::nullopt);
+    EXPECT_EQ(latencyTimerOfTty(system.sys(), "ttyUSB7"), std::nullopt);
+    EXPECT_EQ(describePort(ports[0]), "USB serial adapter, driver ftdi_sio, latency timer 16 ms");
+}
+
 TEST(PortDiscovery, LeavesOutBuiltInPortsWithoutAChipAndNamesTheUartsDriver) {
     FakeSystem system;
     system.uart("ttyS0", 4);

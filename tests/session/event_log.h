@@ -47,6 +47,10 @@ struct EventLog final : SessionEvents {
         cycles.push_back(e);
         note(std::string("cycle ") + (e.complete ? "complete" : "cut"));
     }
+    void liveFocusChanged(const LiveFocusChange& e) override {
+        focusChanges.push_back(e);
+        note(e.whole ? "whole page" : "fast mode");
+    }
     void injectorCodesRead(const InjectorRead& e) override {
         injectorReads.push_back(e);
         note(std::string("injectors ") + (e.ok ? "read" : "failed"));
@@ -82,6 +86,7 @@ struct EventLog final : SessionEvents {
     std::vector<TroubleCodeClear> clears;
     std::vector<LiveReading> readings;
     std::vector<LiveCycle> cycles;
+    std::vector<LiveFocusChange> focusChanges;
     std::vector<InjectorRead> injectorReads;
     std::vector<ProgrammingStep> steps;
     std::vector<ProgrammingEnd> ends;

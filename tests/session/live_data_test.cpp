@@ -7,6 +7,7 @@ namespace tvx::session {
 namespace {
 
 using testing::Bench;
+using testing::parameterReads;
 
 struct PageCase {
     const char* name;
@@ -20,16 +21,6 @@ struct PageCase {
     std::vector<std::string> shown;
     std::vector<std::string> hidden;
 };
-
-std::vector<std::uint16_t> parameterReads(const std::vector<std::vector<std::uint8_t>>& frames) {
-    std::vector<std::uint16_t> ids;
-    for (const auto& frame : frames) {
-        if (frame.size() == 3 && (frame[0] == 22 || frame[0] == 32 || frame[0] == 12)) {
-            ids.push_back(static_cast<std::uint16_t>(frame[1] << 8 | frame[2]));
-        }
-    }
-    return ids;
-}
 
 std::vector<std::string> gaugeNames(const RecordingView& view) {
     std::vector<std::string> names;

@@ -130,6 +130,18 @@ private:
     link::OpenError lastError_;
 };
 
+// The parameter identifiers of the reads among request frames, in order.
+inline std::vector<std::uint16_t> parameterReads(
+    const std::vector<std::vector<std::uint8_t>>& frames) {
+    std::vector<std::uint16_t> ids;
+    for (const auto& frame : frames) {
+        if (frame.size() == 3 && (frame[0] == 22 || frame[0] == 32 || frame[0] == 12)) {
+            ids.push_back(static_cast<std::uint16_t>(frame[1] << 8 | frame[2]));
+        }
+    }
+    return ids;
+}
+
 // A session wired to the in-memory simulator on virtual time, with its own data directory.
 struct Bench {
     explicit Bench(const std::string& vehicle = "petrol-car")

@@ -199,12 +199,51 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusalCase{"folder cannot be made", true, false, true,
                                   "cannot make the folder"}));
 
+// Fast mode: the recording holds only the values polled, reads back as such, and ends
+// when other values are polled.
+TEST_F(Recorder, InFastModeRecordsOnlyThePolledValuesUntilTheyChange) {
+    pageStarts();
+    session::LiveFocusChange focus;
+    focus.page = page().pollState;
+    focus.whole = false;
+    focus.polled = {"kmd", "dtcd"};
+    focus.paused = {"flid"};
+    recorder.liveFocusChanged(focus);
+    std::string error;
+    ASSERT_TRUE(recorder.start(error)) << error;
+    for (std::uint64_t t : {1000u, 1200u, 1400u}) {
+        read("kmd", t);
+        read("dtcd", t + 100);
+        cycleEnds(t + 100);
+    }
+    focus.polled = {"kmd"};
+    focus.paused = {"flid", "dtcd"};
+    recorder.liveFocusChanged(focus);
+    EXPECT_FALSE(recorder.recording());
+    ASSERT_TRUE(recorder.lastEnded());
+    EXPECT_EQ(recorder.lastEnded()->reason, LiveRecorder::EndReason::ValuesChanged);
+    EXPECT_EQ(recorder.lastEnded()->cycles, 3u);
+
+    std::ifstream file(recorder.lastEnded()->id);
+    std::string header;
+    std::getline(file, header);
+    EXPECT_EQ(header, "time [s],odometer [km],trouble codes [-]");
+    const LiveRecording recording = recorded();
+    EXPECT_EQ(recording.page, &page());
+    EXPECT_EQ(recording.gauges, (std::vector<std::string_view>{"kmd", "dtcd"}));
+    ASSERT_EQ(recording.readings.size(), 6u);
+    for (const Reading& reading : recording.readings) {
+        EXPECT_NE(reading.gauge, "flid");
+        EXPECT_FALSE(reading.failed) << reading.gauge;
+    }
+}
+
 TEST(RecordingFolder, NeverOverwritesARecording) {
     TempDir dir;
     CsvRecordingFolder store(dir.path(), [] { return std::string("20240501-120000"); });
     std::string error;
-    auto first = store.startLiveRecording(page(), error);
-    auto second = store.startLiveRecording(page(), error);
+    auto first = store.startLiveRecording(page(), {}, error);
+    auto second = store.startLiveRecording(page(), {}, error);
     ASSERT_TRUE(first && second) << error;
     EXPECT_NE(first->id(), second->id());
     EXPECT_EQ(fs::path(second->id()).filename(), "live-20240501-120000-2.csv");

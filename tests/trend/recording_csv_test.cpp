@@ -113,6 +113,25 @@ INSTANTIATE_TEST_SUITE_P(AllPages, EveryPage, ::testing::ValuesIn(session::allLi
                                     std::to_string(session::stateNumber(info.param.pollState));
                          });
 
+// Fast mode's recording: some of a page's columns, in its order. A header naming a whole
+// page stays that page's.
+TEST(RecordingCsv, SomeColumnsOfAPageAreThatPagesValues) {
+    std::istringstream in(
+        "time [s],engine speed [rpm],fuel rail pressure [bar]\n0.000,805,250\n"
+        "0.040,810,\n");
+    const RecordingRead read = readRecordingCsv(in);
+    ASSERT_TRUE(read.recording) << read.error;
+    ASSERT_NE(read.recording->page, nullptr);
+    EXPECT_EQ(read.recording->gauges, (std::vector<std::string_view>{"rpmd", "frpd"}));
+    ASSERT_EQ(read.recording->readings.size(), 4u);
+    EXPECT_TRUE(read.recording->readings[3].failed);
+    std::ostringstream out;
+    writeRecordingCsv(*read.recording, out);
+    EXPECT_EQ(out.str(),
+              "time [s],engine speed [rpm],fuel rail pressure [bar]\n0.000,805,250\n"
+              "0.040,810,\n");
+}
+
 TEST(RecordingCsv, TakesWindowsLineEndsAndAByteOrderMark) {
     std::string text = csvOf(recordingOf(dieselPage(), 3));
     std::string windows = "\xEF\xBB\xBF";
@@ -194,6 +213,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"columns of no page", "time [s],engine speed [rpm],colour\n0,1,2\n",
                 "line 1: the columns are those of no live-data page"},
         BadCase{"header only", header(), "line 2: the recording holds no readings"},
+        BadCase{"columns out of the page's order",
+                "time [s],fuel rail pressure [bar],engine speed [rpm]\n0,1,2\n",
+                "line 1: the columns are those of no live-data page"},
+        BadCase{"the time alone", "time [s]\n0\n",
+                "line 1: the columns are those of no live-data page"},
         BadCase{"a row cut short", header() + row("0.000", kDieselCells) + row("0.5", 3),
                 "line 3: 4 cells where the header has 21"},
         BadCase{"a time that is no number", header() + row("soon", kDieselCells),

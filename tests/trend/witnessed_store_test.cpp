@@ -15,6 +15,7 @@ public:
     int writersStopped = 0;
 
     std::unique_ptr<RecordingWriter> startLiveRecording(const session::LivePage&,
+                                                        std::span<const std::string_view>,
                                                         std::string& error) override {
         if (refuse) {
             error = "disk full";
@@ -61,7 +62,7 @@ TEST(WitnessedStore, TellsEachBeginningAndEndOnceAndLeavesTheRecordingToTheStore
     const session::LivePage& page = session::clusterPage();
     std::string error;
 
-    auto writer = store.startLiveRecording(page, error);
+    auto writer = store.startLiveRecording(page, {}, error);
     ASSERT_NE(writer, nullptr) << error;
     EXPECT_EQ(writer->id(), "memory");
     ASSERT_TRUE(writer->stop(error));
@@ -72,7 +73,7 @@ TEST(WitnessedStore, TellsEachBeginningAndEndOnceAndLeavesTheRecordingToTheStore
 
     // A recording dropped without stop() (the program closing) still ends the witness's.
     told.events.clear();
-    writer = store.startLiveRecording(page, error);
+    writer = store.startLiveRecording(page, {}, error);
     writer.reset();
     EXPECT_EQ(told.events.size(), 2u);
     EXPECT_EQ(told.events.back(), "ended");
@@ -84,7 +85,7 @@ TEST(WitnessedStore, ARecordingTheStoreCannotBeginIsNeverTold) {
     Told told;
     WitnessedRecordingStore store(std::move(inner), told.witness());
     std::string error;
-    EXPECT_EQ(store.startLiveRecording(session::clusterPage(), error), nullptr);
+    EXPECT_EQ(store.startLiveRecording(session::clusterPage(), {}, error), nullptr);
     EXPECT_EQ(error, "disk full");
     EXPECT_TRUE(told.events.empty());
 }

@@ -420,6 +420,40 @@ TEST_F(TrendWindow, SixValuesAtMostAndTheChartSaysSo) {
                 !panel("barop")->styleSheet().contains("solid"));
 }
 
+// Fast mode: the charted values alone are polled, the other gauges show that they are
+// paused (not stale), each charted value its samples per second; BACK ends it.
+TEST_F(TrendWindow, FastModePausesTheOtherGaugesUntilTheMechanicLeavesThePage) {
+    startInMemory();
+    toDieselLiveData();
+    ASSERT_TRUE(waitFor([&] { return usable(area().fast); }));
+    click(area().fast);
+    EXPECT_FALSE(area().fast->isChecked()) << "nothing charted: nothing to poll alone";
+    EXPECT_TRUE(trend().status().contains("click a gauge")) << trend().status().toStdString();
+
+    click(panel("rpmp"));
+    click(area().fast);
+    ASSERT_TRUE(waitFor([&] { return gauge("batd")->property("paused").toBool(); }));
+    EXPECT_TRUE(area().fast->isChecked());
+    EXPECT_FALSE(gauge("rpmd")->property("paused").toBool());
+    EXPECT_FALSE(gauge("batd")->property("stale").toBool()) << "paused is not stale";
+    EXPECT_TRUE(panel("batp")->styleSheet().contains("dotted"));
+    EXPECT_FALSE(gauge("batd")->toolTip().isEmpty());
+    const QString battery = gauge("batd")->value();
+    const std::size_t before = m_box->requests().size();
+    ASSERT_TRUE(waitFor([&] { return m_box->requests().size() >= before + 20; }));
+    for (std::size_t i = before; i < m_box->requests().size(); ++i) {
+        const auto& request = m_box->requests()[i];
+        ASSERT_EQ(request.size(), 3u);
+        EXPECT_EQ(request[1] << 8 | request[2], 0x000C) << "only the engine speed is asked for";
+    }
+    EXPECT_EQ(gauge("batd")->value(), battery);
+    ASSERT_TRUE(waitFor([&] { return area().rates->text().contains("/s"); }));
+
+    press("BACK");
+    ASSERT_TRUE(waitFor([&] { return !gauge("batd")->property("paused").toBool(); }));
+    EXPECT_FALSE(area().fast->isChecked());
+}
+
 TEST_F(TrendWindow, TheChartTakesTheGaugesPlaceOnlyOnALivePage) {
     startInMemory();
     toDieselLiveData();
