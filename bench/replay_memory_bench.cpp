@@ -1,11 +1,16 @@
-// Peak memory of replaying a long recording: the whole file loaded (as the window's replay
-// and, before it streamed, `tarvolinex-cli replay` did) against the command-line replay that
-// holds one cycle at a time.
-//   replay_memory_bench whole|stream [FILE] [MB]
+// Peak memory of replaying a long recording.
+//   replay_memory_bench whole|stream|window-whole|window [FILE] [MB]
+// whole: the file loaded whole and written out (as `tarvolinex-cli replay` did before it
+//   streamed); stream: the command-line replay, a cycle at a time;
+// window-whole: the window's replay engine over the recording loaded whole (as the window
+//   did before it read from the disk); window: the engine over the file read as it plays.
+// The window modes feed the chart's model as the window does, time the opening, then show
+// the first cycle, seek to the middle, step back and forward, and play to the end.
 // FILE (default /tmp/tvx-replay-bench.csv) is written first when it is not there: the
 // diesel page, 20 values a cycle, 200 ms apart, about MB megabytes (default 87). Prints
 // the file's size and the peak resident set size (VmHWM) of the run in MiB. Run each mode in
 // a process of its own: the peak is the process's.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,9 +21,12 @@
 
 #include "cli/cli.h"
 #include "session/session_state.h"
+#include "trend/chart_model.h"
 #include "trend/csv_layout.h"
 #include "trend/live_columns.h"
+#include "trend/recording_file.h"
 #include "trend/recording_store.h"
+#include "trend/replay_engine.h"
 
 namespace {
 
@@ -52,6 +60,53 @@ void generate(const std::filesystem::path& file, double megabytes) {
     }
 }
 
+// What the window does with a replay's readings, less the drawing.
+struct ChartSink final : tvx::trend::ReplaySink {
+    void replayStarted(const tvx::session::LivePage& page) override {
+        const std::vector<std::string_view> gauges = tvx::trend::pageGauges(page);
+        chart.startPage(gauges, false);
+    }
+    void replayReading(const tvx::trend::Reading& reading) override {
+        chart.add(reading);
+        ++readings;
+    }
+    void replayMoved(std::uint64_t positionMs) override {
+        chart.setNow(static_cast<std::int64_t>(positionMs));
+    }
+    tvx::trend::ChartModel chart;
+    std::size_t readings = 0;
+};
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+int replayInWindow(tvx::trend::ReplaySource& recording, double openSeconds) {
+    ChartSink sink;
+    tvx::trend::ReplayEngine engine(recording, sink);
+    const auto start = std::chrono::steady_clock::now();
+    engine.begin();
+    engine.seek(engine.duration() / 2);
+    engine.stepBack();
+    engine.step();
+    const double movedSeconds = secondsSince(start);
+    engine.setSpeed(tvx::trend::ReplayEngine::kFastest);
+    engine.play();
+    while (engine.playing()) {
+        engine.advance(40);
+    }
+    if (!engine.error().empty()) {
+        std::cerr << engine.error() << '\n';
+        return 1;
+    }
+    std::printf(
+        "opened in %.2f s; first cycle, seek, step back and on in %.3f s; %zu cycles, "
+        "%zu readings shown, %.1f s played in %.2f s\n",
+        openSeconds, movedSeconds, static_cast<std::size_t>(recording.cycles()), sink.readings,
+        static_cast<double>(engine.duration()) / 1000.0, secondsSince(start));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,6 +125,28 @@ int main(int argc, char** argv) {
             return 1;
         }
         tvx::trend::writeRecordingCsv(*read.recording, sink);
+    } else if (mode == "window-whole") {
+        const auto start = std::chrono::steady_clock::now();
+        const tvx::trend::RecordingRead read = tvx::trend::readRecordingFile(file);
+        if (!read.recording) {
+            std::cerr << read.error << '\n';
+            return 1;
+        }
+        tvx::trend::HeldRecording held(*read.recording);
+        if (replayInWindow(held, secondsSince(start)) != 0) {
+            return 1;
+        }
+    } else if (mode == "window") {
+        const auto start = std::chrono::steady_clock::now();
+        std::string error;
+        const auto recording = tvx::trend::RecordingFile::open(file, error);
+        if (!recording) {
+            std::cerr << error << '\n';
+            return 1;
+        }
+        if (replayInWindow(*recording, secondsSince(start)) != 0) {
+            return 1;
+        }
     } else {
         std::istringstream in;
         std::ostringstream err;

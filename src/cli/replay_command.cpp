@@ -1,79 +1,46 @@
 #include <cmath>
-#include <fstream>
+#include <memory>
 
 #include "cli/commands.h"
 #include "cli/live_log.h"
 #include "trend/csv_layout.h"
 #include "trend/recording_csv.h"
+#include "trend/recording_file.h"
 
 namespace tvx::cli {
 namespace {
 
-// One pass over a recording file, a cycle at a time: a replay holds one cycle, never the
-// whole recording.
-struct Pass {
-    explicit Pass(const std::string& file) : in(file, std::ios::binary) {}
-    std::ifstream in;
-    trend::RecordingCsvReader reader{in};
-};
-
-// Reads the whole file once before anything is shown, so that a bad line is refused with
-// nothing half printed. Empty when it can be played, else why not.
-std::string problemOf(const std::string& file, std::size_t& cutLine, std::uint32_t& cycles) {
-    Pass pass(file);
-    if (!pass.in) {
-        return "cannot open " + file;
-    }
-    if (!pass.reader.begin()) {
-        return file + ", " + pass.reader.error();
-    }
-    std::vector<trend::Reading> cycle;
-    while (pass.reader.next(cycle)) {
-    }
-    if (!pass.reader.error().empty()) {
-        return file + ", " + pass.reader.error();
-    }
-    cutLine = pass.reader.cutLine();
-    cycles = pass.reader.cycles();
-    if (cycles == 0) {
-        return file + ", line " + std::to_string(cutLine != 0 ? cutLine : 2) +
-               (cutLine != 0 ? ": the only cycle was cut short: the recording holds no readings"
-                             : ": the recording holds no readings");
-    }
-    return {};
+ExitCode changedWhilePlayed(const trend::RecordingFile& recording, Console& console) {
+    console.err << "tarvolinex-cli: replay stopped: " << recording.error() << '\n';
+    return ExitCode::BadInput;
 }
 
 }  // namespace
 
 ExitCode runReplay(const Invocation& invocation, Console& console, link::Clock& clock,
                    const std::atomic<bool>* interrupted, std::atomic<bool>* handlesInterrupt) {
-    std::size_t cutLine = 0;
-    std::uint32_t cycles = 0;
-    if (const std::string problem = problemOf(invocation.recording, cutLine, cycles);
-        !problem.empty()) {
+    // Read through once before anything is shown, so that a bad line is refused with nothing
+    // half printed; then played a cycle at a time, never held whole.
+    std::string problem;
+    const std::unique_ptr<trend::RecordingFile> recording =
+        trend::RecordingFile::open(invocation.recording, problem);
+    if (!recording) {
         console.err << "tarvolinex-cli: cannot replay: " << problem << '\n';
         return ExitCode::BadInput;
     }
-    if (cutLine != 0) {
-        console.err << "tarvolinex-cli: " << invocation.recording << ": line " << cutLine
+    if (recording->cutLine() != 0) {
+        console.err << "tarvolinex-cli: " << invocation.recording << ": line "
+                    << recording->cutLine()
                     << " was cut short (the recording ended while it was being written) and "
                        "is left out; the "
-                    << cycles << " whole cycles before it are played\n";
+                    << recording->cycles() << " whole cycles before it are played\n";
     }
-    Pass pass(invocation.recording);
-    pass.reader.begin();
-    const std::vector<LiveColumn> columns =
-        liveColumns(*pass.reader.page(), pass.reader.recordedGauges());
-    std::vector<trend::Reading> cycle;
     if (invocation.replayCsv) {
-        console.out << trend::csvHeaderLine(columns);
-        while (pass.reader.next(cycle)) {
-            console.out << trend::csvRowLine(static_cast<double>(cycle.front().timeMs) / 1000.0,
-                                             trend::cycleCells(columns, cycle));
-        }
+        const bool whole = trend::writeRecordingCsv(*recording, console.out);
         console.out << std::flush;
-        return ExitCode::Ok;
+        return whole ? ExitCode::Ok : changedWhilePlayed(*recording, console);
     }
+    const std::vector<LiveColumn> columns = liveColumns(*recording->page(), recording->gauges());
 
     // The table at the recorded pace, headed REPLAY so it is never taken for live values.
     TerminalTable table(console.out, console.outIsTerminal, "REPLAY");
@@ -83,7 +50,12 @@ ExitCode runReplay(const Invocation& invocation, Console& console, link::Clock& 
         *handlesInterrupt = true;
     }
     std::uint64_t shownMs = 0;
-    while (!(interrupted != nullptr && interrupted->load()) && pass.reader.next(cycle)) {
+    std::vector<trend::Reading> cycle;
+    for (std::uint32_t c = 0;
+         c < recording->cycles() && !(interrupted != nullptr && interrupted->load()); ++c) {
+        if (!recording->read(c, cycle)) {
+            break;
+        }
         const std::uint64_t timeMs = cycle.front().timeMs;
         const double waitMs = static_cast<double>(timeMs - shownMs) / invocation.replaySpeed;
         clock.sleepMs(static_cast<unsigned>(std::lround(waitMs)));
@@ -93,7 +65,7 @@ ExitCode runReplay(const Invocation& invocation, Console& console, link::Clock& 
     if (handlesInterrupt != nullptr) {
         *handlesInterrupt = false;
     }
-    return ExitCode::Ok;
+    return recording->error().empty() ? ExitCode::Ok : changedWhilePlayed(*recording, console);
 }
 
 }  // namespace tvx::cli

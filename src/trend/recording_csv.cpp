@@ -92,17 +92,25 @@ std::string seconds(std::uint64_t ms) {
 }  // namespace
 
 void writeRecordingCsv(const LiveRecording& recording, std::ostream& out) {
-    if (recording.page == nullptr) {
-        return;
+    HeldRecording held(recording);
+    writeRecordingCsv(held, out);
+}
+
+bool writeRecordingCsv(ReplaySource& recording, std::ostream& out) {
+    if (recording.page() == nullptr) {
+        return true;
     }
-    const std::vector<LiveColumn> columns = liveColumns(*recording.page, recording.gauges);
+    const std::vector<LiveColumn> columns = liveColumns(*recording.page(), recording.gauges());
     out << csvHeaderLine(columns);
-    const std::span<const Reading> readings(recording.readings);
-    for (const CycleSpan& cycle : cyclesOf(recording)) {
-        out << csvRowLine(
-            static_cast<double>(cycle.timeMs) / 1000.0,
-            cycleCells(columns, readings.subspan(cycle.first, cycle.end - cycle.first)));
+    std::vector<Reading> cycle;
+    for (std::uint32_t c = 0; c < recording.cycles(); ++c) {
+        if (!recording.read(c, cycle)) {
+            return false;
+        }
+        out << csvRowLine(static_cast<double>(cycle.front().timeMs) / 1000.0,
+                          cycleCells(columns, cycle));
     }
+    return true;
 }
 
 bool RecordingCsvReader::fail(const std::string& what) {
@@ -198,6 +206,32 @@ bool RecordingCsvReader::next(std::vector<Reading>& cycle) {
     return true;
 }
 
+RecordingCsvReader::Mark RecordingCsvReader::mark() {
+    const std::istream::pos_type at = m_in.tellg();
+    return {at < 0 ? 0 : static_cast<std::uint64_t>(at), m_lineNumber, m_cycle, m_lastMs};
+}
+
+bool RecordingCsvReader::resumeAt(const Mark& mark) {
+    m_in.clear();
+    m_in.seekg(static_cast<std::streamoff>(mark.offset));
+    m_lineNumber = mark.lineNumber;
+    m_cycle = mark.cycle;
+    m_lastMs = mark.lastMs;
+    m_cutLine = 0;
+    m_error.clear();
+    if (!m_in) {
+        ++m_lineNumber;
+        return fail("the file can no longer be read");
+    }
+    return true;
+}
+
+std::string noReadingsError(std::size_t cutLine) {
+    return "line " + std::to_string(cutLine != 0 ? cutLine : 2) +
+           (cutLine != 0 ? ": the only cycle was cut short: the recording holds no readings"
+                         : ": the recording holds no readings");
+}
+
 RecordingRead readRecordingCsv(std::istream& in) {
     RecordingCsvReader reader(in);
     if (!reader.begin()) {
@@ -214,12 +248,7 @@ RecordingRead readRecordingCsv(std::istream& in) {
         return {std::nullopt, reader.error(), reader.cutLine()};
     }
     if (recording.readings.empty()) {
-        return {std::nullopt,
-                "line " + std::to_string(reader.cutLine() != 0 ? reader.cutLine() : 2) +
-                    (reader.cutLine() != 0 ? ": the only cycle was cut short: the recording holds "
-                                             "no readings"
-                                           : ": the recording holds no readings"),
-                reader.cutLine()};
+        return {std::nullopt, noReadingsError(reader.cutLine()), reader.cutLine()};
     }
     return {std::move(recording), {}, reader.cutLine()};
 }

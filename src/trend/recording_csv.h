@@ -7,6 +7,7 @@
 
 #include "trend/live_columns.h"
 #include "trend/live_recording.h"
+#include "trend/replay_source.h"
 
 namespace tvx::trend {
 
@@ -14,6 +15,9 @@ namespace tvx::trend {
 // at the time of its first reading. The page is the one whose columns the header names;
 // every page's header differs, so nothing else is needed to replay it.
 void writeRecordingCsv(const LiveRecording& recording, std::ostream& out);
+// The same a cycle at a time; false, having written the cycles before, when one can no
+// longer be read (recording.error() says why).
+bool writeRecordingCsv(ReplaySource& recording, std::ostream& out);
 
 struct RecordingRead {
     std::optional<LiveRecording> recording;
@@ -45,6 +49,19 @@ public:
     std::size_t cutLine() const { return m_cutLine; }
     std::uint32_t cycles() const { return m_cycle; }
 
+    // Where the next cycle begins, so that a replay can come back to it without reading the
+    // file again from its start (the stream must be a file's, which can seek).
+    struct Mark {
+        std::uint64_t offset = 0;
+        std::size_t lineNumber = 0;  // lines read before it
+        std::uint32_t cycle = 0;     // its number
+        std::uint64_t lastMs = 0;    // the time of the cycle before it
+    };
+    Mark mark();
+    // Goes back (or on) to a mark taken after begin(); false with error() set when the stream
+    // cannot seek there.
+    bool resumeAt(const Mark& mark);
+
 private:
     // The next line that holds something; false at the end or at a line cut short.
     bool nextLine(std::string& line);
@@ -62,7 +79,11 @@ private:
     std::string m_error;
 };
 
-// Reads a whole recording with RecordingCsvReader (the window's replay holds it whole).
+// Reads a whole recording with RecordingCsvReader.
 RecordingRead readRecordingCsv(std::istream& in);
+
+// Why a file whose header was read holds nothing to replay ("line 2: ..."): no line after the
+// header, or only one cut short (`cutLine`, 0 when none).
+std::string noReadingsError(std::size_t cutLine);
 
 }  // namespace tvx::trend

@@ -124,12 +124,21 @@ RecordingRead readRecordingFile(const std::filesystem::path& file) {
 
 bool exportRecordingCsv(const LiveRecording& recording, const std::filesystem::path& file,
                         std::string& error) {
+    HeldRecording held(recording);
+    return exportRecordingCsv(held, file, error);
+}
+
+bool exportRecordingCsv(ReplaySource& recording, const std::filesystem::path& file,
+                        std::string& error) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     if (!out) {
         error = "cannot write " + file.string();
         return false;
     }
-    writeRecordingCsv(recording, out);
+    if (!writeRecordingCsv(recording, out)) {
+        error = recording.error();
+        return false;
+    }
     out.close();
     if (out.fail()) {
         error = "could not write all of " + file.string() + " (is the disk full?)";

@@ -80,5 +80,8 @@ RecordingRead readRecordingFile(const std::filesystem::path& file);
 // Writes a recording as CSV to a file; false with `error` set when it could not.
 bool exportRecordingCsv(const LiveRecording& recording, const std::filesystem::path& file,
                         std::string& error);
+// The same from a replay, a cycle at a time.
+bool exportRecordingCsv(ReplaySource& recording, const std::filesystem::path& file,
+                        std::string& error);
 
 }  // namespace tvx::trend

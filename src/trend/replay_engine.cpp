@@ -5,13 +5,14 @@
 
 namespace tvx::trend {
 
-ReplayEngine::ReplayEngine(const LiveRecording& recording, ReplaySink& sink)
+ReplayEngine::ReplayEngine(ReplaySource& recording, ReplaySink& sink)
     : m_recording(recording), m_sink(sink) {}
 
 void ReplayEngine::begin() {
     m_playing = false;
     seek(0);
-    if (m_next == 0 || (!atEnd() && m_recording.readings[m_next].cycle == cycle())) {
+    std::uint32_t shown = 0;
+    if (!previousCycle(shown) || (next() != nullptr && m_taken > 0)) {
         step();  // the first cycle whole
     }
 }
@@ -58,53 +59,59 @@ void ReplayEngine::advance(std::uint64_t elapsedMs) {
 
 void ReplayEngine::step() {
     m_playing = false;
-    if (atEnd()) {
+    if (next() == nullptr) {
         return;
     }
-    const std::uint32_t cycle = m_recording.readings[m_next].cycle;
-    while (!atEnd() && m_recording.readings[m_next].cycle == cycle) {
-        deliver(m_next);
+    while (m_taken < m_held.size()) {
+        deliver();
     }
-    m_position = m_recording.readings[m_next - 1].timeMs;
+    m_position = m_held.back().timeMs;
     m_sink.replayMoved(m_position);
 }
 
 void ReplayEngine::stepBack() {
     m_playing = false;
-    const std::uint32_t shown = cycle();
-    if (shown == 0) {
+    std::uint32_t shown = 0;
+    if (!previousCycle(shown) || shown == 0) {
         seek(0);
         return;
     }
-    // Up to the last reading of the cycle before, by its place: the cycle shown may have
+    // Up to the last reading of the cycle before, by its number: the cycle shown may have
     // the same time, and must not be shown again.
-    const auto& readings = m_recording.readings;
-    std::size_t end = m_next;
-    while (end > 0 && readings[end - 1].cycle >= shown) {
-        --end;
-    }
-    if (end == 0) {
-        seek(0);
+    const std::uint32_t before = shown - 1;
+    m_taken = 0;
+    if (!m_recording.read(before, m_held)) {
+        m_held.clear();
+        m_nextCycle = before;
+        m_error = m_recording.error();
+        m_sink.replayMoved(m_position);
         return;
     }
-    m_position = readings[end - 1].timeMs;
+    m_position = m_held.back().timeMs;
     startLeadIn();
-    while (m_next < end) {
-        deliver(m_next);
+    while (next() != nullptr && m_nextCycle - 1 <= before) {
+        deliver();
     }
     m_sink.replayMoved(m_position);
 }
 
 void ReplayEngine::startLeadIn() {
-    const auto& readings = m_recording.readings;
-    if (m_recording.page != nullptr) {
-        m_sink.replayStarted(*m_recording.page);
+    if (m_recording.page() != nullptr) {
+        m_sink.replayStarted(*m_recording.page());
     }
     const std::uint64_t leadIn = m_position > kLeadInMs ? m_position - kLeadInMs : 0;
-    m_next = static_cast<std::size_t>(
-        std::lower_bound(readings.begin(), readings.end(), leadIn,
-                         [](const Reading& r, std::uint64_t t) { return r.timeMs < t; }) -
-        readings.begin());
+    goTo(m_recording.cycleFrom(leadIn), leadIn);
+}
+
+void ReplayEngine::goTo(std::uint32_t cycle, std::uint64_t fromMs) {
+    m_error.clear();
+    m_held.clear();
+    m_taken = 0;
+    m_nextCycle = cycle;
+    for (const Reading* reading = next(); reading != nullptr && reading->timeMs < fromMs;
+         reading = next()) {
+        ++m_taken;
+    }
 }
 
 void ReplayEngine::seek(std::uint64_t positionMs) {
@@ -114,19 +121,55 @@ void ReplayEngine::seek(std::uint64_t positionMs) {
     m_sink.replayMoved(m_position);
 }
 
+bool ReplayEngine::atEnd() const {
+    return !m_error.empty() || (m_taken == m_held.size() && m_nextCycle >= m_recording.cycles());
+}
+
+const Reading* ReplayEngine::next() {
+    while (m_taken == m_held.size()) {
+        if (atEnd()) {
+            return nullptr;
+        }
+        m_taken = 0;
+        if (!m_recording.read(m_nextCycle, m_held)) {
+            m_held.clear();
+            m_error = m_recording.error();
+            return nullptr;
+        }
+        ++m_nextCycle;
+    }
+    return &m_held[m_taken];
+}
+
+bool ReplayEngine::previousCycle(std::uint32_t& cycle) const {
+    if (m_taken > 0) {
+        cycle = m_nextCycle - 1;
+        return true;
+    }
+    // Nothing of the cycle held is shown: the reading before is the last of the one before.
+    const std::uint32_t notShown = m_held.empty() ? m_nextCycle : m_nextCycle - 1;
+    if (notShown == 0) {
+        return false;
+    }
+    cycle = notShown - 1;
+    return true;
+}
+
 std::uint32_t ReplayEngine::cycle() const {
-    return m_next == 0 ? 0 : m_recording.readings[m_next - 1].cycle;
+    std::uint32_t shown = 0;
+    return previousCycle(shown) ? shown : 0;
 }
 
 void ReplayEngine::deliverUpTo(std::uint64_t positionMs) {
-    while (!atEnd() && m_recording.readings[m_next].timeMs <= positionMs) {
-        deliver(m_next);
+    for (const Reading* reading = next(); reading != nullptr && reading->timeMs <= positionMs;
+         reading = next()) {
+        deliver();
     }
 }
 
-void ReplayEngine::deliver(std::size_t index) {
-    m_sink.replayReading(m_recording.readings[index]);
-    m_next = index + 1;
+void ReplayEngine::deliver() {
+    m_sink.replayReading(m_held[m_taken]);
+    ++m_taken;
 }
 
 }  // namespace tvx::trend

@@ -2,10 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
+#include <string>
+#include <vector>
 
 #include "session/live_pages.h"
-#include "trend/live_recording.h"
+#include "trend/replay_source.h"
 
 namespace tvx::trend {
 
@@ -23,6 +24,8 @@ public:
 
 // Plays a recording back into a sink: at its own pace times a speed, a cycle at a time, or
 // from any point. It owns no timer: advance() is called with the wall time that passed.
+// It holds one cycle of the recording, the one the next reading comes from; going back reads
+// the recording again from the point the chart's window begins.
 class ReplayEngine {
 public:
     static constexpr double kSpeeds[] = {1, 2, 4, 8, 16};
@@ -33,7 +36,7 @@ public:
     // gauges and the chart show what they would have shown had the replay run up to it.
     static constexpr std::uint64_t kLeadInMs = 10 * 60 * 1000;
 
-    ReplayEngine(const LiveRecording& recording, ReplaySink& sink);
+    ReplayEngine(ReplaySource& recording, ReplaySink& sink);
 
     // Starts the page and shows the first cycle whole; the replay is paused.
     void begin();
@@ -57,20 +60,34 @@ public:
 
     std::uint64_t position() const { return m_position; }
     std::uint64_t duration() const { return m_recording.durationMs(); }
-    bool atEnd() const { return m_next >= m_recording.readings.size(); }
-    // The number of the cycle shown last (0 before any).
+    // Also when the recording could no longer be read (error() says why).
+    bool atEnd() const;
+    // The number of the cycle shown last, counted from the recording's first (0 before any).
     std::uint32_t cycle() const;
+    // Why the replay stopped short of the end (the file was cut while it was replayed); empty
+    // while it reads. A seek reads again.
+    const std::string& error() const { return m_error; }
 
 private:
     // Tells the sink the page begins afresh and goes back to the readings that lead up to
     // m_position.
     void startLeadIn();
+    // Goes to the first reading of the cycle at or after the time.
+    void goTo(std::uint32_t cycle, std::uint64_t fromMs);
+    // The next reading to deliver (reading its cycle when it must); nullptr at the end.
+    const Reading* next();
+    // The cycle the reading before the next one belongs to; false before the first.
+    bool previousCycle(std::uint32_t& cycle) const;
     void deliverUpTo(std::uint64_t positionMs);
-    void deliver(std::size_t index);
+    void deliver();
 
-    const LiveRecording& m_recording;
+    ReplaySource& m_recording;
     ReplaySink& m_sink;
-    std::size_t m_next = 0;  // the next reading to deliver
+    // The cycle m_nextCycle - 1 (empty before it is read); its first m_taken readings are shown.
+    std::vector<Reading> m_held;
+    std::size_t m_taken = 0;
+    std::uint32_t m_nextCycle = 0;
+    std::string m_error;
     std::uint64_t m_position = 0;
     double m_speed = 1;
     bool m_playing = false;

@@ -390,10 +390,10 @@ void TrendController::showRecordingEnd(const trend::LiveRecorder::Ended& ended) 
 }
 
 void TrendController::exportCsv() {
+    // A replay's recording is written from its file a cycle at a time; the last one recorded
+    // is read back whole.
     std::optional<trend::LiveRecording> recording;
-    if (m_replayed) {
-        recording = *m_replayed;
-    } else {
+    if (!m_replayed) {
         trend::RecordingRead read = m_store->readLiveRecording(m_lastRecording);
         if (!read.recording) {
             showStatus(trendText(TrendText::CannotExport, language()).arg(qstr(read.error)));
@@ -405,7 +405,15 @@ void TrendController::exportCsv() {
     if (file.isEmpty())
         return;
     std::string error;
-    if (trend::exportRecordingCsv(*recording, file.toStdString(), error))
+    std::error_code unknown;
+    bool exported = false;
+    if (!m_replayed)
+        exported = trend::exportRecordingCsv(*recording, file.toStdString(), error);
+    else if (std::filesystem::equivalent(file.toStdString(), m_replayed->file(), unknown))
+        error = file.toStdString() + " is the recording being replayed: it would be lost";
+    else
+        exported = trend::exportRecordingCsv(*m_replayed, file.toStdString(), error);
+    if (exported)
         showStatus(trendText(TrendText::Exported, language()).arg(file));
     else
         showStatus(trendText(TrendText::CannotExport, language()).arg(qstr(error)));
@@ -434,12 +442,14 @@ void TrendController::askAndOpen() {
 void TrendController::openRecording(const QString& file) {
     if (replaying() || m_holding || m_recorder.recording())
         return;
-    trend::RecordingRead read = m_store->readLiveRecording(file.toStdString());
-    if (!read.recording) {
-        showStatus(trendText(TrendText::CannotReplay, language()).arg(qstr(read.error)));
+    // Read through once: a damaged file is refused before the session is held.
+    std::string error;
+    std::shared_ptr<trend::RecordingFile> recording =
+        trend::RecordingFile::open(file.toStdString(), error);
+    if (!recording) {
+        showStatus(trendText(TrendText::CannotReplay, language()).arg(qstr(error)));
         return;
     }
-    auto recording = std::make_shared<trend::LiveRecording>(std::move(*read.recording));
     m_holding = true;
     updateControls();
     m_hold.hold([this, recording, file](bool held) {
@@ -449,11 +459,11 @@ void TrendController::openRecording(const QString& file) {
             updateControls();
             return;
         }
-        beginReplay(std::make_unique<trend::LiveRecording>(std::move(*recording)), file);
+        beginReplay(recording, file);
     });
 }
 
-void TrendController::beginReplay(std::unique_ptr<trend::LiveRecording> recording,
+void TrendController::beginReplay(std::shared_ptr<trend::RecordingFile> recording,
                                   const QString& file) {
     const char lang = language();
     m_liveStale = m_stale;
@@ -485,7 +495,15 @@ void TrendController::beginReplay(std::unique_ptr<trend::LiveRecording> recordin
         m_area.seek->setPageStep(10000);
     }
     m_engine->begin();
-    showStatus(QFileInfo(file).fileName());  // the bar below says REPLAY
+    // The bar below says REPLAY.
+    const QString name = QFileInfo(file).fileName();
+    if (m_replayed->cutLine() != 0)
+        showStatus(trendText(TrendText::ReplayCutShort, lang)
+                       .arg(name)
+                       .arg(m_replayed->cutLine())
+                       .arg(m_replayed->cycles()));
+    else
+        showStatus(name);
     layOut();
     updateControls();
     afterReplayMoved();
@@ -526,6 +544,12 @@ void TrendController::afterReplayMoved() {
         return;
     if (!m_engine->playing())
         m_replayTimer.stop();
+    if (!m_engine->error().empty()) {
+        const QString why =
+            trendText(TrendText::CannotReplay, language()).arg(qstr(m_engine->error()));
+        if (why != m_statusText)
+            showStatus(why);
+    }
     showMarks();
     m_marks.setCharted(m_chart.series());
     m_area.chart->scheduleRefresh();

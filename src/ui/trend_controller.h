@@ -14,6 +14,7 @@
 #include "trend/chart_model.h"
 #include "trend/live_recorder.h"
 #include "trend/live_recording.h"
+#include "trend/recording_file.h"
 #include "trend/recording_store.h"
 #include "trend/replay_engine.h"
 #include "trend/sample_rate.h"
@@ -103,7 +104,7 @@ private:
     void record(bool on);
     void exportCsv();
     void askAndOpen();
-    void beginReplay(std::unique_ptr<trend::LiveRecording> recording, const QString& file);
+    void beginReplay(std::shared_ptr<trend::RecordingFile> recording, const QString& file);
     void replayTick();
     void afterReplayMoved();
     void showMarks();
@@ -148,7 +149,7 @@ private:
     QTimer m_recordingClock;
     QElapsedTimer m_recordingFor;
 
-    std::unique_ptr<trend::LiveRecording> m_replayed;
+    std::shared_ptr<trend::RecordingFile> m_replayed;  // read from the disk as it plays
     std::unique_ptr<trend::ReplayEngine> m_engine;
     const session::LivePage* m_replayPage = nullptr;
     QTimer m_replayTimer;

@@ -22,6 +22,11 @@ const Row kTexts[] = {
     {TrendText::Exported, "Exported to %1", "Aktar\u0131ld\u0131: %1"},
     {TrendText::CannotExport, "Cannot export: %1", "Aktar\u0131lamad\u0131: %1"},
     {TrendText::CannotReplay, "Cannot replay: %1", "Oynat\u0131lam\u0131yor: %1"},
+    {TrendText::ReplayCutShort,
+     "%1: line %2 was cut short (the recording ended while it was being written) and is left "
+     "out; the %3 whole cycles before it are replayed",
+     "%1: %2. sat\u0131r yar\u0131m kalm\u0131\u015f (kay\u0131t yaz\u0131l\u0131rken "
+     "kesildi), atland\u0131; ondan \u00f6nceki %3 tam d\u00f6ng\u00fc oynat\u0131l\u0131yor"},
     {TrendText::SessionBusy, "Leave live data first (back), then open the recording",
      "\u00d6nce canl\u0131 veriden \u00e7\u0131k\u0131n (geri), sonra kayd\u0131 a\u00e7\u0131n"},
     {TrendText::ChartFull, "Six values are on the chart: click one off first",

@@ -16,6 +16,7 @@ enum class TrendText {
     Exported,            // %1 file
     CannotExport,        // %1 why
     CannotReplay,        // %1 why
+    ReplayCutShort,      // %1 file, %2 the line left out, %3 whole cycles
     SessionBusy,
     ChartFull,
     FastNeedsChart,

@@ -2,31 +2,14 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 
+#include "temp_dir.h"
 #include "trend/live_recorder.h"
 
 namespace tvx::trend {
 namespace {
 
 namespace fs = std::filesystem;
-
-class TempDir {
-public:
-    TempDir() {
-        std::random_device seed;
-        m_path = fs::temp_directory_path() / ("tvx-trend-" + std::to_string(seed()));
-        fs::create_directories(m_path);
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    const fs::path& path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
 
 const session::LivePage& page() {
     return session::clusterPage();  // kmd, flid, dtcd

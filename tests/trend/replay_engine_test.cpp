@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "replay_test_sink.h"
 #include "trend/replay_engine.h"
 
 namespace tvx::trend {
@@ -31,32 +32,11 @@ LiveRecording recording(std::uint32_t cycles, std::uint64_t periodMs = 1000) {
     return r;
 }
 
-// What reached the sink, in order.
-struct Sink final : ReplaySink {
-    void replayStarted(const session::LivePage& page) override {
-        started.push_back(&page);
-        readings.clear();
-    }
-    void replayReading(const Reading& reading) override { readings.push_back(reading); }
-    void replayMoved(std::uint64_t positionMs) override { position = positionMs; }
-
-    std::vector<std::uint64_t> times() const {
-        std::vector<std::uint64_t> t;
-        for (const Reading& r : readings) {
-            t.push_back(r.timeMs);
-        }
-        return t;
-    }
-
-    std::vector<const session::LivePage*> started;
-    std::vector<Reading> readings;
-    std::uint64_t position = 0;
-};
-
 TEST(Replay, BeginsWithThePageAndItsFirstCycleWhole) {
     const LiveRecording r = recording(5);
     Sink sink;
-    ReplayEngine engine(r, sink);
+    HeldRecording held(r);
+    ReplayEngine engine(held, sink);
     engine.begin();
     ASSERT_EQ(sink.started.size(), 1u);
     EXPECT_EQ(sink.started[0], &clusterPage());
@@ -77,7 +57,8 @@ class ReplayPace : public ::testing::TestWithParam<PaceCase> {};
 TEST_P(ReplayPace, ShowsEveryReadingUpToTheWallTimeTimesTheSpeed) {
     const LiveRecording r = recording(20);
     Sink sink;
-    ReplayEngine engine(r, sink);
+    HeldRecording held(r);
+    ReplayEngine engine(held, sink);
     engine.begin();
     engine.setSpeed(GetParam().speed);
     engine.play();
@@ -101,7 +82,8 @@ INSTANTIATE_TEST_SUITE_P(Speeds, ReplayPace,
 TEST(Replay, StopsAtTheEndAndPlaysFromTheStartAgain) {
     const LiveRecording r = recording(3);
     Sink sink;
-    ReplayEngine engine(r, sink);
+    HeldRecording held(r);
+    ReplayEngine engine(held, sink);
     engine.begin();
     engine.play();
     engine.advance(60000);
@@ -117,7 +99,8 @@ TEST(Replay, StopsAtTheEndAndPlaysFromTheStartAgain) {
 TEST(Replay, StepsACycleAtATimeForwardAndBack) {
     const LiveRecording r = recording(4);
     Sink sink;
-    ReplayEngine engine(r, sink);
+    HeldRecording held(r);
+    ReplayEngine engine(held, sink);
     engine.begin();
     engine.play();
     engine.step();
@@ -149,7 +132,8 @@ TEST(Replay, StepsBackOverCyclesThatShareTheirTime) {
         reading.timeMs = reading.cycle < 3 ? 1000 : 2000;  // cycles 0, 1 and 2 at 1 s
     }
     Sink sink;
-    ReplayEngine engine(r, sink);
+    HeldRecording held(r);
+    ReplayEngine engine(held, sink);
     engine.begin();
     engine.step();
     engine.step();
@@ -167,7 +151,8 @@ TEST(Replay, StepsBackOverCyclesThatShareTheirTime) {
 TEST(Replay, ASpeedThatIsNoNumberPlaysAtOne) {
     const LiveRecording r = recording(2);
     Sink sink;
-    ReplayEngine engine(r, sink);
+    HeldRecording held(r);
+    ReplayEngine engine(held, sink);
     for (const double speed : {std::nan(""), 1e300, -1.0, 1e-300}) {
         engine.setSpeed(speed);
         EXPECT_TRUE(std::isfinite(engine.speed()));
@@ -179,7 +164,8 @@ TEST(Replay, ASpeedThatIsNoNumberPlaysAtOne) {
 TEST(Replay, SeekShowsTheLastTenMinutesBeforeThePointAndNothingAfter) {
     const LiveRecording r = recording(1200);  // twenty minutes
     Sink sink;
-    ReplayEngine engine(r, sink);
+    HeldRecording held(r);
+    ReplayEngine engine(held, sink);
     engine.begin();
     engine.seek(900000 + 150);  // fifteen minutes in, within cycle 900
     EXPECT_EQ(sink.started.size(), 2u);
@@ -196,7 +182,8 @@ TEST(Replay, SeekShowsTheLastTenMinutesBeforeThePointAndNothingAfter) {
 TEST(Replay, SpeedsGoRoundFromTheSlowestToTheFastest) {
     const LiveRecording r = recording(1);
     Sink sink;
-    ReplayEngine engine(r, sink);
+    HeldRecording held(r);
+    ReplayEngine engine(held, sink);
     std::vector<double> seen{engine.speed()};
     for (int i = 0; i < 5; ++i) {
         engine.nextSpeed();
@@ -205,11 +192,61 @@ TEST(Replay, SpeedsGoRoundFromTheSlowestToTheFastest) {
     EXPECT_THAT(seen, ::testing::ElementsAre(1, 2, 4, 8, 16, 1));
 }
 
+// Counts the cycles a replay reads.
+class CountingSource final : public ReplaySource {
+public:
+    explicit CountingSource(const LiveRecording& recording) : m_held(recording) {}
+    const session::LivePage* page() const override { return m_held.page(); }
+    std::uint32_t cycles() const override { return m_held.cycles(); }
+    std::uint64_t durationMs() const override { return m_held.durationMs(); }
+    std::uint32_t cycleFrom(std::uint64_t timeMs) override { return m_held.cycleFrom(timeMs); }
+    bool read(std::uint32_t cycle, std::vector<Reading>& readings) override {
+        ++reads;
+        return m_held.read(cycle, readings);
+    }
+    const std::string& error() const override { return m_held.error(); }
+
+    std::size_t reads = 0;
+
+private:
+    HeldRecording m_held;
+};
+
+// A replay reads the cycles it shows, and those of the chart's window before a point it goes
+// back or on to, never the recording from its start (it is read from the disk as it plays).
+TEST(Replay, ReadsOnlyTheCyclesItShowsAndTheChartsWindowBeforeThem) {
+    const LiveRecording r = recording(4000, 500);  // 33 minutes; ten minutes are 1200 cycles
+    CountingSource source(r);
+    Sink sink;
+    ReplayEngine engine(source, sink);
+    engine.begin();
+    EXPECT_LE(source.reads, 2u) << "opening shows the first cycle";
+    source.reads = 0;
+    engine.seek(1499999);  // just before cycle 3000
+    EXPECT_EQ(engine.cycle(), 2999u);
+    EXPECT_LE(source.reads, 1202u);
+    EXPECT_EQ(sink.readings.size(), 3u * 1200) << "the chart's ten minutes";
+    source.reads = 0;
+    engine.stepBack();
+    EXPECT_EQ(engine.cycle(), 2998u);
+    EXPECT_LE(source.reads, 1203u);
+    source.reads = 0;
+    engine.setSpeed(ReplayEngine::kFastest);
+    engine.play();
+    while (engine.playing()) {
+        engine.advance(1000);
+    }
+    EXPECT_TRUE(engine.atEnd());
+    EXPECT_EQ(engine.cycle(), 3999u);
+    EXPECT_LE(source.reads, 1002u) << "played on, each cycle is read once";
+}
+
 TEST(Replay, OfAnEmptyRecordingShowsThePageAndEnds) {
     LiveRecording r;
     r.page = &clusterPage();
     Sink sink;
-    ReplayEngine engine(r, sink);
+    HeldRecording held(r);
+    ReplayEngine engine(held, sink);
     engine.begin();
     engine.play();
     engine.advance(1000);

@@ -396,6 +396,51 @@ TEST_F(TrendWindow, AFileThatIsNoRecordingIsRefusedWithTheLineAndWhy) {
         << trend().status().toStdString();
 }
 
+// A recording cut in its last line replays its whole cycles and says the line is left out;
+// the replay reads the file as it plays, so a file cut while it is replayed stops it with the
+// reason instead of showing what is no longer there.
+TEST_F(TrendWindow, ACutRecordingPlaysItsWholeCyclesAndAFileCutWhilePlayedStopsIt) {
+    startInMemory();
+    const QString file = m_dir.filePath("cluster.csv");
+    std::string rows = "time [s],odometer [km],fuel level [%],trouble codes [-]\n";
+    for (int cycle = 0; cycle < 300; ++cycle)
+        rows += std::to_string(cycle) + ".000," + std::to_string(1000 + cycle) + ",44,1\n";
+    std::ofstream(file.toStdString(), std::ios::binary) << rows << "300.000,13";
+    trend().askRecordingFile = [&] { return file; };
+    ASSERT_TRUE(waitFor([&] { return line(1) == " SELECT COM AND LANGUAGE"; }));
+    click(area().openRecording);
+    ASSERT_TRUE(waitFor([&] { return trend().replaying(); })) << trend().status().toStdString();
+    EXPECT_TRUE(trend().status().contains("line 302 was cut short"))
+        << trend().status().toStdString();
+    EXPECT_TRUE(trend().status().contains("the 300 whole cycles"))
+        << trend().status().toStdString();
+    EXPECT_EQ(trend().replay()->duration(), 299000u);
+
+    // Exported from the replay: its whole cycles, written from the file.
+    const QString exported = m_dir.filePath("export.csv");
+    trend().askExportFile = [&] { return exported; };
+    click(area().exportCsv);
+    QFile copy(exported);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly)) << trend().status().toStdString();
+    EXPECT_EQ(copy.readAll().toStdString(), rows);
+    // Never over the file it reads.
+    trend().askExportFile = [&] { return file; };
+    click(area().exportCsv);
+    EXPECT_TRUE(trend().status().contains("is the recording being replayed"))
+        << trend().status().toStdString();
+    EXPECT_EQ(linesOf(file), 301u);
+
+    std::ofstream(file.toStdString(), std::ios::binary | std::ios::trunc)
+        << rows.substr(0, rows.find("10.000,"));
+    area().seek->setValue(area().seek->maximum());
+    EXPECT_TRUE(trend().replay()->atEnd());
+    EXPECT_FALSE(trend().replay()->playing());
+    EXPECT_TRUE(trend().status().startsWith("Cannot replay: " + file +
+                                            " was changed while it was replayed"))
+        << trend().status().toStdString();
+    EXPECT_EQ(trend().replay()->cycle(), 9u) << "what is still there is shown";
+}
+
 TEST_F(TrendWindow, ALostLineDimsEveryGaugeOfThePage) {
     startInMemory();
     toDieselLiveData();
