@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/injector_runs.h"
 #include "link/line_ring.h"
 #include "link/port_info.h"
 #include "link/system_name.h"
@@ -166,6 +167,8 @@ ExitCode runDoctor(const Invocation& invocation, Console& console, link::Clock& 
     printObservations(seen, console.out);
     console.out << "finding  " << session::doctorStageName(finding.stage) << '\n'
                 << finding.text(language) << '\n';
+    // The doctor reads no VIN: a run left unfinished on any car is named with its car.
+    tellUnfinishedRuns(dataDirectory, std::nullopt, nullptr, language, console);
 
     if (invocation.supportFile) {
         session::SupportReport report;
