@@ -19,6 +19,9 @@ constexpr std::uint8_t kFirstModuleProbeByte = 40;  // 40..44 probe modules 1..5
 constexpr std::uint16_t kLateWindowMs = 1000;
 // A box spewing bytes cannot hold the link: at most this many are set aside at once.
 constexpr std::size_t kMostLateBytes = 512;
+// Quiet that ends the rest of an earlier exchange: longer than the box waits for the next
+// byte of a request (100 ms), so a request another program left cut off is given up too.
+constexpr unsigned kStaleQuietMs = 150;
 
 }  // namespace
 
@@ -197,11 +200,34 @@ std::uint8_t Link::Exchange(std::span<const std::uint8_t> frame) {
     return echo;
 }
 
-bool Link::ProbeInterface() {
+bool Link::presenceTest() {
     PurgePort();
     SendByte(kPresenceByte);
     ReplyBuffer[0] = ReceiveByte(kPresenceTimeoutMs);
     return ReadTimedOut == 0 && ReplyBuffer[0] == kPresenceByte;
+}
+
+void Link::drainUntilQuiet() {
+    std::uint8_t byte = 0;
+    for (std::size_t drained = 0; drained < kMostLateBytes; ++drained) {
+        if (m_port.readByte(byte, kStaleQuietMs) != ReadStatus::Byte) {
+            return;  // quiet (a failing line shows at the next read)
+        }
+        note(LineEvent::Kind::Late, byte);
+        if (m_trace != nullptr) {
+            m_trace->late(byte, m_clock.nowMs());
+        }
+    }
+}
+
+bool Link::ProbeInterface() {
+    if (presenceTest() || ReadTimedOut != 0) {
+        return ReadTimedOut == 0;
+    }
+    // Another byte than the answer: most likely the rest of an exchange a program that
+    // ended (or was killed) left on the line. Once it has passed, the test is made again.
+    drainUntilQuiet();
+    return presenceTest();
 }
 
 bool Link::ProbeModules() {

@@ -29,6 +29,7 @@ enum class FaultKind {
     LineClosed,    // the line drops (the tester's port sees a failing device)
     KeepsOldCode,  // the injector unit confirms a transfer exit but keeps the bytes it held
     LateProbe,     // a module probe's answer comes `amount` ms late (3500 when 0)
+    StaleBytes,    // `amount` bytes (3 when 0) of an earlier reply still come before the reply
 };
 
 struct Fault {
@@ -39,7 +40,8 @@ struct Fault {
     std::optional<std::uint16_t> identifier;
     // Only requests to this module (1..6), when not 0. SilentModule needs it.
     int module = 0;
-    // CutShort: data bytes kept; ExtraDelay, LateProbe: milliseconds; Garbage: number of bytes.
+    // CutShort: data bytes kept; ExtraDelay, LateProbe: milliseconds; Garbage, StaleBytes:
+    // number of bytes.
     unsigned amount = 0;
     // Only the n-th request the injector control unit answers (1 = its first since the box
     // started, reads and writes alike), when not 0; such a fault spoils that one request.
@@ -72,6 +74,9 @@ struct Fault {
         return make(FaultKind::LateProbe, count, ms);
     }
     static Fault lineClosed() { return make(FaultKind::LineClosed, 1); }
+    static Fault staleBytes(unsigned bytes = 0, int count = 1) {
+        return make(FaultKind::StaleBytes, count, bytes);
+    }
     // Narrow a fault to parameter reads of one identifier, or to one module (1..6).
     Fault onIdentifier(std::uint16_t id) const {
         Fault narrowed = *this;

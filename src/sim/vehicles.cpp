@@ -63,7 +63,7 @@ std::optional<unsigned long> parseNumber(std::string_view text) {
     return value;
 }
 
-constexpr std::array<std::pair<FaultKind, const char*>, 10> kFaultNames{{
+constexpr std::array<std::pair<FaultKind, const char*>, 11> kFaultNames{{
     {FaultKind::SilentBox, "silent-box"},
     {FaultKind::SilentModule, "silent-module"},
     {FaultKind::WrongEcho, "wrong-echo"},
@@ -74,6 +74,7 @@ constexpr std::array<std::pair<FaultKind, const char*>, 10> kFaultNames{{
     {FaultKind::LineClosed, "line-closed"},
     {FaultKind::KeepsOldCode, "keeps-old-code"},
     {FaultKind::LateProbe, "late-probe"},
+    {FaultKind::StaleBytes, "stale-bytes"},
 }};
 
 }  // namespace
