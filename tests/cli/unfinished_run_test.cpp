@@ -8,6 +8,7 @@
 #include "cli_fixture.h"
 #include "session/code_journal.h"
 #include "session/injector_codes.h"
+#include "session/unfinished_runs.h"
 
 namespace tvx::cli::testing {
 namespace {
@@ -109,6 +110,46 @@ TEST(UnfinishedRunNot, OfARunThatEndedOrOfAnotherCar) {
     EXPECT_EQ(read.code, 0) << read.err;
     EXPECT_THAT(read.err, Not(HasSubstr("never finished")));
 }
+
+// What the warning says once the unit's codes were read, by what injector 3 holds.
+struct HoldsCase {
+    const char* name;
+    const char* holds;  // injector 3's code now
+    char language;
+    std::vector<const char*> said;
+};
+
+class UnfinishedRunWithTheCodesRead : public ::testing::TestWithParam<HoldsCase> {};
+
+TEST_P(UnfinishedRunWithTheCodesRead, SaysWhatTheUnitHoldsAndWhatToDo) {
+    session::UnfinishedRun unfinished;
+    unfinished.injector = 3;
+    unfinished.run.id = 7;
+    unfinished.run.visit = 2;
+    unfinished.run.codeBefore = "1122334455667788";
+    unfinished.run.codeNew = kNewCode;
+    session::InjectorCodes codes = session::blankInjectorCodes();
+    codes[kSlot] = GetParam().holds;
+    const auto warnings = session::unfinishedRunWarnings({unfinished}, &codes, GetParam().language);
+    ASSERT_EQ(warnings.size(), 1u);
+    for (const char* part : GetParam().said) {
+        EXPECT_THAT(warnings[0], HasSubstr(part));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, UnfinishedRunWithTheCodesRead,
+    ::testing::Values(
+        HoldsCase{"TheNewCode", kNewCode, '1', {"run 7 (visit 2", "nothing to put right"}},
+        HoldsCase{"TheCodeBefore", "1122334455667788", '1', {"the unit is as it was"}},
+        HoldsCase{"AMixedCode", "0123456755667788", '1', {"a MIXED code", kRestore}},
+        HoldsCase{"Neither", "FFFFFFFFFFFFFFFF", '1', {"neither", kRestore}},
+        HoldsCase{"AMixedCodeInTurkish",
+                  "0123456755667788",
+                  '2',
+                  {"çalışma 7 (ziyaret 2", "KARIŞIK", kRestore}},
+        HoldsCase{"TheNewCodeInTurkish", kNewCode, '2', {"yapılacak bir şey yok"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tvx::cli::testing
