@@ -35,6 +35,7 @@ void Link::note(LineEvent::Kind kind, std::uint8_t byte, std::uint16_t timeoutMs
 
 bool Link::OpenPort(int index) {
     LineLost = false;
+    m_quietSinceOpen = false;
     const bool opened = m_port.openIndex(index);
     note(opened ? LineEvent::Kind::Opened : LineEvent::Kind::OpenFailed,
          static_cast<std::uint8_t>(index));
@@ -208,6 +209,9 @@ bool Link::presenceTest() {
 }
 
 void Link::drainUntilQuiet() {
+    if (DemoMode || !m_port.isOpen()) {
+        return;
+    }
     std::uint8_t byte = 0;
     for (std::size_t drained = 0; drained < kMostLateBytes; ++drained) {
         if (m_port.readByte(byte, kStaleQuietMs) != ReadStatus::Byte) {
@@ -221,6 +225,13 @@ void Link::drainUntilQuiet() {
 }
 
 bool Link::ProbeInterface() {
+    if (!m_quietSinceOpen) {
+        // A program before this one (killed mid-request) may have left the box inside a
+        // request, or still answering one: once the line is quiet, the box has given up
+        // that request and the presence byte starts a new one.
+        drainUntilQuiet();
+        m_quietSinceOpen = true;
+    }
     if (presenceTest() || ReadTimedOut != 0) {
         return ReadTimedOut == 0;
     }

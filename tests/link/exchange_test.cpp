@@ -221,6 +221,22 @@ INSTANTIATE_TEST_SUITE_P(Table, StaleBytes,
                                          StaleCase{"Always", -1, false, 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A tester killed while sending a request leaves the box waiting for the rest of it; the
+// next program's presence test must not become that rest (the box would answer nothing).
+class CutRequest : public testing::TestWithParam<std::vector<std::uint8_t>> {};
+
+TEST_P(CutRequest, IsGivenUpByTheBoxBeforeTheNextProgramsPresenceTest) {
+    SimulatedVehicle car("petrol-car");
+    car.link.SendBytes(GetParam());  // and the tester dies
+    tvx::link::Link next(car.port, car.clock);
+    EXPECT_TRUE(next.ProbeInterface());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CutRequest,
+                         testing::Values(std::vector<std::uint8_t>{21},  // service: count next
+                                         std::vector<std::uint8_t>{22},  // parameter read
+                                         std::vector<std::uint8_t>{21, 5, 0x13}));
+
 TEST(Probe, PresenceTestAnswersAndSilentBoxDoesNot) {
     SimulatedVehicle car("petrol-car");
     EXPECT_TRUE(car.link.ProbeInterface());
