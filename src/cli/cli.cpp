@@ -10,6 +10,7 @@
 #include "session/data_directory.h"
 #include "session/data_install.h"
 #include "session/settings.h"
+#include "session/unfinished_runs.h"
 
 namespace tvx::cli {
 namespace {
@@ -58,6 +59,28 @@ constexpr ExitCodeText kExitCodes[] = {
     {ExitCode::DoctorBoxLate, "doctor: the box answers, but late (after the time-out)"},
 };
 
+// A listener of the session for as long as this lives (none when nullptr).
+class Listening {
+public:
+    Listening(session::Session& session, session::SessionEvents* listener)
+        : m_session(session), m_listener(listener) {
+        if (m_listener != nullptr) {
+            m_session.addListener(*m_listener);
+        }
+    }
+    ~Listening() {
+        if (m_listener != nullptr) {
+            m_session.removeListener(*m_listener);
+        }
+    }
+    Listening(const Listening&) = delete;
+    Listening& operator=(const Listening&) = delete;
+
+private:
+    session::Session& m_session;
+    session::SessionEvents* m_listener;
+};
+
 ExitCode runConnected(const Invocation& invocation, Console& console, link::Clock& clock,
                       const Environment& environment) {
     const std::filesystem::path dataDirectory = commandDataDirectory(invocation);
@@ -93,11 +116,22 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
         console.err << "tarvolinex-cli: " << opened.error << '\n';
         return opened.failure;
     }
-    HeadlessTester tester(opened.line->port(), clock, dataDirectory,
-                          languageCode(invocation, dataDirectory));
+    const char language = languageCode(invocation, dataDirectory);
+    HeadlessTester tester(opened.line->port(), clock, dataDirectory, language);
     tester.link().setTrace(trace.get());
     // Everything this run learns goes into the workshop record as it happens.
-    CommandRecord record(tester, dataDirectory, languageCode(invocation, dataDirectory), console);
+    CommandRecord record(tester, dataDirectory, language, console);
+    // A car with an unfinished programming run is named as soon as its VIN is read; the
+    // injectors commands say it once they have read what the unit holds.
+    session::UnfinishedRunWatch unfinished(
+        dataDirectory, [language] { return language; },
+        [&console](const std::string& warning) {
+            console.err << "tarvolinex-cli: " << warning << '\n';
+        });
+    const bool readsTheCodes = invocation.command == CommandKind::InjectorsRead ||
+                               invocation.command == CommandKind::InjectorsProgram ||
+                               invocation.command == CommandKind::InjectorsRestore;
+    const Listening watching(tester.session(), readsTheCodes ? nullptr : &unfinished);
 
     console.progress("Connecting to " + opened.line->description() +
                      ": box test, module scan, VIN ...");

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/injector_runs.h"
 #include "link/line_ring.h"
 #include "link/port_info.h"
 #include "link/system_name.h"
@@ -172,6 +173,8 @@ ExitCode runDoctor(const Invocation& invocation, Console& console, link::Clock& 
     if (finding.latency) {
         console.out << "warning  " << finding.latency->text(language) << '\n';
     }
+    // The doctor reads no VIN: a run left unfinished on any car is named with its car.
+    tellUnfinishedRuns(dataDirectory, std::nullopt, nullptr, language, console);
 
     if (invocation.supportFile) {
         session::SupportReport report;

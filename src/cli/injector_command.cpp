@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/injector_runs.h"
 #include "session/injector_codes.h"
+#include "session/kept_runs.h"
 
 namespace tvx::cli {
 namespace {
@@ -28,10 +29,11 @@ ExitCode openAndRead(CommandContext& context) {
     }
     context.console.progress("Reading the injector codes ...");
     const Outcome read = context.tester.readInjectors();
+    const std::filesystem::path& dataDirectory = context.tester.session().dataDirectory();
     const session::VinReading& vin = context.tester.vin();
-    tellUnfinishedRuns(context.tester.session().dataDirectory(), vin.read ? vin.vin : "",
+    tellUnfinishedRuns(dataDirectory, vin.read ? vin.vin : "",
                        read == Outcome::Ok ? &context.tester.injectorCodes() : nullptr,
-                       context.console);
+                       languageCode(context.invocation, dataDirectory), context.console);
     if (read == Outcome::ReadFailed) {
         context.console.err << "tarvolinex-cli: reading the injector codes: the read failed; "
                                "nothing was written, the unit is unchanged. Check the connection "
@@ -126,8 +128,9 @@ ExitCode runInjectorsRestore(CommandContext& context) {
         return ExitCode::BadInput;
     }
     std::string whyNot;
-    const auto kept = keptRuns(context.tester.session().dataDirectory(), slotOfInjector(injector),
-                               vin.read ? vin.vin : "", invocation.visit, whyNot);
+    const auto kept =
+        session::keptRuns(context.tester.session().dataDirectory(), slotOfInjector(injector),
+                          vin.read ? vin.vin : "", invocation.visit, whyNot);
     if (!kept) {
         console.err << "tarvolinex-cli: nothing to restore: " << whyNot << '\n';
         return ExitCode::RecordFailed;
@@ -146,10 +149,11 @@ ExitCode runInjectorsRestore(CommandContext& context) {
     }
     const std::string now = codeOfInjector(context, injector);
     console.err << "Injector " << injector << " now holds " << now << "; " << kept->source
-                << " holds " << from.codeBefore << " from before " << runOrigin(from) << '\n';
+                << " holds " << from.codeBefore << " from before " << session::runOrigin(from)
+                << '\n';
     if (now == from.codeBefore) {
         console.out << "Injector " << injector << " already holds " << now
-                    << ", the code from before " << runOrigin(from)
+                    << ", the code from before " << session::runOrigin(from)
                     << ": nothing to restore, nothing was written\n";
         return ExitCode::Ok;
     }

@@ -19,6 +19,9 @@ constexpr std::uint8_t kFirstModuleProbeByte = 40;  // 40..44 probe modules 1..5
 constexpr std::uint16_t kLateWindowMs = 1000;
 // A box spewing bytes cannot hold the link: at most this many are set aside at once.
 constexpr std::size_t kMostLateBytes = 512;
+// Quiet that ends the rest of an earlier exchange: longer than the box waits for the next
+// byte of a request (100 ms), so a request another program left cut off is given up too.
+constexpr unsigned kStaleQuietMs = 150;
 
 }  // namespace
 
@@ -32,6 +35,7 @@ void Link::note(LineEvent::Kind kind, std::uint8_t byte, std::uint16_t timeoutMs
 
 bool Link::OpenPort(int index) {
     LineLost = false;
+    m_quietSinceOpen = false;
     const bool opened = m_port.openIndex(index);
     note(opened ? LineEvent::Kind::Opened : LineEvent::Kind::OpenFailed,
          static_cast<std::uint8_t>(index));
@@ -197,11 +201,44 @@ std::uint8_t Link::Exchange(std::span<const std::uint8_t> frame) {
     return echo;
 }
 
-bool Link::ProbeInterface() {
+bool Link::presenceTest() {
     PurgePort();
     SendByte(kPresenceByte);
     ReplyBuffer[0] = ReceiveByte(kPresenceTimeoutMs);
     return ReadTimedOut == 0 && ReplyBuffer[0] == kPresenceByte;
+}
+
+void Link::drainUntilQuiet() {
+    if (DemoMode || !m_port.isOpen()) {
+        return;
+    }
+    std::uint8_t byte = 0;
+    for (std::size_t drained = 0; drained < kMostLateBytes; ++drained) {
+        if (m_port.readByte(byte, kStaleQuietMs) != ReadStatus::Byte) {
+            return;  // quiet (a failing line shows at the next read)
+        }
+        note(LineEvent::Kind::Late, byte);
+        if (m_trace != nullptr) {
+            m_trace->late(byte, m_clock.nowMs());
+        }
+    }
+}
+
+bool Link::ProbeInterface() {
+    if (!m_quietSinceOpen) {
+        // A program before this one (killed mid-request) may have left the box inside a
+        // request, or still answering one: once the line is quiet, the box has given up
+        // that request and the presence byte starts a new one.
+        drainUntilQuiet();
+        m_quietSinceOpen = true;
+    }
+    if (presenceTest() || ReadTimedOut != 0) {
+        return ReadTimedOut == 0;
+    }
+    // Another byte than the answer: most likely the rest of an exchange a program that
+    // ended (or was killed) left on the line. Once it has passed, the test is made again.
+    drainUntilQuiet();
+    return presenceTest();
 }
 
 bool Link::ProbeModules() {

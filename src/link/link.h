@@ -48,7 +48,10 @@ public:
     // The framed exchange: frame[0] is the command byte, the rest follows it on the line.
     // Returns the echo byte. Data bytes land in ReplyBuffer[1..n].
     std::uint8_t Exchange(std::span<const std::uint8_t> frame);
-    // Presence test of the box: byte 1 out, byte 1 back within 1000 ms.
+    // Presence test of the box: byte 1 out, byte 1 back within 1000 ms. The first after the
+    // port opened begins once the line has been quiet a while (what arrives is thrown
+    // away). When another byte comes back, what is still arriving is thrown away until the
+    // line is quiet and the test is made once more; a silent box is not asked again.
     bool ProbeInterface();
     // Fills ModuleProtocol[1..5]; false only when module 5 did not answer. A module whose
     // answer came after its time-out stays at 0 and is marked in ModuleAnsweredLate.
@@ -78,8 +81,14 @@ private:
     LineRing* m_ring = nullptr;
     // End of the late window of the last read that timed out; 0 when there is none.
     std::uint64_t m_lateWindowEndMs = 0;
+    // The line was listened to until quiet since the port opened (before a presence test).
+    bool m_quietSinceOpen = false;
 
     void timedOut(std::uint16_t timeoutMs);
+    // One presence test: purge, byte 1 out, one byte back within 1000 ms.
+    bool presenceTest();
+    // Reads and throws away what comes until the line has been quiet a while.
+    void drainUntilQuiet();
 
     void note(LineEvent::Kind kind, std::uint8_t byte = 0, std::uint16_t timeoutMs = 0);
 };

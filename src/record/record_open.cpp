@@ -1,10 +1,6 @@
 // Opening the workshop record: a new file, one to bring up to date, one of a newer
 // Tarvolinex, a damaged one, and reading where nothing can be written.
 #include <sqlite3.h>
-#ifdef __linux__
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#endif
 
 #include <algorithm>
 #include <array>
@@ -16,6 +12,7 @@
 #include <thread>
 
 #include "record/local_time.h"
+#include "record/open_elsewhere.h"
 #include "record/record.h"
 #include "record/schema.h"
 
@@ -101,36 +98,6 @@ bool looksCut(const fs::path& path) {
 bool isDatabaseFile(const fs::path& path) {
     const auto header = headerOf(path);
     return header && std::memcmp(header->data(), "SQLite format 3", 16) == 0;
-}
-
-// Another program holds SQLite's locks on the file or its shared memory: it has the record
-// open. Read from the kernel's lock table, so no descriptor of the file is opened and
-// closed here (closing one would drop this program's own locks on it).
-bool openElsewhere(const fs::path& path) {
-#ifdef __linux__
-    std::vector<std::string> keys;
-    for (const fs::path& file : {path, companion(path, "-shm")}) {
-        struct stat info {};
-        if (::stat(file.c_str(), &info) == 0) {
-            char key[64];
-            std::snprintf(key, sizeof key, " %02x:%02x:%llu ", major(info.st_dev),
-                          minor(info.st_dev), static_cast<unsigned long long>(info.st_ino));
-            keys.emplace_back(key);
-        }
-    }
-    std::ifstream locks("/proc/locks");
-    for (std::string line; std::getline(locks, line);) {
-        for (const std::string& key : keys) {
-            if (line.find(key) != std::string::npos) {
-                return true;
-            }
-        }
-    }
-    return false;
-#else
-    (void)path;
-    return false;
-#endif
 }
 
 // What is wrong with the file, or nothing when it checks whole.

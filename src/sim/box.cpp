@@ -417,6 +417,15 @@ bool Box::keepsOldCode() {
     return false;
 }
 
+std::vector<std::uint8_t> Box::noise(unsigned count) {
+    std::vector<std::uint8_t> bytes;
+    for (unsigned i = 0; i < count; ++i) {
+        m_noise = m_noise * 1664525u + 1013904223u;  // small LCG: repeatable noise
+        bytes.push_back(static_cast<std::uint8_t>(m_noise >> 24));
+    }
+    return bytes;
+}
+
 BoxOutput Box::applyFaults(const std::vector<std::uint8_t>& request, Answer reply) {
     BoxOutput out;
     out.bytes = std::move(reply.bytes);
@@ -485,13 +494,16 @@ BoxOutput Box::applyFaults(const std::vector<std::uint8_t>& request, Answer repl
             case FaultKind::BurstHold:
                 out.holdMs = holdOf(fault);
                 break;
-            case FaultKind::Garbage: {
-                const unsigned count = fault.amount == 0 ? 4 : fault.amount;
-                out.bytes.clear();
-                for (unsigned i = 0; i < count; ++i) {
-                    m_noise = m_noise * 1664525u + 1013904223u;  // small LCG: repeatable noise
-                    out.bytes.push_back(static_cast<std::uint8_t>(m_noise >> 24));
+            case FaultKind::Garbage:
+                out.bytes = noise(fault.amount == 0 ? 4 : fault.amount);
+                break;
+            case FaultKind::StaleBytes: {
+                // Bytes of a data part never begin a reply (the high bit is set).
+                std::vector<std::uint8_t> stale = noise(fault.amount == 0 ? 3 : fault.amount);
+                for (std::uint8_t& byte : stale) {
+                    byte |= 0x80;
                 }
+                out.bytes.insert(out.bytes.begin(), stale.begin(), stale.end());
                 break;
             }
         }

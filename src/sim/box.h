@@ -80,6 +80,8 @@ private:
     Answer refused(std::uint8_t command, int module, std::uint8_t serviceId,
                    std::uint8_t reason) const;
     BoxOutput applyFaults(const std::vector<std::uint8_t>& request, Answer answer);
+    // `count` bytes of repeatable line noise.
+    std::vector<std::uint8_t> noise(unsigned count);
     bool keepsOldCode();
     bool moduleAbsent(int module) const;
     std::uint8_t* injectorByte(std::uint32_t address);

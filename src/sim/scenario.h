@@ -32,6 +32,7 @@ enum class FaultKind {
     // A USB adapter with a latency timer of `amount` ms (16 when 0): the reply's bytes are
     // held and passed on in bursts, each byte at the next tick of the timer.
     BurstHold,
+    StaleBytes,  // `amount` bytes (3 when 0) of an earlier reply still come before the reply
 };
 
 struct Fault {
@@ -42,8 +43,8 @@ struct Fault {
     std::optional<std::uint16_t> identifier;
     // Only requests to this module (1..6), when not 0. SilentModule needs it.
     int module = 0;
-    // CutShort: data bytes kept; ExtraDelay, LateProbe, BurstHold: milliseconds; Garbage:
-    // number of bytes.
+    // CutShort: data bytes kept; ExtraDelay, LateProbe, BurstHold: milliseconds; Garbage,
+    // StaleBytes: number of bytes.
     unsigned amount = 0;
     // Only the n-th request the injector control unit answers (1 = its first since the box
     // started, reads and writes alike), when not 0; such a fault spoils that one request.
@@ -78,6 +79,9 @@ struct Fault {
     static Fault lineClosed() { return make(FaultKind::LineClosed, 1); }
     static Fault burstHold(unsigned ms = 0, int count = -1) {
         return make(FaultKind::BurstHold, count, ms);
+    }
+    static Fault staleBytes(unsigned bytes = 0, int count = 1) {
+        return make(FaultKind::StaleBytes, count, bytes);
     }
     // Narrow a fault to parameter reads of one identifier, or to one module (1..6).
     Fault onIdentifier(std::uint16_t id) const {

@@ -75,6 +75,7 @@ constexpr std::array<std::pair<FaultKind, const char*>, 11> kFaultNames{{
     {FaultKind::KeepsOldCode, "keeps-old-code"},
     {FaultKind::LateProbe, "late-probe"},
     {FaultKind::BurstHold, "burst-hold"},
+    {FaultKind::StaleBytes, "stale-bytes"},
 }};
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "link/system_name.h"
 #include "session/settings.h"
 #include "session/support_file.h"
+#include "session/unfinished_runs.h"
 #if TVX_HAVE_RECORD
 #include "session/record_keeper.h"
 #include "ui/records_dialog.h"
@@ -81,24 +82,29 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
     m_link.setTrace(setup.trace);
     m_link.setRing(&m_ring);  // always on: the support file shows the line's last events
     m_session.addListener(m_facts);
-#if TVX_HAVE_RECORD
-    // What the record has to say comes from its writer thread; the window shows it in its
-    // notice line, never in a dialog that would stop a screen.
+    // What the record has to say comes from its writer thread or the session's; the window
+    // shows it in its notice line, never in a dialog that would stop a screen.
     QPointer<TForm1> window(&form);
-    m_record = std::make_unique<session::RecordKeeper>(
-        m_dataDirectory, session::RecordKeeper::Options{}, [window](const std::string& text) {
-            QMetaObject::invokeMethod(
-                window.data(),
-                [window, notice = QString::fromStdString(text)] {
-                    if (window) {
-                        window->showRecordNotice(notice);
-                    }
-                },
-                Qt::QueuedConnection);
-        });
+    const auto notice = [window](const std::string& text) {
+        QMetaObject::invokeMethod(
+            window.data(),
+            [window, notice = QString::fromStdString(text)] {
+                if (window) {
+                    window->showRecordNotice(notice);
+                }
+            },
+            Qt::QueuedConnection);
+    };
+#if TVX_HAVE_RECORD
+    m_record = std::make_unique<session::RecordKeeper>(m_dataDirectory,
+                                                       session::RecordKeeper::Options{}, notice);
     m_session.addListener(*m_record);
     m_session.setProgrammingGuard(m_record.get());
 #endif
+    // A car with a programming run that never finished is named once its VIN is read.
+    m_unfinished = std::make_unique<session::UnfinishedRunWatch>(
+        m_dataDirectory, [this] { return m_session.LanguageCode; }, notice);
+    m_session.addListener(*m_unfinished);
     m_session.addListener(m_trend->liveTap());
     m_session.addListener(m_trend->recorder());
     m_trend->focusLive = [this](std::vector<std::string> gauges) {
@@ -144,6 +150,7 @@ std::unique_ptr<trend::RecordingStore> TesterController::recordingStore(
 TesterController::~TesterController() {
     stop();
     m_trend->recorder().stop();  // a recording in progress ends while the record is there
+    m_session.removeListener(*m_unfinished);
 #if TVX_HAVE_RECORD
     m_session.setProgrammingGuard(nullptr);
     m_session.removeListener(*m_record);

@@ -30,7 +30,8 @@ class ByteTrace;
 }
 namespace tvx::session {
 class RecordKeeper;
-}
+class UnfinishedRunWatch;
+}  // namespace tvx::session
 
 namespace tvx::ui {
 
@@ -122,7 +123,8 @@ private:
     link::Link m_link;
     link::Requests m_requests;
     session::Session m_session;
-    std::unique_ptr<session::RecordKeeper> m_record;  // outlives the worker's last event
+    std::unique_ptr<session::RecordKeeper> m_record;            // outlives the worker's last event
+    std::unique_ptr<session::UnfinishedRunWatch> m_unfinished;  // as long
     std::unique_ptr<QWidget> m_recordsDialog;
     session::SessionRunner m_runner;  // last: its worker stops before the rest goes
 };

@@ -189,6 +189,54 @@ INSTANTIATE_TEST_SUITE_P(Table, ParameterCommandTest,
                                          CommandCase{5, kAll3, 12}, CommandCase{1, kAll3, -1},
                                          CommandCase{4, kAll3, -1}));
 
+// The rest of an earlier exchange still on the line when the presence test begins (a
+// tester killed mid-request): it is let pass and the test made once more; a box that
+// never gives the answer is asked twice, no more.
+struct StaleCase {
+    const char* name;
+    int spoiltTests;  // presence tests answered after stale bytes
+    bool present;
+    std::size_t presenceBytesSent;
+};
+
+class StaleBytes : public testing::TestWithParam<StaleCase> {};
+
+TEST_P(StaleBytes, ArePassedOverBeforeTheBoxIsCalledAbsent) {
+    SimulatedVehicle car("petrol-car");
+    car.box.clearRequestLog();
+    car.box.addFault(Fault::staleBytes(3, GetParam().spoiltTests));
+    EXPECT_EQ(car.link.ProbeInterface(), GetParam().present);
+    EXPECT_EQ(car.box.requests().size(), GetParam().presenceBytesSent);
+    for (const auto& request : car.box.requests()) {
+        EXPECT_EQ(request, std::vector<std::uint8_t>{1});
+    }
+    // Nothing of them is left to be read as the next reply.
+    car.box.clearFaults();
+    EXPECT_TRUE(car.link.ProbeModules());
+    EXPECT_EQ(car.link.ModuleProtocol[1], car.box.scenario().modules[1].protocol);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, StaleBytes,
+                         testing::Values(StaleCase{"Once", 1, true, 2},
+                                         StaleCase{"Always", -1, false, 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A tester killed while sending a request leaves the box waiting for the rest of it; the
+// next program's presence test must not become that rest (the box would answer nothing).
+class CutRequest : public testing::TestWithParam<std::vector<std::uint8_t>> {};
+
+TEST_P(CutRequest, IsGivenUpByTheBoxBeforeTheNextProgramsPresenceTest) {
+    SimulatedVehicle car("petrol-car");
+    car.link.SendBytes(GetParam());  // and the tester dies
+    tvx::link::Link next(car.port, car.clock);
+    EXPECT_TRUE(next.ProbeInterface());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CutRequest,
+                         testing::Values(std::vector<std::uint8_t>{21},  // service: count next
+                                         std::vector<std::uint8_t>{22},  // parameter read
+                                         std::vector<std::uint8_t>{21, 5, 0x13}));
+
 TEST(Probe, PresenceTestAnswersAndSilentBoxDoesNot) {
     SimulatedVehicle car("petrol-car");
     EXPECT_TRUE(car.link.ProbeInterface());

@@ -83,9 +83,9 @@ TEST(RecordOpen, ANewerProgramMigratingWhileThisOneWaitedIsRefused) {
     EXPECT_EQ(db.queryInteger("SELECT count(*) FROM sqlite_master WHERE name = 'visits'"), 0);
 }
 
-#ifndef _WIN32  // a symbolic link: Windows lets only administrators make one
+#ifndef _WIN32
 // A file next to the record that cannot even be looked at (a symbolic link to itself) must
-// not turn opening into an unexpected error.
+// not turn opening into an unexpected error. (Windows makes no such links for a program.)
 TEST(RecordOpen, ACompanionFileThatCannotBeLookedAtIsNoUnexpectedError) {
     Dir dir;
     std::ofstream(dir.db(), std::ios::binary) << std::string(8192, 'x');
@@ -161,7 +161,38 @@ TEST(RecordOpen, ACutFileIsMovedAsideWithItsReasonAndWhatCanBeReadIsKept) {
     EXPECT_EQ(check.text(0), "ok");  // the new record is whole
 }
 
-#ifndef _WIN32  // a second program made with fork()
+// Overwrites the start of the file, SQLite's header: the file is no database any more.
+std::string damageHeader(const std::filesystem::path& path) {
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(0);
+        file << "no longer a database header";
+    }
+    return contentOf(path);
+}
+
+// A connection that still has the file open (of this program here; the test below has
+// another program's) keeps it where it is; once it is closed, the damage is acted on.
+TEST(RecordOpen, ADamagedFileStillOpenIsLeftWhereItIsUntilItIsClosed) {
+    Dir dir;
+    fill(dir.db(), 3);
+    std::string damaged;
+    {
+        Database holder(dir.db(), Database::Mode::ReadWrite);
+        holder.queryInteger("SELECT count(*) FROM visits");
+        damaged = damageHeader(dir.db());
+        const Record::Opened opened = Record::open(dir.db());
+        EXPECT_FALSE(opened.record);
+        EXPECT_FALSE(opened.movedAside);
+        EXPECT_EQ(contentOf(dir.db()), damaged);
+    }
+    const Record::Opened opened = Record::open(dir.db());
+    ASSERT_TRUE(opened.record) << opened.problem;
+    ASSERT_TRUE(opened.movedAside);
+    EXPECT_EQ(contentOf(*opened.movedAside), damaged);
+}
+
+#ifndef _WIN32
 // Damage met while another program has the file open is never acted on: moving the file
 // away under it would split the history in two.
 TEST(RecordOpen, ADamagedFileThatAnotherProgramHasOpenIsLeftWhereItIs) {
@@ -183,12 +214,7 @@ TEST(RecordOpen, ADamagedFileThatAnotherProgramHasOpenIsLeftWhereItIs) {
     }
     char byte = 0;
     ASSERT_EQ(read(ready[0], &byte, 1), 1);
-    {
-        std::fstream file(dir.db(), std::ios::in | std::ios::out | std::ios::binary);
-        file.seekp(0);
-        file << "no longer a database header";
-    }
-    const std::string damaged = contentOf(dir.db());
+    const std::string damaged = damageHeader(dir.db());
     Record::Opened opened = Record::open(dir.db());
     EXPECT_FALSE(opened.record);
     EXPECT_FALSE(opened.movedAside);

@@ -1,0 +1,155 @@
+// A programming run the tester was killed in (begun in the injector code journal, never
+// ended) is named by the next command that connects to that car, whatever the command, in
+// the chosen language, once, with what to do about it. The journal is there in every
+// build (the record, where built, has no run of its own here), so this runs in both.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "cli_fixture.h"
+#include "session/code_journal.h"
+#include "session/injector_codes.h"
+#include "session/unfinished_runs.h"
+
+namespace tvx::cli::testing {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr int kSlot = 2;  // injector 3
+constexpr const char* kNewCode = "0123456789ABCDEF";
+
+// Leaves a run on injector 3 of the diesel van begun and never ended, as a kill -9
+// between the journal's entry and the run's end does (or, with ended, one that finished).
+session::ProgrammingPlan killedRun(const DataDir& data, const std::string& vin,
+                                   bool ended = false) {
+    const sim::Scenario van = sim::vehicleScenario("diesel-van");
+    session::ProgrammingPlan plan;
+    plan.injector = kSlot;
+    for (int slot = 1; slot <= 4; ++slot) {
+        plan.codesRead[static_cast<std::size_t>(slot)] =
+            session::injectorCodeText(van.injectorCodes[static_cast<std::size_t>(slot - 1)]);
+    }
+    plan.oldCode = plan.codesRead[kSlot];
+    plan.newCode = kNewCode;
+    plan.vin = vin;
+    session::CodeJournal journal(data.path());
+    std::string whyNot;
+    EXPECT_TRUE(journal.beforeFirstWrite(plan, whyNot)) << whyNot;
+    if (ended) {
+        session::ProgrammingEnd end;
+        end.injector = kSlot;
+        end.result = session::ProgrammingEnd::Result::Finished;
+        end.holds = session::UnitHolds::NewCode;
+        EXPECT_TRUE(journal.runEnded(end));
+    }
+    return plan;
+}
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+struct CommandCase {
+    const char* name;
+    std::vector<std::string> command;
+    const char* warning;  // what the warning says in the chosen language
+    const char* advice;   // what to do
+};
+
+constexpr const char* kEnglish = "on injector 3 never finished";
+constexpr const char* kTurkish = "enjektör 3 üzerinde hiç bitmedi";
+constexpr const char* kRestore = "'injectors restore 3'";
+
+class UnfinishedRun : public ::testing::TestWithParam<CommandCase> {};
+
+TEST_P(UnfinishedRun, TheNextCommandSaysSoOnceWithWhatToDo) {
+    DataDir data;
+    const std::string vin = sim::vehicleScenario("diesel-van").vin;
+    const session::ProgrammingPlan plan = killedRun(data, vin);
+    std::vector<std::string> args{"--simulate", "diesel-van", "--data-dir",
+                                  data.path(),  "--vehicle",  "MONDEO 2.0 TDCI"};
+    args.insert(args.end(), GetParam().command.begin(), GetParam().command.end());
+    const CliResult result = runCli(args);
+    EXPECT_EQ(occurrences(result.err, GetParam().warning), 1u) << result.err;
+    EXPECT_THAT(result.err, HasSubstr(GetParam().advice)) << result.err;
+    EXPECT_THAT(result.err, HasSubstr(plan.oldCode)) << result.err;
+    EXPECT_THAT(result.err, HasSubstr(kNewCode)) << result.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryCommandThatConnects, UnfinishedRun,
+    ::testing::Values(
+        CommandCase{"DtcRead", {"dtc", "read", "PCM"}, kEnglish, kRestore},
+        CommandCase{"Scan", {"scan"}, kEnglish, kRestore},
+        CommandCase{"Live", {"live", "--cycles", "1"}, kEnglish, kRestore},
+        CommandCase{"Doctor", {"doctor"}, kEnglish, kRestore},
+        // It reads what the unit holds: the code the run began from.
+        CommandCase{"InjectorsRead", {"injectors", "read"}, kEnglish, "the unit is as it was"},
+        CommandCase{"DtcReadInTurkish", {"--lang", "tr", "dtc", "read", "PCM"}, kTurkish, kRestore},
+        CommandCase{"DoctorInTurkish", {"--lang", "tr", "doctor"}, kTurkish, kRestore}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A run that ended, or one on another car, is nothing to warn about.
+TEST(UnfinishedRunNot, OfARunThatEndedOrOfAnotherCar) {
+    DataDir data;
+    killedRun(data, "WF0OTHERCAR000001");
+    const CliResult other = runCli({"--simulate", "diesel-van", "--data-dir", data.path(),
+                                    "--vehicle", "MONDEO 2.0 TDCI", "dtc", "read", "PCM"});
+    EXPECT_EQ(other.code, 0) << other.err;
+    EXPECT_THAT(other.err, Not(HasSubstr("never finished")));
+
+    DataDir ended;
+    killedRun(ended, sim::vehicleScenario("diesel-van").vin, true);
+    const CliResult read = runCli({"--simulate", "diesel-van", "--data-dir", ended.path(),
+                                   "--vehicle", "MONDEO 2.0 TDCI", "dtc", "read", "PCM"});
+    EXPECT_EQ(read.code, 0) << read.err;
+    EXPECT_THAT(read.err, Not(HasSubstr("never finished")));
+}
+
+// What the warning says once the unit's codes were read, by what injector 3 holds.
+struct HoldsCase {
+    const char* name;
+    const char* holds;  // injector 3's code now
+    char language;
+    std::vector<const char*> said;
+};
+
+class UnfinishedRunWithTheCodesRead : public ::testing::TestWithParam<HoldsCase> {};
+
+TEST_P(UnfinishedRunWithTheCodesRead, SaysWhatTheUnitHoldsAndWhatToDo) {
+    session::UnfinishedRun unfinished;
+    unfinished.injector = 3;
+    unfinished.run.id = 7;
+    unfinished.run.visit = 2;
+    unfinished.run.codeBefore = "1122334455667788";
+    unfinished.run.codeNew = kNewCode;
+    session::InjectorCodes codes = session::blankInjectorCodes();
+    codes[kSlot] = GetParam().holds;
+    const auto warnings = session::unfinishedRunWarnings({unfinished}, &codes, GetParam().language);
+    ASSERT_EQ(warnings.size(), 1u);
+    for (const char* part : GetParam().said) {
+        EXPECT_THAT(warnings[0], HasSubstr(part));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, UnfinishedRunWithTheCodesRead,
+    ::testing::Values(
+        HoldsCase{"TheNewCode", kNewCode, '1', {"run 7 (visit 2", "nothing to put right"}},
+        HoldsCase{"TheCodeBefore", "1122334455667788", '1', {"the unit is as it was"}},
+        HoldsCase{"AMixedCode", "0123456755667788", '1', {"a MIXED code", kRestore}},
+        HoldsCase{"Neither", "FFFFFFFFFFFFFFFF", '1', {"neither", kRestore}},
+        HoldsCase{"AMixedCodeInTurkish",
+                  "0123456755667788",
+                  '2',
+                  {"çalışma 7 (ziyaret 2", "KARIŞIK", kRestore}},
+        HoldsCase{"TheNewCodeInTurkish", kNewCode, '2', {"yapılacak bir şey yok"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tvx::cli::testing
