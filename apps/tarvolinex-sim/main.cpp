@@ -57,8 +57,11 @@ int main(int argc, char** argv) {
                    "silent-module, wrong-echo, count-zero, "
                    "cut-short (amount = data bytes kept), extra-delay (amount = ms), garbage "
                    "(amount = bytes), line-closed, keeps-old-code (the injector unit "
-                   "confirms a write but keeps its code) or late-probe (each module probe "
-                   "answered amount ms late, 3500 when not given). Example: --fault "
+                   "confirms a write but keeps its code), late-probe (each module probe "
+                   "answered amount ms late, 3500 when not given), burst-hold (reply bytes "
+                   "passed on at the ticks of an amount ms adapter timer, 16 when not given) "
+                   "or stale-bytes (amount bytes of an earlier reply before the reply, 3 when "
+                   "not given). Example: --fault "
                    "cut-short,amount=3,count=2")
         ->type_name("SPEC")
         ->allow_extra_args(false);  // one fault per --fault, so a vehicle may follow

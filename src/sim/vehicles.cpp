@@ -63,7 +63,7 @@ std::optional<unsigned long> parseNumber(std::string_view text) {
     return value;
 }
 
-constexpr std::array<std::pair<FaultKind, const char*>, 11> kFaultNames{{
+constexpr std::array<std::pair<FaultKind, const char*>, 12> kFaultNames{{
     {FaultKind::SilentBox, "silent-box"},
     {FaultKind::SilentModule, "silent-module"},
     {FaultKind::WrongEcho, "wrong-echo"},
