@@ -197,6 +197,7 @@ class CountingSource final : public ReplaySource {
 public:
     explicit CountingSource(const LiveRecording& recording) : m_held(recording) {}
     const session::LivePage* page() const override { return m_held.page(); }
+    const std::vector<std::string_view>& gauges() const override { return m_held.gauges(); }
     std::uint32_t cycles() const override { return m_held.cycles(); }
     std::uint64_t durationMs() const override { return m_held.durationMs(); }
     std::uint32_t cycleFrom(std::uint64_t timeMs) override { return m_held.cycleFrom(timeMs); }
