@@ -19,7 +19,8 @@ std::string oneLine(std::string text) {
 std::string readLine(std::istream& in) {
     std::string line;
     std::getline(in, line);
-    if (!line.empty() && line.back() == '\r') {
+    // Line ends of any editor: CR LF, and a CR doubled by a text-mode write on Windows.
+    while (!line.empty() && line.back() == '\r') {
         line.pop_back();
     }
     return line;
