@@ -151,8 +151,15 @@ xdotool key --clearmodifiers End shift+Home BackSpace
 xdotool type --delay 20 "$pdf_typed"
 xdotool key Return
 log "typed the PDF's name: $pdf_typed"
+# TVX_WALK_PDF_SEARCH: folders (colon-separated) the typed name may also land in (under Wine
+# the dialog opens in the user's documents, which Wine may link to the Linux home).
 limit=$((SECONDS + 60))
 until [ -s "$pdf_file" ]; do
+    if [ -n "${TVX_WALK_PDF_SEARCH:-}" ]; then
+        IFS=: read -r -a folders <<<"$TVX_WALK_PDF_SEARCH"
+        found=$(find -L "${folders[@]}" -maxdepth 1 -name "$pdf_typed" -size +0 2>/dev/null | head -1)
+        [ -n "$found" ] && pdf_file=$found && break
+    fi
     [ $SECONDS -lt $limit ] || fail "no $pdf_file within 60 s"
     sleep 0.5
 done

@@ -81,14 +81,19 @@ if [ -n "$linux_build" ]; then
     run "$geometry_exe" records "$(winepath -w "$local_data" 2>/dev/null)" 2>/dev/null |
         tr -d '\r' >"$walk/records-geometry.txt"
     grep -q '^OK ' "$walk/geometry.txt" || fail "form_geometry.exe listed no controls"
+    # Save as PDF suggests the user's documents, which Wine may link to the Linux home.
+    documents=$(for folder in "$WINEPREFIX"/drive_c/users/*/Documents; do readlink -f "$folder"; done |
+        paste -sd:)
+    (IFS=:; for folder in $documents "$local_data"; do rm -f "$folder/walk-report.pdf"; done)
     TVX_WALK_RECORDS_GEOMETRY=$walk/records-geometry.txt \
         TVX_WALK_PDF_TYPED=walk-report.pdf TVX_WALK_PDF_FILE=$local_data/walk-report.pdf \
+        TVX_WALK_PDF_SEARCH=$documents \
         "$root/scripts/window-walk.sh" "$walk" "$walk/geometry.txt" "$walk/view.log" -- \
         "$root/scripts/wine-run.sh" 'C:\Program Files\Tarvolinex\tarvolinex.exe' --port COM1 \
         --view-log "$(winepath -w "$walk" 2>/dev/null)\\view.log" ||
         fail "the walk through the installed window failed (see $walk/walk.log)"
     report=$(pdftotext -layout "$walk/report.pdf" - 2>/dev/null) || report=
-    for wanted in P0087 "FOCUS 1.8 TDCI" 123456789ABC; do
+    for wanted in P0087 "FOCUS 1.8 TDCI" "1234 5678 9ABC DEF0"; do
         grep -qF "$wanted" <<<"$report" || fail "the PDF saved in the installed window lacks \"$wanted\""
     done
     echo "Installed window walked through on COM1: codes, live data, injector codes, a PDF ($(wc -c <"$walk/report.pdf") bytes)"
