@@ -28,8 +28,8 @@
 #include <thread>
 #include <vector>
 
+#include "datadir/data_install.h"
 #include "link/clock.h"
-#include "session/data_install.h"
 #include "session/interruptible_clock.h"
 #include "sim/box.h"
 #include "sim/in_memory_port.h"

@@ -16,11 +16,11 @@
 #include <thread>
 #include <vector>
 
+#include "common/recording_view.h"
 #include "link/link.h"
 #include "link/requests.h"
 #include "session/interruptible_clock.h"
 #include "session/interruptible_port.h"
-#include "session/recording_view.h"
 #include "session/session.h"
 #include "session/session_runner.h"
 #include "sim/box.h"

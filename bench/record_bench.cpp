@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "keeper/record_keeper.h"
 #include "link/clock.h"
 #include "link/link.h"
 #include "link/requests.h"
@@ -18,7 +19,6 @@
 #include "record/report.h"
 #include "session/live_columns.h"
 #include "session/null_view.h"
-#include "session/record_keeper.h"
 #include "session/session.h"
 #include "sim/box.h"
 #include "sim/in_memory_port.h"

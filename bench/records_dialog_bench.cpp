@@ -11,10 +11,10 @@
 #include <random>
 #include <vector>
 
+#include "keeper/report_catalogue.h"
 #include "record/record.h"
 #include "record/report.h"
 #include "record/report_pdf.h"
-#include "session/report_catalogue.h"
 #include "ui/records_dialog.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #endif
 
 #include "cli/cli.h"
-#include "session/data_install.h"
+#include "datadir/data_install.h"
 
 namespace {
 

@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "datadir/data_directory.h"
+#include "datadir/data_install.h"
 #include "link/byte_trace.h"
 #include "link/clock.h"
 #include "link/port_info.h"
 #include "link/system_port.h"
-#include "session/data_directory.h"
-#include "session/data_install.h"
 #include "session/interruptible_clock.h"
 #include "session/interruptible_port.h"
 #include "sim/box.h"

@@ -6,11 +6,11 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/record_commands.h"
+#include "datadir/data_directory.h"
+#include "datadir/data_install.h"
+#include "datadir/settings.h"
+#include "keeper/unfinished_runs.h"
 #include "link/byte_trace.h"
-#include "session/data_directory.h"
-#include "session/data_install.h"
-#include "session/settings.h"
-#include "session/unfinished_runs.h"
 
 namespace tvx::cli {
 namespace {

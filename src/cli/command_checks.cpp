@@ -2,7 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/live_choice.h"
-#include "session/injector_codes.h"
+#include "link/injector_codes.h"
 
 namespace tvx::cli {
 namespace {

@@ -4,14 +4,14 @@
 
 #include "cli/commands.h"
 #include "cli/injector_runs.h"
+#include "datadir/settings.h"
+#include "doctor/doctor_run.h"
+#include "doctor/printable_text.h"
 #include "link/line_ring.h"
 #include "link/port_info.h"
 #include "link/system_name.h"
 #include "link/system_port.h"
-#include "session/doctor_run.h"
-#include "session/printable_text.h"
-#include "session/settings.h"
-#include "session/support_file.h"
+#include "support/support_file.h"
 
 namespace tvx::cli {
 namespace {

@@ -36,8 +36,10 @@ HeadlessTester::HeadlessTester(link::SerialPort& port, link::Clock& clock,
                                std::filesystem::path dataDirectory, char languageCode)
     : m_link(port, clock),
       m_requests(m_link),
+      m_journal(dataDirectory),
       m_session(m_link, m_requests, clock, m_view, std::move(dataDirectory)),
       m_languageCode(languageCode) {
+    m_session.setProgrammingGuard(&m_journal);
     m_session.addListener(*this);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/vehicle_choice.h"
+#include "datadir/code_journal.h"
 #include "link/clock.h"
 #include "link/link.h"
 #include "link/requests.h"
@@ -150,6 +151,7 @@ private:
     link::Link m_link;
     link::Requests m_requests;
     session::NullView m_view;
+    session::CodeJournal m_journal;  // the session's guard while no record is kept
     session::Session m_session;
     char m_languageCode;
     Heard m_heard;

@@ -2,8 +2,8 @@
 
 #include "cli/commands.h"
 #include "cli/injector_runs.h"
-#include "session/injector_codes.h"
-#include "session/kept_runs.h"
+#include "keeper/kept_runs.h"
+#include "link/injector_codes.h"
 
 namespace tvx::cli {
 namespace {

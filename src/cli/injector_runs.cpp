@@ -3,8 +3,8 @@
 #include <iomanip>
 #include <map>
 
-#include "session/kept_runs.h"
-#include "session/unfinished_runs.h"
+#include "keeper/kept_runs.h"
+#include "keeper/unfinished_runs.h"
 
 namespace tvx::cli {
 namespace {

@@ -7,7 +7,7 @@
 #include "cli/console.h"
 #include "cli/exit_code.h"
 #include "cli/options.h"
-#include "session/injector_codes.h"
+#include "link/injector_codes.h"
 
 namespace tvx::cli {
 

@@ -2,9 +2,9 @@
 
 #include <stdexcept>
 
+#include "datadir/settings.h"
+#include "doctor/port_hint.h"
 #include "link/system_port.h"
-#include "session/port_hint.h"
-#include "session/settings.h"
 #include "sim/scenario_file.h"
 
 namespace tvx::cli {

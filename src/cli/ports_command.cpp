@@ -1,8 +1,8 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "doctor/printable_text.h"
 #include "link/port_info.h"
-#include "session/printable_text.h"
 
 namespace tvx::cli {
 namespace {

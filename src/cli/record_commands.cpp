@@ -8,11 +8,11 @@
 #include "session/session.h"
 
 #if TVX_HAVE_RECORD
+#include "keeper/record_keeper.h"
+#include "keeper/report_catalogue.h"
 #include "record/record.h"
 #include "record/report.h"
 #include "record/workshop_name.h"
-#include "session/record_keeper.h"
-#include "session/report_catalogue.h"
 #endif
 #if TVX_HAVE_PDF
 #include "record/report_pdf.h"
@@ -275,6 +275,7 @@ ExitCode runNotes(const Invocation& invocation, Console& console,
 struct CommandRecord::Kept {
     session::Session& session;
     session::RecordKeeper keeper;
+    session::ProgrammingGuard* journal = nullptr;  // the guard the record stands in for
 };
 
 CommandRecord::CommandRecord(HeadlessTester& tester, const std::filesystem::path& dataDirectory,
@@ -289,11 +290,11 @@ CommandRecord::CommandRecord(HeadlessTester& tester, const std::filesystem::path
                      console.err << "tarvolinex-cli: " << text << '\n';
                  })});
     tester.session().addListener(m_kept->keeper);
-    tester.session().setProgrammingGuard(&m_kept->keeper);
+    m_kept->journal = tester.session().setProgrammingGuard(&m_kept->keeper);
 }
 
 CommandRecord::~CommandRecord() {
-    m_kept->session.setProgrammingGuard(nullptr);
+    m_kept->session.setProgrammingGuard(m_kept->journal);
     m_kept->session.removeListener(m_kept->keeper);
 }
 

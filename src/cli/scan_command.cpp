@@ -2,7 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/module_choice.h"
-#include "session/printable_text.h"
+#include "doctor/printable_text.h"
 
 namespace tvx::cli {
 namespace {

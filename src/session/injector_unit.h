@@ -5,9 +5,9 @@
 #include <functional>
 
 #include "link/clock.h"
+#include "link/injector_codes.h"
+#include "link/keep_going.h"
 #include "link/requests.h"
-#include "session/injector_codes.h"
-#include "session/keep_going.h"
 #include "session/session_events.h"
 
 namespace tvx::session {

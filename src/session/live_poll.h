@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "link/clock.h"
+#include "link/keep_going.h"
 #include "link/requests.h"
-#include "session/keep_going.h"
 #include "session/live_focus.h"
 #include "session/live_pages.h"
 

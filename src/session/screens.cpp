@@ -193,6 +193,10 @@ std::string_view undefinedDtcText(char languageCode) {
     return languageCode == '2' ? " TANIMSIZ ARIZA KODU     " : " UNDEFINED DTC           ";
 }
 
+std::string undefinedCodeRow(std::string_view codeText, char languageCode) {
+    return std::string(codeText) + std::string(undefinedDtcText(languageCode));
+}
+
 std::string_view halfText(HalfIs half, char languageCode) {
     const bool turkish = languageCode == '2';
     switch (half) {

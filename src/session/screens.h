@@ -77,6 +77,9 @@ inline constexpr std::string_view kCountdownTemplate = "         00:xx          
 
 // Text pieces that are not whole screens.
 std::string_view undefinedDtcText(char languageCode);  // follows the code in a grid row
+// The grid row of a code that is not in the catalogue: the code and the undefined-code text
+// of the language.
+std::string undefinedCodeRow(std::string_view codeText, char languageCode);
 // What a half of a code read back is, four characters for the mixed-code screen.
 enum class HalfIs { New, Old, Neither };
 std::string_view halfText(HalfIs half, char languageCode);

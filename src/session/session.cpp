@@ -1,7 +1,9 @@
+#include <utility>
+
 #include "session/session.h"
 
+#include "doctor/port_hint.h"
 #include "session/captions.h"
-#include "session/port_hint.h"
 #include "session/session_controls.h"
 
 namespace tvx::session {
@@ -14,13 +16,12 @@ Session::Session(link::Link& link, link::Requests& requests, link::Clock& clock,
       m_requests(requests),
       m_clock(clock),
       m_view(view),
-      m_dataDirectory(std::move(dataDirectory)),
-      m_journal(m_dataDirectory) {
+      m_dataDirectory(std::move(dataDirectory)) {
     m_link.DemoMode = false;
 }
 
-void Session::setProgrammingGuard(ProgrammingGuard* guard) {
-    m_guard = guard;
+ProgrammingGuard* Session::setProgrammingGuard(ProgrammingGuard* guard) {
+    return std::exchange(m_guard, guard);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -9,17 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "datadir/programming_guard.h"
+#include "doctor/doctor.h"
 #include "link/clock.h"
+#include "link/injector_codes.h"
 #include "link/link.h"
+#include "link/module.h"
 #include "link/port_info.h"
 #include "link/requests.h"
-#include "session/code_journal.h"
-#include "session/doctor.h"
-#include "session/injector_codes.h"
 #include "session/live_focus.h"
 #include "session/live_pages.h"
-#include "session/module.h"
-#include "session/programming_guard.h"
 #include "session/screens.h"
 #include "session/session_events.h"
 #include "session/session_state.h"
@@ -40,10 +39,12 @@ public:
     // Attach and detach them while the session is not running.
     void addListener(SessionEvents& listener);
     void removeListener(SessionEvents& listener);
-    // What keeps the codes read from the injector unit safe before a programming run writes
-    // (the workshop record). Without one (nullptr) the session keeps them in the plain
-    // journal of its data directory. Set it while the session is not running.
-    void setProgrammingGuard(ProgrammingGuard* guard);
+    // What keeps the codes read from the injector unit safe before a programming run writes:
+    // the workshop record, or the plain journal of the data directory where no record is
+    // kept; the program that makes the session hands it over. Without one (nullptr) every
+    // programming run is refused before anything is written. Set it while the session is
+    // not running; returns the guard it replaces.
+    ProgrammingGuard* setProgrammingGuard(ProgrammingGuard* guard);
 
     // One tick for the current state.
     void step();
@@ -255,7 +256,6 @@ private:
     std::string m_programmedCode;                      // the run's code as written, upper-case
     std::string m_codeBefore;                          // the run's injector's code before it
     std::string m_vin;  // the VIN read after the module probe, "" when none
-    CodeJournal m_journal;
     ProgrammingGuard* m_guard = nullptr;
     bool m_restoreRun = false;          // the programming run in progress writes back an old code
     bool m_countdownAnnounced = false;  // the countdown in progress was told to the listeners

@@ -1,6 +1,6 @@
 #include "session/session.h"
 
-#include "session/catalogue.h"
+#include "datadir/catalogue.h"
 #include "session/session_controls.h"
 
 namespace tvx::session {

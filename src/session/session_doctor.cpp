@@ -1,7 +1,7 @@
 // The connection doctor inside the session: the port list's greyed items and hints, and
 // after a failed start the diagnosis as the hint of the display and, on OK, on the display.
 // It only looks at what the start already did (and reads stray bytes); it sends nothing.
-#include "session/doctor_run.h"
+#include "doctor/doctor_run.h"
 #include "session/screens.h"
 #include "session/session.h"
 

@@ -6,11 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include "datadir/programming_guard.h"
+#include "doctor/doctor.h"
 #include "link/decoder.h"
-#include "session/doctor.h"
-#include "session/injector_codes.h"
+#include "link/injector_codes.h"
+#include "link/module.h"
 #include "session/live_pages.h"
-#include "session/module.h"
 #include "session/session_state.h"
 
 namespace tvx::session {
@@ -151,36 +152,6 @@ struct ProgrammingStep {
     InjectorRequest request = InjectorRequest::Start;
     bool ok = false;
     bool restore = false;
-};
-
-// What the unit holds for the injector after a run, as read back from it.
-enum class UnitHolds {
-    NotRead,  // it was not read again (nothing was written, or the read failed)
-    OldCode,  // the code it had before the run
-    NewCode,  // the code the run was to write
-    Mixed,    // anything else: one half of each, or neither
-};
-
-// How a programming run ended.
-struct ProgrammingEnd {
-    enum class Result {
-        Finished,     // every request accepted and the code read back as written
-        Failed,       // a request was refused or unanswered, or the read-back differs
-        Refused,      // the code was refused before anything was sent
-        NotVerified,  // every request accepted, but the read-back failed
-        NotRecorded,  // the codes read could not be kept safe first: nothing was sent
-    };
-    int injector = 1;  // slot 1..4
-    Result result = Result::Failed;
-    CodeProblem problem = CodeProblem::None;  // for Refused
-    std::string code;                         // the slot's text as it was to be written
-    bool demo = false;
-    std::string before;    // the code the unit held before the run, as read
-    std::string readBack;  // the code read back after the run; "" when not read
-    UnitHolds holds = UnitHolds::NotRead;
-    bool writeSent = false;     // a write request went to the unit
-    bool restoreTried = false;  // the old code was written back after a failure
-    std::string whyNot;         // NotRecorded: why the codes could not be kept
 };
 
 // The session waits for the operator at one of these prompts. `lines` is the screen.

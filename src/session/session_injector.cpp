@@ -222,8 +222,26 @@ void Session::showCodeBefore(int injector, bool visible) {
     m_view.setControlVisible(kCodeBeforeLabels[injector], visible);
 }
 
+namespace {
+
+// The guard of a session that was handed none: nothing keeps the codes, so nothing is
+// written to the unit.
+class NoGuard final : public ProgrammingGuard {
+public:
+    bool beforeFirstWrite(const ProgrammingPlan&, std::string& whyNot) override {
+        return canKeep(whyNot);
+    }
+    bool canKeep(std::string& whyNot) override {
+        whyNot = "no journal or record keeps the codes read";
+        return false;
+    }
+};
+
+}  // namespace
+
 ProgrammingGuard& Session::guard() {
-    return m_guard != nullptr ? *m_guard : m_journal;
+    static NoGuard none;
+    return m_guard != nullptr ? *m_guard : none;
 }
 
 // Before the ignition steps: a run whose codes could not be kept is refused now, not after
@@ -240,12 +258,9 @@ bool Session::guardCanKeep() {
     return false;
 }
 
-// The end of a run that passed its guard: told to the listeners, and kept in the journal
-// when the journal is the guard.
+// The end of a run that passed its guard: kept by the guard, told to the listeners.
 void Session::endRun(const ProgrammingEnd& end) {
-    if (m_guard == nullptr) {
-        m_journal.runEnded(end);
-    }
+    guard().runEnded(end);
     notify(&SessionEvents::programmingEnded, end);
 }
 

@@ -1,8 +1,8 @@
 #include "session/session.h"
 
+#include "datadir/settings.h"
 #include "session/captions.h"
 #include "session/session_controls.h"
-#include "session/settings.h"
 
 namespace tvx::session {
 

@@ -20,11 +20,11 @@
 #include <QPrinter>
 #endif
 
+#include "keeper/report_catalogue.h"
 #include "record/record.h"
 #include "record/report.h"
 #include "record/report_pdf.h"
 #include "record/workshop_name.h"
-#include "session/report_catalogue.h"
 #include "ui/records_style.h"
 #include "ui/tester_style.h"
 

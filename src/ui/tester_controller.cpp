@@ -7,13 +7,13 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include "datadir/settings.h"
+#include "keeper/unfinished_runs.h"
 #include "link/byte_trace.h"
 #include "link/system_name.h"
-#include "session/settings.h"
-#include "session/support_file.h"
-#include "session/unfinished_runs.h"
+#include "support/support_file.h"
 #if TVX_HAVE_RECORD
-#include "session/record_keeper.h"
+#include "keeper/record_keeper.h"
 #include "ui/records_dialog.h"
 #endif
 #include "trend/recording_store.h"
@@ -69,6 +69,7 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
       m_viewLog(m_formView, setup.clock),
       m_queued(m_viewLog),
       m_dataDirectory(setup.dataDirectory),
+      m_journal(setup.dataDirectory),
       m_history(m_queued, setup.clock),
       m_trend(std::make_unique<TrendController>(
           form, setup.clock, recordingStore(setup.dataDirectory / "recordings"),
@@ -82,6 +83,7 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
     m_link.setTrace(setup.trace);
     m_link.setRing(&m_ring);  // always on: the support file shows the line's last events
     m_session.addListener(m_facts);
+    m_session.setProgrammingGuard(&m_journal);
     // What the record has to say comes from its writer thread or the session's; the window
     // shows it in its notice line, never in a dialog that would stop a screen.
     QPointer<TForm1> window(&form);
@@ -152,7 +154,7 @@ TesterController::~TesterController() {
     m_trend->recorder().stop();  // a recording in progress ends while the record is there
     m_session.removeListener(*m_unfinished);
 #if TVX_HAVE_RECORD
-    m_session.setProgrammingGuard(nullptr);
+    m_session.setProgrammingGuard(&m_journal);
     m_session.removeListener(*m_record);
 #endif
 }

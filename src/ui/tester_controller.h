@@ -10,17 +10,18 @@
 #include <optional>
 #include <string>
 
+#include "datadir/code_journal.h"
 #include "link/clock.h"
 #include "link/line_ring.h"
 #include "link/link.h"
 #include "link/requests.h"
 #include "link/serial_port.h"
 #include "session/interruptible_clock.h"
-#include "session/screen_history.h"
 #include "session/session.h"
 #include "session/session_runner.h"
-#include "session/support_facts.h"
 #include "session/view_log.h"
+#include "support/screen_history.h"
+#include "support/support_facts.h"
 #include "ui/form_view.h"
 #include "ui/queued_view.h"
 #include "ui/trend_controller.h"
@@ -113,6 +114,7 @@ private:
     session::ViewLog m_viewLog;  // what the window applied, for --view-log
     QueuedView m_queued;
     std::filesystem::path m_dataDirectory;
+    session::CodeJournal m_journal;  // the session's guard where no record is kept
     Diagnostics m_diagnostics;
     link::LineRing m_ring;
     session::ScreenHistory m_history;  // between the session and the queued view

@@ -5,7 +5,7 @@
 #include <streambuf>
 
 #include "cli_fixture.h"
-#include "session/injector_codes.h"
+#include "link/injector_codes.h"
 
 namespace tvx::cli::testing {
 namespace {

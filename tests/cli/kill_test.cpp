@@ -18,8 +18,8 @@
 #include <random>
 
 #include "cli_fixture.h"
+#include "link/injector_codes.h"
 #include "record/record.h"
-#include "session/injector_codes.h"
 
 namespace tvx::cli::testing {
 namespace {

@@ -7,9 +7,9 @@
 #include <random>
 
 #include "cli_fixture.h"
+#include "keeper/record_keeper.h"
 #include "record/record.h"
 #include "record/record_fixture.h"
-#include "session/record_keeper.h"
 #include "session/session_fixture.h"
 
 namespace tvx::cli::testing {

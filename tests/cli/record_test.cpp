@@ -5,9 +5,9 @@
 #include <nlohmann/json.hpp>
 
 #include "cli_fixture.h"
+#include "link/injector_codes.h"
 #include "record/html_query.h"
 #include "record/record.h"
-#include "session/injector_codes.h"
 
 namespace tvx::cli::testing {
 namespace {

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_fixture.h"
-#include "session/injector_codes.h"
+#include "link/injector_codes.h"
 
 namespace tvx::cli::testing {
 namespace {

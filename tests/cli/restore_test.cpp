@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "cli_fixture.h"
+#include "datadir/code_journal.h"
+#include "link/injector_codes.h"
 #include "record/record.h"
-#include "session/code_journal.h"
-#include "session/injector_codes.h"
 
 namespace tvx::cli::testing {
 namespace {

@@ -7,9 +7,9 @@
 
 #include "../session/killed_run_plan.h"
 #include "cli_fixture.h"
-#include "session/code_journal.h"
-#include "session/injector_codes.h"
-#include "session/unfinished_runs.h"
+#include "datadir/code_journal.h"
+#include "keeper/unfinished_runs.h"
+#include "link/injector_codes.h"
 
 namespace tvx::cli::testing {
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "checks.h"
-#include "session/catalogue.h"
+#include "datadir/catalogue.h"
 
 namespace {
 

@@ -9,11 +9,12 @@
 #include <string>
 
 #include "checks.h"
+#include "datadir/code_journal.h"
 #include "fuzz_input.h"
 #include "link/clock.h"
+#include "link/injector_codes.h"
 #include "link/link.h"
 #include "link/requests.h"
-#include "session/injector_codes.h"
 #include "session/screens.h"
 #include "session/session.h"
 #include "session/session_view.h"
@@ -33,7 +34,9 @@ struct Bench {
     tvx::link::Link link{port, clock};
     tvx::link::Requests requests{link};
     tvx::fuzz::CheckingView view;
+    tvx::session::CodeJournal journal{tvx::fuzz::fuzzDataDirectory()};
     tvx::session::Session session{link, requests, clock, view, tvx::fuzz::fuzzDataDirectory()};
+    Bench() { session.setProgrammingGuard(&journal); }
 
     void settle() {
         for (int tick = 0; tick < 40 && !session.isWaiting(); ++tick) {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "checks.h"
+#include "datadir/code_journal.h"
 #include "fuzz_input.h"
 #include "fuzz_port.h"
 #include "link/clock.h"
@@ -89,6 +90,7 @@ public:
           m_session(m_link, m_requests, m_clock, m_view, fuzzDataDirectory()) {
         m_port.onRequest = [this](const std::vector<std::uint8_t>& request) { sent(request); };
         m_session.addListener(m_unitCodes);
+        m_session.setProgrammingGuard(&m_journal);
         m_view.onLine = [this](int line, const std::string& text) { shown(line, text); };
     }
 
@@ -338,6 +340,7 @@ private:
     link::Requests m_requests;
     CheckingView m_view;
     UnitCodes m_unitCodes;  // outlives the session that tells it
+    session::CodeJournal m_journal{fuzzDataDirectory()};
     session::Session m_session;
     const bool m_trace = std::getenv("TVX_FUZZ_TRACE") != nullptr;
     std::size_t m_attemptStart = 0;

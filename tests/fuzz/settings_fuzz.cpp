@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "checks.h"
-#include "session/settings.h"
+#include "datadir/settings.h"
 #include "tester_bench.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

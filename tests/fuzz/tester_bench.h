@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "session/recording_view.h"
+#include "common/recording_view.h"
 
 namespace tvx::fuzz {
 

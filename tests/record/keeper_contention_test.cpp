@@ -4,8 +4,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "datadir/code_journal.h"
 #include "recorded_fixture.h"
-#include "session/code_journal.h"
 #include "session/live_pages.h"
 
 namespace tvx::session {

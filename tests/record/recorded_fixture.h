@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "keeper/record_keeper.h"
 #include "record_fixture.h"
-#include "session/record_keeper.h"
 #include "session/session_fixture.h"
 
 namespace tvx::session::testing {

@@ -8,9 +8,9 @@
 #include <sstream>
 
 #include "full_visit.h"
+#include "keeper/report_catalogue.h"
 #include "record/report.h"
 #include "record/report_pdf.h"
-#include "session/report_catalogue.h"
 
 namespace tvx::record {
 namespace {

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <tuple>
 
+#include "doctor/doctor_run.h"
+#include "doctor/latency_advice.h"
 #include "event_log.h"
-#include "session/doctor_run.h"
-#include "session/latency_advice.h"
 #include "session_fixture.h"
 
 namespace tvx::session {

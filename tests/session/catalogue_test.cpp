@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "session/catalogue.h"
-#include "session/injector_codes.h"
+#include "datadir/catalogue.h"
+#include "link/injector_codes.h"
 #include "session_fixture.h"
 
 namespace tvx::session {

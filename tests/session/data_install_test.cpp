@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "session/data_install.h"
+#include "datadir/data_install.h"
 #include "session_fixture.h"
 
 #ifndef _WIN32

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "doctor/doctor_run.h"
 #include "link/posix_serial_port.h"
-#include "session/doctor_run.h"
 #include "sim/pty_server.h"
 
 namespace tvx::session {

@@ -2,7 +2,7 @@
 // what it sends (the presence test and the module probe, nothing else) and how long it takes.
 #include <gtest/gtest.h>
 
-#include "session/doctor_run.h"
+#include "doctor/doctor_run.h"
 #include "sim/box.h"
 #include "sim/in_memory_port.h"
 

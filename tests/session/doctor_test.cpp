@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "session/doctor.h"
+#include "doctor/doctor.h"
 
 namespace tvx::session {
 namespace {

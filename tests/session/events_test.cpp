@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/control_names.h"
 #include "event_log.h"
 #include "link/decoder_table.h"
-#include "session/control_names.h"
 #include "session_fixture.h"
 #include "workday.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "session/injector_codes.h"
+#include "link/injector_codes.h"
 #include "session_fixture.h"
 
 namespace tvx::session {

@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "session/code_journal.h"
+#include "datadir/code_journal.h"
 #include "session_fixture.h"
 
 namespace tvx::session {

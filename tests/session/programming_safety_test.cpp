@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "datadir/code_journal.h"
 #include "event_log.h"
-#include "session/code_journal.h"
-#include "session/injector_codes.h"
+#include "link/injector_codes.h"
 #include "session_fixture.h"
 
 namespace tvx::session {
@@ -308,6 +308,21 @@ TEST_F(Programming, AGuardThatCannotKeepTheCodesRefusesBeforeTheIgnitionSteps) {
     EXPECT_EQ(bench.box.injectorRequests(), kReadRequests);
     EXPECT_EQ(bench.view.lines[0], "  OLD CODES NOT SAVED   ");
     EXPECT_EQ(bench.session.state(), State::FinishedWait);
+}
+
+// The session owns no journal: a program that hands it no guard gets no programming run,
+// and nothing is written to the data directory behind its back.
+TEST_F(Programming, ASessionHandedNoGuardRefusesBeforeTheIgnitionSteps) {
+    bench.session.setProgrammingGuard(nullptr);
+    bench.session.programInjectors();
+    bench.settle();
+
+    EXPECT_EQ(end().result, Result::NotRecorded);
+    EXPECT_FALSE(end().whyNot.empty());
+    EXPECT_EQ(bench.box.injectorRequests(), kReadRequests);
+    EXPECT_EQ(bench.view.lines[0], "  OLD CODES NOT SAVED   ");
+    EXPECT_EQ(bench.session.state(), State::FinishedWait);
+    EXPECT_FALSE(std::filesystem::exists(bench.dir.path() / CodeJournal::kFileName));
 }
 
 TEST_F(Programming, AJournalThatCannotBeWrittenRefusesBeforeTheIgnitionSteps) {

@@ -21,7 +21,9 @@ TEST(PtyWorkday, FromFirstStartToInjectorProgramming) {
     link::Requests requests(link);
     RecordingView view;
     testing::TempDir dir;
+    CodeJournal journal(dir.path());
     Session session(link, requests, clock, view, dir.path());
+    session.setProgrammingGuard(&journal);
     testing::walkTheDay(
         {session, view, dir,
          [&](int n) { return server.withBox([n](sim::Box& box) { return box.injectorCode(n); }); }},

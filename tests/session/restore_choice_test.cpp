@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "session/restore_choice.h"
+#include "datadir/restore_choice.h"
 
 namespace tvx::session {
 namespace {

@@ -11,10 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "common/recording_view.h"
+#include "datadir/code_journal.h"
 #include "link/clock.h"
 #include "link/link.h"
 #include "link/requests.h"
-#include "session/recording_view.h"
 #include "session/session.h"
 #include "sim/box.h"
 #include "sim/in_memory_port.h"
@@ -152,7 +153,10 @@ struct Bench {
           port(simPort),
           link(port, clock),
           requests(link),
-          session(link, requests, clock, view, dir.path()) {}
+          journal(dir.path()),
+          session(link, requests, clock, view, dir.path()) {
+        session.setProgrammingGuard(&journal);  // as the programs hand it where no record is kept
+    }
 
     // Steps until the session waits for the operator; fails the test on a runaway.
     void settle(int maxSteps = 200) {
@@ -204,6 +208,7 @@ struct Bench {
     link::Link link;
     link::Requests requests;
     RecordingView view;
+    CodeJournal journal;
     Session session;
 };
 

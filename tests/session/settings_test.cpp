@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "session/data_directory.h"
-#include "session/settings.h"
+#include "datadir/data_directory.h"
+#include "datadir/settings.h"
 #include "session_fixture.h"
 
 namespace tvx::session {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "session/port_hint.h"
+#include "doctor/port_hint.h"
 #include "session_fixture.h"
 
 namespace tvx::session {

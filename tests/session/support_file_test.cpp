@@ -7,11 +7,11 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "common/recording_view.h"
 #include "session/null_view.h"
-#include "session/recording_view.h"
-#include "session/support_file.h"
 #include "session/view_log.h"
 #include "session_fixture.h"
+#include "support/support_file.h"
 
 namespace tvx::session {
 namespace {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "session/recording_view.h"
+#include "common/recording_view.h"
 #include "session/session.h"
 #include "session_fixture.h"
 

@@ -8,7 +8,7 @@
 #include <QStyle>
 #include <QTableWidget>
 
-#include "session/control_names.h"
+#include "common/control_names.h"
 #include "ui/form_view.h"
 #include "ui/gauge_pages.h"
 #include "ui/tform1.h"

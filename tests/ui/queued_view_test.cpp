@@ -6,7 +6,7 @@
 #include <random>
 #include <thread>
 
-#include "session/recording_view.h"
+#include "common/recording_view.h"
 #include "ui/form_view.h"
 #include "ui/queued_view.h"
 #include "ui/tform1.h"

@@ -13,8 +13,8 @@
 #include <iostream>
 #include <memory>
 
+#include "datadir/data_install.h"
 #include "link/clock.h"
-#include "session/data_install.h"
 #include "sim/box.h"
 #include "sim/in_memory_port.h"
 #include "sim/scenario.h"

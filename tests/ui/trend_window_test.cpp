@@ -12,8 +12,8 @@
 
 #include "link/byte_trace.h"
 #if TVX_HAVE_RECORD
+#include "keeper/record_keeper.h"
 #include "record/record.h"
-#include "session/record_keeper.h"
 #endif
 #include "sim/box.h"
 #include "sim/in_memory_port.h"
