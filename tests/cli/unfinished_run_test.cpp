@@ -5,7 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "../session/killed_run_plan.h"
+#include "../common/killed_run_plan.h"
 #include "cli_fixture.h"
 #include "datadir/code_journal.h"
 #include "keeper/unfinished_runs.h"

@@ -8,9 +8,9 @@
 #include <fstream>
 #include <memory>
 
-#include "../session/killed_run_plan.h"
+#include "../common/killed_run_plan.h"
+#include "datadir/code_journal.h"
 #include "link/clock.h"
-#include "session/code_journal.h"
 #include "sim/box.h"
 #include "sim/in_memory_port.h"
 #include "sim/scenario.h"

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "session/code_journal.h"
-#include "session/injector_codes.h"
+#include "datadir/code_journal.h"
+#include "link/injector_codes.h"
 #include "sim/scenario.h"
 
 namespace tvx::test {
