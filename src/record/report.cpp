@@ -149,7 +149,7 @@ std::optional<VisitReport> buildReport(Record& record, std::int64_t visitId,
         report.clears.push_back(std::move(item));
     }
     for (const Recording& recording : visit->recordings) {
-        report.recordings.push_back({recording, record.recordingSummary(recording.id)});
+        report.recordings.push_back({recording, record.recordingSummary(recording.id), {}});
         for (const ChannelSummary& channel : report.recordings.back().channels) {
             if (channel.channel.gauge == kOdometerGauge && channel.count > 0) {
                 report.clusterOdometerKm =
