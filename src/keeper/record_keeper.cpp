@@ -713,7 +713,20 @@ void RecordKeeper::livePageStarted(const LivePageStart& e) {
     }
 }
 
+// The cluster's odometer whenever its page reads it, recorded or not: the visit keeps the last.
+void RecordKeeper::keepOdometer(double km) {
+    post([km](record::Record& record, Open& open) {
+        if (open.visit && open.odometer != std::pair{*open.visit, km}) {
+            record.setVisitOdometerRead(*open.visit, km);
+            open.odometer = std::pair{*open.visit, km};
+        }
+    });
+}
+
 void RecordKeeper::liveReading(const LiveReading& e) {
+    if (e.kind == LiveRead::Kind::Odometer && !e.failed) {
+        keepOdometer(e.value);
+    }
     std::lock_guard lock(m_liveMutex);
     if (m_livePage == nullptr || e.page != m_livePage->pollState) {
         return;

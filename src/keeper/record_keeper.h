@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "datadir/code_journal.h"
@@ -100,6 +101,7 @@ private:
         std::optional<std::int64_t> run;
         std::optional<std::int64_t> recording;
         std::int64_t recordingFirstMs = -1;  // the session clock at the first reading
+        std::optional<std::pair<std::int64_t, double>> odometer;  // visit and km last written
     };
     using Job = std::function<void(record::Record&, Open&)>;
     struct GuardTicket;
@@ -118,6 +120,7 @@ private:
     bool journalInstead(const ProgrammingPlan& plan, const std::string& why, std::string& whyNot);
     void beginVisit(bool demo);
     void flushReadings();
+    void keepOdometer(double km);
     void stopLiveRecordingLocked();
     // SessionEvents
     void vehicleChosen(const VehicleChoice& e) override;

@@ -137,6 +137,13 @@ bool Record::setVisitNotes(std::int64_t visit, const VisitNotes& notes) {
     return m_db->changes() > 0;
 }
 
+void Record::setVisitOdometerRead(std::int64_t visit, double km) {
+    Statement(*m_db, "UPDATE visits SET odometer_read_km = ? WHERE id = ?")
+        .bind(1, km)
+        .bind(2, visit)
+        .run();
+}
+
 void Record::touchVisit(std::int64_t visit, std::int64_t at) {
     Statement(*m_db, "UPDATE visits SET ended_at = max(ended_at, ?) WHERE id = ?")
         .bind(1, at)
@@ -468,7 +475,7 @@ std::optional<Visit> Record::visit(std::int64_t id) {
     {
         Statement extra(*m_db,
                         "SELECT diesel, language, injector_unit, plate, customer, odometer_km, "
-                        "findings, recommendation FROM visits WHERE id = ?");
+                        "findings, recommendation, odometer_read_km FROM visits WHERE id = ?");
         extra.bind(1, id);
         extra.step();
         visit.diesel = extra.integer(0) != 0;
@@ -481,6 +488,9 @@ std::optional<Visit> Record::visit(std::int64_t id) {
         }
         visit.notes.findings = extra.text(6);
         visit.notes.recommendation = extra.text(7);
+        if (!extra.isNull(8)) {
+            visit.odometerReadKm = extra.real(8);
+        }
     }
     Statement modules(*m_db, "SELECT module, protocol FROM visit_modules WHERE visit_id = ?");
     modules.bind(1, id);

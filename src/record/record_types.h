@@ -156,6 +156,9 @@ struct Visit {
     std::vector<ProgrammingRun> runs;
     std::vector<Recording> recordings;
     VisitNotes notes;
+    // The instrument cluster's odometer as last read in the visit; none when it was not read
+    // (or the visit was recorded before it was kept: a cluster recording may hold it).
+    std::optional<double> odometerReadKm;
 };
 
 struct VisitFilter {

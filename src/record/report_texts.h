@@ -56,6 +56,7 @@ enum class ReportText {
     Mean,
     Maximum,
     OnShare,
+    ChartOfTheLast,
     Findings,
     Recommendation,
     TechnicianSignature,

@@ -123,6 +123,10 @@ CREATE INDEX visits_by_plate ON visits(plate);
 -- The list, newest first, read in order and stopped at its limit.
 CREATE INDEX visits_by_start ON visits(demo, started_at);
 )sql",
+    // 4: the odometer as the instrument cluster last showed it in the visit, recorded or not.
+    R"sql(
+ALTER TABLE visits ADD COLUMN odometer_read_km REAL;
+)sql",
 };
 
 constexpr int kMigrationCount = static_cast<int>(std::size(kMigrations));

@@ -20,6 +20,7 @@
 #include <QPrinter>
 #endif
 
+#include "chart/recording_chart.h"
 #include "keeper/report_catalogue.h"
 #include "record/record.h"
 #include "record/report.h"
@@ -415,15 +416,15 @@ void RecordsDialog::showVisit(long long visit) {
         return;
     }
     try {
-        const auto report =
-            record::buildReport(*record, visit, record::readWorkshop(m_dataDirectory),
-                                session::catalogueDescriber(m_dataDirectory));
+        auto report = record::buildReport(*record, visit, record::readWorkshop(m_dataDirectory),
+                                          session::catalogueDescriber(m_dataDirectory));
         if (!report) {
             return;
         }
         const auto language = m_reportLanguage->currentIndex() == 1
                                   ? record::ReportLanguage::Turkish
                                   : record::ReportLanguage::English;
+        chart::addRecordingCharts(*report, *record, language);
         m_html = qstr(record::reportHtml(*report, language));
         m_details->setHtml(m_html);
         m_shown = visit;

@@ -4,7 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "ui/trend_chart.h"
+#include "chart/trend_chart.h"
 
 namespace tvx::ui {
 namespace {
@@ -117,7 +117,7 @@ void buildChartArea(TrendArea& area, QWidget* window) {
     controls->addWidget(area.rates);
     controls->addWidget(area.cursor, 1);
     column->addLayout(controls);
-    area.chart = new TrendChart(area.chartArea);
+    area.chart = new chart::TrendChart(area.chartArea);
     area.chart->setObjectName(QStringLiteral("liveChart"));
     column->addWidget(area.chart, 1);
 }

@@ -5,9 +5,11 @@
 #include <QPushButton>
 #include <QSlider>
 
-namespace tvx::ui {
-
+namespace tvx::chart {
 class TrendChart;
+}
+
+namespace tvx::ui {
 
 // The controls of the live-data chart, recording and replay. They sit in frames of their own
 // below the work area (TForm1::layOutTrend places them) and never over a named control of
@@ -44,7 +46,7 @@ struct TrendArea {
                                          // values are polled
     QLabel* rates = nullptr;             // (chartRates) samples per second of each charted value
     QLabel* cursor = nullptr;            // (chartCursor) the values at the cursor
-    TrendChart* chart = nullptr;         // (liveChart)
+    tvx::chart::TrendChart* chart = nullptr;  // (liveChart)
 };
 
 // Builds the controls as children of the window, hidden until placed.

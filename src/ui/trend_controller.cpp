@@ -9,10 +9,10 @@
 #include <QSignalBlocker>
 #include <cmath>
 
+#include "chart/trend_chart.h"
 #include "session/captions.h"
 #include "ui/tform1.h"
 #include "ui/trend_area.h"
-#include "ui/trend_chart.h"
 #include "ui/trend_texts.h"
 #include "widgets/color_code.h"
 #include "widgets/dot_matrix.h"
@@ -93,13 +93,13 @@ TrendController::~TrendController() {
 
 void TrendController::connectControls() {
     connect(&m_marks, &GaugeMarks::gaugeClicked, this, &TrendController::toggleGauge);
-    connect(m_area.chart, &TrendChart::takeOff, this, &TrendController::toggleGauge);
-    connect(m_area.chart, &TrendChart::cursorAt, this, [this](std::int64_t timeMs) {
+    connect(m_area.chart, &chart::TrendChart::takeOff, this, &TrendController::toggleGauge);
+    connect(m_area.chart, &chart::TrendChart::cursorAt, this, [this](std::int64_t timeMs) {
         m_chart.setCursor(timeMs);
         m_area.chart->refresh();
         showCursor();
     });
-    connect(m_area.chart, &TrendChart::cursorCleared, this, [this] {
+    connect(m_area.chart, &chart::TrendChart::cursorCleared, this, [this] {
         m_chart.setCursor(std::nullopt);
         m_area.chart->refresh();
         showCursor();

@@ -7,6 +7,8 @@ namespace {
 using testing::Dir;
 using testing::openOrFail;
 
+constexpr int kSchemaBeforeNotes = 2;
+
 VisitNotes someNotes() {
     VisitNotes notes;
     notes.plate = "34 ABC 123";
@@ -23,12 +25,12 @@ TEST(VisitNotes, ARecordOfThePreviousSchemaKeepsItsVisitsAndTakesNotes) {
     Dir dir;
     {
         Database old(dir.db(), Database::Mode::ReadWrite);
-        migrate(old, kSchemaVersion - 1);
+        migrate(old, kSchemaBeforeNotes);
         old.exec(
             "INSERT INTO visits(id, started_at, ended_at, vehicle, vin) VALUES "
             "(7, 1000, 2000, 'TRANSIT 2.4 TDCI', 'WF0XXXTTGXAB00007')");
         old.exec("INSERT INTO recordings(visit_id, page, started_at) VALUES (7, 71, 1500)");
-        ASSERT_EQ(schemaVersion(old), kSchemaVersion - 1);
+        ASSERT_EQ(schemaVersion(old), kSchemaBeforeNotes);
     }
     auto record = openOrFail(dir.db());
     ASSERT_TRUE(record);

@@ -15,13 +15,13 @@
 #include "keeper/record_keeper.h"
 #include "record/record.h"
 #endif
+#include "chart/trend_chart.h"
 #include "sim/box.h"
 #include "sim/in_memory_port.h"
 #include "sim/scenario.h"
 #include "trend/recording_store.h"
 #include "ui/tester_controller.h"
 #include "ui/trend_area.h"
-#include "ui/trend_chart.h"
 #include "ui_helpers.h"
 #ifndef _WIN32  // the simulator on a pseudo-terminal
 #include "link/posix_serial_port.h"
