@@ -167,6 +167,7 @@ TEST_F(DoctorWindow, TheSupportFileHoldsTheLineTheScreensAndTheFinding) {
 TEST_F(DoctorWindow, TheDiagnosisIsShownInTheWindowWithTheWordThatOkShowsIt) {
     start({sim::Fault::silentBox()}, oneAdapterAsCom1());
     failAStart("   CONNECTION FAILED    ");
+    ASSERT_NE(note(), nullptr) << "the window has no note";
     EXPECT_TRUE(noteShows("the box is silent"));
     EXPECT_TRUE(noteShows("Press OK to see the diagnosis on the display"));
     EXPECT_LE(m_form->height(), 740);
