@@ -33,7 +33,7 @@ constexpr std::array kModuleCaptions{"PCM", "TCM", "ABS", "AirBag", "Cluster", "
 // gauges. Everything above keeps its place; the chart takes what is left of kMostHeight.
 constexpr int kTrendBarHeight = 40;
 constexpr int kFootMargin = 8;
-constexpr int kNoteLines = 8;  // a longer note scrolls in its tooltip
+constexpr int kNoteLines = 8;  // a longer note is cut there; its tooltip holds it all
 
 }  // namespace
 

@@ -24,6 +24,7 @@ namespace tvx::ui {
 namespace {
 
 constexpr int kReplayTickMs = 40;
+constexpr int kRatesEveryMs = 500;
 const char* const kLiveFrames[] = {"Frame61", "Frame71", "Frame81"};
 const QColor kReplayDisplayColour(255, 255, 0);
 
@@ -252,7 +253,10 @@ void TrendController::liveBatchDone() {
     }
     updateRecording();
     updateControls();
-    showRates();
+    // In fast mode a batch comes with nearly every reading: the rates, which move with each,
+    // are shown twice a second.
+    if (!m_ratesShown.isValid() || m_ratesShown.elapsed() >= kRatesEveryMs)
+        showRates();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -135,6 +135,7 @@ private:
     trend::ChartModel m_chart;
     trend::StaleGauges m_stale;
     trend::SampleRate m_rates;
+    QElapsedTimer m_ratesShown;              // when the rates were last shown
     bool m_fast = false;                     // the session polls only the charted values
     std::vector<std::string_view> m_paused;  // the gauges it does not poll meanwhile
     std::unique_ptr<trend::RecordingStore> m_store;

@@ -72,6 +72,7 @@ void TrendController::showRates() {
     }
     if (text != m_area.rates->text())
         m_area.rates->setText(text);
+    m_ratesShown.start();
 }
 
 }  // namespace tvx::ui
