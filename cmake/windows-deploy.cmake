@@ -23,3 +23,14 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     list(APPEND TVX_MINGW_RUNTIME_DLLS ${path})
 endforeach()
 install(FILES ${TVX_MINGW_RUNTIME_DLLS} DESTINATION .)
+
+# Qt's own dialogs in Turkish: a translation file is the same on every system, so the build
+# host's (Debian qt6-translations-l10n) goes into translations/ beside the program, where the
+# window looks for it. Without it Qt's dialogs stay English.
+find_file(TVX_QTBASE_TR qtbase_tr.qm PATHS /usr/share/qt6/translations NO_DEFAULT_PATH
+          NO_CMAKE_FIND_ROOT_PATH)
+if(TVX_QTBASE_TR)
+    install(FILES ${TVX_QTBASE_TR} DESTINATION translations)
+else()
+    message(STATUS "qtbase_tr.qm not found: Qt's dialogs stay English in Turkish")
+endif()

@@ -10,6 +10,7 @@ packages=(
     nlohmann-json3-dev libcli11-dev libsqlite3-dev
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libjpeg-dev
     qt6-charts-dev libqt6opengl6-dev  # Qt Charts needs the OpenGL files but does not pull them in
+    qt6-translations-l10n  # Qt's own dialogs (file dialogs, message boxes) in Turkish
 )
 
 if [ "${1:-}" != window ]; then

@@ -37,6 +37,7 @@ class UnfinishedRunWatch;
 namespace tvx::ui {
 
 class TForm1;
+class WindowNotes;
 
 // Runs the diagnostic session behind the window: the session steps on its own worker
 // thread, every click becomes a command queued to it, and everything it shows comes back
@@ -108,6 +109,8 @@ private:
     // click is dropped, done(false) when it is busy. On the GUI thread.
     void holdForReplay(std::function<void(bool)> done);
     void releaseFromReplay();
+    // The language of the settings file ('1' English, '2' Turkish), as the session uses it.
+    char language() const;
 
     TForm1& m_form;
     FormView m_formView;
@@ -122,6 +125,7 @@ private:
     QTimer m_portListTimer;                    // the port list follows adapters plugged in or out
     std::atomic<bool> m_held = false;          // a replay has the window: clicks are dropped
     std::unique_ptr<TrendController> m_trend;  // its listeners outlive the session
+    std::unique_ptr<WindowNotes> m_notes;      // as long
     link::Link m_link;
     link::Requests m_requests;
     session::Session m_session;
