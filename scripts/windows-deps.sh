@@ -66,7 +66,7 @@ EOF
 # Builds with ninja's step counter every 100 steps; the whole output goes to build.log.
 build_logged() {
     cmake --build "$1" -j "$jobs" "${@:2}" 2>&1 | tee "$1/build.log" |
-        awk '/^\[[0-9]+\/[0-9]+\] / { n++; if (n % 100 == 0) print "  " $1 } END { print "  " n " steps" }' ||
+        awk '/^\[[0-9]+\/[0-9]+\] / { n++; if (n % 100 == 0) print "  " $1 } END { print "  " n + 0 " steps" }' ||
         { grep -B2 -A20 -m3 'error\|FAILED' "$1/build.log" >&2; return 1; }
 }
 
@@ -100,6 +100,12 @@ EOF
 
 build_qt_base() { # folder
     fetch_source qt6-base "$qt_deb_version" qtbase-src
+    # Qt's Windows print engine reaches for the DirectWrite font engine, which Gui has only
+    # with Direct2D (off here): the print engine gets the condition Gui's font database has.
+    local print_engine=$work/qtbase-src/src/printsupport/platform/windows/qprintengine_win.cpp
+    if grep -q '^#if QT_CONFIG(directwrite)$' "$print_engine"; then
+        sed -i 's/^#if QT_CONFIG(directwrite)$/#if QT_CONFIG(directwrite) \&\& QT_CONFIG(direct2d)/' "$print_engine"
+    fi
     # Qt's qt.toolchain.cmake loads the toolchain the base was configured with: a fixed path
     # in the work folder (the prefix the programs use has its own, see compose).
     local toolchain_file=$work/mingw-w64.cmake
@@ -128,8 +134,7 @@ build_qt_base() { # folder
     cmake --install "$work/qtbase-build" >"$work/qtbase-install.log"
 }
 
-# Qt Charts with the MinGW Qt's own qt-cmake, found through a fixed link to the Qt base part
-# (its build then stays valid while Qt's base is only installed anew).
+# Qt Charts with the MinGW Qt's own qt-cmake (the Qt base part's).
 build_qt_charts() { # folder
     if [ ! -f "$charts_tarball" ]; then
         cat >&2 <<EOF
@@ -148,8 +153,14 @@ EOF
         tar -C "$work" -xf "$charts_tarball"
         mv "$work/qtcharts-everywhere-src-$qt_version" "$work/qtcharts-src"
     fi
-    ln -sfn "$(part_dir qt-base)" "$work/qt-base"
-    logged "$work/qtcharts-configure.log" "$work/qt-base/bin/qt-cmake" -S "$work/qtcharts-src" \
+    # A build tree made against another Qt keeps that Qt in its cache: it starts afresh.
+    local qt
+    qt=$(part_dir qt-base)
+    if [ -f "$work/qtcharts-build/CMakeCache.txt" ] &&
+        ! grep -q "^Qt6_DIR:PATH=$qt/" "$work/qtcharts-build/CMakeCache.txt"; then
+        rm -rf "$work/qtcharts-build"
+    fi
+    logged "$work/qtcharts-configure.log" "$qt/bin/qt-cmake" -S "$work/qtcharts-src" \
         -B "$work/qtcharts-build" -G Ninja -Wno-dev "${launcher[@]}" -DCMAKE_BUILD_TYPE=Release \
         -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
     build_logged "$work/qtcharts-build"
@@ -223,7 +234,7 @@ build_libpq() { # folder
 }
 
 # ---- The parts' keys, the prefix ----
-part_names=(qt-base qt-charts sqlite libxml2 openssl libpq)
+part_names=(sqlite libxml2 openssl libpq qt-base qt-charts)  # in build order, quick ones first
 declare -A key
 part_key() { # function inputs...: the recipe, what it builds from, the compiler
     { declare -f "$1" toolchain; echo "${@:2}"; "$cxx" --version | head -1; } | sha256sum | cut -c1-16

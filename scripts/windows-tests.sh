@@ -25,11 +25,13 @@ export WINEPREFIX=$build/wine-prefix
 
 # Windows' own DLLs; a MinGW runtime DLL here would keep the program from starting on a bare PC.
 # ADVAPI32 (the registry) and SETUPAPI name the serial ports (tarvolinex-cli ports, doctor);
-# the rest is what Qt's DLLs and plugins import (windows, fonts, COM, the shell, themes).
+# the rest is what Qt's DLLs and plugins import (windows, fonts, COM, the shell, themes,
+# printers: WINSPOOL.DRV), and libpq's (Secur32: Windows' own login) and OpenSSL's.
 system_dlls="KERNEL32.dll msvcrt.dll WINMM.dll ADVAPI32.dll SETUPAPI.dll USER32.dll GDI32.dll
     SHELL32.dll ole32.dll OLEAUT32.dll IMM32.dll UxTheme.dll dwmapi.dll VERSION.dll WS2_32.dll
     NETAPI32.dll USERENV.dll MPR.dll WTSAPI32.dll comdlg32.dll SHLWAPI.dll d3d9.dll dwrite.dll
-    d2d1.dll d3d11.dll dxgi.dll AUTHZ.dll CRYPT32.dll bcrypt.dll SHCORE.dll"
+    d2d1.dll d3d11.dll dxgi.dll AUTHZ.dll CRYPT32.dll bcrypt.dll SHCORE.dll Secur32.dll
+    WINSPOOL.DRV"
 
 # Fails on a DLL that is neither one of Windows' own nor in the folder ALLOWED_DIR (when given).
 check_imports() {

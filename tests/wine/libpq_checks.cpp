@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -89,6 +90,10 @@ struct Refusal {
     std::string options;
     const char* message;  // part of libpq's error message
 };
+
+void PrintTo(const Refusal& refusal, std::ostream* out) {
+    *out << refusal.name;
+}
 
 class LibpqRefusals : public LibpqOnWindows, public ::testing::WithParamInterface<Refusal> {};
 
