@@ -3,13 +3,17 @@
 # in the folders Qt looks for beside the program, the MinGW runtime DLLs (the programs and
 # Qt share one C++ runtime). scripts/windows-tests.sh checks the folder's imports.
 # Qt's targets are known where they were found (src/ui); found again here for this folder.
-find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Charts)
-foreach(module Core Gui Widgets Charts)
+find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Charts PrintSupport)
+foreach(module Core Gui Widgets Charts PrintSupport)
     install(FILES $<TARGET_FILE:Qt6::${module}> DESTINATION .)
 endforeach()
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
 install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
 install(FILES $<TARGET_FILE:Qt6::QJpegPlugin> DESTINATION imageformats)
+
+# libpq (the shared history) and the OpenSSL DLLs it imports.
+include(${PROJECT_SOURCE_DIR}/cmake/windows-libpq.cmake)
+install(FILES ${TVX_LIBPQ_DLLS} DESTINATION .)
 
 # The DLLs the programs and Qt import, as the cross compiler finds them.
 set(TVX_MINGW_RUNTIME_DLLS)

@@ -23,8 +23,9 @@ if [ "${1:-}" != window ]; then
     # ---- Windows (scripts/windows-deps.sh, windows-tests.sh, package-tests.sh): the MinGW-w64
     # cross compiler, GoogleTest's sources, Wine, NSIS for the setup program, Debian's source
     # packages unpacked (dpkg-source from dpkg-dev), xdotool and ImageMagick for the window
-    # under Wine ----
-    packages+=(g++-mingw-w64-x86-64 googletest wine wine64 nsis xdotool imagemagick xz-utils)
+    # under Wine, the PostgreSQL 15 server and the openssl program for libpq's checks ----
+    packages+=(g++-mingw-w64-x86-64 googletest wine wine64 nsis xdotool imagemagick xz-utils
+        postgresql-15 openssl)
     # ---- Fuzzing (scripts/fuzz.sh): clang with its libFuzzer runtime, and the symbolizer ----
     packages+=(clang libclang-rt-dev llvm)
 fi
