@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "session/latency_advice.h"
+#include "doctor/latency_advice.h"
 #include "session/session_events.h"
 
 namespace tvx::link {
