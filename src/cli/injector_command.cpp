@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/injector_runs.h"
+#include "cli/seen_before_watch.h"
 #include "session/injector_codes.h"
 #include "session/kept_runs.h"
 
@@ -144,6 +145,13 @@ ExitCode runInjectorsRestore(CommandContext& context) {
         return invocation.run ? ExitCode::BadInput : ExitCode::RecordFailed;
     }
     const session::RunFacts& from = kept->runs[*choice.run];
+    const std::filesystem::path& dataDirectory = context.tester.session().dataDirectory();
+    if (const std::string bay = otherBayOfVisit(dataDirectory, from.visit); !bay.empty()) {
+        console.err << (languageCode(invocation, dataDirectory) == '2'
+                            ? "Bu kod atölyenin başka bir bölmesinde kaydedildi: "
+                            : "This code was saved at another bay of the workshop: ")
+                    << bay << '\n';
+    }
     if (const ExitCode code = openAndRead(context); code != ExitCode::Ok) {
         return code;
     }

@@ -7,6 +7,7 @@
 #include "record/outbox.h"
 #include "record/remote_visits.h"
 #include "record/schema.h"
+#include "record/seen_before.h"
 
 namespace tvx::record::testing {
 namespace {
@@ -206,6 +207,25 @@ TEST(RemoteVisits, AVisitOfAnotherBayReadsAsItWasRecorded) {
     ASSERT_EQ(readings.size(), original.size());
     EXPECT_EQ(readings.back().value, original.back().value);
     EXPECT_EQ(here->recordings[0].channels.size(), 4u);
+    // When its VIN is read here, the visits there are named with their bay.
+    const auto seen =
+        seenBefore(*bay2, FullVisit::kVin, FullVisit::kDay * 2, ReportLanguage::English);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_NE(seen[0].find("at bay bay-1: 3 trouble codes, 2 clears, injector codes read, 3 "
+                           "injector programming runs, 2 live recordings"),
+              std::string::npos)
+        << seen[0];
+    EXPECT_NE(seen[1].find("at bay bay-1: 2 trouble codes"), std::string::npos) << seen[1];
+    EXPECT_EQ(seenBefore(*bay2, FullVisit::kVin, FullVisit::kDay, ReportLanguage::English).size(),
+              1u);
+    EXPECT_NE(
+        seenBefore(*bay2, FullVisit::kVin, FullVisit::kDay * 2, ReportLanguage::Turkish)[0].find(
+            "bölme bay-1"),
+        std::string::npos);
+    EXPECT_TRUE(
+        seenBefore(*bay2, "WF0OTHER", FullVisit::kDay * 2, ReportLanguage::English).empty());
+    EXPECT_EQ(otherBayOf(*bay2, here->summary.id).substr(0, 7), "bay-1 (");
+    EXPECT_EQ(otherBayOf(*bay1.record, bay1.visit), "");
     // The injector code saved there can be written back here.
     const auto run = bay2->lastRunOf(3, std::string(FullVisit::kVin), std::nullopt);
     ASSERT_TRUE(run);
