@@ -129,11 +129,16 @@ void pull(PgConnection& server, const SyncSettings& settings, record::Database& 
 
 }  // namespace
 
-PassResult syncPass(const SyncSettings& settings, record::Database& db,
-                    const PassOptions& options) {
+PassResult syncPass(const SyncSettings& settings, record::Database& db, const PassOptions& options,
+                    std::unique_ptr<PgConnection>* kept) {
     PassResult result;
+    std::unique_ptr<PgConnection> own;
+    std::unique_ptr<PgConnection>& connection = kept ? *kept : own;
     try {
-        PgConnection server(settings.conninfo);
+        if (!connection) {
+            connection = std::make_unique<PgConnection>(settings.conninfo);
+        }
+        PgConnection& server = *connection;
         requireServerSchema(server);
         push(server, settings, db, options, result);
         pull(server, settings, db, options, result);
@@ -141,6 +146,7 @@ PassResult syncPass(const SyncSettings& settings, record::Database& db,
         result.refused = true;
         result.problem = refused.what();
     } catch (const PgError& error) {
+        connection.reset();  // the next pass connects again
         result.unreachable = error.unreachable();
         result.refused = !result.unreachable;
         result.problem = result.unreachable

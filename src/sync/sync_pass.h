@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,11 +50,12 @@ std::int64_t pushBatch(PgConnection& server, const SyncSettings& settings,
 std::vector<record::SharedEntry> pullSince(PgConnection& server, const SyncSettings& settings,
                                            const std::string& cursor, std::string& next);
 
-// Pushes the outbox and pulls the other bays' visits once, over a connection of its own.
-// Never throws for the server's or the line's failures: they are in the result (and kept
-// in the record, for `sync status`).
+// Pushes the outbox and pulls the other bays' visits once. Never throws for the server's or
+// the line's failures: they are in the result (and kept in the record, for `sync status`).
+// With `kept`, the connection there is used (made when empty) and kept for the next pass
+// unless it failed; without, the pass connects and disconnects.
 PassResult syncPass(const SyncSettings& settings, record::Database& db,
-                    const PassOptions& options = {});
+                    const PassOptions& options = {}, std::unique_ptr<PgConnection>* kept = nullptr);
 
 // Milliseconds since 1970.
 std::int64_t nowMs();

@@ -45,6 +45,7 @@ std::int64_t Syncer::passes() const {
 
 void Syncer::run() {
     std::unique_ptr<record::Record> record;
+    std::unique_ptr<PgConnection> server;  // kept between passes while it works
     auto backoff = m_options.firstBackoff;
     for (;;) {
         PassResult result;
@@ -53,7 +54,7 @@ void Syncer::run() {
             record = record::Record::open(m_options.recordPath).record;
         }
         if (record) {
-            result = syncPass(m_options.settings, record->database(), m_options.pass);
+            result = syncPass(m_options.settings, record->database(), m_options.pass, &server);
             try {
                 status = readSyncStatus(record->database());
             } catch (const record::DbError& error) {
