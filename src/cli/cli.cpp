@@ -7,10 +7,10 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/record_commands.h"
-#include "cli/seen_before_watch.h"
 #include "link/byte_trace.h"
 #include "session/data_directory.h"
 #include "session/data_install.h"
+#include "session/seen_before_watch.h"
 #include "session/settings.h"
 #include "session/unfinished_runs.h"
 
@@ -144,9 +144,12 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
                                invocation.command == CommandKind::InjectorsRestore;
     const Listening watching(tester.session(), readsTheCodes ? nullptr : &unfinished);
     // The car's earlier visits, here and at the workshop's other bays.
-    SeenBeforeWatch seenBefore(
-        dataDirectory, language, startedAtMs,
-        [&console](const std::string& line) { console.err << "tarvolinex-cli: " << line << '\n'; });
+    session::SeenBeforeWatch seenBefore(dataDirectory, language, startedAtMs,
+                                        [&console](const std::vector<std::string>& lines) {
+                                            for (const std::string& line : lines) {
+                                                console.err << "tarvolinex-cli: " << line << '\n';
+                                            }
+                                        });
     const Listening recalling(tester.session(), &seenBefore);
 
     console.progress("Connecting to " + opened.line->description() +

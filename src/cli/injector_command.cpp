@@ -2,9 +2,9 @@
 
 #include "cli/commands.h"
 #include "cli/injector_runs.h"
-#include "cli/seen_before_watch.h"
 #include "session/injector_codes.h"
 #include "session/kept_runs.h"
+#include "session/seen_before_watch.h"
 
 namespace tvx::cli {
 namespace {
@@ -146,7 +146,7 @@ ExitCode runInjectorsRestore(CommandContext& context) {
     }
     const session::RunFacts& from = kept->runs[*choice.run];
     const std::filesystem::path& dataDirectory = context.tester.session().dataDirectory();
-    if (const std::string bay = otherBayOfVisit(dataDirectory, from.visit); !bay.empty()) {
+    if (const std::string bay = session::otherBayOfVisit(dataDirectory, from.visit); !bay.empty()) {
         console.err << (languageCode(invocation, dataDirectory) == '2'
                             ? "Bu kod atölyenin başka bir bölmesinde kaydedildi: "
                             : "This code was saved at another bay of the workshop: ")

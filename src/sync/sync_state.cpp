@@ -1,5 +1,6 @@
 #include "sync/sync_state.h"
 
+#include "record/local_time.h"
 #include "record/outbox.h"
 #include "record/remote_visits.h"
 #include "sync/sync_pass.h"
@@ -16,6 +17,21 @@ std::optional<std::int64_t> number(record::Database& db, const char* key) {
 }
 
 }  // namespace
+
+std::string statusLine(const SyncStatus& status, bool turkish) {
+    if (status.unreachableSince) {
+        const std::string since = record::formatLocalTime(*status.unreachableSince, "%H:%M");
+        return turkish ? "sunucuya " + since + " saatinden beri ulaşılamıyor"
+                       : "server unreachable since " + since;
+    }
+    if (status.refused || !status.problem.empty()) {
+        return turkish ? "eşitleme durdu: " + status.problem : "sync stopped: " + status.problem;
+    }
+    if (status.waiting > 0) {
+        return std::to_string(status.waiting) + (turkish ? " bekliyor" : " waiting");
+    }
+    return turkish ? "eşitlendi" : "synced";
+}
 
 void keepPassResult(record::Database& db, const PassResult& result, std::int64_t now) {
     record::Transaction transaction(db);

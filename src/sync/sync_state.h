@@ -22,6 +22,10 @@ struct SyncStatus {
     std::int64_t otherBaysVisits = 0;
 };
 
+// The window's small status: "synced", "3 waiting", "server unreachable since 14:05", or
+// that the server refused (in Turkish with `turkish`).
+std::string statusLine(const SyncStatus& status, bool turkish);
+
 void keepPassResult(record::Database& db, const PassResult& result, std::int64_t now);
 SyncStatus readSyncStatus(record::Database& db);
 

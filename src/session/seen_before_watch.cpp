@@ -1,11 +1,11 @@
-#include "cli/seen_before_watch.h"
+#include "session/seen_before_watch.h"
 
 #if TVX_HAVE_RECORD
 #include "record/record.h"
 #include "record/seen_before.h"
 #endif
 
-namespace tvx::cli {
+namespace tvx::session {
 
 #if TVX_HAVE_RECORD
 namespace {
@@ -45,7 +45,7 @@ SeenBeforeWatch::SeenBeforeWatch(std::filesystem::path dataDirectory, char langu
       m_since(since),
       m_tell(std::move(tell)) {}
 
-void SeenBeforeWatch::vinRead(const session::VinReading& e) {
+void SeenBeforeWatch::vinRead(const VinReading& e) {
 #if TVX_HAVE_RECORD
     if (!e.read || !m_told.insert(e.vin).second) {
         return;
@@ -56,10 +56,14 @@ void SeenBeforeWatch::vinRead(const session::VinReading& e) {
     }
     try {
         const bool tr = m_languageCode == '2';
-        for (const std::string& line : record::seenBefore(
-                 *record, e.vin, m_since,
-                 tr ? record::ReportLanguage::Turkish : record::ReportLanguage::English)) {
-            m_tell((tr ? "araç daha önce görüldü: " : "seen before: ") + line);
+        std::vector<std::string> lines = record::seenBefore(
+            *record, e.vin, m_since,
+            tr ? record::ReportLanguage::Turkish : record::ReportLanguage::English);
+        for (std::string& line : lines) {
+            line = (tr ? "araç daha önce görüldü: " : "seen before: ") + line;
+        }
+        if (!lines.empty()) {
+            m_tell(lines);
         }
     } catch (const record::DbError&) {
         // Busy or damaged: the keeper says so; this is only a hint.
@@ -69,4 +73,4 @@ void SeenBeforeWatch::vinRead(const session::VinReading& e) {
 #endif
 }
 
-}  // namespace tvx::cli
+}  // namespace tvx::session
