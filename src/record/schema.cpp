@@ -157,6 +157,8 @@ CREATE TABLE remote_entries(
     at INTEGER NOT NULL,
     body TEXT NOT NULL) WITHOUT ROWID;
 CREATE INDEX remote_entries_by_visit ON remote_entries(visit_uid, kind, row_uid, bay_seq);
+-- The newest version of a row, looked up for each row of a visit that is built again.
+CREATE INDEX remote_entries_by_row ON remote_entries(row_uid, kind, bay_seq);
 -- A row here, inside the pull's own transaction only, lets it write other bays' visits.
 CREATE TABLE sync_writing(active INTEGER NOT NULL);
 CREATE TRIGGER visits_queue_insert AFTER INSERT ON visits BEGIN
