@@ -8,6 +8,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     nlohmann-json3-dev libcli11-dev libsqlite3-dev
+    libpq-dev  # the shared history on PostgreSQL (src/sync)
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libjpeg-dev
     qt6-charts-dev libqt6opengl6-dev  # Qt Charts needs the OpenGL files but does not pull them in
     qt6-translations-l10n  # Qt's own dialogs (file dialogs, message boxes) in Turkish
@@ -18,6 +19,7 @@ if [ "${1:-}" != window ]; then
     packages+=(
         libgtest-dev libgmock-dev libbenchmark-dev
         poppler-utils libxml2-dev
+        postgresql  # the sync tests' own server (tests/sync/pg-server.sh)
         xvfb xauth fonts-dejavu-core dpkg-dev unzip
     )
     # ---- Windows (scripts/windows-deps.sh, windows-tests.sh, package-tests.sh): the MinGW-w64

@@ -174,7 +174,8 @@ ExitCode runHistory(const Invocation& invocation, Console& console,
                         << v.vin.value_or("-") << std::setw(13) << (v.plate.empty() ? "-" : v.plate)
                         << std::right << std::setw(6) << v.codeReads << std::setw(7) << v.codesRead
                         << std::setw(8) << v.clears << std::setw(10) << v.programmingRuns
-                        << std::setw(6) << v.recordings << '\n';
+                        << std::setw(6) << v.recordings
+                        << (v.bay.empty() ? "" : "  at bay " + v.bay) << '\n';
         }
         if (visits.empty()) {
             console.err << "tarvolinex-cli: no " << (invocation.common.demo ? "demonstration " : "")

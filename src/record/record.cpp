@@ -156,7 +156,8 @@ std::int64_t Record::continueVisit(std::int64_t visit, const std::string& vin, s
     Transaction transaction(*m_db);
     Statement earlier(*m_db,
                       "SELECT p.id FROM visits v JOIN visits p ON p.vin = ?2 AND p.vehicle = "
-                      "v.vehicle AND p.demo = v.demo AND p.id <> v.id AND p.ended_at >= ?3 WHERE "
+                      "v.vehicle AND p.demo = v.demo AND p.id <> v.id AND p.ended_at >= ?3 AND "
+                      "p.bay IS NULL WHERE "
                       "v.id = ?1 AND NOT EXISTS (SELECT 1 FROM code_reads WHERE visit_id = v.id) "
                       "AND NOT EXISTS (SELECT 1 FROM clears WHERE visit_id = v.id) AND NOT EXISTS "
                       "(SELECT 1 FROM injector_reads WHERE visit_id = v.id) AND NOT EXISTS (SELECT "
@@ -392,7 +393,8 @@ constexpr const char* kSummaryColumns =
     "(SELECT count(*) FROM clears k WHERE k.visit_id = v.id), "
     "(SELECT count(*) FROM programming_runs p WHERE p.visit_id = v.id), "
     "(SELECT count(*) FROM recordings g WHERE g.visit_id = v.id), "
-    "(SELECT count(*) FROM injector_reads i WHERE i.visit_id = v.id), v.plate FROM visits v ";
+    "(SELECT count(*) FROM injector_reads i WHERE i.visit_id = v.id), v.plate, v.bay FROM visits "
+    "v ";
 
 VisitSummary summaryOf(const Statement& row) {
     VisitSummary s;
@@ -411,6 +413,7 @@ VisitSummary summaryOf(const Statement& row) {
     s.recordings = static_cast<int>(row.integer(10));
     s.injectorReads = static_cast<int>(row.integer(11));
     s.plate = row.text(12);
+    s.bay = row.isNull(13) ? std::string() : row.text(13);
     return s;
 }
 
@@ -564,7 +567,9 @@ std::optional<Visit> Record::visit(std::int64_t id) {
 
 std::optional<std::int64_t> Record::lastVisit(bool demo) {
     Statement query(
-        *m_db, "SELECT id FROM visits WHERE demo = ? ORDER BY started_at DESC, id DESC LIMIT 1");
+        *m_db,
+        "SELECT id FROM visits WHERE demo = ? AND bay IS NULL ORDER BY started_at DESC, id DESC "
+        "LIMIT 1");
     query.bind(1, demo ? 1 : 0);
     return query.step() ? std::optional<std::int64_t>(query.integer(0)) : std::nullopt;
 }

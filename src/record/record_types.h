@@ -142,6 +142,7 @@ struct VisitSummary {
     int recordings = 0;
     int injectorReads = 0;
     std::string plate;
+    std::string bay;  // the workshop's other bay that served it; "" for this PC
 };
 
 struct Visit {

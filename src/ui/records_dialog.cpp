@@ -364,14 +364,13 @@ void RecordsDialog::reload() {
             const QString injector = v.programmingRuns > 0
                                          ? text(Coded).arg(v.programmingRuns)
                                          : (v.injectorReads > 0 ? text(Read) : QString());
-            const QString cells[] = {qstr(record::localTime(v.startedAt, language)),
-                                     qstr(v.vehicle),
-                                     qstr(v.vin.value_or("")),
-                                     qstr(v.plate),
-                                     QString::number(v.codesRead),
-                                     v.clears > 0 ? QString::number(v.clears) : QString(),
-                                     injector,
-                                     v.recordings > 0 ? QString::number(v.recordings) : QString()};
+            const QString cells[] = {
+                qstr(record::localTime(v.startedAt, language)),
+                // A visit at another bay of the workshop, marked with it.
+                v.bay.empty() ? qstr(v.vehicle) : qstr(v.vehicle + "  [" + v.bay + "]"),
+                qstr(v.vin.value_or("")), qstr(v.plate), QString::number(v.codesRead),
+                v.clears > 0 ? QString::number(v.clears) : QString(), injector,
+                v.recordings > 0 ? QString::number(v.recordings) : QString()};
             for (int column = 0; column < 8; ++column) {
                 auto* item = new QTableWidgetItem(cells[column]);
                 item->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(v.id));

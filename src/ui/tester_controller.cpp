@@ -15,6 +15,7 @@
 #if TVX_HAVE_RECORD
 #include "keeper/record_keeper.h"
 #include "ui/records_dialog.h"
+#include "ui/sync_panel.h"
 #endif
 #include "trend/recording_store.h"
 #include "trend/witnessed_store.h"
@@ -116,6 +117,9 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
                                                        session::RecordKeeper::Options{}, notice);
     m_session.addListener(*m_record);
     m_session.setProgrammingGuard(m_record.get());
+    // The shared history: its status, and where a car was seen before when its VIN is read.
+    m_syncPanel = new SyncPanel(form, m_dataDirectory, [this] { return m_session.LanguageCode; });
+    m_session.addListener(m_syncPanel->listener());
 #endif
     // A car with a programming run that never finished is named once its VIN is read.
     m_unfinished = std::make_unique<session::UnfinishedRunWatch>(
@@ -172,6 +176,7 @@ TesterController::~TesterController() {
 #if TVX_HAVE_RECORD
     m_session.setProgrammingGuard(&m_journal);
     m_session.removeListener(*m_record);
+    m_session.removeListener(m_syncPanel->listener());
 #endif
 }
 

@@ -36,6 +36,8 @@ class UnfinishedRunWatch;
 
 namespace tvx::ui {
 
+class SyncPanel;
+
 class TForm1;
 class WindowNotes;
 
@@ -132,7 +134,8 @@ private:
     std::unique_ptr<session::RecordKeeper> m_record;            // outlives the worker's last event
     std::unique_ptr<session::UnfinishedRunWatch> m_unfinished;  // as long
     std::unique_ptr<QWidget> m_recordsDialog;
-    session::SessionRunner m_runner;  // last: its worker stops before the rest goes
+    SyncPanel* m_syncPanel = nullptr;  // the form's child: the shared history's status
+    session::SessionRunner m_runner;   // last: its worker stops before the rest goes
 };
 
 }  // namespace tvx::ui

@@ -93,6 +93,7 @@ QFrame[injectorPanel="true"] QLabel { color: #ffffff; font-weight: bold; }
 QToolTip { color: #000000; background: #ffffe1; border: 1px solid #767676; }
 QLabel[codeBefore="true"] { color: #b9bec6; font-family: monospace; font-size: 8pt; }
 QLabel[recordNotice="true"] { color: #ff6b6b; font-size: 8pt; }
+QLabel[syncStatus="true"] { color: #b9bec6; font-size: 8pt; }
 QFrame[trendFrame="true"] { background: transparent; }
 #chartArea {
     background: #000000;

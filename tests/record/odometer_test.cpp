@@ -49,13 +49,15 @@ INSTANTIATE_TEST_SUITE_P(
                       Odometers{"LastReadIsLower", 987654.0, 187702.5, 187702.5}),
     [](const auto& info) { return std::string(info.param.name); });
 
+constexpr int kSchemaBeforeTheOdometer = 3;
+
 // A record of the schema before: its visits have no odometer kept; it is taken from their
 // cluster recordings as before, and kept from now on.
 TEST(ReportOdometer, ARecordOfThePreviousSchemaKeepsItsOdometers) {
     Dir dir;
     {
         Database old(dir.db(), Database::Mode::ReadWrite);
-        migrate(old, kSchemaVersion - 1);
+        migrate(old, kSchemaBeforeTheOdometer);
         old.exec(
             "INSERT INTO visits(id, started_at, ended_at, vehicle) VALUES (3, 1000, 2000, 'KA');"
             "INSERT INTO recordings(id, visit_id, page, started_at) VALUES (5, 3, 29, 1500);"
