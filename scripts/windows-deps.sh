@@ -282,6 +282,9 @@ fi
 
 # ---- Build what is missing ----
 mkdir -p "$work" "$parts_dir"
+# The toolchain the Qt base part was configured with, which its qt-cmake loads (Qt Charts),
+# also where that part was built elsewhere.
+[ -f "$work/mingw-w64.cmake" ] || toolchain > "$work/mingw-w64.cmake"
 started=$SECONDS
 for p in "${part_names[@]}"; do
     dir=$(part_dir "$p")

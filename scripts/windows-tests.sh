@@ -152,7 +152,7 @@ window)
     for dll in libpq.dll libssl-3-x64.dll libcrypto-3-x64.dll Qt6PrintSupport.dll; do
         [ -f "$deploy/$dll" ] || { echo "the deployment folder lacks $dll" >&2; exit 1; }
     done
-    x86_64-w64-mingw32-objdump -p "$deploy/tarvolinex.exe" | grep -q 'DLL Name: Qt6PrintSupport.dll' ||
+    x86_64-w64-mingw32-objdump -p "$deploy/tarvolinex.exe" | grep 'DLL Name: Qt6PrintSupport.dll' >/dev/null ||
         { echo "tarvolinex.exe is built without print support: its Print button is hidden" >&2; exit 1; }
     (cd "$build" && cpack -G ZIP >/dev/null)
     makensis -V2 -DVERSION="$version" -DSOURCE_DIR="$deploy" \
