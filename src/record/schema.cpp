@@ -123,6 +123,12 @@ CREATE INDEX visits_by_plate ON visits(plate);
 -- The list, newest first, read in order and stopped at its limit.
 CREATE INDEX visits_by_start ON visits(demo, started_at);
 )sql",
+    // 4: a recording's cycles and duration as the live recorder counted them, the figures
+    // the recording file and the window show.
+    R"sql(
+ALTER TABLE recordings ADD COLUMN cycles INTEGER;
+ALTER TABLE recordings ADD COLUMN duration_ms INTEGER;
+)sql",
 };
 
 constexpr int kMigrationCount = static_cast<int>(std::size(kMigrations));

@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "holds no workshop record"},
         ReadOnlyCase{"Newer",
                      "CREATE TABLE schema_version(version INTEGER); INSERT INTO schema_version "
-                     "VALUES (4)",
+                     "VALUES (5)",
                      "newer Tarvolinex"}),
     [](const auto& info) { return std::string(info.param.name); });
 
