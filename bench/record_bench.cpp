@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <stdexcept>
 #include <vector>
 
 #include "keeper/record_keeper.h"
@@ -22,6 +23,7 @@
 #include "session/session.h"
 #include "sim/box.h"
 #include "sim/in_memory_port.h"
+#include "trend/live_recorder.h"
 
 namespace {
 
@@ -70,8 +72,10 @@ CycleFigures measureCycles(int cyclesPerBlock) {
         std::fprintf(stderr, "record: %s\n", text.c_str());
     });
     PassCounter counter;
+    trend::LiveRecorder recorder(keeper.liveStore(), clock);  // into the record alone
     session.addListener(keeper);
     session.addListener(counter);
+    session.addListener(recorder);
     auto settle = [&] {
         for (int i = 0; i < 1000 && !session.isWaiting(); ++i)
             session.step();
@@ -101,14 +105,16 @@ CycleFigures measureCycles(int cyclesPerBlock) {
     std::vector<double> on;
     for (int block = 0; block < 4; ++block) {
         const bool recording = block % 2 == 1;
-        if (recording)
-            keeper.startLiveRecording(page);
+        std::string error;
+        if (recording && !recorder.start(error, &page))
+            throw std::runtime_error(error);
         for (int i = 0; i < cyclesPerBlock; ++i)
             (recording ? on : off).push_back(pass());
         if (recording)
-            keeper.stopLiveRecording();
+            recorder.stop();
     }
     keeper.flush();
+    session.removeListener(recorder);
     session.removeListener(counter);
     session.removeListener(keeper);
     auto mean = [](const std::vector<double>& v) {
