@@ -83,8 +83,8 @@ public:
     // record is what the recording file holds: the same cycles, times and duration.
     trend::RecordingStore& liveStore() { return *m_liveStore; }
     // The same by hand: a recording of `page` begins, takes whole cycles (times from the
-    // recording's start), and ends with the number of cycles and the time of the last
-    // reading it took.
+    // recording's start), and ends with the number of cycles and the time of the last one
+    // (its first reading's).
     void startLiveRecording(const LivePage& page);
     void addLiveCycle(std::span<const trend::Reading> cycle);
     void stopLiveRecording();
@@ -178,7 +178,7 @@ private:
     const LivePage* m_livePage = nullptr;
     std::vector<std::string> m_channelGauges;
     std::int64_t m_liveCycles = 0;
-    std::uint64_t m_liveLastMs = 0;  // the last reading taken, from the recording's start
+    std::uint64_t m_liveLastMs = 0;  // the last cycle's time, from the recording's start
     std::unique_ptr<trend::RecordingStore> m_liveStore;
 };
 

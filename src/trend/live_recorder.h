@@ -41,7 +41,8 @@ public:
                std::vector<std::string_view> gauges = {});
 
     enum class EndReason { Stopped, LineLost, PageChanged, ValuesChanged };
-    // The cycles written so far and the time of the last reading in them, from the origin.
+    // The cycles written so far and the time of the last one (its first reading's, the time
+    // the recording file gives a cycle), from the origin.
     struct Progress {
         std::size_t cycles = 0;
         std::uint64_t durationMs = 0;
