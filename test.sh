@@ -41,10 +41,22 @@ cmake --build build -j "$jobs"
 # ---
 
 echo "== Tests =="
+# The shared history's tests need a PostgreSQL server: one of their own (Debian's
+# PostgreSQL 15 in a temporary folder, a Unix socket and 127.0.0.1 only), removed when this
+# script ends, whatever happened. Without it the sync tests fail.
+pg_dir=$(mktemp -d /tmp/tvx-pg.XXXXXX)
+trap '"$tvx_top"/tests/sync/pg-server.sh remove "$pg_dir"' EXIT
+tvx_top=$PWD
+pg_env=$(./tests/sync/pg-server.sh start "$pg_dir")
+set -a
+eval "$pg_env"
+set +a
 cd build
 ctest --output-on-failure -j "$jobs"
-# The record's fault runs (two programs at once, damaged files) print their counts.
+# The record's fault runs (two programs at once, damaged files) print their counts; so do
+# the shared history's bays.
 grep -h "^fault run:" Testing/Temporary/LastTest.log || true
+grep -h "^sync counts:" Testing/Temporary/LastTest.log || true
 
 # Kill -9 of the command-line tester at random moments of programming, restore, clearing
 # and live recording (seeded: the seed is printed, TVX_KILL_SEED repeats a run).

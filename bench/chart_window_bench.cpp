@@ -28,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+#include "chart/trend_chart.h"
 #include "datadir/data_install.h"
 #include "link/clock.h"
 #include "session/interruptible_clock.h"
@@ -38,7 +39,6 @@
 #include "ui/tester_controller.h"
 #include "ui/tform1.h"
 #include "ui/trend_area.h"
-#include "ui/trend_chart.h"
 #include "widgets/dot_matrix.h"
 #include "widgets/seven_segment.h"
 
@@ -266,7 +266,7 @@ int timing(int seconds) {
     phases.push_back(measure("6 values charted beside the gauges", seconds, watch));
     const auto readings = watch.readings();
     form.trendArea().chart->viewport()->removeEventFilter(&paints);
-    const ui::TrendChart& chart = *form.trendArea().chart;
+    const chart::TrendChart& chart = *form.trendArea().chart;
     std::printf("chart drawings: %llu, of which whole plot: %llu\n",
                 static_cast<unsigned long long>(chart.drawings()),
                 static_cast<unsigned long long>(chart.fullDrawings()));

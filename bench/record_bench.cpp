@@ -16,6 +16,7 @@
 #include "link/clock.h"
 #include "link/link.h"
 #include "link/requests.h"
+#include "live_blocks.h"
 #include "record/record.h"
 #include "record/report.h"
 #include "session/live_columns.h"
@@ -27,104 +28,24 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 using namespace tvx;
+using namespace tvx::bench;
 
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// Counts the readings and the passes of the live page.
-struct PassCounter final : session::SessionEvents {
-    void liveReading(const session::LiveReading&) override { ++readings; }
-    void liveCycleEnded(const session::LiveCycle& e) override { passes += e.complete ? 1 : 0; }
-    int readings = 0;
-    int passes = 0;
-};
-
-fs::path freshDirectory(const char* name) {
-    const fs::path dir =
-        fs::temp_directory_path() / (std::string(name) + std::to_string(std::random_device{}()));
-    fs::create_directories(dir);
-    return dir;
-}
-
-struct CycleFigures {
-    double offMs = 0;
-    double onMs = 0;
-    double readingsPerPass = 0;
-};
-
-// The diesel page of the "FOCUS 1.8 TDCI" (the largest), polled on the paced simulator.
-CycleFigures measureCycles(int cyclesPerBlock) {
+// The live cycle with recording off and on.
+CycleFigures measureRecording(int cyclesPerBlock) {
     const fs::path dir = freshDirectory("tvx-record-bench-");
-    std::ofstream(dir / "tarvol.txt") << "1\n1\n";
-    link::SteadyClock clock;
-    sim::Box box(sim::vehicleScenario("diesel-van"));
-    sim::InMemoryPort port(box, clock);
-    port.setPacing(true);
-    link::Link line(port, clock);
-    link::Requests requests(line);
-    session::NullView view;
-    session::Session session(line, requests, clock, view, dir);
-    session::RecordKeeper keeper(dir, {}, [](const std::string& text) {
-        std::fprintf(stderr, "record: %s\n", text.c_str());
-    });
-    PassCounter counter;
-    trend::LiveRecorder recorder(keeper.liveStore(), clock);  // into the record alone
-    session.addListener(keeper);
-    session.addListener(counter);
-    session.addListener(recorder);
-    auto settle = [&] {
-        for (int i = 0; i < 1000 && !session.isWaiting(); ++i)
-            session.step();
-    };
-    settle();
-    session.ok();
-    settle();
-    session.selectDiesel(4);
-    session.ok();
-    settle();
-    session.ok();
-    settle();
-    session.selectModule(session::Module::Pcm);
-    session.live();
-    session.step();
-    session.step();
-    const session::LivePage& page = *session::livePageForModel(true, 4);
-    auto pass = [&] {
-        const int before = counter.passes;
-        const auto start = Clock::now();
-        while (counter.passes == before)
-            session.step();
-        return msSince(start);
-    };
-    pass();  // the first pass warms up
-    std::vector<double> off;
-    std::vector<double> on;
-    for (int block = 0; block < 4; ++block) {
-        const bool recording = block % 2 == 1;
-        std::string error;
-        if (recording && !recorder.start(error, &page))
-            throw std::runtime_error(error);
-        for (int i = 0; i < cyclesPerBlock; ++i)
-            (recording ? on : off).push_back(pass());
-        if (recording)
-            recorder.stop();
-    }
-    keeper.flush();
-    session.removeListener(recorder);
-    session.removeListener(counter);
-    session.removeListener(keeper);
-    auto mean = [](const std::vector<double>& v) {
-        double sum = 0;
-        for (double x : v)
-            sum += x;
-        return sum / static_cast<double>(v.size());
-    };
-    CycleFigures figures{mean(off), mean(on),
-                         static_cast<double>(counter.readings) / counter.passes};
+    bool recording = false;
+    const CycleFigures figures =
+        measureCycles(cyclesPerBlock, dir,
+                      [&](trend::LiveRecorder& recorder, const session::LivePage& page, bool on) {
+                          std::string error;
+                          if (on && !recording && !recorder.start(error, &page)) {
+                              throw std::runtime_error(error);
+                          } else if (!on && recording) {
+                              recorder.stop();
+                          }
+                          recording = on;
+                      });
     fs::remove_all(dir);
     return figures;
 }
@@ -133,7 +54,7 @@ CycleFigures measureCycles(int cyclesPerBlock) {
 
 int main(int argc, char** argv) {
     const int cycles = argc > 1 ? std::max(2, std::atoi(argv[1])) : 8;
-    const CycleFigures cycle = measureCycles(cycles);
+    const CycleFigures cycle = measureRecording(cycles);
     std::printf("live cycle, recording off: %.1f ms\n", cycle.offMs);
     std::printf("live cycle, recording on:  %.1f ms (%+.2f %%)\n", cycle.onMs,
                 100.0 * (cycle.onMs - cycle.offMs) / cycle.offMs);

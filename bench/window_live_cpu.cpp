@@ -4,17 +4,22 @@
 // page, then measures the session's worker thread for a while.
 //
 //   window_live_cpu [--port DEVICE] [--vehicle INDEX] [--seconds S] [--watch-pid PID]
+//                   [--fast PANEL]
 //
 // Prints one "name value" pair a line: the worker's CPU in % of one core, its wakes a
 // second (voluntary context switches) and the bytes it sent a second (the polling rate,
-// which must not drop), the GUI thread's CPU, and with --watch-pid the CPU
-// of that process (the simulator serving DEVICE) over the same interval.
+// which must not drop), the GUI thread's CPU, the whole process's CPU (user + system time),
+// and with --watch-pid the CPU of that process (the simulator serving DEVICE) over the same
+// interval. With --fast the gauge of that panel ("rpmp") is clicked onto the chart and
+// polled alone (the chart's Fast switch) before measuring; its samples a second are printed.
+#include <unistd.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
@@ -28,6 +33,7 @@
 #include <optional>
 #include <set>
 #include <span>
+#include <sstream>
 #include <string>
 
 #include "link/clock.h"
@@ -52,6 +58,7 @@ struct Options {
     int vehicle = 1;  // "FIESTA  1.4i": fourteen reads a cycle
     int seconds = 30;
     std::optional<long> watchPid;
+    std::optional<std::string> fastPanel;
 };
 
 Options parse(int argc, char** argv) {
@@ -67,6 +74,8 @@ Options parse(int argc, char** argv) {
             options.seconds = std::atoi(value);
         else if (name == "--watch-pid")
             options.watchPid = std::atol(value);
+        else if (name == "--fast")
+            options.fastPanel = value;
         else
             throw std::invalid_argument("unknown option " + name);
     }
@@ -153,6 +162,35 @@ long voluntarySwitches(const std::string& task) {
     return 0;
 }
 
+// User and system time of this whole process so far, in seconds (/proc/self/stat).
+double processCpuSeconds() {
+    std::ifstream in("/proc/self/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));  // after the command's name
+    std::string field;
+    double utime = 0, stime = 0;
+    for (int i = 3; fields >> field; ++i) {  // field 3 is the state
+        if (i == 14)
+            utime = std::stod(field);
+        if (i == 15) {
+            stime = std::stod(field);
+            break;
+        }
+    }
+    return (utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+// Good readings of every gauge, counted on the session's thread.
+class ReadingCounter final : public tvx::session::SessionEvents {
+public:
+    void liveReading(const tvx::session::LiveReading& reading) override {
+        if (!reading.failed && reading.gauge == gauge)
+            ++count;
+    }
+    std::string gauge;  // set before the session starts
+    std::atomic<long> count{0};
+};
+
 void fail(const std::string& what) {
     std::cerr << "window_live_cpu: " << what << '\n';
     std::exit(1);
@@ -188,6 +226,8 @@ int main(int argc, char** argv) {
     tvx::ui::TForm1 form{QString()};
     tvx::ui::TesterController controller(
         form, {stoppablePort, clock, tickClock, &clock, dataDir.path().toStdString()});
+    ReadingCounter samples;
+    controller.addSessionListener(samples);
     form.show();
 
     const std::set<std::string> before = taskIds();
@@ -223,6 +263,21 @@ int main(int argc, char** argv) {
     auto* rpm = form.findChild<tvx::widgets::TSevenSegment*>("rpmd");
     if (!tvx::ui::test::waitFor([&] { return rpm->value() != "0"; }))
         fail("no live data");
+    if (options.fastPanel) {
+        auto* panel = form.findChild<QWidget*>(QString::fromStdString(*options.fastPanel));
+        if (panel == nullptr)
+            fail("no panel " + *options.fastPanel);
+        tvx::ui::test::click(panel);
+        const auto& charted = controller.trend().chartModel().series();
+        if (charted.size() != 1)
+            fail("the panel " + *options.fastPanel + " put no value on the chart");
+        samples.gauge = std::string(charted.front().gauge);
+        press("chartFast");
+        auto* fast = form.findChild<QAbstractButton*>("chartFast");
+        if (!tvx::ui::test::waitFor([&] { return fast->isChecked(); }))
+            fail("fast mode never began");
+        QTest::qWait(1000);  // the pace settles
+    }
 
     const std::string workerStat = "/proc/self/task/" + worker + "/schedstat";
     const std::string guiStat = "/proc/self/task/" + std::to_string(::gettid()) + "/schedstat";
@@ -233,6 +288,8 @@ int main(int argc, char** argv) {
     const double watch0 = options.watchPid ? runNs(watchStat) : 0;
     const long wakes0 = voluntarySwitches(worker);
     const long sent0 = counted.sent;
+    const long samples0 = samples.count;
+    const double process0 = processCpuSeconds();
     QElapsedTimer elapsed;
     elapsed.start();
 
@@ -248,6 +305,10 @@ int main(int argc, char** argv) {
     std::printf("worker_wakes_per_second %.0f\n", wakes / (wallNs / 1e9));
     std::printf("bytes_sent_per_second %.1f\n", (counted.sent - sent0) / (wallNs / 1e9));
     std::printf("gui_cpu_percent %.2f\n", 100.0 * guiNs / wallNs);
+    std::printf("process_cpu_percent %.2f\n",
+                100.0 * (processCpuSeconds() - process0) / (wallNs / 1e9));
+    if (options.fastPanel)
+        std::printf("fast_samples_per_second %.1f\n", (samples.count - samples0) / (wallNs / 1e9));
     if (options.watchPid)
         std::printf("watched_cpu_percent %.2f\n", 100.0 * (runNs(watchStat) - watch0) / wallNs);
     std::printf("seconds %.1f\n", wallNs / 1e9);

@@ -77,5 +77,7 @@ else()
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
     set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)  # the Qt and C++ libraries, found by dpkg-shlibdeps
+    # Qt's own dialogs in Turkish; without it they stay English.
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 endif()
 include(CPack)

@@ -29,6 +29,17 @@ if(TARGET Qt6::Core)
         string(APPEND TVX_WINE_DLL_DIRS ":${dir}")
     endforeach()
 endif()
+# libpq's DLLs (and OpenSSL's beside them), where the prefix has them.
+include(${PROJECT_SOURCE_DIR}/cmake/windows-libpq.cmake)
+if(TVX_LIBPQ_DLLS)
+    list(GET TVX_LIBPQ_DLLS 0 dll)
+    get_filename_component(dir "${dll}" DIRECTORY)
+    file(REAL_PATH "${dir}" dir)
+    if(TVX_WINE_DLL_DIRS)
+        string(APPEND TVX_WINE_DLL_DIRS ":")
+    endif()
+    string(APPEND TVX_WINE_DLL_DIRS "${dir}")
+endif()
 
 # Stands in for GoogleTest's function of the same name in this build: one test per executable,
 # its results also written as XML into test-results/ (the Windows test counts are summed

@@ -8,8 +8,10 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     nlohmann-json3-dev libcli11-dev libsqlite3-dev
+    libpq-dev  # the shared history on PostgreSQL (src/sync)
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libjpeg-dev
     qt6-charts-dev libqt6opengl6-dev  # Qt Charts needs the OpenGL files but does not pull them in
+    qt6-translations-l10n  # Qt's own dialogs (file dialogs, message boxes) in Turkish
 )
 
 if [ "${1:-}" != window ]; then
@@ -17,13 +19,15 @@ if [ "${1:-}" != window ]; then
     packages+=(
         libgtest-dev libgmock-dev libbenchmark-dev
         poppler-utils libxml2-dev
+        postgresql  # the sync tests' own server (tests/sync/pg-server.sh)
         xvfb xauth fonts-dejavu-core dpkg-dev unzip
     )
     # ---- Windows (scripts/windows-deps.sh, windows-tests.sh, package-tests.sh): the MinGW-w64
     # cross compiler, GoogleTest's sources, Wine, NSIS for the setup program, Debian's source
     # packages unpacked (dpkg-source from dpkg-dev), xdotool and ImageMagick for the window
-    # under Wine ----
-    packages+=(g++-mingw-w64-x86-64 googletest wine wine64 nsis xdotool imagemagick xz-utils)
+    # under Wine, the PostgreSQL 15 server and the openssl program for libpq's checks ----
+    packages+=(g++-mingw-w64-x86-64 googletest wine wine64 nsis xdotool imagemagick xz-utils
+        postgresql-15 openssl)
     # ---- Fuzzing (scripts/fuzz.sh): clang with its libFuzzer runtime, and the symbolizer ----
     packages+=(clang libclang-rt-dev llvm)
 fi

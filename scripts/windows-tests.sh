@@ -9,9 +9,10 @@
 #       tarvolinex-cli.exe through a Wine COM port against the Linux tarvolinex-sim of
 #       LINUX_BUILD (wine_com_port_tests, built there).
 #   scripts/windows-tests.sh window LINUX_BUILD
-#       builds (or reuses) the Windows Qt, Qt Charts and SQLite (scripts/windows-deps.sh),
-#       cross-builds the window and the command-line tester with the workshop record
-#       (build-mingw-qt), runs their tests under Wine (the window's offscreen), makes the
+#       builds (or reuses) the Windows Qt, Qt Charts, SQLite, OpenSSL and libpq
+#       (scripts/windows-deps.sh), cross-builds the window and the command-line tester with
+#       the workshop record (build-mingw-qt), runs their tests under Wine (the window's
+#       offscreen; libpq's against a PostgreSQL server started for them), makes the
 #       deployment folder (its imports checked), its zip and the NSIS setup program, installs
 #       that silently into a fresh Wine prefix, walks through the installed window on Xvfb
 #       with Windows' platform plugin against LINUX_BUILD's simulator on COM1, compares its
@@ -24,11 +25,13 @@ export WINEPREFIX=$build/wine-prefix
 
 # Windows' own DLLs; a MinGW runtime DLL here would keep the program from starting on a bare PC.
 # ADVAPI32 (the registry) and SETUPAPI name the serial ports (tarvolinex-cli ports, doctor);
-# the rest is what Qt's DLLs and plugins import (windows, fonts, COM, the shell, themes).
+# the rest is what Qt's DLLs and plugins import (windows, fonts, COM, the shell, themes,
+# printers: WINSPOOL.DRV), and libpq's (Secur32: Windows' own login) and OpenSSL's.
 system_dlls="KERNEL32.dll msvcrt.dll WINMM.dll ADVAPI32.dll SETUPAPI.dll USER32.dll GDI32.dll
     SHELL32.dll ole32.dll OLEAUT32.dll IMM32.dll UxTheme.dll dwmapi.dll VERSION.dll WS2_32.dll
     NETAPI32.dll USERENV.dll MPR.dll WTSAPI32.dll comdlg32.dll SHLWAPI.dll d3d9.dll dwrite.dll
-    d2d1.dll d3d11.dll dxgi.dll AUTHZ.dll CRYPT32.dll bcrypt.dll SHCORE.dll"
+    d2d1.dll d3d11.dll dxgi.dll AUTHZ.dll CRYPT32.dll bcrypt.dll SHCORE.dll Secur32.dll
+    WINSPOOL.DRV"
 
 # Fails on a DLL that is neither one of Windows' own nor in the folder ALLOWED_DIR (when given).
 check_imports() {
@@ -145,6 +148,12 @@ window)
         checked=$((checked + 1))
     done < <(find "$deploy" -iname '*.exe' -print0 -o -iname '*.dll' -print0)
     echo "Deployment folder: $checked EXE and DLL files, every import in the folder or Windows' own"
+    # The shared history's libpq with OpenSSL, and the records dialog's Print.
+    for dll in libpq.dll libssl-3-x64.dll libcrypto-3-x64.dll Qt6PrintSupport.dll; do
+        [ -f "$deploy/$dll" ] || { echo "the deployment folder lacks $dll" >&2; exit 1; }
+    done
+    x86_64-w64-mingw32-objdump -p "$deploy/tarvolinex.exe" | grep -q 'DLL Name: Qt6PrintSupport.dll' ||
+        { echo "tarvolinex.exe is built without print support: its Print button is hidden" >&2; exit 1; }
     (cd "$build" && cpack -G ZIP >/dev/null)
     makensis -V2 -DVERSION="$version" -DSOURCE_DIR="$deploy" \
         -DOUTFILE="$build/Tarvolinex-$version-setup.exe" "$root/packaging/tarvolinex.nsi"

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <chrono>
 #include <exception>
 #include <memory>
 
@@ -9,6 +10,7 @@
 #include "datadir/data_directory.h"
 #include "datadir/data_install.h"
 #include "datadir/settings.h"
+#include "keeper/seen_before_watch.h"
 #include "keeper/unfinished_runs.h"
 #include "link/byte_trace.h"
 
@@ -47,6 +49,9 @@ constexpr ExitCodeText kExitCodes[] = {
     {ExitCode::BoxLate,
      "the box answers late: answers came after their time-out and were set aside (see "
      "'doctor')"},
+    {ExitCode::SyncFailed,
+     "sync: the server cannot be reached or refused (push or pull did not go through), or "
+     "'sync setup' found something wrong (nothing stored)"},
     // ---- doctor
     {ExitCode::DoctorPortMissing, "doctor: the serial port is not there"},
     {ExitCode::DoctorCannotOpen,
@@ -88,6 +93,9 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
     if (invocation.common.vehicle) {
         vehicle = findVehicle(*invocation.common.vehicle);
     }
+    if (isSyncCommand(invocation.command)) {
+        return runSync(invocation, console, dataDirectory, languageCode(invocation, dataDirectory));
+    }
     if (!needsTheBox(invocation.command)) {
         return runRecordCommand(invocation, console, dataDirectory,
                                 languageCode(invocation, dataDirectory));
@@ -117,6 +125,9 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
         return opened.failure;
     }
     const char language = languageCode(invocation, dataDirectory);
+    const std::int64_t startedAtMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::system_clock::now().time_since_epoch())
+                                         .count();
     HeadlessTester tester(opened.line->port(), clock, dataDirectory, language);
     tester.link().setTrace(trace.get());
     // Everything this run learns goes into the workshop record as it happens.
@@ -132,6 +143,14 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
                                invocation.command == CommandKind::InjectorsProgram ||
                                invocation.command == CommandKind::InjectorsRestore;
     const Listening watching(tester.session(), readsTheCodes ? nullptr : &unfinished);
+    // The car's earlier visits, here and at the workshop's other bays.
+    session::SeenBeforeWatch seenBefore(dataDirectory, language, startedAtMs,
+                                        [&console](const std::vector<std::string>& lines) {
+                                            for (const std::string& line : lines) {
+                                                console.err << "tarvolinex-cli: " << line << '\n';
+                                            }
+                                        });
+    const Listening recalling(tester.session(), &seenBefore);
 
     console.progress("Connecting to " + opened.line->description() +
                      ": box test, module scan, VIN ...");
@@ -180,6 +199,11 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
             break;  // run before connecting
         case CommandKind::Replay:
             break;  // needs no connection: see run()
+        case CommandKind::SyncSetup:
+        case CommandKind::SyncStatus:
+        case CommandKind::SyncNow:
+        case CommandKind::SyncOff:
+            break;  // run before connecting
     }
     return ExitCode::Unexpected;
 }

@@ -142,7 +142,8 @@ void addCommonOptions(CLI::App& app, CommonOptions& common, std::string& simulat
 bool needsTheBox(CommandKind command) {
     return command != CommandKind::Report && command != CommandKind::History &&
            command != CommandKind::Workshop && command != CommandKind::Notes &&
-           command != CommandKind::Replay && command != CommandKind::InjectorsRuns;
+           command != CommandKind::Replay && command != CommandKind::InjectorsRuns &&
+           !isSyncCommand(command);
 }
 
 ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream& out,
@@ -325,6 +326,36 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
         ->check(decimalNumber(trend::ReplayEngine::kSlowest, trend::ReplayEngine::kFastest,
                               "0.1 to 100"));
 
+    // ---- The shared history on PostgreSQL.
+    auto* sync = app.add_subcommand(
+        "sync", "The workshop's shared history on a PostgreSQL server (no box needed)");
+    sync->require_subcommand(1);
+    auto* syncSetup = sync->add_subcommand(
+        "setup",
+        "Check the connection, create or update the server's history where the role may, check "
+        "the role's rights and store the setting (sync.txt in the data directory; never a "
+        "password: libpq reads it from the pgpass file or PGPASSWORD)");
+    syncSetup
+        ->add_option("CONNINFO", inv.conninfo,
+                     "libpq's connection string or URI, e.g. \"host=db.example port=5432 "
+                     "dbname=tvx user=bay_n1 sslmode=verify-full\" or \"service=workshop\"")
+        ->required();
+    syncSetup->add_option("--workshop", inv.syncWorkshop, "The workshop's name")
+        ->type_name("NAME")
+        ->required();
+    syncSetup->add_option("--bay", inv.bay, "This PC's name among the workshop's bays")
+        ->type_name("NAME")
+        ->required();
+    auto* syncStatus = sync->add_subcommand(
+        "status", "What waits to be sent, the last push and pull, and the server's state");
+    auto* syncNow = sync->add_subcommand(
+        "now",
+        "Push what waits and pull the other bays' visits once (exit 0 when both went "
+        "through)");
+    auto* syncOff = sync->add_subcommand(
+        "off", "Stop sharing (the setting goes; the record keeps what waits for later)");
+    // ----
+
     std::vector<const char*> argv{"tarvolinex-cli"};
     for (const std::string& arg : args) {
         argv.push_back(arg.c_str());
@@ -378,6 +409,14 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
         inv.command = CommandKind::Doctor;
     } else if (replay->parsed()) {
         inv.command = CommandKind::Replay;
+    } else if (syncSetup->parsed()) {
+        inv.command = CommandKind::SyncSetup;
+    } else if (syncStatus->parsed()) {
+        inv.command = CommandKind::SyncStatus;
+    } else if (syncNow->parsed()) {
+        inv.command = CommandKind::SyncNow;
+    } else if (syncOff->parsed()) {
+        inv.command = CommandKind::SyncOff;
     }
     return {inv, 0};
 }

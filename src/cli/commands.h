@@ -57,6 +57,11 @@ ExitCode runPorts(const Invocation& invocation, Console& console);
 ExitCode runDoctor(const Invocation& invocation, Console& console, link::Clock& clock);
 // ----
 
+// `sync setup|status|now|off`: the shared history on a PostgreSQL server (a build without
+// libpq says it has none).
+ExitCode runSync(const Invocation& invocation, Console& console,
+                 const std::filesystem::path& dataDirectory, char languageCode);
+
 // Plays a recording back on the terminal; needs no box and sends nothing.
 ExitCode runReplay(const Invocation& invocation, Console& console, link::Clock& clock,
                    const std::atomic<bool>* interrupted, std::atomic<bool>* handlesInterrupt);

@@ -23,6 +23,7 @@ enum class ExitCode : int {
     RecordFailed = 13,     // the workshop record cannot be read or written, or none is kept
     OutputFailed = 14,     // live --csv / --record could not be written (disk full): stopped
     BoxLate = 15,          // probe answers came after their time-out and were set aside
+    SyncFailed = 16,       // sync: the server unreachable or refusing, or the setup found a fault
 
     // ---- The connection doctor: the first stage that failed (tarvolinex-cli doctor).
     DoctorPortMissing = 20,    // the serial port is not there

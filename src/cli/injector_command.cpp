@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/injector_runs.h"
 #include "keeper/kept_runs.h"
+#include "keeper/seen_before_watch.h"
 #include "link/injector_codes.h"
 
 namespace tvx::cli {
@@ -144,6 +145,13 @@ ExitCode runInjectorsRestore(CommandContext& context) {
         return invocation.run ? ExitCode::BadInput : ExitCode::RecordFailed;
     }
     const session::RunFacts& from = kept->runs[*choice.run];
+    const std::filesystem::path& dataDirectory = context.tester.session().dataDirectory();
+    if (const std::string bay = session::otherBayOfVisit(dataDirectory, from.visit); !bay.empty()) {
+        console.err << (languageCode(invocation, dataDirectory) == '2'
+                            ? "Bu kod atölyenin başka bir bölmesinde kaydedildi: "
+                            : "This code was saved at another bay of the workshop: ")
+                    << bay << '\n';
+    }
     if (const ExitCode code = openAndRead(context); code != ExitCode::Ok) {
         return code;
     }

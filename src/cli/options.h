@@ -24,7 +24,17 @@ enum class CommandKind {
     Doctor,
     // Recorded live data played back: no box.
     Replay,
+    // The shared history on a PostgreSQL server: no box.
+    SyncSetup,
+    SyncStatus,
+    SyncNow,
+    SyncOff,
 };
+
+inline bool isSyncCommand(CommandKind command) {
+    return command == CommandKind::SyncSetup || command == CommandKind::SyncStatus ||
+           command == CommandKind::SyncNow || command == CommandKind::SyncOff;
+}
 
 // Whether a command talks to the box (the record's commands, but restore, do not).
 bool needsTheBox(CommandKind command);
@@ -78,6 +88,10 @@ struct Invocation {
     std::string recording;              // replay RECORDING
     bool replayCsv = false;             // replay --csv
     double replaySpeed = 1.0;           // replay --speed S
+    // sync setup CONNINFO --workshop NAME --bay NAME
+    std::string conninfo;
+    std::string syncWorkshop;
+    std::string bay;
 };
 
 }  // namespace tvx::cli

@@ -17,6 +17,12 @@
 #if TVX_HAVE_PDF
 #include "record/report_pdf.h"
 #endif
+#if TVX_HAVE_CHARTS
+#include <QApplication>
+
+#include "chart/recording_chart.h"
+#include "record/offscreen_application.h"
+#endif
 
 namespace tvx::cli {
 namespace {
@@ -103,7 +109,7 @@ ExitCode runReport(const Invocation& invocation, Console& console,
     }
     try {
         const auto visit = namedVisit(invocation, *record, console);
-        const auto report =
+        auto report =
             visit ? record::buildReport(*record, *visit, record::readWorkshop(dataDirectory),
                                         session::catalogueDescriber(dataDirectory))
                   : std::nullopt;
@@ -112,6 +118,15 @@ ExitCode runReport(const Invocation& invocation, Console& console,
         }
         const auto language =
             languageCode == '2' ? record::ReportLanguage::Turkish : record::ReportLanguage::English;
+#if TVX_HAVE_CHARTS
+        // The charts of the recordings, for the HTML and the PDF; the application lives on
+        // for the PDF's drawing.
+        const auto application =
+            invocation.jsonPath ? nullptr : record::offscreenApplication<QApplication>();
+        if (!invocation.jsonPath) {
+            chart::addRecordingCharts(*report, *record, language);
+        }
+#endif
         if (invocation.pdfPath) {
             if (const ExitCode written = writePdf(*report, language, *invocation.pdfPath, console);
                 written != ExitCode::Ok) {
@@ -159,7 +174,8 @@ ExitCode runHistory(const Invocation& invocation, Console& console,
                         << v.vin.value_or("-") << std::setw(13) << (v.plate.empty() ? "-" : v.plate)
                         << std::right << std::setw(6) << v.codeReads << std::setw(7) << v.codesRead
                         << std::setw(8) << v.clears << std::setw(10) << v.programmingRuns
-                        << std::setw(6) << v.recordings << '\n';
+                        << std::setw(6) << v.recordings
+                        << (v.bay.empty() ? "" : "  at bay " + v.bay) << '\n';
         }
         if (visits.empty()) {
             console.err << "tarvolinex-cli: no " << (invocation.common.demo ? "demonstration " : "")

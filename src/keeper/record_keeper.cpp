@@ -716,6 +716,22 @@ void RecordKeeper::livePageStarted(const LivePageStart&) {
     tellHeld();
 }
 
+// The cluster's odometer whenever its page reads it, recorded or not: the visit keeps the last.
+void RecordKeeper::keepOdometer(double km) {
+    post([km](record::Record& record, Open& open) {
+        if (open.visit && open.odometer != std::pair{*open.visit, km}) {
+            record.setVisitOdometerRead(*open.visit, km);
+            open.odometer = std::pair{*open.visit, km};
+        }
+    });
+}
+
+void RecordKeeper::liveReading(const LiveReading& e) {
+    if (e.kind == LiveRead::Kind::Odometer && !e.failed) {
+        keepOdometer(e.value);
+    }
+}
+
 void RecordKeeper::liveCycleEnded(const LiveCycle&) {
     tellHeld();
 }

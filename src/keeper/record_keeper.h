@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "datadir/code_journal.h"
@@ -107,6 +108,7 @@ private:
         std::optional<std::int64_t> visit;
         std::optional<std::int64_t> run;
         std::optional<std::int64_t> recording;
+        std::optional<std::pair<std::int64_t, double>> odometer;  // visit and km last written
     };
     using Job = std::function<void(record::Record&, Open&)>;
     struct GuardTicket;
@@ -124,6 +126,7 @@ private:
     void waitIdle();
     bool journalInstead(const ProgrammingPlan& plan, const std::string& why, std::string& whyNot);
     void beginVisit(bool demo);
+    void keepOdometer(double km);
     void stopLiveRecordingLocked();
     // SessionEvents
     void vehicleChosen(const VehicleChoice& e) override;
@@ -132,6 +135,7 @@ private:
     void troubleCodesRead(const TroubleCodeRead& e) override;
     void troubleCodesCleared(const TroubleCodeClear& e) override;
     void livePageStarted(const LivePageStart& e) override;
+    void liveReading(const LiveReading& e) override;
     void liveCycleEnded(const LiveCycle& e) override;
     void injectorCodesRead(const InjectorRead& e) override;
     void programmingStep(const ProgrammingStep& e) override;

@@ -137,6 +137,13 @@ bool Record::setVisitNotes(std::int64_t visit, const VisitNotes& notes) {
     return m_db->changes() > 0;
 }
 
+void Record::setVisitOdometerRead(std::int64_t visit, double km) {
+    Statement(*m_db, "UPDATE visits SET odometer_read_km = ? WHERE id = ?")
+        .bind(1, km)
+        .bind(2, visit)
+        .run();
+}
+
 void Record::touchVisit(std::int64_t visit, std::int64_t at) {
     Statement(*m_db, "UPDATE visits SET ended_at = max(ended_at, ?) WHERE id = ?")
         .bind(1, at)
@@ -149,7 +156,8 @@ std::int64_t Record::continueVisit(std::int64_t visit, const std::string& vin, s
     Transaction transaction(*m_db);
     Statement earlier(*m_db,
                       "SELECT p.id FROM visits v JOIN visits p ON p.vin = ?2 AND p.vehicle = "
-                      "v.vehicle AND p.demo = v.demo AND p.id <> v.id AND p.ended_at >= ?3 WHERE "
+                      "v.vehicle AND p.demo = v.demo AND p.id <> v.id AND p.ended_at >= ?3 AND "
+                      "p.bay IS NULL WHERE "
                       "v.id = ?1 AND NOT EXISTS (SELECT 1 FROM code_reads WHERE visit_id = v.id) "
                       "AND NOT EXISTS (SELECT 1 FROM clears WHERE visit_id = v.id) AND NOT EXISTS "
                       "(SELECT 1 FROM injector_reads WHERE visit_id = v.id) AND NOT EXISTS (SELECT "
@@ -389,7 +397,8 @@ constexpr const char* kSummaryColumns =
     "(SELECT count(*) FROM clears k WHERE k.visit_id = v.id), "
     "(SELECT count(*) FROM programming_runs p WHERE p.visit_id = v.id), "
     "(SELECT count(*) FROM recordings g WHERE g.visit_id = v.id), "
-    "(SELECT count(*) FROM injector_reads i WHERE i.visit_id = v.id), v.plate FROM visits v ";
+    "(SELECT count(*) FROM injector_reads i WHERE i.visit_id = v.id), v.plate, v.bay FROM visits "
+    "v ";
 
 VisitSummary summaryOf(const Statement& row) {
     VisitSummary s;
@@ -408,6 +417,7 @@ VisitSummary summaryOf(const Statement& row) {
     s.recordings = static_cast<int>(row.integer(10));
     s.injectorReads = static_cast<int>(row.integer(11));
     s.plate = row.text(12);
+    s.bay = row.isNull(13) ? std::string() : row.text(13);
     return s;
 }
 
@@ -472,7 +482,7 @@ std::optional<Visit> Record::visit(std::int64_t id) {
     {
         Statement extra(*m_db,
                         "SELECT diesel, language, injector_unit, plate, customer, odometer_km, "
-                        "findings, recommendation FROM visits WHERE id = ?");
+                        "findings, recommendation, odometer_read_km FROM visits WHERE id = ?");
         extra.bind(1, id);
         extra.step();
         visit.diesel = extra.integer(0) != 0;
@@ -485,6 +495,9 @@ std::optional<Visit> Record::visit(std::int64_t id) {
         }
         visit.notes.findings = extra.text(6);
         visit.notes.recommendation = extra.text(7);
+        if (!extra.isNull(8)) {
+            visit.odometerReadKm = extra.real(8);
+        }
     }
     Statement modules(*m_db, "SELECT module, protocol FROM visit_modules WHERE visit_id = ?");
     modules.bind(1, id);
@@ -558,7 +571,9 @@ std::optional<Visit> Record::visit(std::int64_t id) {
 
 std::optional<std::int64_t> Record::lastVisit(bool demo) {
     Statement query(
-        *m_db, "SELECT id FROM visits WHERE demo = ? ORDER BY started_at DESC, id DESC LIMIT 1");
+        *m_db,
+        "SELECT id FROM visits WHERE demo = ? AND bay IS NULL ORDER BY started_at DESC, id DESC "
+        "LIMIT 1");
     query.bind(1, demo ? 1 : 0);
     return query.step() ? std::optional<std::int64_t>(query.integer(0)) : std::nullopt;
 }

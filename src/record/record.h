@@ -70,6 +70,8 @@ public:
     // The mechanic's notes replace the visit's earlier ones; false when there is no such visit.
     bool setVisitNotes(std::int64_t visit, const VisitNotes& notes);
     void touchVisit(std::int64_t visit, std::int64_t at);  // the visit lasts until `at`
+    // The odometer as the instrument cluster showed it, the last reading of the visit so far.
+    void setVisitOdometerRead(std::int64_t visit, double km);
     // A visit that has just begun and holds nothing yet but its modules joins the visit of
     // the same car (VIN, vehicle, demo or not) that ended at most `withinMs` before `now`:
     // a mechanic's commands one after another are one visit. Returns the visit to go on

@@ -151,6 +151,7 @@ struct VisitSummary {
     int recordings = 0;
     int injectorReads = 0;
     std::string plate;
+    std::string bay;  // the workshop's other bay that served it; "" for this PC
 };
 
 struct Visit {
@@ -165,6 +166,9 @@ struct Visit {
     std::vector<ProgrammingRun> runs;
     std::vector<Recording> recordings;
     VisitNotes notes;
+    // The instrument cluster's odometer as last read in the visit; none when it was not read
+    // (or the visit was recorded before it was kept: a cluster recording may hold it).
+    std::optional<double> odometerReadKm;
 };
 
 struct VisitFilter {

@@ -28,9 +28,20 @@ struct ClearReport {
     std::optional<std::vector<TroubleCode>> after;  // none: not read again
 };
 
+// A recording's chart as the window draws it, made where Qt is built (the record itself is
+// plain C++): a PNG picture and the stretch of time it shows.
+struct ChartPicture {
+    std::string png;
+    int width = 0;  // in pixels
+    int height = 0;
+    std::int64_t shownMs = 0;
+    bool whole = true;  // false: the recording is longer, its last shownMs are shown
+};
+
 struct RecordingReport {
     Recording recording;
     std::vector<ChannelSummary> channels;
+    std::optional<ChartPicture> chart;  // none: not drawn (no Qt, or no value to chart)
 };
 
 // A code's description from the catalogue of a language, looked up when the report is made

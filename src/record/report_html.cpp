@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <sstream>
 
 #include "record/report.h"
@@ -50,6 +51,32 @@ std::string codeSpan(std::string_view code, bool grouped) {
     }
     return "<span class=\"code\">" + text + "</span>";
 }
+
+std::string base64(std::string_view bytes) {
+    static constexpr char kDigits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const std::size_t left = bytes.size() - i;
+        std::uint32_t group = static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i]))
+                              << 16;
+        if (left > 1) {
+            group |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
+        }
+        if (left > 2) {
+            group |= static_cast<unsigned char>(bytes[i + 2]);
+        }
+        out += kDigits[(group >> 18) & 63];
+        out += kDigits[(group >> 12) & 63];
+        out += left > 1 ? kDigits[(group >> 6) & 63] : '=';
+        out += left > 2 ? kDigits[group & 63] : '=';
+    }
+    return out;
+}
+
+// The width a chart takes on the page: the text's width on A4 at 96 pixels to the inch.
+constexpr int kChartWidth = 680;
 
 std::string fileUrl(const std::filesystem::path& path) {
     std::string url = std::filesystem::absolute(path).generic_string();
@@ -330,6 +357,22 @@ private:
                      reportNumber(channel.max, m_language) + unit});
             }
             tableEnd();
+            if (item.chart) {
+                chart(*item.chart);
+            }
+        }
+    }
+
+    // The picture goes into the file itself, so that the report stands alone.
+    void chart(const ChartPicture& picture) {
+        const int height = picture.width > 0 ? kChartWidth * picture.height / picture.width : 0;
+        m_out << "<p class=\"chart\"><img src=\"data:image/png;base64," << base64(picture.png)
+              << "\" width=\"" << kChartWidth << "\" height=\"" << height << "\" alt=\""
+              << t(T::LiveValues) << "\"></p>\n";
+        if (!picture.whole) {
+            std::string text = t(T::ChartOfTheLast);
+            text.replace(text.find("{d}"), 3, duration(picture.shownMs, m_language));
+            m_out << "<p>" << text << "</p>\n";
         }
     }
 

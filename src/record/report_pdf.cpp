@@ -8,6 +8,8 @@
 #include <QTextDocument>
 #include <memory>
 
+#include "record/offscreen_application.h"
+
 namespace tvx::record {
 
 int paintReport(const QString& html, QPagedPaintDevice& device) {
@@ -44,18 +46,7 @@ int paintReport(const QString& html, QPagedPaintDevice& device) {
 
 std::string writeReportPdf(const std::string& html, const std::filesystem::path& file,
                            const std::string& title) {
-    std::unique_ptr<QGuiApplication> application;
-    if (QGuiApplication::instance() == nullptr) {
-#ifndef _WIN32
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");  // no display needed for a file
-        }
-#endif
-        static int argc = 1;
-        static char name[] = "tarvolinex-cli";
-        static char* argv[] = {name, nullptr};
-        application = std::make_unique<QGuiApplication>(argc, argv);
-    }
+    const auto application = offscreenApplication<QGuiApplication>();
     const QString path = QString::fromStdWString(file.wstring());
     {
         QPdfWriter writer(path);  // the file is complete once the writer is gone

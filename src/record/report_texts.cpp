@@ -58,6 +58,7 @@ constexpr Row kTexts[] = {
     {ReportText::Mean, "Average", "Ortalama"},
     {ReportText::Maximum, "Highest", "En yüksek"},
     {ReportText::OnShare, "on {n} % of the time", "devrede kalma oranı: % {n}"},
+    {ReportText::ChartOfTheLast, "The chart shows the last {d} of the recording.", "Grafik kaydın son {d} kısmını gösteriyor."},
     {ReportText::Findings, "Findings", "Tespitler"},
     {ReportText::Recommendation, "Recommendation", "Öneriler"},
     {ReportText::TechnicianSignature, "Technician's signature", "Teknisyen imzası"},

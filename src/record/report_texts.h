@@ -57,6 +57,7 @@ enum class ReportText {
     Mean,
     Maximum,
     OnShare,
+    ChartOfTheLast,
     Findings,
     Recommendation,
     TechnicianSignature,

@@ -2,7 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tvx::record {
 namespace {
@@ -123,16 +126,132 @@ CREATE INDEX visits_by_plate ON visits(plate);
 -- The list, newest first, read in order and stopped at its limit.
 CREATE INDEX visits_by_start ON visits(demo, started_at);
 )sql",
-    // 4: a recording's cycles and duration as the live recorder counted them, the figures
-    // the recording file and the window show.
+    // 4: the odometer as the instrument cluster last showed it in the visit, recorded or not.
     R"sql(
-ALTER TABLE recordings ADD COLUMN cycles INTEGER;
-ALTER TABLE recordings ADD COLUMN duration_ms INTEGER;
+ALTER TABLE visits ADD COLUMN odometer_read_km REAL;
 )sql",
 };
 
-constexpr int kMigrationCount = static_cast<int>(std::size(kMigrations));
-static_assert(kMigrationCount == kSchemaVersion);
+// 5: shared history. Every row that leaves the PC gets an id that never repeats (128 random
+// bits in hex); visits pulled from the workshop's other bays carry their bay (NULL: this
+// PC). Triggers queue each change of a local row in the outbox within the statement that
+// makes it, so no write can commit without its entry. A row waits there once: a later
+// change replaces its entry (a new seq and entry id), and the sync reads the row as it is
+// when it pushes. Readings and codes travel with their recording and their read.
+std::string sharedHistoryMigration() {
+    std::string sql = R"sql(
+ALTER TABLE visits ADD COLUMN uid TEXT;
+ALTER TABLE visits ADD COLUMN bay TEXT;
+CREATE TABLE outbox(
+    seq INTEGER PRIMARY KEY AUTOINCREMENT,
+    entry_uid TEXT NOT NULL UNIQUE DEFAULT (lower(hex(randomblob(16)))),
+    kind TEXT NOT NULL,
+    row_uid TEXT NOT NULL,
+    UNIQUE(kind, row_uid));
+CREATE TABLE sync_state(key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID;
+-- What the pull brought, as the server holds it; the visits of other bays are built from it.
+CREATE TABLE remote_entries(
+    uid TEXT PRIMARY KEY,
+    bay TEXT NOT NULL,
+    kind TEXT NOT NULL,
+    row_uid TEXT NOT NULL,
+    visit_uid TEXT NOT NULL,
+    bay_seq INTEGER NOT NULL,
+    vin TEXT,
+    at INTEGER NOT NULL,
+    body TEXT NOT NULL) WITHOUT ROWID;
+CREATE INDEX remote_entries_by_visit ON remote_entries(visit_uid, kind, row_uid, bay_seq);
+-- The newest version of a row, looked up for each row of a visit that is built again.
+CREATE INDEX remote_entries_by_row ON remote_entries(row_uid, kind, bay_seq);
+-- A row here, inside the pull's own transaction only, lets it write other bays' visits.
+CREATE TABLE sync_writing(active INTEGER NOT NULL);
+CREATE TRIGGER visits_queue_insert AFTER INSERT ON visits BEGIN
+    UPDATE visits SET uid = lower(hex(randomblob(16))) WHERE id = NEW.id AND uid IS NULL;
+    INSERT OR REPLACE INTO outbox(kind, row_uid) SELECT 'visit', uid FROM visits
+        WHERE id = NEW.id AND bay IS NULL AND demo = 0;
+END;
+CREATE TRIGGER visits_queue_update AFTER UPDATE ON visits
+WHEN OLD.uid IS NOT NULL AND NEW.bay IS NULL AND NEW.demo = 0 BEGIN
+    INSERT OR REPLACE INTO outbox(kind, row_uid) VALUES ('visit', NEW.uid);
+END;
+-- A visit that goes (joined into the car's earlier one) is withdrawn on the server too.
+CREATE TRIGGER visits_queue_delete AFTER DELETE ON visits
+WHEN OLD.uid IS NOT NULL AND OLD.bay IS NULL AND OLD.demo = 0 BEGIN
+    INSERT OR REPLACE INTO outbox(kind, row_uid) VALUES ('visit', OLD.uid);
+END;
+CREATE TRIGGER visits_remote_update BEFORE UPDATE ON visits
+WHEN OLD.bay IS NOT NULL AND NOT EXISTS (SELECT 1 FROM sync_writing) BEGIN
+    SELECT RAISE(ABORT, 'a visit of another bay is read-only');
+END;
+CREATE TRIGGER visits_remote_delete BEFORE DELETE ON visits
+WHEN OLD.bay IS NOT NULL AND NOT EXISTS (SELECT 1 FROM sync_writing) BEGIN
+    SELECT RAISE(ABORT, 'a visit of another bay is read-only');
+END;
+CREATE TRIGGER programming_steps_queue AFTER INSERT ON programming_steps BEGIN
+    INSERT OR REPLACE INTO outbox(kind, row_uid) SELECT 'programming_run', r.uid
+        FROM programming_runs r JOIN visits v ON v.id = r.visit_id
+        WHERE r.id = NEW.run_id AND v.bay IS NULL AND v.demo = 0;
+END;
+)sql";
+    const std::pair<const char*, const char*> kRows[] = {
+        {"code_reads", "code_read"},         {"clears", "clear"},
+        {"injector_reads", "injector_read"}, {"programming_runs", "programming_run"},
+        {"recordings", "recording"},
+    };
+    for (const auto& [table, kind] : kRows) {
+        const std::string t = table;
+        const std::string k = kind;
+        const std::string local = "SELECT '" + k + "', r.uid FROM " + t +
+                                  " r JOIN visits v ON v.id = r.visit_id WHERE r.id = NEW.id AND "
+                                  "v.bay IS NULL AND v.demo = 0;\n";
+        sql += "ALTER TABLE " + t + " ADD COLUMN uid TEXT;\n";
+        sql += "CREATE TRIGGER " + t + "_queue_insert AFTER INSERT ON " + t + " BEGIN\n";
+        sql += "    UPDATE " + t +
+               " SET uid = lower(hex(randomblob(16))) WHERE id = NEW.id AND uid IS NULL;\n";
+        sql += "    INSERT OR REPLACE INTO outbox(kind, row_uid) " + local + "END;\n";
+        sql += "CREATE TRIGGER " + t + "_queue_update AFTER UPDATE ON " + t +
+               " WHEN OLD.uid IS NOT NULL BEGIN\n";
+        sql += "    INSERT OR REPLACE INTO outbox(kind, row_uid) " + local + "END;\n";
+        sql += "CREATE TRIGGER " + t + "_remote_insert BEFORE INSERT ON " + t +
+               " WHEN (SELECT bay FROM visits WHERE id = NEW.visit_id) IS NOT NULL AND NOT EXISTS "
+               "(SELECT 1 FROM sync_writing) BEGIN\n";
+        sql += "    SELECT RAISE(ABORT, 'a visit of another bay is read-only');\nEND;\n";
+    }
+    // The rows recorded before: ids for them, and all of them waiting for the first push.
+    for (const char* table :
+         {"visits", "code_reads", "clears", "injector_reads", "programming_runs", "recordings"}) {
+        sql += std::string("UPDATE ") + table + " SET uid = lower(hex(randomblob(16)));\n";
+        sql += std::string("CREATE UNIQUE INDEX ") + table + "_by_uid ON " + table + "(uid);\n";
+    }
+    sql += R"sql(
+INSERT INTO outbox(kind, row_uid) SELECT 'visit', uid FROM visits WHERE demo = 0 ORDER BY id;
+)sql";
+    for (const auto& [table, kind] : kRows) {
+        sql += std::string("INSERT INTO outbox(kind, row_uid) SELECT '") + kind + "', r.uid FROM " +
+               table + " r JOIN visits v ON v.id = r.visit_id WHERE v.demo = 0 ORDER BY r.id;\n";
+    }
+    return sql;
+}
+
+// 6: a recording's cycles and duration as the live recorder counted them, the figures
+// the recording file and the window show.
+constexpr const char* kRecordingFiguresMigration = R"sql(
+ALTER TABLE recordings ADD COLUMN cycles INTEGER;
+ALTER TABLE recordings ADD COLUMN duration_ms INTEGER;
+)sql";
+
+const std::vector<std::string>& migrations() {
+    static const std::vector<std::string> all = [] {
+        std::vector<std::string> list(std::begin(kMigrations), std::end(kMigrations));
+        list.push_back(sharedHistoryMigration());
+        list.push_back(kRecordingFiguresMigration);
+        if (list.size() != kSchemaVersion) {
+            throw std::logic_error("one migration for each schema version");
+        }
+        return list;
+    }();
+    return all;
+}
 
 }  // namespace
 
@@ -164,7 +283,7 @@ void migrate(Database& db, int target) {
         if (version >= target) {
             break;
         }
-        db.exec(kMigrations[version]);
+        db.exec(migrations()[static_cast<std::size_t>(version)]);
         ++version;
         Statement(db, "INSERT INTO schema_version(version) VALUES (?)").bind(1, version).run();
         transaction.commit();

@@ -39,6 +39,7 @@ const ControlText kCaptions[] = {
     {"chartWindow2min", "2 min", "2 dk"},
     {"chartWindow10min", "10 min", "10 dk"},
     {"chartPause", "Pause", "Dondur"},
+    {"chartValues", "Values", "Değerler"},
     {"chartFast", "Fast", "Hızlı"},
 };
 
@@ -145,6 +146,8 @@ const ControlText kHints[] = {
      "değerini çizmek için göstergeye tıklayın; o andaki değerler için grafiğe tıklayın"},
     {"openRecording", "play a recording back: nothing is sent to the car",
      "bir kaydı oynat: araca hiçbir şey gönderilmez"},
+    {"chartValues", "put a value of the page on the chart or take it off",
+     "sayfanın bir değerini grafiğe ekle veya çıkar"},
     {"chartFast", "poll only the charted values, several times faster; the other gauges pause",
      "yalnızca grafikteki değerleri oku, kat kat hızlı; diğer göstergeler durur"},
 };

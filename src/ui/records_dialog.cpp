@@ -20,6 +20,7 @@
 #include <QPrinter>
 #endif
 
+#include "chart/recording_chart.h"
 #include "keeper/report_catalogue.h"
 #include "record/record.h"
 #include "record/report.h"
@@ -363,14 +364,13 @@ void RecordsDialog::reload() {
             const QString injector = v.programmingRuns > 0
                                          ? text(Coded).arg(v.programmingRuns)
                                          : (v.injectorReads > 0 ? text(Read) : QString());
-            const QString cells[] = {qstr(record::localTime(v.startedAt, language)),
-                                     qstr(v.vehicle),
-                                     qstr(v.vin.value_or("")),
-                                     qstr(v.plate),
-                                     QString::number(v.codesRead),
-                                     v.clears > 0 ? QString::number(v.clears) : QString(),
-                                     injector,
-                                     v.recordings > 0 ? QString::number(v.recordings) : QString()};
+            const QString cells[] = {
+                qstr(record::localTime(v.startedAt, language)),
+                // A visit at another bay of the workshop, marked with it.
+                v.bay.empty() ? qstr(v.vehicle) : qstr(v.vehicle + "  [" + v.bay + "]"),
+                qstr(v.vin.value_or("")), qstr(v.plate), QString::number(v.codesRead),
+                v.clears > 0 ? QString::number(v.clears) : QString(), injector,
+                v.recordings > 0 ? QString::number(v.recordings) : QString()};
             for (int column = 0; column < 8; ++column) {
                 auto* item = new QTableWidgetItem(cells[column]);
                 item->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(v.id));
@@ -415,15 +415,15 @@ void RecordsDialog::showVisit(long long visit) {
         return;
     }
     try {
-        const auto report =
-            record::buildReport(*record, visit, record::readWorkshop(m_dataDirectory),
-                                session::catalogueDescriber(m_dataDirectory));
+        auto report = record::buildReport(*record, visit, record::readWorkshop(m_dataDirectory),
+                                          session::catalogueDescriber(m_dataDirectory));
         if (!report) {
             return;
         }
         const auto language = m_reportLanguage->currentIndex() == 1
                                   ? record::ReportLanguage::Turkish
                                   : record::ReportLanguage::English;
+        chart::addRecordingCharts(*report, *record, language);
         m_html = qstr(record::reportHtml(*report, language));
         m_details->setHtml(m_html);
         m_shown = visit;

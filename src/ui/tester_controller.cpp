@@ -15,11 +15,14 @@
 #if TVX_HAVE_RECORD
 #include "keeper/record_keeper.h"
 #include "ui/records_dialog.h"
+#include "ui/sync_panel.h"
 #endif
 #include "trend/recording_store.h"
 #include "trend/witnessed_store.h"
+#include "ui/qt_translation.h"
 #include "ui/radio_group.h"
 #include "ui/tform1.h"
+#include "ui/window_notes.h"
 
 namespace tvx::ui {
 namespace {
@@ -89,6 +92,18 @@ std::unique_ptr<session::RecordKeeper> workshopRecord(TForm1& form,
 #endif
 }
 
+// The support button's dialogs, in the language the window shows.
+struct SupportTexts {
+    QString title;
+    QString saved;  // %1 the file
+};
+
+SupportTexts supportTexts(char languageCode) {
+    if (languageCode == '2')
+        return {QStringLiteral("Destek dosyası"), QStringLiteral("Kaydedildi: %1")};
+    return {QStringLiteral("Support file"), QStringLiteral("Saved: %1")};
+}
+
 }  // namespace
 
 TesterController::TesterController(TForm1& form, const Setup& setup)
@@ -117,11 +132,16 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
 #if TVX_HAVE_RECORD
     m_session.addListener(*m_record);
     m_session.setProgrammingGuard(m_record.get());
+    // The shared history: its status, and where a car was seen before when its VIN is read.
+    m_syncPanel = new SyncPanel(form, m_dataDirectory, [this] { return m_session.LanguageCode; });
+    m_session.addListener(m_syncPanel->listener());
 #endif
     // A car with a programming run that never finished is named once its VIN is read.
     m_unfinished = std::make_unique<session::UnfinishedRunWatch>(
         m_dataDirectory, [this] { return m_session.LanguageCode; }, noticeLine(form));
     m_session.addListener(*m_unfinished);
+    m_notes = std::make_unique<WindowNotes>(form, setup.port, [this] { return language(); });
+    m_session.addListener(*m_notes);
     m_session.addListener(m_trend->liveTap());
     m_session.addListener(m_trend->recorder());
     m_trend->focusLive = [this](std::vector<std::string> gauges) {
@@ -160,6 +180,7 @@ TesterController::~TesterController() {
 #if TVX_HAVE_RECORD
     m_session.setProgrammingGuard(&m_journal);
     m_session.removeListener(*m_record);
+    m_session.removeListener(m_syncPanel->listener());
 #endif
 }
 
@@ -168,14 +189,19 @@ void TesterController::openRecords() {
     if (m_record) {
         m_record->flush();  // what the session did so far is in the report
     }
-    const char language =
-        session::readSettings(session::settingsPath(m_dataDirectory)).settings.languageCode;
-    m_recordsDialog = std::make_unique<RecordsDialog>(m_dataDirectory, language);
+    useQtTranslation(language());
+    m_recordsDialog = std::make_unique<RecordsDialog>(m_dataDirectory, language());
     m_recordsDialog->show();
     m_recordsDialog->raise();
 #else
-    m_form.showRecordNotice(QStringLiteral("This build keeps no workshop record."));
+    m_form.showRecordNotice(
+        language() == '2' ? QStringLiteral("Bu s\u00fcr\u00fcm at\u00f6lye kayd\u0131 tutmaz.")
+                          : QStringLiteral("This build keeps no workshop record."));
 #endif
+}
+
+char TesterController::language() const {
+    return session::readSettings(session::settingsPath(m_dataDirectory)).settings.languageCode;
 }
 
 void TesterController::setDiagnostics(Diagnostics diagnostics) {
@@ -221,18 +247,18 @@ void TesterController::askAndSaveSupportFile() {
     const QString suggested =
         QDir::home().filePath(QStringLiteral("tarvolinex-support-%1.json")
                                   .arg(QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss")));
-    const QString chosen = QFileDialog::getSaveFileName(&m_form, QStringLiteral("Support file"),
-                                                        suggested, QStringLiteral("JSON (*.json)"));
+    useQtTranslation(language());
+    const SupportTexts texts = supportTexts(language());
+    const QString chosen = QFileDialog::getSaveFileName(&m_form, texts.title, suggested,
+                                                        QStringLiteral("JSON (*.json)"));
     if (chosen.isEmpty()) {
         return;
     }
     std::string error;
     if (saveSupportFile(chosen.toStdString(), error)) {
-        QMessageBox::information(&m_form, QStringLiteral("Support file"),
-                                 QStringLiteral("Saved: %1").arg(chosen));
+        QMessageBox::information(&m_form, texts.title, texts.saved.arg(chosen));
     } else {
-        QMessageBox::warning(&m_form, QStringLiteral("Support file"),
-                             QString::fromStdString(error));
+        QMessageBox::warning(&m_form, texts.title, QString::fromStdString(error));
     }
 }
 

@@ -36,7 +36,10 @@ class UnfinishedRunWatch;
 
 namespace tvx::ui {
 
+class SyncPanel;
+
 class TForm1;
+class WindowNotes;
 
 // Runs the diagnostic session behind the window: the session steps on its own worker
 // thread, every click becomes a command queued to it, and everything it shows comes back
@@ -108,6 +111,8 @@ private:
     // click is dropped, done(false) when it is busy. On the GUI thread.
     void holdForReplay(std::function<void(bool)> done);
     void releaseFromReplay();
+    // The language of the settings file ('1' English, '2' Turkish), as the session uses it.
+    char language() const;
 
     TForm1& m_form;
     FormView m_formView;
@@ -124,12 +129,14 @@ private:
     QTimer m_portListTimer;                    // the port list follows adapters plugged in or out
     std::atomic<bool> m_held = false;          // a replay has the window: clicks are dropped
     std::unique_ptr<TrendController> m_trend;  // its listeners outlive the session
+    std::unique_ptr<WindowNotes> m_notes;      // as long
     link::Link m_link;
     link::Requests m_requests;
     session::Session m_session;
     std::unique_ptr<session::UnfinishedRunWatch> m_unfinished;  // outlives the worker too
     std::unique_ptr<QWidget> m_recordsDialog;
-    session::SessionRunner m_runner;  // last: its worker stops before the rest goes
+    SyncPanel* m_syncPanel = nullptr;  // the form's child: the shared history's status
+    session::SessionRunner m_runner;   // last: its worker stops before the rest goes
 };
 
 }  // namespace tvx::ui

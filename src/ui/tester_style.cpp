@@ -93,6 +93,7 @@ QFrame[injectorPanel="true"] QLabel { color: #ffffff; font-weight: bold; }
 QToolTip { color: #000000; background: #ffffe1; border: 1px solid #767676; }
 QLabel[codeBefore="true"] { color: #b9bec6; font-family: monospace; font-size: 8pt; }
 QLabel[recordNotice="true"] { color: #ff6b6b; font-size: 8pt; }
+QLabel[syncStatus="true"] { color: #b9bec6; font-size: 8pt; }
 QFrame[trendFrame="true"] { background: transparent; }
 #chartArea {
     background: #000000;
@@ -105,7 +106,15 @@ QFrame[trendFrame="true"] { background: transparent; }
     border-radius: 6px;
 }
 #replayMark { color: #ff3030; font-size: 14pt; font-weight: bold; padding: 0 10px; }
-#replayPosition, #trendStatus { color: #d5d9df; font-weight: bold; }
+#replayPosition { color: #d5d9df; font-weight: bold; }
+#trendStatus { color: #d5d9df; font-weight: bold; font-size: 8pt; }
+#chartEnded { color: #ffd166; font-weight: bold; }
+#windowNote {
+    color: #ffd166;
+    background: #1a1c1f;
+    border: 1px solid #5a4a1a;
+    padding: 2px 6px;
+}
 #chartCursor { color: #d5d9df; font-size: 8pt; }
 QPushButton[trendKey="true"] { padding: 2px 10px; }
 QPushButton[chartKey="true"] { padding: 1px 8px; font-size: 8pt; }

@@ -29,10 +29,11 @@ constexpr int kKeyWidth = (kWindowWidth - 12 - (kDisplay.right() + 1) - 2 * 12) 
 constexpr std::array kModuleCaptions{"PCM", "TCM", "ABS", "AirBag", "Cluster", "ICU"};
 
 // The chart, recording and replay grow the window downwards, under the work area: its bar
-// (always), the replay's bar (while a recording plays back) and the chart (when shown beside
-// the gauges). Everything above keeps its place.
+// (always), the replay's bar (while a recording plays back), a note, and the chart beside the
+// gauges. Everything above keeps its place; the chart takes what is left of kMostHeight.
 constexpr int kTrendBarHeight = 40;
-constexpr int kChartHeight = 262;
+constexpr int kFootMargin = 8;
+constexpr int kNoteLines = 8;  // a longer note is cut there; its tooltip holds it all
 
 }  // namespace
 
@@ -62,6 +63,7 @@ TForm1::TForm1(const QString& picturePath, QWidget* parent) : QWidget(parent), m
     buildWorkArea(picturePath);
     buildRecordControls();
     m_trend = buildTrendArea(this);
+    buildNote();
     layOutTrend({});
 
     connect(button("EXIT"), &QPushButton::clicked, this, &QWidget::close);
@@ -83,6 +85,19 @@ void TForm1::buildRecordControls() {
     notice->hide();
 }
 
+// Below the bars: what the window has to tell at length (the doctor's diagnosis, the adapter's
+// latency), wrapped, and selectable so that a command in it can be copied.
+void TForm1::buildNote() {
+    m_note = new QLabel(this);
+    m_note->setObjectName(QStringLiteral("windowNote"));
+    m_note->setProperty("windowNote", true);
+    m_note->setWordWrap(true);
+    m_note->setTextFormat(Qt::PlainText);
+    m_note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_note->hide();
+}
+
 void TForm1::showRecordNotice(const QString& text) {
     auto* notice = findChild<QLabel*>(QStringLiteral("recordNotice"));
     notice->setText(text);
@@ -91,8 +106,21 @@ void TForm1::showRecordNotice(const QString& text) {
 }
 
 void TForm1::layOutTrend(const TrendLayout& layout) {
+    m_layout = layout;
     const int width = kWorkArea.width();
-    int bottom = kWindowHeight;
+    const bool noteShown = !m_note->text().isEmpty();
+    const int noteHeight = noteShown ? std::min(m_note->heightForWidth(width),
+                                                kNoteLines * m_note->fontMetrics().lineSpacing()) +
+                                           8
+                                     : 0;
+    const int barsHeight =
+        kTrendBarHeight - 4 + (layout.replayBar ? kTrendBarHeight : 0) + noteHeight;
+    // Chart only: the chart where the work area is and down to the bars at the window's foot.
+    const bool chartFills = layout.chartOverWorkArea && !layout.chartBelow;
+    int bottom = chartFills ? kMostHeight - kFootMargin - barsHeight : kWindowHeight;
+    if (chartFills)
+        m_trend.chartArea->setGeometry(kRight, kWorkArea.top(), width,
+                                       bottom - 4 - kWorkArea.top());
     m_trend.bar->setGeometry(kRight, bottom - 4, width, kTrendBarHeight);
     m_trend.bar->show();
     bottom += kTrendBarHeight - 4;
@@ -101,18 +129,30 @@ void TForm1::layOutTrend(const TrendLayout& layout) {
         m_trend.replayBar->setGeometry(kRight, bottom, width, kTrendBarHeight);
         bottom += kTrendBarHeight;
     }
+    m_note->setVisible(noteShown);
+    if (noteShown) {
+        m_note->setGeometry(kRight, bottom + 4, width, noteHeight - 4);
+        bottom += noteHeight;
+    }
     if (layout.chartBelow) {
-        m_trend.chartArea->setGeometry(kRight, bottom + 4, width, kChartHeight);
-        bottom += kChartHeight + 4;
-    } else if (layout.chartOverWorkArea) {
-        m_trend.chartArea->setGeometry(kWorkArea);
+        const int top = bottom + 4;
+        bottom = kMostHeight - kFootMargin;
+        m_trend.chartArea->setGeometry(kRight, top, width, bottom - top);
     }
     const bool chart = layout.chartBelow || layout.chartOverWorkArea;
     m_trend.chartArea->setVisible(chart);
     if (chart)
         m_trend.chartArea->raise();
-    m_workArea->setVisible(!layout.chartOverWorkArea || layout.chartBelow);
-    setFixedSize(kWindowWidth, bottom + 8);
+    m_workArea->setVisible(!chartFills);
+    setFixedSize(kWindowWidth, bottom + kFootMargin);
+}
+
+void TForm1::showNote(const QString& text) {
+    if (text == m_note->text())
+        return;
+    m_note->setText(text);
+    m_note->setToolTip(text);
+    layOutTrend(m_layout);
 }
 
 QPushButton* TForm1::addButton(const QString& name, const QString& caption, const QRect& place) {

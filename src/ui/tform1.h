@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QButtonGroup>
+#include <QLabel>
 #include <QList>
 #include <QPushButton>
 #include <QString>
@@ -46,6 +47,11 @@ public:
     // Places the chart's controls and sizes the window to hold them. The tester's own
     // controls keep their places whatever the layout.
     void layOutTrend(const TrendLayout& layout);
+    // The height no layout exceeds at scale 1: a 1366x768 screen less its taskbar.
+    static constexpr int kMostHeight = 740;
+    // A note the mechanic should read (the doctor's diagnosis, the adapter's latency),
+    // wrapped below the chart's bars; empty text hides it.
+    void showNote(const QString& text);
 
     // The module speed buttons in column order, then the hidden `sahte`.
     static const QStringList& moduleButtonNames();
@@ -73,6 +79,7 @@ private:
     void buildDisplay();
     void buildWorkArea(const QString& picturePath);
     void buildRecordControls();
+    void buildNote();
     QPushButton* addButton(const QString& name, const QString& caption, const QRect& place);
     bool pressIfUsable(QPushButton* key);
 
@@ -81,6 +88,8 @@ private:
     InjectorFrame m_injectors;
     TrendArea m_trend;
     QWidget* m_workArea = nullptr;
+    QLabel* m_note = nullptr;
+    TrendLayout m_layout;
 };
 
 }  // namespace tvx::ui

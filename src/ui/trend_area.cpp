@@ -2,9 +2,11 @@
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
+#include <QMenu>
 #include <QVBoxLayout>
 
-#include "ui/trend_chart.h"
+#include "chart/trend_chart.h"
+#include "ui/fitted_label.h"
 
 namespace tvx::ui {
 namespace {
@@ -52,9 +54,8 @@ void buildBar(TrendArea& area, QWidget* window) {
     area.exportCsv = key("exportCsv", QStringLiteral("Export CSV"), area.bar);
     area.exportCsv->setEnabled(false);
     area.openRecording = key("openRecording", QStringLiteral("Open recording"), area.bar);
-    area.status = new QLabel(area.bar);
+    area.status = new FittedLabel(area.bar);
     area.status->setObjectName(QStringLiteral("trendStatus"));
-    area.status->setTextFormat(Qt::PlainText);
     for (QWidget* widget :
          {static_cast<QWidget*>(area.record), static_cast<QWidget*>(area.gaugesOnly),
           static_cast<QWidget*>(area.gaugesAndChart), static_cast<QWidget*>(area.chartOnly),
@@ -101,6 +102,8 @@ void buildChartArea(TrendArea& area, QWidget* window) {
     area.window10min = key("chartWindow10min", QStringLiteral("10 min"), area.chartArea);
     oneOf({area.window30s, area.window2min, area.window10min}, area.chartArea);
     area.pause = key("chartPause", QStringLiteral("Pause"), area.chartArea, true);
+    area.values = key("chartValues", QStringLiteral("Values"), area.chartArea);
+    area.values->setMenu(new QMenu(area.values));
     area.fast = key("chartFast", QStringLiteral("Fast"), area.chartArea, true);
     area.fast->setEnabled(false);
     area.rates = new QLabel(area.chartArea);
@@ -110,16 +113,21 @@ void buildChartArea(TrendArea& area, QWidget* window) {
     area.cursor->setObjectName(QStringLiteral("chartCursor"));
     area.cursor->setTextFormat(Qt::RichText);
     for (QPushButton* button :
-         {area.window30s, area.window2min, area.window10min, area.pause, area.fast}) {
+         {area.window30s, area.window2min, area.window10min, area.pause, area.values, area.fast}) {
         button->setProperty("chartKey", true);
         controls->addWidget(button);
     }
     controls->addWidget(area.rates);
     controls->addWidget(area.cursor, 1);
     column->addLayout(controls);
-    area.chart = new TrendChart(area.chartArea);
+    area.chart = new chart::TrendChart(area.chartArea);
     area.chart->setObjectName(QStringLiteral("liveChart"));
     column->addWidget(area.chart, 1);
+    area.ended = new QLabel(area.chartArea);
+    area.ended->setObjectName(QStringLiteral("chartEnded"));
+    area.ended->setAlignment(Qt::AlignCenter);
+    column->addWidget(area.ended);
+    area.ended->hide();
 }
 
 }  // namespace

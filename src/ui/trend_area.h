@@ -5,9 +5,13 @@
 #include <QPushButton>
 #include <QSlider>
 
+namespace tvx::chart {
+class TrendChart;
+}
+
 namespace tvx::ui {
 
-class TrendChart;
+class FittedLabel;
 
 // The controls of the live-data chart, recording and replay. They sit in frames of their own
 // below the work area (TForm1::layOutTrend places them) and never over a named control of
@@ -21,7 +25,7 @@ struct TrendArea {
     QPushButton* chartOnly = nullptr;       // (chartOnly)    } down
     QPushButton* exportCsv = nullptr;       // (exportCsv)
     QPushButton* openRecording = nullptr;   // (openRecording)
-    QLabel* status = nullptr;               // (trendStatus)
+    FittedLabel* status = nullptr;          // (trendStatus) wrapped, whole in its tooltip
 
     // The replay's bar, shown only while a recording plays back.
     QFrame* replayBar = nullptr;         // (replayBar)
@@ -40,11 +44,13 @@ struct TrendArea {
     QPushButton* window2min = nullptr;   // (chartWindow2min) } three is down
     QPushButton* window10min = nullptr;  // (chartWindow10min)}
     QPushButton* pause = nullptr;        // (chartPause) checkable: down while frozen
+    QPushButton* values = nullptr;       // (chartValues) a menu of the page's values: on/off
     QPushButton* fast = nullptr;         // (chartFast) checkable: down while only the charted
                                          // values are polled
     QLabel* rates = nullptr;             // (chartRates) samples per second of each charted value
     QLabel* cursor = nullptr;            // (chartCursor) the values at the cursor
-    TrendChart* chart = nullptr;         // (liveChart)
+    tvx::chart::TrendChart* chart = nullptr;  // (liveChart)
+    QLabel* ended = nullptr;  // (chartEnded) over the chart: the values are the last page's
 };
 
 // Builds the controls as children of the window, hidden until placed.

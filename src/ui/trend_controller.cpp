@@ -7,12 +7,15 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QTime>
 #include <cmath>
 
+#include "chart/trend_chart.h"
 #include "session/captions.h"
+#include "ui/fitted_label.h"
+#include "ui/qt_translation.h"
 #include "ui/tform1.h"
 #include "ui/trend_area.h"
-#include "ui/trend_chart.h"
 #include "ui/trend_texts.h"
 #include "widgets/color_code.h"
 #include "widgets/dot_matrix.h"
@@ -21,6 +24,7 @@ namespace tvx::ui {
 namespace {
 
 constexpr int kReplayTickMs = 40;
+constexpr int kRatesEveryMs = 500;
 const char* const kLiveFrames[] = {"Frame61", "Frame71", "Frame81"};
 const QColor kReplayDisplayColour(255, 255, 0);
 
@@ -63,10 +67,12 @@ TrendController::TrendController(TForm1& form, const link::Clock& sessionClock,
       m_recordingsFolder(std::move(recordingsFolder)),
       m_hold(std::move(hold)) {
     askExportFile = [this] {
+        useQtTranslation(language());
         return QFileDialog::getSaveFileName(&m_form, m_area.exportCsv->text(), m_recordingsFolder,
                                             QStringLiteral("CSV (*.csv)"));
     };
     askRecordingFile = [this] {
+        useQtTranslation(language());
         return QFileDialog::getOpenFileName(&m_form, m_area.openRecording->text(),
                                             m_recordingsFolder, QStringLiteral("CSV (*.csv)"));
     };
@@ -93,13 +99,13 @@ TrendController::~TrendController() {
 
 void TrendController::connectControls() {
     connect(&m_marks, &GaugeMarks::gaugeClicked, this, &TrendController::toggleGauge);
-    connect(m_area.chart, &TrendChart::takeOff, this, &TrendController::toggleGauge);
-    connect(m_area.chart, &TrendChart::cursorAt, this, [this](std::int64_t timeMs) {
+    connect(m_area.chart, &chart::TrendChart::takeOff, this, &TrendController::toggleGauge);
+    connect(m_area.chart, &chart::TrendChart::cursorAt, this, [this](std::int64_t timeMs) {
         m_chart.setCursor(timeMs);
         m_area.chart->refresh();
         showCursor();
     });
-    connect(m_area.chart, &TrendChart::cursorCleared, this, [this] {
+    connect(m_area.chart, &chart::TrendChart::cursorCleared, this, [this] {
         m_chart.setCursor(std::nullopt);
         m_area.chart->refresh();
         showCursor();
@@ -126,6 +132,7 @@ void TrendController::connectControls() {
     for (const auto& [button, place] : places)
         connect(button, &QPushButton::clicked, this, [this, place = place] { setPlace(place); });
     connectFast();
+    connectValues();
     connect(m_area.record, &QPushButton::clicked, this, &TrendController::record);
     connect(m_area.exportCsv, &QPushButton::clicked, this, &TrendController::exportCsv);
     connect(m_area.openRecording, &QPushButton::clicked, this, &TrendController::askAndOpen);
@@ -182,10 +189,27 @@ bool TrendController::eventFilter(QObject* watched, QEvent* event) {
             m_area.record->setChecked(false);
             record(false);
         }
+        markLiveEnd();
         layOut();
         updateControls();
     }
     return QObject::eventFilter(watched, event);
+}
+
+// Once the mechanic leaves live data, what the chart still shows is the last page's, up to
+// the moment it was left; a live page takes the mark away.
+void TrendController::markLiveEnd() {
+    if (replaying())
+        return;
+    if (liveFrameShown()) {
+        m_area.ended->hide();
+    } else if (m_area.ended->isHidden() && !m_chart.series().empty()) {
+        m_area.ended->setText(trendText(TrendText::LastPage, language())
+                                  .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))));
+        m_area.ended->show();
+        m_rates.clear();
+        showRates();
+    }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -229,7 +253,10 @@ void TrendController::liveBatchDone() {
     }
     updateRecording();
     updateControls();
-    showRates();
+    // In fast mode a batch comes with nearly every reading: the rates, which move with each,
+    // are shown twice a second.
+    if (!m_ratesShown.isValid() || m_ratesShown.elapsed() >= kRatesEveryMs)
+        showRates();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -328,10 +355,7 @@ void TrendController::showStatus(const QString& text) {
     if (text == m_statusText) {
         return;  // the recording's clock is asked for with every batch of readings
     }
-    // A long file name is cut in the middle; the whole text is in the tooltip.
-    const int room = std::max(m_area.status->width(), 120);
-    m_area.status->setText(m_area.status->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
-    m_area.status->setToolTip(text);
+    m_area.status->setFullText(text);  // wrapped; whole in its tooltip
     m_statusText = text;
     emit statusShown(text);
 }
@@ -426,8 +450,19 @@ void TrendController::updateControls() {
         !replay && !m_holding &&
         (recording || (m_livePage != nullptr && !m_liveDemo && liveFrameShown())));
     m_area.exportCsv->setEnabled(replay || !m_lastRecording.empty());
-    m_area.openRecording->setEnabled(!replay && !recording && !m_holding);
-    m_area.fast->setEnabled(!replay && !m_holding && m_livePage != nullptr && liveFrameShown());
+    // A replay holds the session still, which it cannot be while it polls a page.
+    const bool live = m_livePage != nullptr && liveFrameShown();
+    m_area.openRecording->setEnabled(!replay && !recording && !m_holding && !live);
+    if (live && !replay) {
+        if (!m_openHint)
+            m_openHint = m_area.openRecording->toolTip();  // the session's hint, back after
+        m_area.openRecording->setToolTip(trendText(TrendText::OpenNeedsNoLive, language()));
+    } else if (m_openHint) {
+        m_area.openRecording->setToolTip(*m_openHint);
+        m_openHint.reset();
+    }
+    m_area.fast->setEnabled(!replay && !m_holding && live);
+    m_area.values->setEnabled(replay || live);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -466,6 +501,7 @@ void TrendController::openRecording(const QString& file) {
 void TrendController::beginReplay(std::shared_ptr<trend::RecordingFile> recording,
                                   const QString& file) {
     const char lang = language();
+    m_area.ended->hide();
     m_liveStale = m_stale;
     m_snapshot.take(m_form, {m_area.bar, m_area.replayBar, m_area.chartArea});
     // Nothing of the session's can be used while the replay has the window.
@@ -516,7 +552,18 @@ void TrendController::replayStarted(const session::LivePage& page) {
         m_view.setPanelVisible(panel.panel, panel.visible);
     const std::vector<std::string_view> gauges = trend::pageGauges(page);
     m_chart.startPage(gauges, false);
-    m_stale.startPage(gauges);
+    // A fast recording holds only the values polled (a whole page's names none): the others
+    // were paused, not stale.
+    const std::vector<std::string_view>& recorded =
+        m_replayed->gauges().empty() ? gauges : m_replayed->gauges();
+    m_stale.startPage(recorded);
+    const QString why = trendText(TrendText::NotRecorded, language());
+    for (const std::string_view gauge : gauges) {
+        const bool kept = std::find(recorded.begin(), recorded.end(), gauge) != recorded.end();
+        if (!kept)
+            m_marks.setStale(gauge, false);
+        m_marks.setPaused(gauge, !kept, kept ? QString() : why);
+    }
 }
 
 void TrendController::replayReading(const trend::Reading& reading) {
@@ -588,6 +635,7 @@ void TrendController::closeReplay() {
     m_marks.clearAll();
     for (const auto& [gauge, stale] : m_stale.all())
         m_marks.setStale(gauge, stale);
+    showPaused(true);
     m_marks.setCharted(m_chart.series());
     m_hold.release();
     showStatus(QString());

@@ -108,12 +108,17 @@ private:
     void replayTick();
     void afterReplayMoved();
     void showMarks();
+    void markLiveEnd();
+    // The chart bar's menu of values (trend_controller_values.cpp).
+    void connectValues();
+    void fillValuesMenu();
     void showCursor();
     // Fast mode (trend_controller_fast.cpp).
     void connectFast();
     void fast(bool on);
     void focusOnChart();  // the charted values polled alone, or fast mode ends without any
     void showRates();
+    void showPaused(bool paused);  // marks the gauges fast mode does not poll, or unmarks them
     void showStatus(const QString& text);
     void showRecordingEnd(const trend::LiveRecorder::Ended& ended);
     void updateRecording();
@@ -130,6 +135,7 @@ private:
     trend::ChartModel m_chart;
     trend::StaleGauges m_stale;
     trend::SampleRate m_rates;
+    QElapsedTimer m_ratesShown;              // when the rates were last shown
     bool m_fast = false;                     // the session polls only the charted values
     std::vector<std::string_view> m_paused;  // the gauges it does not poll meanwhile
     std::unique_ptr<trend::RecordingStore> m_store;
@@ -137,6 +143,7 @@ private:
     LiveTap m_tap;
     QString m_recordingsFolder;
     QString m_statusText;
+    std::optional<QString> m_openHint;  // the open button's own tooltip while live data hides it
     SessionHold m_hold;
     Place m_place = Place::Gauges;
     std::vector<QWidget*> m_liveFrames;  // Frame61, Frame71, Frame81

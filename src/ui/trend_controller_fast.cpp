@@ -39,16 +39,22 @@ void TrendController::focusOnChart() {
 }
 
 void TrendController::liveFocusChanged(bool whole, const std::vector<std::string_view>& paused) {
-    for (const std::string_view gauge : m_paused)
-        m_marks.setPaused(gauge, false);
+    // During a replay the marks are the recording's; closing it shows the live ones again.
+    if (!replaying())
+        showPaused(false);
     m_paused = whole ? std::vector<std::string_view>{} : paused;
-    const QString why = trendText(TrendText::Paused, language());
-    for (const std::string_view gauge : m_paused)
-        m_marks.setPaused(gauge, true, why);
+    if (!replaying())
+        showPaused(true);
     m_fast = !whole;
     m_area.fast->setChecked(m_fast);
     m_rates.clear();  // the pace changed: count afresh
     showRates();
+}
+
+void TrendController::showPaused(bool paused) {
+    const QString why = paused ? trendText(TrendText::Paused, language()) : QString();
+    for (const std::string_view gauge : m_paused)
+        m_marks.setPaused(gauge, paused, why);
 }
 
 void TrendController::showRates() {
@@ -66,6 +72,7 @@ void TrendController::showRates() {
     }
     if (text != m_area.rates->text())
         m_area.rates->setText(text);
+    m_ratesShown.start();
 }
 
 }  // namespace tvx::ui

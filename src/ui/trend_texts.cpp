@@ -37,6 +37,14 @@ const Row kTexts[] = {
     {TrendText::Paused, "Paused: fast mode polls only the charted values",
      "Duraklat\u0131ld\u0131: h\u0131zl\u0131 mod yaln\u0131zca grafikteki de\u011ferleri "
      "okur"},
+    {TrendText::NotRecorded, "Not recorded: this recording was made in fast mode",
+     "Kaydedilmedi: bu kay\u0131t h\u0131zl\u0131 modda yap\u0131ld\u0131"},
+    {TrendText::OpenNeedsNoLive,
+     "Leave live data first (back): a recording plays only while nothing is polled",
+     "\u00d6nce canl\u0131 veriden \u00e7\u0131k\u0131n (geri): kay\u0131t yaln\u0131zca "
+     "hi\u00e7bir \u015fey okunmazken oynat\u0131l\u0131r"},
+    {TrendText::LastPage, "Not live: the last live page's values, ended %1",
+     "Canl\u0131 de\u011fil: son canl\u0131 sayfan\u0131n de\u011ferleri, biti\u015f %1"},
 };
 
 }  // namespace

@@ -20,7 +20,10 @@ enum class TrendText {
     SessionBusy,
     ChartFull,
     FastNeedsChart,
-    Paused,  // a gauge's tooltip in fast mode
+    Paused,           // a gauge's tooltip in fast mode
+    NotRecorded,      // a gauge's tooltip in the replay of a fast recording
+    OpenNeedsNoLive,  // the open button's tooltip during live data
+    LastPage,         // under the chart once live data is left: %1 the time it ended
 };
 
 // '1' English, '2' Turkish.

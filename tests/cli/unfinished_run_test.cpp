@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "../common/killed_run_plan.h"
 #include "cli_fixture.h"
 #include "datadir/code_journal.h"
 #include "keeper/unfinished_runs.h"
@@ -23,16 +24,7 @@ constexpr const char* kNewCode = "0123456789ABCDEF";
 // between the journal's entry and the run's end does (or, with ended, one that finished).
 session::ProgrammingPlan killedRun(const DataDir& data, const std::string& vin,
                                    bool ended = false) {
-    const sim::Scenario van = sim::vehicleScenario("diesel-van");
-    session::ProgrammingPlan plan;
-    plan.injector = kSlot;
-    for (int slot = 1; slot <= 4; ++slot) {
-        plan.codesRead[static_cast<std::size_t>(slot)] =
-            session::injectorCodeText(van.injectorCodes[static_cast<std::size_t>(slot - 1)]);
-    }
-    plan.oldCode = plan.codesRead[kSlot];
-    plan.newCode = kNewCode;
-    plan.vin = vin;
+    const session::ProgrammingPlan plan = tvx::test::killedRunPlan(kSlot, kNewCode, vin);
     session::CodeJournal journal(data.path());
     std::string whyNot;
     EXPECT_TRUE(journal.beforeFirstWrite(plan, whyNot)) << whyNot;

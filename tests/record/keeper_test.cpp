@@ -1,5 +1,6 @@
 #include <fstream>
 
+#include "record/report.h"
 #include "recorded_fixture.h"
 #include "session/live_columns.h"
 #include "trend/live_recorder.h"
@@ -161,6 +162,29 @@ TEST(RecordKeeper, ALiveRecordingKeepsEveryReadingOfItsPageWithItsTime) {
     const auto summary = reader->recordingSummary(recordings[0].id);
     EXPECT_GT(summary[0].min, 600.0);  // the engine idles around 800 rpm
     EXPECT_LT(summary[0].max, 1000.0);
+}
+
+// The cluster's odometer is kept whenever its live page reads it, recorded or not: the
+// report gives it as read from the cluster.
+TEST(RecordKeeper, TheClusterOdometerIsKeptThoughItsPageWasNotRecorded) {
+    Recorded r("petrol-car");
+    r.bench.startToModuleMenu(false, 10);
+    r.bench.session.selectModule(Module::Cluster);
+    r.bench.session.live();
+    r.bench.steps(5);  // dispatch, layout, three passes
+    r.bench.session.back();
+    r.bench.settle();
+
+    auto reader = r.reader();
+    const auto visitId = reader->lastVisit(false);
+    ASSERT_TRUE(visitId);
+    const auto visit = reader->visit(*visitId);
+    EXPECT_TRUE(visit->recordings.empty());
+    ASSERT_TRUE(visit->odometerReadKm);
+    EXPECT_NEAR(*visit->odometerReadKm, r.bench.box.scenario().odometerKm, 0.05);
+    const auto report = record::buildReport(*reader, *visitId, {});
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->clusterOdometerKm, visit->odometerReadKm);
 }
 
 TEST(RecordKeeper, ADamagedFileIsKeptAsideAndTheVisitGoesIntoANewRecord) {

@@ -7,6 +7,8 @@ namespace {
 using testing::Dir;
 using testing::openOrFail;
 
+constexpr int kSchemaBeforeNotes = 2;
+
 VisitNotes someNotes() {
     VisitNotes notes;
     notes.plate = "34 ABC 123";
@@ -17,20 +19,18 @@ VisitNotes someNotes() {
     return notes;
 }
 
-constexpr int kNotesSchema = 3;  // the schema that brought the notes
-
 // A record written by the build before the notes: it opens, its visits read as they were,
 // and notes can be added to them.
 TEST(VisitNotes, ARecordOfThePreviousSchemaKeepsItsVisitsAndTakesNotes) {
     Dir dir;
     {
         Database old(dir.db(), Database::Mode::ReadWrite);
-        migrate(old, kNotesSchema - 1);
+        migrate(old, kSchemaBeforeNotes);
         old.exec(
             "INSERT INTO visits(id, started_at, ended_at, vehicle, vin) VALUES "
             "(7, 1000, 2000, 'TRANSIT 2.4 TDCI', 'WF0XXXTTGXAB00007')");
         old.exec("INSERT INTO recordings(visit_id, page, started_at) VALUES (7, 71, 1500)");
-        ASSERT_EQ(schemaVersion(old), kNotesSchema - 1);
+        ASSERT_EQ(schemaVersion(old), kSchemaBeforeNotes);
     }
     auto record = openOrFail(dir.db());
     ASSERT_TRUE(record);

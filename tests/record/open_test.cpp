@@ -63,7 +63,8 @@ TEST(RecordOpen, ANewerProgramMigratingWhileThisOneWaitedIsRefused) {
     newer.exec("PRAGMA journal_mode=WAL");
     newer.exec(
         "BEGIN IMMEDIATE; CREATE TABLE schema_version(version INTEGER NOT NULL); INSERT INTO "
-        "schema_version VALUES (5)");
+        "schema_version VALUES (" +
+        std::to_string(kSchemaVersion + 1) + ")");
     Database db(dir.db(), Database::Mode::ReadWrite);
     // The first time this one meets the lock, the newer program commits.
     sqlite3_busy_handler(
@@ -132,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "holds no workshop record"},
         ReadOnlyCase{"Newer",
                      "CREATE TABLE schema_version(version INTEGER); INSERT INTO schema_version "
-                     "VALUES (5)",
+                     "VALUES (99)",
                      "newer Tarvolinex"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -9,6 +9,7 @@
 
 #include "full_visit.h"
 #include "keeper/report_catalogue.h"
+#include "pdf_tools.h"
 #include "record/report.h"
 #include "record/report_pdf.h"
 
@@ -16,20 +17,7 @@ namespace tvx::record {
 namespace {
 
 using testing::FullVisit;
-
-// The text of a PDF as pdftotext reads it (poppler-utils), laid out as on the page.
-std::string pdfText(const std::filesystem::path& pdf) {
-    const std::string command = "pdftotext -layout '" + pdf.string() + "' -";
-    std::string text;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-            text.append(buffer, n);
-        }
-        pclose(pipe);
-    }
-    return text;
-}
+using testing::pdfText;
 
 // Words of letters and digits (any byte of a UTF-8 letter counts), two or more long.
 std::set<std::string> wordsOf(const std::string& text) {

@@ -2,6 +2,7 @@
 // diagnosis after a failed start as the display's hint and on OK, the support button's file.
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <fstream>
@@ -12,6 +13,10 @@
 #include "sim/in_memory_port.h"
 #include "ui/tester_controller.h"
 #include "ui_helpers.h"
+#ifndef _WIN32  // the simulator on a pseudo-terminal
+#include "link/posix_serial_port.h"
+#include "sim/pty_server.h"
+#endif
 
 namespace tvx::ui {
 namespace {
@@ -30,6 +35,9 @@ protected:
         scenario.faults = std::move(faults);
         m_box = std::make_unique<sim::Box>(std::move(scenario));
         m_port = std::make_unique<sim::InMemoryPort>(*m_box, m_clock);
+        startWindow(std::move(ports));
+    }
+    void startWindow(std::vector<link::PortInfo> ports) {
         m_form = std::make_unique<TForm1>(QString());
         m_controller = std::make_unique<TesterController>(
             *m_form,
@@ -44,6 +52,21 @@ protected:
     void TearDown() override {
         if (m_controller)
             m_controller->stop();
+    }
+    QLabel* note() { return m_form->findChild<QLabel*>("windowNote"); }
+    // The note shows the text, whole, within the window.
+    ::testing::AssertionResult noteShows(const char* text) {
+        QLabel* shown = note();
+        if (shown == nullptr)
+            return ::testing::AssertionFailure() << "the window has no note";
+        if (!waitFor([&] { return shown->isVisible() && shown->text().contains(text); }))
+            return ::testing::AssertionFailure()
+                   << "the note does not say \"" << text << "\": " << shown->text().toStdString();
+        if (!m_form->rect().contains(shown->geometry()))
+            return ::testing::AssertionFailure() << "the note is not all in the window";
+        if (!shown->wordWrap() || shown->heightForWidth(shown->width()) > shown->height())
+            return ::testing::AssertionFailure() << "the note is cut";
+        return ::testing::AssertionSuccess();
     }
     QRadioButton* item(int index) {
         return m_form->findChild<QRadioButton*>(QStringLiteral("RGCom_%1").arg(index));
@@ -71,7 +94,7 @@ protected:
     test::HoldableClock m_clock;
     link::SteadyClock m_tick;
     std::unique_ptr<sim::Box> m_box;
-    std::unique_ptr<sim::InMemoryPort> m_port;
+    std::unique_ptr<link::SerialPort> m_port;
     std::unique_ptr<TForm1> m_form;
     std::unique_ptr<TesterController> m_controller;
 };
@@ -138,6 +161,61 @@ TEST_F(DoctorWindow, TheSupportFileHoldsTheLineTheScreensAndTheFinding) {
     }
     EXPECT_TRUE(presenceTimedOut);
 }
+
+// After a failed start the diagnosis is in the window, wrapped within it, with the word that OK
+// shows it on the display (the display's failure screen is the system's own and has no room).
+TEST_F(DoctorWindow, TheDiagnosisIsShownInTheWindowWithTheWordThatOkShowsIt) {
+    start({sim::Fault::silentBox()}, oneAdapterAsCom1());
+    failAStart("   CONNECTION FAILED    ");
+    ASSERT_NE(note(), nullptr) << "the window has no note";
+    EXPECT_TRUE(noteShows("the box is silent"));
+    EXPECT_TRUE(noteShows("Press OK to see the diagnosis on the display"));
+    EXPECT_LE(m_form->height(), 740);
+    pressWhenUsable("BACK");
+    ASSERT_TRUE(waitFor([&] { return lineText(*m_form, 1) == " CONNECT KESTRON 7340 TO"; }));
+    EXPECT_TRUE(waitFor([&] { return note()->isHidden(); })) << "a diagnosis of the past";
+}
+
+// An adapter whose latency timer holds replies: the window warns with the fix, as the
+// command-line doctor does, as soon as the port is open.
+TEST_F(DoctorWindow, AHighAdapterLatencyIsWarnedOfWithItsFix) {
+    start({sim::Fault::burstHold(16)}, oneAdapterAsCom1());
+    ASSERT_TRUE(waitFor([&] { return lineText(*m_form, 1) == " SELECT COM AND LANGUAGE"; }));
+    clickItem(*m_form, "RGCom", 0);
+    pressWhenUsable("OK");
+    EXPECT_TRUE(noteShows("holds received bytes for 16 ms (its latency timer)"));
+    EXPECT_TRUE(noteShows("Set it to 1 ms"));
+}
+
+#ifndef _WIN32
+// The box's adapter unplugged for good: the port is missing when the start opens it again,
+// and the window says so and what to do.
+TEST_F(DoctorWindow, AMissingPortIsDiagnosedInTheWindow) {
+    auto server = std::make_unique<sim::PtyServer>(sim::vehicleScenario("petrol-car"),
+                                                   sim::PtyServer::Options{});
+    std::string error;
+    ASSERT_TRUE(server->open(error)) << error;
+    server->start();
+    m_port = std::make_unique<link::PosixSerialPort>(server->devicePath());
+    startWindow(oneAdapterAsCom1());
+    ASSERT_TRUE(waitFor([&] { return lineText(*m_form, 1) == " SELECT COM AND LANGUAGE"; }));
+    clickItem(*m_form, "RGCom", 0);
+    pressWhenUsable("OK");
+    ASSERT_TRUE(waitFor([&] { return !m_form->findChild<QWidget*>("Frame31")->isHidden(); }));
+    clickItem(*m_form, "PG1", 1);
+    pressWhenUsable("OK");
+    ASSERT_TRUE(waitFor([&] { return lineText(*m_form, 1) == " CONNECT KESTRON 7340 TO"; }));
+    server.reset();  // the device goes with it
+    pressWhenUsable("OK");
+    ASSERT_TRUE(waitFor([&] { return lineText(*m_form, 1) == "  LINE TO THE BOX LOST  "; }))
+        << lineText(*m_form, 1).toStdString();
+    pressWhenUsable("BACK");
+    ASSERT_TRUE(waitFor([&] { return lineText(*m_form, 1) == " CONNECT KESTRON 7340 TO"; }));
+    pressWhenUsable("OK");
+    EXPECT_TRUE(noteShows("is not there"));
+    EXPECT_TRUE(noteShows("Press OK to see the diagnosis on the display"));
+}
+#endif
 
 }  // namespace
 }  // namespace tvx::ui

@@ -15,11 +15,16 @@
 #include <memory>
 
 #include "link/clock.h"
+#include "record/outbox.h"
 #include "record/record.h"
+#include "record/remote_visits.h"
 #include "sim/box.h"
 #include "sim/in_memory_port.h"
 #include "ui/records_dialog.h"
 #include "ui/tester_controller.h"
+#if TVX_HAVE_SYNC
+#include "sync/sync_settings.h"
+#endif
 #include "ui_helpers.h"
 
 namespace tvx::ui {
@@ -341,6 +346,57 @@ TEST_F(RecordsList, IsDarkAndEveryFieldHasAKeyboardLetter) {
         ASSERT_NE(button, nullptr) << name;
         EXPECT_TRUE(button->text().contains('&')) << name;
     }
+}
+
+// The van served before at another bay of the workshop (pulled into this PC's record): when
+// its VIN is read the window says when and where, and the records dialog marks that visit
+// with its bay. The sync's status says the server it is set up for cannot be reached.
+TEST_F(RecordsWindow, AVinReadSaysWhereTheVanWasSeenAtAnotherBay) {
+    {
+        QTemporaryDir otherBay;
+        auto there = record::Record::open(std::filesystem::path(otherBay.path().toStdString()) /
+                                          record::Record::kFileName)
+                         .record;
+        const auto visit = there->beginVisit({1700000000000, false, "FOCUS 1.8 TDCI", true, "en"});
+        there->setVisitVin(visit, sim::vehicleScenario("diesel-van").vin);
+        record::CodeRead read;
+        read.module = 1;
+        read.at = 1700000001000;
+        read.ok = true;
+        read.count = 1;
+        read.codes = {{0x0087, "P0087", ""}};
+        there->addCodeRead(visit, read);
+        auto entries = record::Outbox(there->database()).next(100);
+        for (auto& entry : entries) {
+            entry.bay = "bay-1";
+        }
+        auto here = record::Record::open(dataDir() / record::Record::kFileName).record;
+        record::RemoteVisits(here->database()).store(entries, "1");
+    }
+#if TVX_HAVE_SYNC
+    sync::saveSyncSettings(
+        dataDir(), {"host=" + dataDir().string() + " port=5999 dbname=tvx", "north", "bay-2"});
+#endif
+    start();
+    toModuleMenu();
+    auto* seen = m_form->findChild<QLabel*>("seenBefore");
+    ASSERT_NE(seen, nullptr);
+    ASSERT_TRUE(waitFor([&] { return seen->isVisible(); }));
+    EXPECT_TRUE(seen->text().contains(QStringLiteral(", at bay bay-1: 1 trouble code")))
+        << seen->text().toStdString();
+#if TVX_HAVE_SYNC
+    auto* status = m_form->findChild<QLabel*>("syncStatus");
+    ASSERT_TRUE(waitFor([&] { return status->isVisible(); }));
+    EXPECT_TRUE(status->text().startsWith(QStringLiteral("server unreachable since ")))
+        << status->text().toStdString();
+#endif
+    click(button("records"));
+    auto* dialog = qobject_cast<RecordsDialog*>(m_controller->recordsDialog());
+    ASSERT_NE(dialog, nullptr);
+    auto* list = dialog->findChild<QTableWidget*>("visitList");
+    ASSERT_EQ(list->rowCount(), 2);
+    EXPECT_EQ(list->item(1, 1)->text(), QStringLiteral("FOCUS 1.8 TDCI  [bay-1]"));
+    EXPECT_EQ(list->item(0, 1)->text(), QStringLiteral("FOCUS 1.8 TDCI"));
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 
 #include <limits>
 
+#include "chart/trend_chart.h"
 #include "trend/chart_model.h"
-#include "ui/trend_chart.h"
 #include "ui_helpers.h"
 
 namespace tvx::ui {
@@ -40,7 +40,7 @@ protected:
     }
 
     trend::ChartModel model;
-    TrendChart chart;
+    tvx::chart::TrendChart chart;
 };
 
 TEST_F(ChartDrawing, BreaksTheLineWhereAReadFailed) {

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <chrono>
 #include <fstream>
@@ -15,13 +17,13 @@
 #include "keeper/record_keeper.h"
 #include "record/record.h"
 #endif
+#include "chart/trend_chart.h"
 #include "sim/box.h"
 #include "sim/in_memory_port.h"
 #include "sim/scenario.h"
 #include "trend/recording_store.h"
 #include "ui/tester_controller.h"
 #include "ui/trend_area.h"
-#include "ui/trend_chart.h"
 #include "ui_helpers.h"
 #ifndef _WIN32  // the simulator on a pseudo-terminal
 #include "link/posix_serial_port.h"
@@ -111,12 +113,24 @@ protected:
         m_controller->start();
     }
 
-    QString tracePath() const { return m_dir.filePath("trace.txt"); }
-    QString recordings() const { return m_dir.filePath("recordings"); }
-    TrendController& trend() { return m_controller->trend(); }
-    const TrendArea& area() { return m_form->trendArea(); }
-    QPushButton* button(const char* name) { return m_form->button(name); }
-    QString line(int n) { return test::lineText(*m_form, n); }
+    QString tracePath() const {
+        return m_dir.filePath("trace.txt");
+    }
+    QString recordings() const {
+        return m_dir.filePath("recordings");
+    }
+    TrendController& trend() {
+        return m_controller->trend();
+    }
+    const TrendArea& area() {
+        return m_form->trendArea();
+    }
+    QPushButton* button(const char* name) {
+        return m_form->button(name);
+    }
+    QString line(int n) {
+        return test::lineText(*m_form, n);
+    }
     QWidget* panel(const char* name) {
         return m_form->findChild<QWidget*>("Frame71")->findChild<QWidget*>(name);
     }
@@ -246,6 +260,7 @@ TEST_F(TrendWindow, RecordsOnThePtySimulatorAndReplaysWithoutSendingAByte) {
     EXPECT_EQ(area().replayMark->text(), "REPLAY");
     EXPECT_EQ(line(1), "         REPLAY         ");
     EXPECT_TRUE(area().chart->chart()->title().contains("REPLAY"));
+    EXPECT_LE(m_form->height(), 740) << "replay with the chart beside the gauges";
     EXPECT_FALSE(m_form->findChild<QWidget*>("Frame71")->isHidden()) << "the recorded page";
     EXPECT_FALSE(usable(button("OK")));
     EXPECT_FALSE(usable(area().record));
@@ -319,20 +334,29 @@ TEST_F(TrendWindow, RecordsOnThePtySimulatorAndReplaysWithoutSendingAByte) {
 }
 #endif
 
-TEST_F(TrendWindow, ARecordingIsNotOpenedWhileLiveDataRuns) {
+// A replay needs the session held still, which it cannot be while it polls: the open button
+// says so before any file is asked for, and comes back with its own hint once live data ends.
+TEST_F(TrendWindow, OpenRecordingIsDisabledDuringLiveDataAndSaysWhy) {
     startInMemory();
     toDieselLiveData();
-    const QString file = m_dir.filePath("cluster.csv");
-    std::ofstream(file.toStdString()) << "time [s],odometer [km],fuel level [%],trouble codes [-]\n"
-                                         "0.000,1.0,44,1\n";
-    trend().askRecordingFile = [&] { return file; };
+    int asked = 0;
+    trend().askRecordingFile = [&] {
+        ++asked;
+        return QString();
+    };
+    ASSERT_TRUE(waitFor([&] { return !area().openRecording->isEnabled(); }))
+        << "open recording usable during live data";
+    EXPECT_TRUE(area().openRecording->toolTip().contains("Leave live data first"))
+        << area().openRecording->toolTip().toStdString();
     click(area().openRecording);
-    ASSERT_TRUE(waitFor([&] { return trend().status().contains("Leave live data first"); }))
-        << trend().status().toStdString();
+    EXPECT_EQ(asked, 0) << "a file dialog opened only to be refused";
     EXPECT_FALSE(trend().replaying());
-    EXPECT_FALSE(m_form->windowTitle().contains("REPLAY"));
-    const QString before = gauge("rpmd")->value();
-    EXPECT_TRUE(waitFor([&] { return gauge("rpmd")->value() != before; })) << "polling stopped";
+
+    press("BACK");
+    ASSERT_TRUE(waitFor([&] { return usable(area().openRecording); }));
+    EXPECT_EQ(area().openRecording->toolTip(), "play a recording back: nothing is sent to the car");
+    click(area().openRecording);
+    EXPECT_EQ(asked, 1);
 }
 
 TEST_F(TrendWindow, LeavingTheLivePageEndsTheRecording) {
@@ -503,7 +527,9 @@ TEST_F(TrendWindow, FastModePausesTheOtherGaugesUntilTheMechanicLeavesThePage) {
     EXPECT_FALSE(area().fast->isChecked());
 }
 
-TEST_F(TrendWindow, TheChartTakesTheGaugesPlaceOnlyOnALivePage) {
+// Chart only: the chart takes the work area and the room below it, and the values are put on
+// it and taken off through its menu, no gauge being there to click.
+TEST_F(TrendWindow, ChartOnlyGivesThePlotTheWorkAreaAndItsMenuChoosesTheValues) {
     startInMemory();
     toDieselLiveData();
     QWidget* work = m_form->findChild<QWidget*>("workArea");
@@ -511,11 +537,135 @@ TEST_F(TrendWindow, TheChartTakesTheGaugesPlaceOnlyOnALivePage) {
     click(area().chartOnly);
     EXPECT_TRUE(work->isHidden());
     EXPECT_TRUE(area().chartArea->isVisible());
-    EXPECT_EQ(area().chartArea->geometry(), workPlace);
+    const QRect chartPlace = area().chartArea->geometry();
+    EXPECT_EQ(chartPlace.top(), workPlace.top());
+    EXPECT_EQ(chartPlace.left(), workPlace.left());
+    EXPECT_EQ(chartPlace.width(), workPlace.width());
+    EXPECT_GE(area().chart->height(), 400) << "the plot gets the height of the window";
+    EXPECT_LE(m_form->height(), 740);
+    EXPECT_FALSE(chartPlace.intersects(area().bar->geometry()));
+
+    auto* values = m_form->findChild<QPushButton*>("chartValues");
+    ASSERT_NE(values, nullptr);
+    ASSERT_TRUE(usable(values));
+    ASSERT_NE(values->menu(), nullptr);
+    auto choose = [&](const char* gauge) {
+        emit values->menu()->aboutToShow();
+        auto* action = values->menu()->findChild<QAction*>(gauge);
+        EXPECT_NE(action, nullptr) << gauge << " not in the menu";
+        if (action)
+            action->trigger();
+        return action;
+    };
+    choose("rpmd");
+    choose("Barod");
+    ASSERT_EQ(trend().chartModel().series().size(), 2u);
+    EXPECT_EQ(trend().chartModel().series()[0].caption, "RPM");
+    EXPECT_EQ(trend().place(), TrendController::Place::Chart) << "the chart stays alone";
+    emit values->menu()->aboutToShow();
+    EXPECT_TRUE(values->menu()->findChild<QAction*>("rpmd")->isChecked());
+    EXPECT_FALSE(values->menu()->findChild<QAction*>("batd")->isChecked());
+    choose("rpmd");
+    EXPECT_FALSE(trend().chartModel().charted("rpmd"));
+    EXPECT_TRUE(trend().chartModel().charted("Barod"));
+
     press("BACK");
     ASSERT_TRUE(waitFor([&] { return !work->isHidden(); })) << "the prompt would be hidden";
     EXPECT_FALSE(area().chartArea->isVisible());
     EXPECT_EQ(work->geometry(), workPlace);
+}
+
+// Out of live data the chart still shows the last page's values: it says so, with the time
+// it was left, until a live page shows again.
+TEST_F(TrendWindow, LeavingLiveDataMarksTheChartAsTheLastPagesWithItsTime) {
+    startInMemory();
+    toDieselLiveData();
+    click(panel("rpmp"));
+    ASSERT_TRUE(waitFor([&] { return area().rates->text().contains("/s"); }));
+    auto endMark = [&]() -> QLabel* {
+        for (QLabel* label : area().chartArea->findChildren<QLabel*>())
+            if (label->isVisible() && label->text().contains("Not live"))
+                return label;
+        return nullptr;
+    };
+    EXPECT_EQ(endMark(), nullptr);
+    press("BACK");
+    ASSERT_TRUE(waitFor([&] { return line(1) == " CONNECT KESTRON 7340 TO"; }));
+    EXPECT_TRUE(area().chartArea->isVisible());
+    ASSERT_TRUE(waitFor([&] { return endMark() != nullptr; })) << "the chart looks live";
+    EXPECT_TRUE(
+        QRegularExpression("ended \\d\\d:\\d\\d:\\d\\d$").match(endMark()->text()).hasMatch())
+        << endMark()->text().toStdString();
+    EXPECT_TRUE(area().rates->text().isEmpty()) << "no samples come any more";
+
+    press("OK");
+    press("pcm");
+    press("live");
+    ASSERT_TRUE(waitFor([&] { return endMark() == nullptr; }));
+}
+
+// A recording made in fast mode holds only the polled values: in its replay the other gauges
+// are paused as they were, not stale.
+TEST_F(TrendWindow, AFastRecordingsUnrecordedGaugesArePausedInItsReplay) {
+    startInMemory();
+    toDieselLiveData();
+    click(panel("frpp"));  // the rail pressure: only the diesel page has it
+    ASSERT_TRUE(waitFor([&] { return usable(area().fast); }));
+    click(area().fast);
+    ASSERT_TRUE(waitFor([&] { return gauge("batd")->property("paused").toBool(); }));
+    press("recordLive");
+    QString file;
+    ASSERT_TRUE(waitFor([&] {
+        const QStringList files = QDir(recordings()).entryList({"*.csv"}, QDir::Files);
+        file = files.isEmpty() ? QString() : QDir(recordings()).filePath(files.front());
+        return !file.isEmpty() && linesOf(file) >= 6;
+    }));
+    click(area().record);
+    press("BACK");
+    ASSERT_TRUE(waitFor([&] { return usable(area().openRecording); }));
+    trend().askRecordingFile = [&] { return file; };
+    click(area().openRecording);
+    ASSERT_TRUE(waitFor([&] { return trend().replaying(); })) << trend().status().toStdString();
+    for (int step = 0; step < 3; ++step)
+        click(area().step);
+    EXPECT_FALSE(m_form->findChild<QWidget*>("Frame71")->isHidden());
+    EXPECT_FALSE(gauge("frpd")->property("paused").toBool());
+    EXPECT_FALSE(gauge("frpd")->property("stale").toBool());
+    for (const char* name : {"batd", "rpmd", "Barod"}) {
+        EXPECT_TRUE(gauge(name)->property("paused").toBool()) << name;
+        EXPECT_FALSE(gauge(name)->property("stale").toBool()) << name << ": it was not read";
+        EXPECT_TRUE(gauge(name)->toolTip().contains("fast mode")) << name;
+    }
+    click(area().closeReplay);
+    EXPECT_FALSE(gauge("batd")->property("paused").toBool());
+}
+
+// A status too long for its place is wrapped, never cut in the middle; the tooltip has it all.
+TEST_F(TrendWindow, ALongStatusIsWrappedNotCutInTheMiddle) {
+    startInMemory();
+    QDir(m_dir.path()).mkpath("a-folder-with-a-rather-long-name-for-the-workshop-recordings");
+    const QString file = m_dir.filePath(
+        "a-folder-with-a-rather-long-name-for-the-workshop-recordings/notes-of-the-day.csv");
+    std::ofstream(file.toStdString()) << "shopping list\n";
+    trend().askRecordingFile = [&] { return file; };
+    ASSERT_TRUE(waitFor([&] { return usable(area().openRecording); }));
+    click(area().openRecording);
+    ASSERT_TRUE(trend().status().contains("not a live-data recording"));
+    auto* status = m_form->findChild<QLabel*>("trendStatus");
+    const QString shown = status->text();
+    // Lines may break inside the file's name: compared without the breaks.
+    QString joined = shown;
+    joined.remove('\n').remove(' ');
+    if (joined.endsWith(QChar(0x2026)))
+        joined.chop(1);
+    EXPECT_TRUE(QString(trend().status()).remove(' ').startsWith(joined))
+        << "cut in the middle: " << shown.toStdString();
+    EXPECT_TRUE(shown.contains("Cannot replay")) << shown.toStdString();
+    EXPECT_EQ(status->toolTip(), trend().status());
+    const QFontMetrics metrics(status->font());
+    for (const QString& part : shown.split('\n'))
+        EXPECT_LE(metrics.horizontalAdvance(part), status->contentsRect().width())
+            << part.toStdString();
 }
 
 TEST_F(TrendWindow, AClickInTheChartReadsTheValuesAtThatTime) {
@@ -585,6 +735,34 @@ TEST(TrendLayout, TheTestersControlsNeverMove) {
         EXPECT_EQ(form.findChild<QWidget*>("workArea")->isHidden(),
                   layout.chartOverWorkArea && !layout.chartBelow)
             << name;
+    }
+}
+
+// Every layout fits a 1366x768 laptop screen less its taskbar, at scale 1; the chart, when
+// shown, keeps a usable height within the window, also with a long note above it.
+TEST(TrendLayout, EveryLayoutFitsALaptopScreen) {
+    TForm1 form{QString()};
+    form.show();
+    const TrendArea& area = form.trendArea();
+    const QString note = QString("The serial port COM1 is not there. ").repeated(6);
+    for (const QString& shown : {QString(), note}) {
+        form.showNote(shown);
+        for (const TForm1::TrendLayout layout :
+             {TForm1::TrendLayout{false, false, false}, TForm1::TrendLayout{true, false, false},
+              TForm1::TrendLayout{false, true, false}, TForm1::TrendLayout{true, true, false},
+              TForm1::TrendLayout{false, false, true}, TForm1::TrendLayout{true, false, true}}) {
+            form.layOutTrend(layout);
+            const std::string name =
+                std::to_string(layout.replayBar) + std::to_string(layout.chartBelow) +
+                std::to_string(layout.chartOverWorkArea) + (shown.isEmpty() ? "" : " with a note");
+            EXPECT_LE(form.height(), 740) << name;
+            EXPECT_TRUE(form.rect().contains(area.bar->geometry())) << name;
+            if (area.chartArea->isVisible()) {
+                EXPECT_TRUE(form.rect().contains(area.chartArea->geometry())) << name;
+                EXPECT_GE(area.chartArea->height(), shown.isEmpty() ? 200 : 100) << name;
+                EXPECT_FALSE(area.chartArea->geometry().intersects(area.bar->geometry())) << name;
+            }
+        }
     }
 }
 

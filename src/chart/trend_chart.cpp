@@ -1,4 +1,4 @@
-#include "ui/trend_chart.h"
+#include "chart/trend_chart.h"
 
 #include <QLegend>
 #include <QLegendMarker>
@@ -9,7 +9,7 @@
 
 #include "widgets/color_code.h"
 
-namespace tvx::ui {
+namespace tvx::chart {
 namespace {
 
 const QColor kBackground(0, 0, 0);
@@ -395,4 +395,4 @@ void TrendChart::mouseMoveEvent(QMouseEvent* event) {
     QChartView::mouseMoveEvent(event);
 }
 
-}  // namespace tvx::ui
+}  // namespace tvx::chart

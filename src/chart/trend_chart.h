@@ -15,7 +15,7 @@
 
 #include "trend/chart_model.h"
 
-namespace tvx::ui {
+namespace tvx::chart {
 
 // Draws a ChartModel in the tester's dark look and the gauges' colours: every charted value
 // a line with an axis of its own (left, right, left ...) titled with its gauge's caption,
@@ -118,4 +118,4 @@ private:
     std::uint64_t m_fullDrawings = 0;
 };
 
-}  // namespace tvx::ui
+}  // namespace tvx::chart

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QWidget;
+
+namespace tvx::session {
+class SessionEvents;
+class SeenBeforeWatch;
+}  // namespace tvx::session
+namespace tvx::sync {
+class Syncer;
+}
+
+namespace tvx::ui {
+
+// The shared history in the window, under the module column: a small status of the sync
+// (synced / n waiting / server unreachable since hh:mm; none when it is off) and, when a
+// VIN is read, when and where the vehicle was seen before. The sync runs on its own thread
+// (started here when the data directory has its settings); its status comes to the GUI
+// thread queued.
+class SyncPanel : public QObject {
+    Q_OBJECT
+
+public:
+    SyncPanel(QWidget& form, std::filesystem::path dataDirectory, std::function<char()> language);
+    ~SyncPanel() override;
+
+    // The session's listener for the "seen before" line (called on the session's thread).
+    session::SessionEvents& listener();
+    QLabel* statusLabel() const { return m_status; }
+    QLabel* seenLabel() const { return m_seen; }
+
+private:
+    QLabel* m_status;
+    QLabel* m_seen;
+    std::unique_ptr<session::SeenBeforeWatch> m_watch;
+    std::unique_ptr<sync::Syncer> m_syncer;
+};
+
+}  // namespace tvx::ui
