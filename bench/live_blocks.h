@@ -11,14 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "keeper/record_keeper.h"
 #include "link/clock.h"
 #include "link/link.h"
 #include "link/requests.h"
 #include "session/null_view.h"
-#include "keeper/record_keeper.h"
 #include "session/session.h"
 #include "sim/box.h"
 #include "sim/in_memory_port.h"
+#include "trend/live_recorder.h"
 
 namespace tvx::bench {
 
@@ -50,8 +51,8 @@ struct CycleFigures {
     double readingsPerPass = 0;
 };
 
-// `beside(keeper, page, on)` is called before each block (on: the block with it) and with
-// on = false after the last; the record is in `dir`.
+// `beside(recorder, page, on)` is called before each block (on: the block with it) and with
+// on = false after the last; the recorder records into the record in `dir` alone.
 template <typename Beside>
 CycleFigures measureCycles(int cyclesPerBlock, const fs::path& dir, Beside beside) {
     std::ofstream(dir / "tarvol.txt") << "1\n1\n";
@@ -67,8 +68,10 @@ CycleFigures measureCycles(int cyclesPerBlock, const fs::path& dir, Beside besid
         std::fprintf(stderr, "record: %s\n", text.c_str());
     });
     PassCounter counter;
+    trend::LiveRecorder recorder(keeper.liveStore(), clock);
     session.addListener(keeper);
     session.addListener(counter);
+    session.addListener(recorder);
     auto settle = [&] {
         for (int i = 0; i < 1000 && !session.isWaiting(); ++i)
             session.step();
@@ -98,12 +101,13 @@ CycleFigures measureCycles(int cyclesPerBlock, const fs::path& dir, Beside besid
     std::vector<double> on;
     for (int block = 0; block < 4; ++block) {
         const bool with = block % 2 == 1;
-        beside(keeper, page, with);
+        beside(recorder, page, with);
         for (int i = 0; i < cyclesPerBlock; ++i)
             (with ? on : off).push_back(pass());
     }
-    beside(keeper, page, false);
+    beside(recorder, page, false);
     keeper.flush();
+    session.removeListener(recorder);
     session.removeListener(counter);
     session.removeListener(keeper);
     auto mean = [](const std::vector<double>& v) {

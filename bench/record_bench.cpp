@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <stdexcept>
 #include <vector>
 
 #include "keeper/record_keeper.h"
@@ -23,6 +24,7 @@
 #include "session/session.h"
 #include "sim/box.h"
 #include "sim/in_memory_port.h"
+#include "trend/live_recorder.h"
 
 namespace {
 
@@ -35,11 +37,12 @@ CycleFigures measureRecording(int cyclesPerBlock) {
     bool recording = false;
     const CycleFigures figures =
         measureCycles(cyclesPerBlock, dir,
-                      [&](session::RecordKeeper& keeper, const session::LivePage& page, bool on) {
-                          if (on && !recording) {
-                              keeper.startLiveRecording(page);
+                      [&](trend::LiveRecorder& recorder, const session::LivePage& page, bool on) {
+                          std::string error;
+                          if (on && !recording && !recorder.start(error, &page)) {
+                              throw std::runtime_error(error);
                           } else if (!on && recording) {
-                              keeper.stopLiveRecording();
+                              recorder.stop();
                           }
                           recording = on;
                       });

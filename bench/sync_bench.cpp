@@ -137,11 +137,12 @@ int main(int argc, char** argv) {
     bool recording = false;
     std::int64_t passesBeside = 0;
     const CycleFigures cycle = measureCycles(
-        cycles, dir3, [&](session::RecordKeeper& keeper, const session::LivePage& page, bool on) {
-            if (!recording) {
-                keeper.startLiveRecording(page);
-                recording = true;
+        cycles, dir3, [&](trend::LiveRecorder& recorder, const session::LivePage& page, bool on) {
+            std::string error;
+            if (!recording && !recorder.start(error, &page)) {
+                throw std::runtime_error(error);
             }
+            recording = true;
             if (on) {
                 sync::Syncer::Options syncOptions;
                 syncOptions.settings = settings3;

@@ -30,11 +30,7 @@ class Recording {
 public:
     Recording(const std::string& file, CommandContext& context)
         : m_file(file),
-          m_store(std::make_unique<trend::CsvRecordingFile>(file),
-                  {[&record = context.record](const session::LivePage& page) {
-                       record.startLiveRecording(page);
-                   },
-                   [&record = context.record] { record.stopLiveRecording(); }}),
+          m_store(std::make_unique<trend::CsvRecordingFile>(file), context.record.liveStore()),
           m_recorder(m_store, context.clock),
           m_context(context) {}
     ~Recording() { m_context.tester.session().removeListener(m_recorder); }

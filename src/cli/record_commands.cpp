@@ -314,12 +314,8 @@ CommandRecord::~CommandRecord() {
     m_kept->session.removeListener(m_kept->keeper);
 }
 
-void CommandRecord::startLiveRecording(const session::LivePage& page) {
-    m_kept->keeper.startLiveRecording(page);
-}
-
-void CommandRecord::stopLiveRecording() {
-    m_kept->keeper.stopLiveRecording();
+trend::RecordingStore* CommandRecord::liveStore() {
+    return &m_kept->keeper.liveStore();
 }
 
 ExitCode runRecordCommand(const Invocation& invocation, Console& console,
@@ -346,8 +342,9 @@ struct CommandRecord::Kept {};
 
 CommandRecord::CommandRecord(HeadlessTester&, const std::filesystem::path&, char, Console&) {}
 CommandRecord::~CommandRecord() = default;
-void CommandRecord::startLiveRecording(const session::LivePage&) {}
-void CommandRecord::stopLiveRecording() {}
+trend::RecordingStore* CommandRecord::liveStore() {
+    return nullptr;
+}
 
 ExitCode runRecordCommand(const Invocation& invocation, Console& console,
                           const std::filesystem::path& dataDirectory, char) {

@@ -10,6 +10,7 @@
 #include "cli/headless_tester.h"
 #include "cli/options.h"
 #include "session/live_pages.h"
+#include "trend/recording_store.h"
 
 namespace tvx::cli {
 
@@ -24,9 +25,9 @@ public:
     CommandRecord(const CommandRecord&) = delete;
     CommandRecord& operator=(const CommandRecord&) = delete;
 
-    // A live recording (`live --record`) also goes into the visit; nothing without a record.
-    void startLiveRecording(const session::LivePage& page);
-    void stopLiveRecording();
+    // Where a live recording (`live --record`) goes into the visit too, as the witness of
+    // the recording's store; nullptr without a record.
+    trend::RecordingStore* liveStore();
 
 private:
     struct Kept;

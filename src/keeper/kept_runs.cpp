@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <ctime>
 
 #include "datadir/code_journal.h"
+#include "record/local_time.h"
 
 #if TVX_HAVE_RECORD
 #include "record/record.h"
@@ -93,16 +93,7 @@ void addJournalOnlyRuns(std::vector<RunFacts>& runs, const std::vector<RunFacts>
 }  // namespace
 
 std::string wallTime(std::int64_t ms) {
-    const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &seconds);
-#else
-    localtime_r(&seconds, &local);
-#endif
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
-    return text;
+    return record::formatLocalTime(ms, "%Y-%m-%d %H:%M");
 }
 
 std::string runOrigin(const RunFacts& run, char languageCode) {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "datadir/code_journal.h"
+#include "keeper/record_live_store.h"
 #include "session/live_columns.h"
 
 namespace tvx::session {
@@ -40,14 +41,6 @@ std::vector<record::Block> blocksOf(const std::array<InjectorBlock, 9>& blocks) 
                           block.data});
     }
     return result;
-}
-
-// The grid row as shown begins with the code; the catalogue's description follows it.
-std::string descriptionOf(const std::string& row, const std::string& code) {
-    std::string text = row.starts_with(code) ? row.substr(code.size()) : row;
-    const auto first = text.find_first_not_of(' ');
-    const auto last = text.find_last_not_of(' ');
-    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
 }
 
 std::array<std::string, 4> codesOf(const InjectorCodes& codes) {
@@ -90,7 +83,8 @@ RecordKeeper::RecordKeeper(const std::filesystem::path& dataDirectory, Options o
     : m_path(dataDirectory / record::Record::kFileName),
       m_options(std::move(options)),
       m_onNotice(std::move(onNotice)),
-      m_journal(dataDirectory) {
+      m_journal(dataDirectory),
+      m_liveStore(std::make_unique<RecordLiveStore>(*this)) {
     m_language = m_options.language == "tr" ? '2' : '1';
     record::Record::Opened opened = record::Record::open(m_path, m_options.database);
     if (opened.movedAside) {
@@ -439,8 +433,8 @@ void RecordKeeper::troubleCodesRead(const TroubleCodeRead& e) {
         record::TroubleCode code;
         code.code = e.codes[i];
         code.text = i < e.codeTexts.size() ? e.codeTexts[i] : std::string();
-        if (i < e.rows.size()) {
-            code.description = descriptionOf(e.rows[i], code.text);
+        if (i < e.descriptions.size()) {
+            code.description = e.descriptions[i];
         }
         read.codes.push_back(std::move(code));
     }
@@ -649,7 +643,8 @@ void RecordKeeper::startLiveRecording(const LivePage& page) {
                             std::string(column.name), std::string(column.unit)});
         m_channelGauges.push_back(column.gauge);
     }
-    m_firstReadingMs = -1;
+    m_liveCycles = 0;
+    m_liveLastMs = 0;
     const int pageNumber = stateNumber(page.pollState);
     const std::int64_t at = wallClockMs();
     post([channels, pageNumber, at](record::Record& record, Open& open) {
@@ -663,6 +658,34 @@ void RecordKeeper::startLiveRecording(const LivePage& page) {
     });
 }
 
+void RecordKeeper::addLiveCycle(std::span<const trend::Reading> cycle) {
+    std::vector<record::Reading> readings;
+    std::lock_guard lock(m_liveMutex);
+    if (m_livePage == nullptr) {
+        return;
+    }
+    for (const trend::Reading& reading : cycle) {
+        const auto channel =
+            std::find(m_channelGauges.begin(), m_channelGauges.end(), reading.gauge);
+        if (channel == m_channelGauges.end()) {
+            continue;
+        }
+        readings.push_back(
+            {static_cast<std::int64_t>(reading.timeMs),
+             static_cast<int>(channel - m_channelGauges.begin()),
+             reading.failed ? std::optional<double>() : std::optional<double>(reading.value)});
+    }
+    if (!cycle.empty()) {
+        m_liveLastMs = cycle.front().timeMs;  // the cycle's time, as the recorder counts it
+    }
+    ++m_liveCycles;
+    post([readings = std::move(readings)](record::Record& record, Open& open) {
+        if (open.recording) {
+            record.addReadings(*open.recording, readings);
+        }
+    });
+}
+
 void RecordKeeper::stopLiveRecording() {
     std::lock_guard lock(m_liveMutex);
     stopLiveRecordingLocked();
@@ -672,12 +695,13 @@ void RecordKeeper::stopLiveRecordingLocked() {
     if (m_livePage == nullptr) {
         return;
     }
-    flushReadings();
     m_livePage = nullptr;
     const std::int64_t at = wallClockMs();
-    post([at](record::Record& record, Open& open) {
+    const std::int64_t cycles = m_liveCycles;
+    const auto durationMs = static_cast<std::int64_t>(m_liveLastMs);
+    post([at, cycles, durationMs](record::Record& record, Open& open) {
         if (open.recording) {
-            record.endRecording(*open.recording, at);
+            record.endRecording(*open.recording, at, cycles, durationMs);
             open.recording.reset();
         }
     });
@@ -688,29 +712,8 @@ bool RecordKeeper::liveRecording() const {
     return m_livePage != nullptr;
 }
 
-// Called with m_liveMutex held.
-void RecordKeeper::flushReadings() {
-    if (m_pending.empty()) {
-        return;
-    }
-    post([readings = std::move(m_pending)](record::Record& record, Open& open) {
-        if (open.recording) {
-            record.addReadings(*open.recording, readings);
-        }
-    });
-    m_pending.clear();
-}
-
-void RecordKeeper::livePageStarted(const LivePageStart& e) {
+void RecordKeeper::livePageStarted(const LivePageStart&) {
     tellHeld();
-    bool other = false;
-    {
-        std::lock_guard lock(m_liveMutex);
-        other = m_livePage != nullptr && m_livePage != e.page;
-    }
-    if (other) {
-        stopLiveRecording();
-    }
 }
 
 // The cluster's odometer whenever its page reads it, recorded or not: the visit keeps the last.
@@ -727,32 +730,10 @@ void RecordKeeper::liveReading(const LiveReading& e) {
     if (e.kind == LiveRead::Kind::Odometer && !e.failed) {
         keepOdometer(e.value);
     }
-    std::lock_guard lock(m_liveMutex);
-    if (m_livePage == nullptr || e.page != m_livePage->pollState) {
-        return;
-    }
-    int channel = -1;
-    for (std::size_t i = 0; i < m_channelGauges.size(); ++i) {
-        if (m_channelGauges[i] == e.gauge) {
-            channel = static_cast<int>(i);
-            break;
-        }
-    }
-    if (channel < 0) {
-        return;
-    }
-    const auto now = static_cast<std::int64_t>(e.timeMs);
-    if (m_firstReadingMs < 0) {
-        m_firstReadingMs = now;
-    }
-    m_pending.push_back({now - m_firstReadingMs, channel,
-                         e.failed ? std::optional<double>() : std::optional<double>(e.value)});
 }
 
 void RecordKeeper::liveCycleEnded(const LiveCycle&) {
     tellHeld();
-    std::lock_guard lock(m_liveMutex);
-    flushReadings();
 }
 
 }  // namespace tvx::session

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
 #include <utility>
@@ -20,6 +21,8 @@
 #include "record/record.h"
 #include "session/live_pages.h"
 #include "session/session_events.h"
+#include "trend/reading.h"
+#include "trend/recording_store.h"
 
 namespace tvx::session {
 
@@ -36,8 +39,7 @@ namespace tvx::session {
 // record cannot take in time is guarded by the injector code journal instead, and the
 // notice says so; only when the journal cannot be written either is the run refused.
 //
-// Events arrive on the session's thread; startLiveRecording()/stopLiveRecording() may come
-// from any thread.
+// Events arrive on the session's thread; the live recording's calls may come from any thread.
 class RecordKeeper final : public SessionEvents, public ProgrammingGuard {
 public:
     struct Options {
@@ -77,9 +79,15 @@ public:
     std::string problem() const;
     void setLanguage(char languageCode);
 
-    // Live recording: the readings of `page` with their times go into the record from
-    // now on, until stopLiveRecording() or until another page starts.
+    // Live recordings into the visit: a store whose writer takes the cycles the program's
+    // one live recorder writes (the witness of its recording store). What goes into the
+    // record is what the recording file holds: the same cycles, times and duration.
+    trend::RecordingStore& liveStore() { return *m_liveStore; }
+    // The same by hand: a recording of `page` begins, takes whole cycles (times from the
+    // recording's start), and ends with the number of cycles and the time of the last one
+    // (its first reading's).
     void startLiveRecording(const LivePage& page);
+    void addLiveCycle(std::span<const trend::Reading> cycle);
     void stopLiveRecording();
     bool liveRecording() const;
 
@@ -100,7 +108,6 @@ private:
         std::optional<std::int64_t> visit;
         std::optional<std::int64_t> run;
         std::optional<std::int64_t> recording;
-        std::int64_t recordingFirstMs = -1;  // the session clock at the first reading
         std::optional<std::pair<std::int64_t, double>> odometer;  // visit and km last written
     };
     using Job = std::function<void(record::Record&, Open&)>;
@@ -119,7 +126,6 @@ private:
     void waitIdle();
     bool journalInstead(const ProgrammingPlan& plan, const std::string& why, std::string& whyNot);
     void beginVisit(bool demo);
-    void flushReadings();
     void keepOdometer(double km);
     void stopLiveRecordingLocked();
     // SessionEvents
@@ -175,8 +181,9 @@ private:
     mutable std::mutex m_liveMutex;
     const LivePage* m_livePage = nullptr;
     std::vector<std::string> m_channelGauges;
-    std::vector<record::Reading> m_pending;
-    std::int64_t m_firstReadingMs = -1;
+    std::int64_t m_liveCycles = 0;
+    std::uint64_t m_liveLastMs = 0;  // the last cycle's time, from the recording's start
+    std::unique_ptr<trend::RecordingStore> m_liveStore;
 };
 
 // Wall-clock milliseconds since 1970.

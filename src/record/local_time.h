@@ -1,11 +1,25 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 
 namespace tvx::record {
 
 // Wall-clock milliseconds as local time in a strftime format (at most 31 characters out).
-std::string formatLocalTime(std::int64_t ms, const char* format);
+// Header-only: the runs kept of each injector show their times in this form also in a
+// build without the record.
+inline std::string formatLocalTime(std::int64_t ms, const char* format) {
+    const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &seconds);
+#else
+    localtime_r(&seconds, &local);
+#endif
+    char text[32];
+    std::strftime(text, sizeof text, format, &local);
+    return text;
+}
 
 }  // namespace tvx::record

@@ -368,10 +368,14 @@ void Record::addReadings(std::int64_t recording, const std::vector<Reading>& rea
     m_nextSeq = seq;
 }
 
-void Record::endRecording(std::int64_t recording, std::int64_t endedAt) {
-    Statement(*m_db, "UPDATE recordings SET ended_at = ? WHERE id = ?")
+void Record::endRecording(std::int64_t recording, std::int64_t endedAt,
+                          std::optional<std::int64_t> cycles,
+                          std::optional<std::int64_t> durationMs) {
+    Statement(*m_db, "UPDATE recordings SET ended_at = ?, cycles = ?, duration_ms = ? WHERE id = ?")
         .bind(1, endedAt)
-        .bind(2, recording)
+        .bind(2, cycles)
+        .bind(3, durationMs)
+        .bind(4, recording)
         .run();
     Statement(*m_db,
               "UPDATE visits SET ended_at = max(ended_at, ?1) WHERE id = (SELECT visit_id FROM "
@@ -587,8 +591,8 @@ std::vector<Recording> Record::recordingsOfVisit(std::int64_t visit) {
     std::vector<Recording> result;
     Statement query(*m_db,
                     "SELECT id, visit_id, page, started_at, ended_at, (SELECT count(*) FROM "
-                    "readings WHERE recording_id = recordings.id) FROM recordings WHERE visit_id "
-                    "= ? ORDER BY id");
+                    "readings WHERE recording_id = recordings.id), cycles, duration_ms FROM "
+                    "recordings WHERE visit_id = ? ORDER BY id");
     query.bind(1, visit);
     Statement channels(*m_db,
                        "SELECT channel, gauge, name, unit FROM recording_channels WHERE "
@@ -603,6 +607,12 @@ std::vector<Recording> Record::recordingsOfVisit(std::int64_t visit) {
             recording.endedAt = query.integer(4);
         }
         recording.readingCount = query.integer(5);
+        if (!query.isNull(6)) {
+            recording.cycles = query.integer(6);
+        }
+        if (!query.isNull(7)) {
+            recording.durationMs = query.integer(7);
+        }
         channels.bind(1, recording.id);
         while (channels.step()) {
             recording.channels.push_back({static_cast<int>(channels.integer(0)), channels.text(1),

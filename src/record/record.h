@@ -96,7 +96,11 @@ public:
                                 const std::vector<Channel>& channels);
     // Appends readings in one transaction.
     void addReadings(std::int64_t recording, const std::vector<Reading>& readings);
-    void endRecording(std::int64_t recording, std::int64_t endedAt);
+    // `cycles` and `durationMs` (the last reading's time) as the recorder counted them; none
+    // for a recording whose recorder said nothing.
+    void endRecording(std::int64_t recording, std::int64_t endedAt,
+                      std::optional<std::int64_t> cycles = {},
+                      std::optional<std::int64_t> durationMs = {});
 
     // ---- queries
     std::vector<VisitSummary> visits(const VisitFilter& filter);

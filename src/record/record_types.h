@@ -108,7 +108,16 @@ struct Recording {
     std::optional<std::int64_t> endedAt;
     std::vector<Channel> channels;
     std::int64_t readingCount = 0;
+    // As the recorder counted them (none in recordings kept before it said so).
+    std::optional<std::int64_t> cycles;
+    std::optional<std::int64_t> durationMs;  // the last reading's time from the first's
 };
+
+// How long a recording ran: the recorder's duration, else its start to its end.
+inline std::int64_t recordingDurationMs(const Recording& recording) {
+    return recording.durationMs.value_or(recording.endedAt.value_or(recording.startedAt) -
+                                         recording.startedAt);
+}
 
 // A channel's values over a recording (failed reads left out).
 struct ChannelSummary {

@@ -329,10 +329,13 @@ private:
         for (const RecordingReport& item : m_report.recordings) {
             const Recording& recording = item.recording;
             m_out << "<p>" << t(T::RecordedAt) << ' ' << time(recording.startedAt) << ", "
-                  << t(T::Duration) << ' '
-                  << duration(recording.endedAt.value_or(recording.startedAt) - recording.startedAt,
-                              m_language)
-                  << "</p>\n";
+                  << t(T::Duration) << ' ' << duration(recordingDurationMs(recording), m_language);
+            if (recording.cycles) {
+                std::string cycles = t(T::Cycles);
+                cycles.replace(cycles.find("{n}"), 3, std::to_string(*recording.cycles));
+                m_out << ", " << cycles;
+            }
+            m_out << "</p>\n";
             tableStart();
             row({t(T::Parameter), t(T::Minimum), t(T::Mean), t(T::Maximum)}, "th");
             for (const ChannelSummary& channel : item.channels) {

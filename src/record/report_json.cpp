@@ -148,12 +148,15 @@ std::string reportJson(const VisitReport& report, ReportLanguage language) {
             }
             channels.push_back(entry);
         }
-        live.push_back({{"page", item.recording.page},
-                        {"started", localTime(item.recording.startedAt, ReportLanguage::English)},
-                        {"duration_s", (item.recording.endedAt.value_or(item.recording.startedAt) -
-                                        item.recording.startedAt) /
-                                           1000.0},
-                        {"channels", channels}});
+        json entry = {
+            {"page", item.recording.page},
+            {"started", localTime(item.recording.startedAt, ReportLanguage::English)},
+            {"duration_s", static_cast<double>(recordingDurationMs(item.recording)) / 1000.0}};
+        if (item.recording.cycles) {
+            entry["cycles"] = *item.recording.cycles;
+        }
+        entry["channels"] = channels;
+        live.push_back(entry);
     }
     root["live"] = live;
     return root.dump(2) + "\n";

@@ -165,8 +165,7 @@ std::vector<std::string> workDone(const VisitReport& report, ReportLanguage lang
     for (const RecordingReport& item : report.recordings) {
         const Recording& recording = item.recording;
         Sentences::Fill fill;
-        fill.d = duration(recording.endedAt.value_or(recording.startedAt) - recording.startedAt,
-                          language);
+        fill.d = duration(recordingDurationMs(recording), language);
         out.add(kRecorded, fill);
     }
     return out.take();

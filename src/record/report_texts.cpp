@@ -52,6 +52,7 @@ constexpr Row kTexts[] = {
     {ReportText::LiveValues, "Live values", "Canlı değerler"},
     {ReportText::RecordedAt, "Recorded at", "Kayıt saati"},
     {ReportText::Duration, "for", "süre"},
+    {ReportText::Cycles, "{n} cycles", "{n} döngü"},
     {ReportText::Parameter, "Value", "Değer"},
     {ReportText::Minimum, "Lowest", "En düşük"},
     {ReportText::Mean, "Average", "Ortalama"},

@@ -51,6 +51,7 @@ enum class ReportText {
     LiveValues,
     RecordedAt,
     Duration,
+    Cycles,
     Parameter,
     Minimum,
     Mean,

@@ -233,10 +233,18 @@ INSERT INTO outbox(kind, row_uid) SELECT 'visit', uid FROM visits WHERE demo = 0
     return sql;
 }
 
+// 6: a recording's cycles and duration as the live recorder counted them, the figures
+// the recording file and the window show.
+constexpr const char* kRecordingFiguresMigration = R"sql(
+ALTER TABLE recordings ADD COLUMN cycles INTEGER;
+ALTER TABLE recordings ADD COLUMN duration_ms INTEGER;
+)sql";
+
 const std::vector<std::string>& migrations() {
     static const std::vector<std::string> all = [] {
         std::vector<std::string> list(std::begin(kMigrations), std::end(kMigrations));
         list.push_back(sharedHistoryMigration());
+        list.push_back(kRecordingFiguresMigration);
         if (list.size() != kSchemaVersion) {
             throw std::logic_error("one migration for each schema version");
         }

@@ -6,7 +6,7 @@ namespace tvx::record {
 
 // The schema version this build writes. A file of a higher version comes from a newer
 // Tarvolinex and is left alone.
-inline constexpr int kSchemaVersion = 5;
+inline constexpr int kSchemaVersion = 6;
 
 // The version a database holds (0 for a new, empty file).
 int schemaVersion(Database& db);

@@ -4,8 +4,16 @@
 #include "session/session_controls.h"
 
 namespace tvx::session {
-
 namespace {
+
+// A grid row begins with the code; the catalogue's description (or the undefined-code
+// text) follows it.
+std::string descriptionOf(const std::string& row, const std::string& code) {
+    std::string text = row.starts_with(code) ? row.substr(code.size()) : row;
+    const auto first = text.find_first_not_of(' ');
+    const auto last = text.find_last_not_of(' ');
+    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
 
 constexpr std::uint16_t kDtcCountIdentifier = 0x0200;
 
@@ -64,6 +72,9 @@ void Session::reportTroubleCodes(int module, bool ok, bool catalogueMissing,
                 read.codes.push_back(code);
                 read.codeTexts.push_back(m_requests.FormatTroubleCode(code));
             }
+        }
+        for (std::size_t i = 0; i < rows.size() && i < read.codeTexts.size(); ++i) {
+            read.descriptions.push_back(descriptionOf(rows[i], read.codeTexts[i]));
         }
         read.rows = std::move(rows);
     }

@@ -81,8 +81,11 @@ struct TroubleCodeRead {
     std::vector<std::uint16_t> codes;    // the non-empty slots, in slot order
     std::vector<std::string> codeTexts;  // "P0100", one per code
     std::vector<std::string> rows;       // catalogue rows as shown, one per code
-    bool catalogueMissing = false;       // rows then stay empty
-    char languageCode = '1';             // the catalogue the rows come from
+    // Each code's description as the catalogue gives it (the undefined-code text for a code
+    // it lacks), one per code: what a record keeps, without reading it out of a row.
+    std::vector<std::string> descriptions;
+    bool catalogueMissing = false;  // rows and descriptions then stay empty
+    char languageCode = '1';        // the catalogue the rows come from
     bool demo = false;
 };
 

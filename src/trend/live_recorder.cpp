@@ -40,6 +40,7 @@ bool LiveRecorder::start(std::string& error, const session::LivePage* page,
     m_collecting = !m_midCycle;
     m_originMs.reset();
     m_cycleNumber = 0;
+    m_lastMs = 0;
     m_cycle.clear();
     return true;
 }
@@ -57,6 +58,11 @@ std::optional<LiveRecorder::Ended> LiveRecorder::stop() {
 bool LiveRecorder::recording() const {
     std::lock_guard lock(m_mutex);
     return m_writer != nullptr;
+}
+
+LiveRecorder::Progress LiveRecorder::progress() const {
+    std::lock_guard lock(m_mutex);
+    return {m_cycleNumber, m_lastMs};
 }
 
 std::optional<LiveRecorder::Ended> LiveRecorder::lastEnded() const {
@@ -163,6 +169,7 @@ void LiveRecorder::flushCycleLocked() {
         return;
     }
     m_writer->addCycle(m_cycle);
+    m_lastMs = m_cycle.front().timeMs;  // a cycle's time is its first reading's, as the file has it
     m_cycle.clear();
     ++m_cycleNumber;
 }
@@ -172,6 +179,7 @@ void LiveRecorder::endLocked(EndReason reason) {
     Ended ended;
     ended.id = m_writer->id();
     ended.cycles = m_cycleNumber;
+    ended.durationMs = m_lastMs;
     ended.kept = m_writer->stop(ended.error);
     ended.reason = reason;
     m_writer.reset();

@@ -18,6 +18,10 @@ namespace tvx::trend {
 // into a RecordingStore. It listens to the session's events (on the session's thread);
 // start() and stop() may come from another thread.
 //
+// It is the one recorder of a program: its cycles, with times from its one origin (the
+// first reading of the first whole cycle), are what the recording file, the workshop record
+// (a witness of the store) and the window's counter all hold.
+//
 // A recording begins with the next whole polling cycle and holds one page, or in fast mode
 // the values polled. It ends with stop(), when the line is lost (after a cycle in which
 // every value failed, at the time the loss was told), when another page starts or when other
@@ -37,17 +41,26 @@ public:
                std::vector<std::string_view> gauges = {});
 
     enum class EndReason { Stopped, LineLost, PageChanged, ValuesChanged };
+    // The cycles written so far and the time of the last one (its first reading's, the time
+    // the recording file gives a cycle), from the origin.
+    struct Progress {
+        std::size_t cycles = 0;
+        std::uint64_t durationMs = 0;
+    };
     struct Ended {
         std::string id;  // for RecordingStore::readLiveRecording
         std::size_t cycles = 0;
-        bool kept = true;   // false: the store could not keep it whole
-        std::string error;  // why not
+        std::uint64_t durationMs = 0;  // as Progress
+        bool kept = true;              // false: the store could not keep it whole
+        std::string error;             // why not
         EndReason reason = EndReason::Stopped;
     };
     // Ends the recording in progress; nullopt when none was.
     std::optional<Ended> stop();
 
     bool recording() const;
+    // Of the recording in progress (or the last one, once it ended).
+    Progress progress() const;
     // The recording in progress could not write a cycle (the disk is full).
     bool writeFailed() const;
     // The last recording that ended, however it ended.
@@ -76,6 +89,7 @@ private:
     bool m_collecting = false;  // the recording's first whole cycle has begun
     std::optional<std::uint64_t> m_originMs;
     std::uint32_t m_cycleNumber = 0;
+    std::uint64_t m_lastMs = 0;  // the last reading written, from the origin
     std::vector<Reading> m_cycle;
     std::optional<Ended> m_lastEnded;
 };

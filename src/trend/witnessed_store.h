@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -8,17 +7,15 @@
 
 namespace tvx::trend {
 
-// A recording store that tells a witness (the workshop record) when each recording begins
-// and ends, so the visit keeps the readings too, while the recording itself stays where
-// `inner` keeps it (a file that can be replayed and exported). The witness is told only
-// of recordings `inner` could begin; `ended` comes once per `began`, however it ends.
+// A store whose recordings a witness (the workshop record) keeps too, cycle for cycle: the
+// same readings with the same times from the one recorder that writes them, so both hold
+// the same cycles and the same duration. The recording itself stays where `inner` keeps it
+// (a file that can be replayed and exported); the witness is asked only for recordings
+// `inner` could begin, and one it cannot begin leaves the recording to `inner` alone.
 class WitnessedRecordingStore final : public RecordingStore {
 public:
-    struct Witness {
-        std::function<void(const session::LivePage&)> began;
-        std::function<void()> ended;
-    };
-    WitnessedRecordingStore(std::unique_ptr<RecordingStore> inner, Witness witness);
+    // No witness (nullptr): the recordings go to `inner` alone.
+    WitnessedRecordingStore(std::unique_ptr<RecordingStore> inner, RecordingStore* witness);
 
     std::unique_ptr<RecordingWriter> startLiveRecording(const session::LivePage& page,
                                                         std::span<const std::string_view> gauges,
@@ -27,7 +24,7 @@ public:
 
 private:
     std::unique_ptr<RecordingStore> m_inner;
-    Witness m_witness;
+    RecordingStore* m_witness;
 };
 
 }  // namespace tvx::trend

@@ -63,6 +63,35 @@ constexpr ListCommand kLists[] = {
 constexpr Module kModules[] = {Module::Pcm,    Module::Tcm,     Module::Abs,
                                Module::AirBag, Module::Cluster, Module::Icu};
 
+// What the record has to say comes from its writer thread or the session's; the window
+// shows it in its notice line, never in a dialog that would stop a screen.
+std::function<void(const std::string&)> noticeLine(TForm1& form) {
+    QPointer<TForm1> window(&form);
+    return [window](const std::string& text) {
+        QMetaObject::invokeMethod(
+            window.data(),
+            [window, notice = QString::fromStdString(text)] {
+                if (window) {
+                    window->showRecordNotice(notice);
+                }
+            },
+            Qt::QueuedConnection);
+    };
+}
+
+// The workshop record of the window's sessions; none in a build without it.
+std::unique_ptr<session::RecordKeeper> workshopRecord(TForm1& form,
+                                                      const std::filesystem::path& dataDirectory) {
+#if TVX_HAVE_RECORD
+    return std::make_unique<session::RecordKeeper>(dataDirectory, session::RecordKeeper::Options{},
+                                                   noticeLine(form));
+#else
+    (void)form;
+    (void)dataDirectory;
+    return nullptr;
+#endif
+}
+
 // The support button's dialogs, in the language the window shows.
 struct SupportTexts {
     QString title;
@@ -86,6 +115,7 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
       m_dataDirectory(setup.dataDirectory),
       m_journal(setup.dataDirectory),
       m_history(m_queued, setup.clock),
+      m_record(workshopRecord(form, setup.dataDirectory)),
       m_trend(std::make_unique<TrendController>(
           form, setup.clock, recordingStore(setup.dataDirectory / "recordings"),
           QString::fromStdString((setup.dataDirectory / "recordings").string()),
@@ -99,22 +129,7 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
     m_link.setRing(&m_ring);  // always on: the support file shows the line's last events
     m_session.addListener(m_facts);
     m_session.setProgrammingGuard(&m_journal);
-    // What the record has to say comes from its writer thread or the session's; the window
-    // shows it in its notice line, never in a dialog that would stop a screen.
-    QPointer<TForm1> window(&form);
-    const auto notice = [window](const std::string& text) {
-        QMetaObject::invokeMethod(
-            window.data(),
-            [window, notice = QString::fromStdString(text)] {
-                if (window) {
-                    window->showRecordNotice(notice);
-                }
-            },
-            Qt::QueuedConnection);
-    };
 #if TVX_HAVE_RECORD
-    m_record = std::make_unique<session::RecordKeeper>(m_dataDirectory,
-                                                       session::RecordKeeper::Options{}, notice);
     m_session.addListener(*m_record);
     m_session.setProgrammingGuard(m_record.get());
     // The shared history: its status, and where a car was seen before when its VIN is read.
@@ -123,7 +138,7 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
 #endif
     // A car with a programming run that never finished is named once its VIN is read.
     m_unfinished = std::make_unique<session::UnfinishedRunWatch>(
-        m_dataDirectory, [this] { return m_session.LanguageCode; }, notice);
+        m_dataDirectory, [this] { return m_session.LanguageCode; }, noticeLine(form));
     m_session.addListener(*m_unfinished);
     m_notes = std::make_unique<WindowNotes>(form, setup.port, [this] { return language(); });
     m_session.addListener(*m_notes);
@@ -146,24 +161,13 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
 }
 
 // Recordings are files in the data directory, for replay and export; the workshop record
-// keeps their readings in the visit too.
+// witnesses them: the same cycles go into the visit.
 std::unique_ptr<trend::RecordingStore> TesterController::recordingStore(
     const std::filesystem::path& folder) {
     auto files = std::make_unique<trend::CsvRecordingFolder>(folder);
 #if TVX_HAVE_RECORD
-    // Told on the GUI thread (the record button) or the session's (a lost line, another
-    // page); the keeper takes both. It is made after the trend controller, hence the checks.
-    trend::WitnessedRecordingStore::Witness witness{[this](const session::LivePage& page) {
-                                                        if (m_record) {
-                                                            m_record->startLiveRecording(page);
-                                                        }
-                                                    },
-                                                    [this] {
-                                                        if (m_record) {
-                                                            m_record->stopLiveRecording();
-                                                        }
-                                                    }};
-    return std::make_unique<trend::WitnessedRecordingStore>(std::move(files), std::move(witness));
+    return std::make_unique<trend::WitnessedRecordingStore>(std::move(files),
+                                                            &m_record->liveStore());
 #else
     return files;
 #endif

@@ -124,6 +124,8 @@ private:
     link::LineRing m_ring;
     session::ScreenHistory m_history;  // between the session and the queued view
     session::SupportFacts m_facts;
+    // Witnesses the recordings (made before the trend controller); outlives the worker.
+    std::unique_ptr<session::RecordKeeper> m_record;
     QTimer m_portListTimer;                    // the port list follows adapters plugged in or out
     std::atomic<bool> m_held = false;          // a replay has the window: clicks are dropped
     std::unique_ptr<TrendController> m_trend;  // its listeners outlive the session
@@ -131,8 +133,7 @@ private:
     link::Link m_link;
     link::Requests m_requests;
     session::Session m_session;
-    std::unique_ptr<session::RecordKeeper> m_record;            // outlives the worker's last event
-    std::unique_ptr<session::UnfinishedRunWatch> m_unfinished;  // as long
+    std::unique_ptr<session::UnfinishedRunWatch> m_unfinished;  // outlives the worker too
     std::unique_ptr<QWidget> m_recordsDialog;
     SyncPanel* m_syncPanel = nullptr;  // the form's child: the shared history's status
     session::SessionRunner m_runner;   // last: its worker stops before the rest goes

@@ -369,7 +369,6 @@ void TrendController::record(bool on) {
             return;
         }
         m_wasRecording = true;
-        m_recordingFor.start();
         m_recordingClock.start();
         updateRecording();
     } else if (const auto ended = m_recorder.stop()) {
@@ -384,8 +383,9 @@ void TrendController::updateRecording() {
     if (!m_wasRecording)
         return;
     if (m_recorder.recording()) {
-        showStatus(QStringLiteral("\u25CF REC %1")
-                       .arg(clockText(static_cast<std::uint64_t>(m_recordingFor.elapsed()))));
+        // The recorder's duration: what the file and the record will say.
+        showStatus(
+            QStringLiteral("\u25CF REC %1").arg(clockText(m_recorder.progress().durationMs)));
         return;
     }
     // Ended by itself: the line was lost or another page began.

@@ -154,7 +154,6 @@ private:
     bool m_wasRecording = false;
     std::string m_lastRecording;  // id of the last recording that ended
     QTimer m_recordingClock;
-    QElapsedTimer m_recordingFor;
 
     std::shared_ptr<trend::RecordingFile> m_replayed;  // read from the disk as it plays
     std::unique_ptr<trend::ReplayEngine> m_engine;

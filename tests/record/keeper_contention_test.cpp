@@ -7,6 +7,7 @@
 #include "datadir/code_journal.h"
 #include "recorded_fixture.h"
 #include "session/live_pages.h"
+#include "trend/live_recorder.h"
 
 namespace tvx::session {
 namespace {
@@ -193,13 +194,18 @@ TEST(RecordKeeperContention, ANoticeThatCannotBeShownDoesNotEndTheProgram) {
     bench.session.selectModule(Module::Pcm);
     bench.session.live();
     bench.steps(2);
-    keeper.startLiveRecording(*livePageForModel(true, 4));
+    trend::LiveRecorder recorder(keeper.liveStore(), bench.clock);
+    bench.session.addListener(recorder);
+    std::string error;
+    ASSERT_TRUE(recorder.start(error, livePageForModel(true, 4))) << error;
     for (int pass = 0; pass < 400 && keeper.kept(); ++pass) {
         bench.steps(1);
         keeper.flush();
     }
     EXPECT_FALSE(keeper.kept());  // the disk filled: said (and failed to show), not fatal
     EXPECT_EQ(tries, 1);
+    recorder.stop();
+    bench.session.removeListener(recorder);
     bench.session.removeListener(keeper);
 }
 

@@ -3,6 +3,7 @@
 #include "record/report.h"
 #include "recorded_fixture.h"
 #include "session/live_columns.h"
+#include "trend/live_recorder.h"
 
 namespace tvx::session {
 namespace {
@@ -129,11 +130,16 @@ TEST(RecordKeeper, ALiveRecordingKeepsEveryReadingOfItsPageWithItsTime) {
     r.bench.session.live();
     r.bench.steps(2);  // dispatch, layout
     const LivePage& page = *livePageForModel(true, 4);
-    r.keeper.startLiveRecording(page);
+    trend::LiveRecorder recorder(r.keeper.liveStore(), r.bench.clock);
+    r.bench.session.addListener(recorder);
+    std::string error;
+    ASSERT_TRUE(recorder.start(error, &page)) << error;
     EXPECT_TRUE(r.keeper.liveRecording());
     r.bench.steps(3);  // three passes
-    r.keeper.stopLiveRecording();
+    recorder.stop();
+    EXPECT_FALSE(r.keeper.liveRecording());
     r.bench.steps(1);  // not recorded
+    r.bench.session.removeListener(recorder);
 
     auto reader = r.reader();
     const auto recordings = reader->recordingsOfVisit(*reader->lastVisit(false));
@@ -214,13 +220,18 @@ TEST(RecordKeeper, AFullDiskStopsTheRecordOnceWhileTheLivePageGoesOn) {
     r.bench.session.selectModule(Module::Pcm);
     r.bench.session.live();
     r.bench.steps(2);
-    r.keeper.startLiveRecording(*livePageForModel(true, 4));
+    trend::LiveRecorder recorder(r.keeper.liveStore(), r.bench.clock);
+    r.bench.session.addListener(recorder);
+    std::string error;
+    ASSERT_TRUE(recorder.start(error, livePageForModel(true, 4))) << error;
     for (int pass = 0; pass < 400 && r.keeper.kept(); ++pass) {
         r.bench.steps(1);
         r.keeper.flush();
     }
     r.bench.steps(2);
     r.keeper.flush();
+    recorder.stop();
+    r.bench.session.removeListener(recorder);
     EXPECT_FALSE(r.keeper.kept());
     ASSERT_EQ(r.notices.size(), 1u);
     EXPECT_NE(r.notices[0].find("disk is full"), std::string::npos) << r.notices[0];

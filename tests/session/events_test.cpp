@@ -105,6 +105,9 @@ TEST(SessionEvents, TheDieselDayIsToldAsTheBoxSawIt) {
               std::vector<std::uint16_t>(stored.begin(),
                                          stored.begin() + std::min<std::size_t>(3, stored.size())));
     EXPECT_EQ(log.codeReads[0].rows.front(), "P0087 Fuel rail pressure too low");
+    ASSERT_EQ(log.codeReads[0].descriptions.size(), log.codeReads[0].codes.size());
+    EXPECT_EQ(log.codeReads[0].descriptions.front(), "Fuel rail pressure too low");
+    EXPECT_EQ(log.codeReads[0].languageCode, '1');
     EXPECT_EQ(log.codeReads[1].count, 0);
     EXPECT_TRUE(log.codeReads[1].codes.empty());
     EXPECT_TRUE(bench.box.storedCodes(1).empty());

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -8,19 +9,24 @@
 namespace tvx::trend {
 namespace {
 
-// A store that writes nowhere and can be told to refuse.
+// A store that keeps in memory what it is given and can be told to refuse.
 class MemoryStore final : public RecordingStore {
 public:
     bool refuse = false;
+    int begun = 0;
     int writersStopped = 0;
+    std::vector<std::vector<std::uint64_t>> cycles;  // the times of each cycle's readings
+    const session::LivePage* page = nullptr;
 
-    std::unique_ptr<RecordingWriter> startLiveRecording(const session::LivePage&,
+    std::unique_ptr<RecordingWriter> startLiveRecording(const session::LivePage& began,
                                                         std::span<const std::string_view>,
                                                         std::string& error) override {
         if (refuse) {
             error = "disk full";
             return nullptr;
         }
+        ++begun;
+        page = &began;
         return std::make_unique<Writer>(*this);
     }
     RecordingRead readLiveRecording(const std::string&) override { return {}; }
@@ -29,7 +35,12 @@ private:
     class Writer final : public RecordingWriter {
     public:
         explicit Writer(MemoryStore& store) : m_store(store) {}
-        void addCycle(std::span<const Reading>) override {}
+        void addCycle(std::span<const Reading> readings) override {
+            std::vector<std::uint64_t>& times = m_store.cycles.emplace_back();
+            for (const Reading& reading : readings) {
+                times.push_back(reading.timeMs);
+            }
+        }
         bool stop(std::string&) override {
             ++m_store.writersStopped;
             return true;
@@ -42,52 +53,65 @@ private:
     };
 };
 
-struct Told {
-    std::vector<std::string> events;
-    const session::LivePage* page = nullptr;
-    WitnessedRecordingStore::Witness witness() {
-        return {[this](const session::LivePage& began) {
-                    events.push_back("began");
-                    page = &began;
-                },
-                [this] { events.push_back("ended"); }};
-    }
-};
+std::vector<Reading> cycleAt(std::uint64_t first, std::uint64_t second) {
+    std::vector<Reading> readings(2);
+    readings[0].timeMs = first;
+    readings[1].timeMs = second;
+    return readings;
+}
 
-TEST(WitnessedStore, TellsEachBeginningAndEndOnceAndLeavesTheRecordingToTheStore) {
+TEST(WitnessedStore, TheWitnessKeepsTheSameCyclesAndEndsOnceWithTheRecording) {
     auto inner = std::make_unique<MemoryStore>();
-    MemoryStore& memory = *inner;
-    Told told;
-    WitnessedRecordingStore store(std::move(inner), told.witness());
+    MemoryStore& files = *inner;
+    MemoryStore record;
+    WitnessedRecordingStore store(std::move(inner), &record);
     const session::LivePage& page = session::clusterPage();
     std::string error;
 
     auto writer = store.startLiveRecording(page, {}, error);
     ASSERT_NE(writer, nullptr) << error;
     EXPECT_EQ(writer->id(), "memory");
+    writer->addCycle(cycleAt(0, 40));
+    writer->addCycle(cycleAt(300, 340));
     ASSERT_TRUE(writer->stop(error));
-    writer.reset();  // stopped already: not told again
-    EXPECT_EQ(memory.writersStopped, 1);
-    EXPECT_EQ(told.events, (std::vector<std::string>{"began", "ended"}));
-    EXPECT_EQ(told.page, &page);
+    writer.reset();  // stopped already: not stopped again
+    EXPECT_EQ(files.cycles, (std::vector<std::vector<std::uint64_t>>{{0, 40}, {300, 340}}));
+    EXPECT_EQ(record.cycles, files.cycles);
+    EXPECT_EQ(files.writersStopped, 1);
+    EXPECT_EQ(record.writersStopped, 1);
+    EXPECT_EQ(record.page, &page);
 
     // A recording dropped without stop() (the program closing) still ends the witness's.
-    told.events.clear();
     writer = store.startLiveRecording(page, {}, error);
     writer.reset();
-    EXPECT_EQ(told.events.size(), 2u);
-    EXPECT_EQ(told.events.back(), "ended");
+    EXPECT_EQ(record.begun, 2);
+    EXPECT_EQ(record.writersStopped, 2);
 }
 
-TEST(WitnessedStore, ARecordingTheStoreCannotBeginIsNeverTold) {
+TEST(WitnessedStore, ARecordingTheStoreCannotBeginIsNeverWitnessed) {
     auto inner = std::make_unique<MemoryStore>();
     inner->refuse = true;
-    Told told;
-    WitnessedRecordingStore store(std::move(inner), told.witness());
+    MemoryStore record;
+    WitnessedRecordingStore store(std::move(inner), &record);
     std::string error;
     EXPECT_EQ(store.startLiveRecording(session::clusterPage(), {}, error), nullptr);
     EXPECT_EQ(error, "disk full");
-    EXPECT_TRUE(told.events.empty());
+    EXPECT_EQ(record.begun, 0);
+}
+
+TEST(WitnessedStore, AWitnessThatCannotBeginLeavesTheRecordingToTheStore) {
+    auto inner = std::make_unique<MemoryStore>();
+    MemoryStore& files = *inner;
+    MemoryStore record;
+    record.refuse = true;
+    WitnessedRecordingStore store(std::move(inner), &record);
+    std::string error;
+    auto writer = store.startLiveRecording(session::clusterPage(), {}, error);
+    ASSERT_NE(writer, nullptr) << error;
+    writer->addCycle(cycleAt(0, 40));
+    EXPECT_TRUE(writer->stop(error));
+    EXPECT_EQ(files.cycles.size(), 1u);
+    EXPECT_TRUE(record.cycles.empty());
 }
 
 }  // namespace

@@ -401,10 +401,14 @@ TEST_F(TrendWindow, ARecordingIsAlsoKeptInTheVisit) {
     const auto kept = opened.record->recordingsOfVisit(*visit);
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_TRUE(kept[0].endedAt.has_value());
-    // At least every cycle of the file: the record begins with the button, the file with
-    // the next whole cycle.
+    // The same cycles as the file and the window's message: one recorder wrote them all.
     const auto rows = static_cast<std::int64_t>(linesOf(file)) - 1;
-    EXPECT_GE(kept[0].readingCount, rows * static_cast<std::int64_t>(kept[0].channels.size()));
+    EXPECT_EQ(kept[0].cycles, rows);
+    EXPECT_TRUE(trend().status().startsWith(QString::number(rows) + " cycles recorded"))
+        << trend().status().toStdString();
+    const auto ended = trend().recorder().lastEnded();
+    ASSERT_TRUE(ended.has_value());
+    EXPECT_EQ(kept[0].durationMs, static_cast<std::int64_t>(ended->durationMs));
 }
 #endif
 
