@@ -123,7 +123,14 @@ window)
     echo "== Windows window and record: cross build against $TVX_WINDOWS_DEPS =="
     build=$root/build-mingw-qt
     export WINEPREFIX=$build/wine-prefix
-    cmake --preset windows-qt-cross >/dev/null
+    # CMake reads the toolchain (and so the prefix) at the first configure only: a build
+    # folder configured against another prefix starts its configuration afresh.
+    if [ -f "$build/CMakeCache.txt" ] &&
+        ! grep -qxF "TVX_DEPS_PREFIX:INTERNAL=$TVX_WINDOWS_DEPS" "$build/CMakeCache.txt"; then
+        echo "The Windows dependencies changed: $build is configured afresh"
+        rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles"
+    fi
+    cmake --preset windows-qt-cross -DTVX_DEPS_PREFIX:INTERNAL="$TVX_WINDOWS_DEPS" >/dev/null
     cmake --build "$build" -j "$(nproc)"
     echo "== Windows window, record and core tests under Wine (fresh prefix in $WINEPREFIX) =="
     fresh_prefix
