@@ -660,9 +660,13 @@ TEST_F(TrendWindow, ALongStatusIsWrappedNotCutInTheMiddle) {
         joined.chop(1);
     EXPECT_TRUE(QString(trend().status()).remove(' ').startsWith(joined))
         << "cut in the middle: " << shown.toStdString();
-    EXPECT_TRUE(shown.contains("Cannot replay")) << shown.toStdString();
     EXPECT_EQ(status->toolTip(), trend().status());
     const QFontMetrics metrics(status->font());
+    // Its beginning is shown wherever its first words fit a line (under Wine's offscreen
+    // platform there are no fonts, and a letter's box is as wide as the label).
+    if (metrics.horizontalAdvance(QStringLiteral("Cannot replay")) <=
+        status->contentsRect().width())
+        EXPECT_TRUE(shown.contains("Cannot replay")) << shown.toStdString();
     for (const QString& part : shown.split('\n'))
         EXPECT_LE(metrics.horizontalAdvance(part), status->contentsRect().width())
             << part.toStdString();
