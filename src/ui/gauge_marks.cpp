@@ -33,7 +33,8 @@ void setLitColour(QWidget* gauge, const QColor& colour) {
         dots->setOnColor(colour);
 }
 
-const QColor kPausedColour(0x70, 0x70, 0x70);
+// Light grey: readable on the dark segments, yet no gauge's live colour.
+const QColor kPausedColour(0x9a, 0x9a, 0x9a);
 
 QColor dimmed(const QColor& colour) {
     return QColor(colour.red() / 3, colour.green() / 3, colour.blue() / 3);
