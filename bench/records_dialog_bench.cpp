@@ -146,7 +146,8 @@ std::int64_t fillVanVisit(record::Record& record) {
                            "torque"};
     std::vector<record::Channel> channels;
     for (int c = 0; c < 20; ++c) {
-        channels.push_back({c, "g" + std::to_string(c), names[c], c >= 10 && c <= 12 ? "" : "V"});
+        channels.push_back({c, std::string(1, 'g').append(std::to_string(c)), names[c],
+                            c >= 10 && c <= 12 ? "" : "V"});
     }
     const auto recording = record.beginRecording(visit, 71, day + 8000, channels);
     std::vector<record::Reading> readings;

@@ -121,7 +121,7 @@ std::string withoutHomeFolder(const std::string& text) {
         const std::string folder = home;
         for (auto at = result.find(folder); at != std::string::npos;
              at = result.find(folder, at + 1)) {
-            result.replace(at, folder.size(), "~");
+            result.replace(at, folder.size(), 1, '~');
         }
     }
     return result;

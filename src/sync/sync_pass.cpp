@@ -31,7 +31,9 @@ std::int64_t pushBatch(PgConnection& server, const SyncSettings& settings,
         const std::size_t p = i * kColumns;
         sql += (i ? ", (" : "(");
         for (std::size_t c = 1; c <= kColumns; ++c) {
-            sql += "$" + std::to_string(p + c) + (c == kColumns ? "::jsonb)" : ", ");
+            sql += '$';
+            sql += std::to_string(p + c);
+            sql += c == kColumns ? "::jsonb)" : ", ";
         }
         params.insert(params.end(), {entry.uid, settings.workshop, settings.bay, entry.kind,
                                      entry.rowUid, entry.visitUid, std::to_string(entry.baySeq),
