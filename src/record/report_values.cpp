@@ -100,6 +100,11 @@ bool hasTurkishName(std::string_view englishName) {
     return nameOf(englishName) != nullptr;
 }
 
+int recordedModule(const Recording& recording) {
+    constexpr int kClusterPoll = 29;  // the polling state of the cluster's page
+    return recording.page == kClusterPoll ? 5 : 1;
+}
+
 std::string reportNumber(double value, ReportLanguage language) {
     char text[32];
     const double magnitude = std::fabs(value);
