@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tvx::record::testing {
@@ -26,11 +27,18 @@ inline std::string pdfText(const std::filesystem::path& pdf) {
     return commandOutput("pdftotext -layout '" + pdf.string() + "' -");
 }
 
-// The text of one page (from 1).
+// The text of one page (from 1), the ligatures the font draws ("ﬁ", "ﬂ") as their letters.
 inline std::string pdfPageText(const std::filesystem::path& pdf, int page) {
     const std::string number = std::to_string(page);
-    return commandOutput("pdftotext -layout -f " + number + " -l " + number + " '" + pdf.string() +
-                         "' -");
+    std::string text = commandOutput("pdftotext -layout -f " + number + " -l " + number + " '" +
+                                     pdf.string() + "' -");
+    for (const auto& [ligature, letters] :
+         {std::pair{"\xEF\xAC\x81", "fi"}, std::pair{"\xEF\xAC\x82", "fl"}}) {
+        for (auto at = text.find(ligature); at != std::string::npos; at = text.find(ligature, at)) {
+            text.replace(at, 3, letters);
+        }
+    }
+    return text;
 }
 
 // The number of pages as pdfinfo gives it; 0 when it cannot read the file.

@@ -137,6 +137,59 @@ TEST_P(ReportPages, NoPageEndsWithWhatHeadsTheNext) {
     }
 }
 
+// Laid out on paper: the page (from 1) each of the texts is on, 0 where none is.
+std::vector<int> pagesOf(const std::string& body, const std::vector<std::string>& texts,
+                         const std::filesystem::path& pdf) {
+    EXPECT_EQ(writeReportPdf("<html><body>" + body + "</body></html>", pdf, "t"), "");
+    std::vector<int> pages(texts.size(), 0);
+    for (int page = 1; page <= testing::pdfPages(pdf); ++page) {
+        const std::string text = testing::pdfPageText(pdf, page);
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            pages[i] = pages[i] == 0 && text.find(texts[i]) != std::string::npos ? page : pages[i];
+        }
+    }
+    return pages;
+}
+
+std::string fillerLines(int count) {
+    std::string lines;
+    for (int i = 1; i <= count; ++i) {
+        lines += "<p>row " + std::to_string(i) + "</p>";
+    }
+    return lines;
+}
+
+// A heading and a one-row table (the signatures) at every place near the first page's end:
+// the heading goes on with the first lines it heads, the table stays whole.
+TEST(ReportPageEnds, AHeadingGoesOnWithItsTextAndASignatureRowIsNeverCut) {
+    testing::Dir dir;
+    const auto pdf = dir.path() / "ends.pdf";
+    // How many lines the first page holds.
+    const std::vector<std::string> fillers = [] {
+        std::vector<std::string> texts;
+        for (int i = 1; i <= 120; ++i) {
+            texts.push_back("row " + std::to_string(i) + "\n");
+        }
+        return texts;
+    }();
+    const std::vector<int> where = pagesOf(fillerLines(120), fillers, pdf);
+    const auto firstOnTwo = std::find(where.begin(), where.end(), 2) - where.begin();
+    ASSERT_GT(firstOnTwo, 10) << "the first page holds lines";
+    for (int before = static_cast<int>(firstOnTwo) - 6; before <= firstOnTwo; ++before) {
+        const std::vector<int> heading =
+            pagesOf(fillerLines(before) + "<h2>Recommendation</h2><p>the text it heads</p>",
+                    {"Recommendation", "the text it heads"}, pdf);
+        EXPECT_EQ(heading[0], heading[1]) << before << " lines before the heading";
+        const std::vector<int> signatures =
+            pagesOf(fillerLines(before) +
+                        "<table><tr><td>______<br>Technician's signature<br><br>Date: ____</td>"
+                        "</tr></table>",
+                    {"______", "Technician's signature", "Date: ____"}, pdf);
+        EXPECT_EQ(signatures[0], signatures[1]) << before << " lines before the signatures";
+        EXPECT_EQ(signatures[1], signatures[2]) << before << " lines before the signatures";
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(BothLanguages, ReportPages,
                          ::testing::Values(ReportLanguage::English, ReportLanguage::Turkish),
                          [](const auto& info) {
