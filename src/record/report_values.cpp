@@ -85,6 +85,9 @@ LiveValueText liveValueText(const Channel& channel, ReportLanguage language) {
             text.unit = shown;
         }
     }
+    if (channel.unit == "g/stroke" && language == ReportLanguage::Turkish) {
+        text.unit = "g/strok";  // the one unit with a word in it
+    }
     return text;
 }
 

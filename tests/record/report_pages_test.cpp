@@ -113,6 +113,19 @@ TEST_P(ReportPages, EveryInjectorCodeIsWholeAndTheSignaturesEndTheLastPage) {
         << "the notes stay with the signatures";
 }
 
+// Every value of the diesel page in its unit, the fuel quantity's in the report's language.
+TEST_P(ReportPages, GivesEachValueInItsUnit) {
+    const std::string text = testing::pdfText(m_pdf);
+    const bool turkish = GetParam() == ReportLanguage::Turkish;
+    for (const char* unit : {" rpm", " bar", " °C", " V", " mbar", " km/h", " %",
+                             turkish ? " g/strok" : " g/stroke"}) {
+        EXPECT_NE(text.find(unit), std::string::npos) << unit << "\n" << text;
+    }
+    if (turkish) {
+        EXPECT_EQ(text.find("stroke"), std::string::npos) << text;
+    }
+}
+
 // No page but the last ends with a heading, a recording's first line or a table's headings
 // alone: what they head goes on with them on the next page.
 TEST_P(ReportPages, NoPageEndsWithWhatHeadsTheNext) {
