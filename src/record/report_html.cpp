@@ -42,8 +42,8 @@ std::string paragraphs(std::string_view text) {
     return out;
 }
 
-// A code to be copied by hand: fixed-width, never broken across lines (the
-// blanks between groups of four do not break either).
+// A code to be copied by hand: fixed-width, never broken across lines (the blanks between
+// groups of four do not break either).
 std::string codeSpan(std::string_view code, bool grouped) {
     std::string text = escaped(grouped ? groupedInjectorCode(code) : std::string(code));
     for (auto at = text.find(' '); at != std::string::npos; at = text.find(' ', at)) {
@@ -75,8 +75,7 @@ std::string base64(std::string_view bytes) {
     return out;
 }
 
-// The width a chart takes on the page: the text's width on A4 at 96 pixels to
-// the inch.
+// The width a chart takes on the page: the text's width on A4 at 96 pixels to the inch.
 constexpr int kChartWidth = 680;
 
 std::string fileUrl(const std::filesystem::path& path) {
@@ -107,8 +106,8 @@ private:
     std::string t(T text) const { return escaped(reportText(text, m_language)); }
     std::string time(std::int64_t at) const { return localTime(at, m_language).substr(11); }
 
-    // A row of headings (tag "th") is repeated at the top of the next page when
-    // the table goes on there.
+    // A row of headings (tag "th") is repeated at the top of the next page when the table
+    // goes on there.
     void row(std::initializer_list<std::string> cells, const char* tag = "td") {
         const bool head = tag[1] == 'h';
         m_out << (head ? "<thead><tr>" : "<tr>");
@@ -119,8 +118,7 @@ private:
     }
     void tableStart(const char* cssClass = "grid") {
         m_out << "<table class=\"" << cssClass
-              << "\" border=\"1\" cellspacing=\"0\" cellpadding=\"2\" "
-                 "width=\"100%\">\n";
+              << "\" border=\"1\" cellspacing=\"0\" cellpadding=\"2\" width=\"100%\">\n";
     }
     void tableEnd() { m_out << "</table>\n"; }
     void heading(T text) { m_out << "<h2>" << t(text) << "</h2>\n"; }
@@ -129,14 +127,14 @@ private:
         const Workshop& workshop = m_report.workshop;
         m_out << "<!DOCTYPE html>\n<html lang=\""
               << (m_language == ReportLanguage::Turkish ? "tr" : "en") << "\">\n<head>\n"
-              << "<meta charset=\"utf-8\">\n<title>" << t(T::Title) << "</title>\n"
-              << "<style>body { font-family: 'DejaVu Sans', Arial, sans-serif; "
-                 "font-size: 10pt; } "
+              << "<meta charset=\"utf-8\">\n<title>" << t(T::Title)
+              << "</title>\n"
+              // Compact enough for two pages; margins in px, the unit Qt's rich text reads.
+              << "<style>body { font-family: 'DejaVu Sans', Arial, sans-serif; font-size: 10pt; } "
                  "h1 { font-size: 15pt; margin-top: 2px; margin-bottom: 6px; } "
                  "h2 { font-size: 11.5pt; margin-top: 8px; margin-bottom: 2px; } "
                  "h3 { font-size: 10pt; margin-top: 5px; margin-bottom: 2px; } "
-                 "table.grid, table.facts { border-collapse: collapse; border-color: "
-                 "#999999; "
+                 "table.grid, table.facts { border-collapse: collapse; border-color: #999999; "
                  "font-size: 9pt; } "
                  "th { background-color: #e4e4e4; text-align: left; } "
                  "table.facts th { background-color: #f2f2f2; font-weight: normal; } "
@@ -145,8 +143,7 @@ private:
                  ".code { font-family: 'DejaVu Sans Mono', 'Courier New', monospace; "
                  "white-space: nowrap; } "
                  "td.nowrap { white-space: nowrap; } "
-                 ".new { color: #b00000; font-weight: bold; } .gone { color: "
-                 "#007000; } "
+                 ".new { color: #b00000; font-weight: bold; } .gone { color: #007000; } "
                  ".demo { color: #b00000; font-weight: bold; } "
                  ".workshop { font-size: 12pt; font-weight: bold; }</style>\n"
               << "</head>\n<body>\n";
@@ -181,8 +178,7 @@ private:
         return notes.odometerKm ? std::to_string(*notes.odometerKm) + " km" : std::string();
     }
 
-    // The visit's facts two to a row (label, value, label, value), the modules
-    // found across.
+    // The visit's facts two to a row (label, value, label, value), the modules found across.
     void facts() {
         const Visit& visit = m_report.visit;
         const VisitNotes& notes = visit.notes;
@@ -305,8 +301,7 @@ private:
         }
         heading(T::InjectorCodes);
         if (!visit.injectorReads.empty()) {
-            // One row per injector, by the number on it (not the unit's slot); a
-            // column per read.
+            // One row per injector, by the number on it (not the unit's slot); a column per read.
             tableStart();
             m_out << "<thead><tr><th>" << t(T::Injector) << "</th>";
             for (const InjectorRead& read : visit.injectorReads) {

@@ -65,7 +65,7 @@ int paintReport(const QString& html, QPagedPaintDevice& device) {
     const double footer = dpi * 0.35;  // room for the page number under the text
     const QSizeF page(device.width(), device.height() - footer);
     document.setPageSize(page);
-    keepTogether(document, page.height(), dpi * 0.6);
+    keepTogether(document, page.height(), dpi * 0.6);  // about three lines under a heading
     const int pages = document.pageCount();
 
     QPainter painter(&device);
