@@ -11,10 +11,5 @@ cmake --build "$build" --target ui_screenshots -j "$(nproc)"
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x800x24" \
     "$build/tests/ui/ui_screenshots" docs/screenshots
 
-# The report of a visit as the records dialog saves it (PDF), first page as a picture.
-cmake --build "$build" --target ui_tests -j "$(nproc)"
-report=$(mktemp --suffix .pdf)
-TVX_KEEP_REPORT_PDF="$report" QT_QPA_PLATFORM=offscreen "$build/tests/ui/ui_tests" \
-    --gtest_filter='RecordsWindow.TheRecordsButtonBesideExitShowsTheVisitAndSavesItAsPdf' >/dev/null
-pdftoppm -png -r 70 -singlefile "$report" docs/screenshots/report
-rm -f "$report"
+# The customer's report of the diesel van's visit, both pages in both languages.
+docs/screenshots/take-report.sh "$build"

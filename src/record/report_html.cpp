@@ -118,7 +118,7 @@ private:
     }
     void tableStart(const char* cssClass = "grid") {
         m_out << "<table class=\"" << cssClass
-              << "\" border=\"1\" cellspacing=\"0\" cellpadding=\"4\" width=\"100%\">\n";
+              << "\" border=\"1\" cellspacing=\"0\" cellpadding=\"2\" width=\"100%\">\n";
     }
     void tableEnd() { m_out << "</table>\n"; }
     void heading(T text) { m_out << "<h2>" << t(text) << "</h2>\n"; }
@@ -127,13 +127,19 @@ private:
         const Workshop& workshop = m_report.workshop;
         m_out << "<!DOCTYPE html>\n<html lang=\""
               << (m_language == ReportLanguage::Turkish ? "tr" : "en") << "\">\n<head>\n"
-              << "<meta charset=\"utf-8\">\n<title>" << t(T::Title) << "</title>\n"
+              << "<meta charset=\"utf-8\">\n<title>" << t(T::Title)
+              << "</title>\n"
+              // Compact enough for two pages; margins in px, the unit Qt's rich text reads.
               << "<style>body { font-family: 'DejaVu Sans', Arial, sans-serif; font-size: 10pt; } "
-                 "h1 { font-size: 15pt; margin-top: 6pt; } "
-                 "h2 { font-size: 11.5pt; margin-top: 12pt; margin-bottom: 4pt; } "
-                 "h3 { font-size: 10pt; margin-top: 8pt; margin-bottom: 3pt; } "
-                 "table.grid { border-collapse: collapse; border-color: #999999; } "
+                 "h1 { font-size: 15pt; margin-top: 2px; margin-bottom: 6px; } "
+                 "h2 { font-size: 11.5pt; margin-top: 8px; margin-bottom: 2px; } "
+                 "h3 { font-size: 10pt; margin-top: 5px; margin-bottom: 2px; } "
+                 "table.grid, table.facts { border-collapse: collapse; border-color: #999999; "
+                 "font-size: 9pt; } "
                  "th { background-color: #e4e4e4; text-align: left; } "
+                 "table.facts th { background-color: #f2f2f2; font-weight: normal; } "
+                 "ul { margin-top: 0px; margin-bottom: 0px; } "
+                 "p { margin-top: 3px; margin-bottom: 3px; } "
                  ".code { font-family: 'DejaVu Sans Mono', 'Courier New', monospace; "
                  "white-space: nowrap; } "
                  "td.nowrap { white-space: nowrap; } "
@@ -172,20 +178,32 @@ private:
         return notes.odometerKm ? std::to_string(*notes.odometerKm) + " km" : std::string();
     }
 
+    // The visit's facts two to a row (label, value, label, value), the modules found across.
     void facts() {
         const Visit& visit = m_report.visit;
         const VisitNotes& notes = visit.notes;
-        tableStart("facts");
-        row({t(T::ReportNumber), std::to_string(visit.summary.id)});
-        row({t(T::Date), localTime(visit.summary.startedAt, m_language) + " &ndash; " +
-                             time(visit.summary.endedAt)});
-        row({t(T::Vehicle), escaped(visit.summary.vehicle)});
-        row({t(T::Vin), visit.summary.vin ? codeSpan(*visit.summary.vin, false) : t(T::NotRead)});
-        row({t(T::Plate), escaped(notes.plate)});
-        row({t(T::Customer), escaped(notes.customer)});
-        row({t(T::Odometer), odometer()});
+        std::vector<std::pair<std::string, std::string>> cells = {
+            {t(T::ReportNumber), std::to_string(visit.summary.id)},
+            {t(T::Date), localTime(visit.summary.startedAt, m_language) + " &ndash; " +
+                             time(visit.summary.endedAt)},
+            {t(T::Vehicle), escaped(visit.summary.vehicle)},
+            {t(T::Vin), visit.summary.vin ? codeSpan(*visit.summary.vin, false) : t(T::NotRead)},
+            {t(T::Plate), escaped(notes.plate)},
+            {t(T::Customer), escaped(notes.customer)},
+            {t(T::Odometer), odometer()}};
         if (m_report.previous) {
-            row({t(T::LastVisit), localTime(m_report.previous->startedAt, m_language)});
+            cells.emplace_back(t(T::LastVisit),
+                               localTime(m_report.previous->startedAt, m_language));
+        }
+        tableStart("facts");
+        for (std::size_t i = 0; i < cells.size(); i += 2) {
+            m_out << "<tr><th>" << cells[i].first << "</th><td"
+                  << (i + 1 < cells.size() ? ">" : " colspan=\"3\">") << cells[i].second << "</td>";
+            if (i + 1 < cells.size()) {
+                m_out << "<th>" << cells[i + 1].first << "</th><td>" << cells[i + 1].second
+                      << "</td>";
+            }
+            m_out << "</tr>\n";
         }
         std::string found;
         for (int module = 1; module <= 5; ++module) {
@@ -197,7 +215,8 @@ private:
             found += (found.empty() ? "" : ", ") + modulePlainName(6, m_language);
         }
         if (!found.empty()) {
-            row({t(T::ModulesFound), escaped(found)});
+            m_out << "<tr><th>" << t(T::ModulesFound) << "</th><td colspan=\"3\">" << escaped(found)
+                  << "</td></tr>\n";
         }
         tableEnd();
     }
@@ -269,7 +288,7 @@ private:
             m_out << "<p class=\"clear\"><b>"
                   << escaped(modulePlainName(clear.clear.module, m_language)) << ": "
                   << t(clear.clear.ok ? T::Cleared : T::ClearFailed) << "</b> ("
-                  << time(clear.clear.at) << "). " << t(T::CodesBefore) << ": "
+                  << time(clear.clear.at) << "); " << t(T::CodesBefore) << ": "
                   << codeList(clear.before) << "; " << t(T::CodesAfter) << ": "
                   << (clear.after ? codeList(*clear.after) : t(T::NotReadAgain)) << ".</p>\n";
         }
@@ -328,14 +347,16 @@ private:
         heading(T::LiveValues);
         for (const RecordingReport& item : m_report.recordings) {
             const Recording& recording = item.recording;
-            m_out << "<p>" << t(T::RecordedAt) << ' ' << time(recording.startedAt) << ", "
+            // A sub-heading: kept on the page of its table.
+            m_out << "<h3>" << escaped(modulePlainName(recordedModule(recording), m_language))
+                  << " &ndash; " << t(T::RecordedAt) << ' ' << time(recording.startedAt) << ", "
                   << t(T::Duration) << ' ' << duration(recordingDurationMs(recording), m_language);
             if (recording.cycles) {
                 std::string cycles = t(T::Cycles);
                 cycles.replace(cycles.find("{n}"), 3, std::to_string(*recording.cycles));
                 m_out << ", " << cycles;
             }
-            m_out << "</p>\n";
+            m_out << "</h3>\n";
             tableStart();
             row({t(T::Parameter), t(T::Minimum), t(T::Mean), t(T::Maximum)}, "th");
             for (const ChannelSummary& channel : item.channels) {

@@ -5,12 +5,53 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+#include <cmath>
 #include <memory>
 
 #include "record/offscreen_application.h"
 
 namespace tvx::record {
+namespace {
+
+// Qt's layout knows no "keep with next" nor "keep together": a heading near a page's foot
+// goes over to the next page with what it heads (its table's first rows, its first lines),
+// and a table of one row (the signatures) that a page's end would cut goes over whole.
+// Each gets a page break before it; the document is laid out again from there.
+void keepTogether(QTextDocument& document, double pageHeight, double keep) {
+    QAbstractTextDocumentLayout* layout = document.documentLayout();
+    const auto pageOf = [pageHeight](double y) { return std::floor(y / pageHeight); };
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QTextBlockFormat format = block.blockFormat();
+        if (format.headingLevel() == 0 ||
+            (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)) {
+            continue;
+        }
+        const QRectF rect = layout->blockBoundingRect(block);
+        if (pageOf(rect.top()) != pageOf(rect.bottom() + keep)) {
+            format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            QTextCursor(block).setBlockFormat(format);
+        }
+    }
+    for (QTextFrame* frame : document.rootFrame()->childFrames()) {
+        auto* table = qobject_cast<QTextTable*>(frame);
+        if (table == nullptr || table->rows() != 1) {
+            continue;
+        }
+        const QRectF rect = layout->frameBoundingRect(table);
+        if (pageOf(rect.top()) != pageOf(rect.bottom() - 1)) {
+            QTextTableFormat format = table->format();
+            format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            table->setFormat(format);
+        }
+    }
+}
+
+}  // namespace
 
 int paintReport(const QString& html, QPagedPaintDevice& device) {
     QTextDocument document;
@@ -24,6 +65,7 @@ int paintReport(const QString& html, QPagedPaintDevice& device) {
     const double footer = dpi * 0.35;  // room for the page number under the text
     const QSizeF page(device.width(), device.height() - footer);
     document.setPageSize(page);
+    keepTogether(document, page.height(), dpi * 0.6);  // about three lines under a heading
     const int pages = document.pageCount();
 
     QPainter painter(&device);

@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "record/report.h"
+#include "record/report_values.h"
 
 namespace tvx::record {
 namespace {
@@ -39,7 +40,7 @@ constexpr Sentence kNotStarted{"Coding injector {i} to {b} was not started.",
                                "{i} numaralı enjektörün {b} koduna programlanması başlatılmadı."};
 constexpr Sentence kUnfinished{"Coding injector {i} from {a} to {b} was started; its end is not recorded.",
                                "{i} numaralı enjektörün {a} kodundan {b} koduna programlanması başladı; sonu kayıtlı değil."};
-constexpr Sentence kRecorded{"Live data was recorded for {d}.", "Canlı veriler {d} boyunca kaydedildi."};
+constexpr Sentence kRecorded{"{m}: live data was recorded for {d}.", "{m}: canlı veriler {d} boyunca kaydedildi."};
 // clang-format on
 
 class Sentences {
@@ -164,7 +165,8 @@ std::vector<std::string> workDone(const VisitReport& report, ReportLanguage lang
     injectorSentences(report.visit, out);
     for (const RecordingReport& item : report.recordings) {
         const Recording& recording = item.recording;
-        Sentences::Fill fill;
+        Sentences::Fill fill =
+            Sentences::module(modulePlainName(recordedModule(recording), language));
         fill.d = duration(recordingDurationMs(recording), language);
         out.add(kRecorded, fill);
     }

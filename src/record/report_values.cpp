@@ -85,6 +85,9 @@ LiveValueText liveValueText(const Channel& channel, ReportLanguage language) {
             text.unit = shown;
         }
     }
+    if (channel.unit == "g/stroke" && language == ReportLanguage::Turkish) {
+        text.unit = "g/strok";  // the one unit with a word in it
+    }
     return text;
 }
 
@@ -98,6 +101,11 @@ bool leftOutOfLiveValues(const Channel& channel) {
 
 bool hasTurkishName(std::string_view englishName) {
     return nameOf(englishName) != nullptr;
+}
+
+int recordedModule(const Recording& recording) {
+    constexpr int kClusterPoll = 29;  // the polling state of the cluster's page
+    return recording.page == kClusterPoll ? 5 : 1;
 }
 
 std::string reportNumber(double value, ReportLanguage language) {

@@ -25,6 +25,9 @@ bool isSwitch(const Channel& channel);
 bool leftOutOfLiveValues(const Channel& channel);
 // True when the name has a Turkish text (every name the live pages record has one).
 bool hasTurkishName(std::string_view englishName);
+// The module a recording's page polled: the instrument cluster (5) for the cluster's page,
+// else the engine (1).
+int recordedModule(const Recording& recording);
 // A figure as the language writes it: "13.9" or "13,9".
 std::string reportNumber(double value, ReportLanguage language);
 

@@ -17,6 +17,7 @@ namespace tvx::record {
 namespace {
 
 using testing::FullVisit;
+using testing::linesOf;
 using testing::pdfText;
 
 // Words of letters and digits (any byte of a UTF-8 letter counts), two or more long.
@@ -46,15 +47,6 @@ std::string flat(const std::string& text) {
         }
     }
     return out;
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 struct Made {
@@ -89,20 +81,10 @@ TEST_P(ReportPdf, EveryInjectorCodeStandsWholeOnOneLine) {
     codes.insert(FullVisit::kCodesAfter.begin(), FullVisit::kCodesAfter.end());
     codes.insert({"FEDCBA9876543210", "1111222233334444"});
     for (const std::string& code : codes) {
-        const std::string grouped = groupedInjectorCode(code);
-        int whole = 0;
-        int begun = 0;
-        for (const std::string& line : linesOf(made.text)) {
-            // Each place the code begins (its first two groups), it ends on the same line.
-            const std::string start = grouped.substr(0, 9);
-            for (auto at = line.find(start); at != std::string::npos;
-                 at = line.find(start, at + 1)) {
-                ++begun;
-                whole += line.compare(at, grouped.size(), grouped) == 0;
-            }
-        }
-        EXPECT_GT(whole, 0) << code << "\n" << made.text;
-        EXPECT_EQ(whole, begun) << code << " broken somewhere\n" << made.text;
+        // Each place the code begins, it ends on the same line.
+        const testing::CodePlaces places = testing::placesOf(made.text, groupedInjectorCode(code));
+        EXPECT_GT(places.whole, 0) << code << "\n" << made.text;
+        EXPECT_EQ(places.whole, places.begun) << code << " broken somewhere\n" << made.text;
     }
 }
 
