@@ -21,16 +21,18 @@ namespace tvx::sync::testing {
 
 using record::testing::Dir;
 
-// The server's settings: the environment's, else the file TVX_PG_ENV_FILE names (VAR=value
-// lines; the Windows build's tests under Wine read theirs there, tests/sync/wine-pg-server.sh).
+// The server's settings: from the file TVX_PG_ENV_FILE names when it is set (VAR=value
+// lines; the Windows build's tests under Wine read theirs there, whatever the Linux
+// environment holds: tests/sync/wine-pg-server.sh), else from the environment.
 inline std::string env(const char* name) {
-    if (const char* value = std::getenv(name)) {
-        return value;
+    const char* path = std::getenv("TVX_PG_ENV_FILE");
+    if (!path) {
+        const char* value = std::getenv(name);
+        return value ? value : "";
     }
-    static const std::map<std::string, std::string> file = [] {
+    static const std::map<std::string, std::string> file = [path] {
         std::map<std::string, std::string> values;
-        const char* path = std::getenv("TVX_PG_ENV_FILE");
-        std::ifstream in(path ? path : "");
+        std::ifstream in(path);
         for (std::string line; std::getline(in, line);) {
             const auto equals = line.find('=');
             if (equals != std::string::npos) {
