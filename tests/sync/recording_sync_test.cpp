@@ -75,5 +75,40 @@ INSTANTIATE_TEST_SUITE_P(
                       FiguresCase{"OlderBay", std::nullopt, std::nullopt, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A recording cut off (the program stopped without ending it) sent its first readings
+// with the push while it ran; the rest go once the next start finds it left open and ends
+// it at its last reading. One that another program is recording stays open.
+TEST_F(SyncTest, ARecordingCutOffSendsItsReadingsAfterTheNextStart) {
+    Bay one(bay("bay_n1", "north", "bay-1"));
+    Bay two(bay("bay_n2", "north", "bay-2"));
+    const auto visit = one.record->beginVisit({1000, false, "TRANSIT 2.4 TDCI", true, "en"});
+    const auto recording =
+        one.record->beginRecording(visit, 71, 2000, {{0, "rpmd", "engine speed", "rpm"}});
+    one.record->addReadings(recording, {{0, 0, 800.0}});
+    ASSERT_TRUE(one.pass().ok());
+    one.record->addReadings(recording, {{250, 0, 810.0}, {500, 0, 820.0}});
+
+    // Opened again while this program still records into it: left open, nothing queued.
+    record::testing::openOrFail(one.dir.db()).reset();
+    EXPECT_FALSE(one.record->recordingsOfVisit(visit).at(0).endedAt.has_value());
+    EXPECT_EQ(one.waiting(), 0);
+
+    one.record.reset();  // the program stops without ending the recording
+    one.record = record::testing::openOrFail(one.dir.db());
+    const auto ended = one.record->recordingsOfVisit(visit);
+    ASSERT_EQ(ended.size(), 1u);
+    EXPECT_EQ(ended[0].endedAt, 2000 + 500);
+    EXPECT_GT(one.waiting(), 0);
+    ASSERT_TRUE(one.pass().ok());
+    ASSERT_TRUE(two.pass().ok());
+    const auto visits = two.record->visits({});
+    ASSERT_EQ(visits.size(), 1u);
+    const auto there = two.record->recordingsOfVisit(visits[0].id);
+    ASSERT_EQ(there.size(), 1u);
+    EXPECT_EQ(there[0].readingCount, 3);
+    EXPECT_EQ(there[0].endedAt, 2000 + 500);
+    EXPECT_EQ(record::recordingDurationMs(there[0]), 500);
+}
+
 }  // namespace
 }  // namespace tvx::sync::testing
