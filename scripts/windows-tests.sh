@@ -12,7 +12,8 @@
 #       builds (or reuses) the Windows Qt, Qt Charts, SQLite, OpenSSL and libpq
 #       (scripts/windows-deps.sh), cross-builds the window and the command-line tester with
 #       the workshop record (build-mingw-qt), runs their tests under Wine (the window's
-#       offscreen; libpq's against a PostgreSQL server started for them), makes the
+#       offscreen; libpq's, and the shared history's sync tests, against Linux PostgreSQL
+#       servers started for them), makes the
 #       deployment folder (its imports checked), its zip and the NSIS setup program, installs
 #       that silently into a fresh Wine prefix, walks through the installed window on Xvfb
 #       with Windows' platform plugin against LINUX_BUILD's simulator on COM1, compares its
@@ -139,6 +140,11 @@ window)
     # cannot start the Linux pdftotext themselves.
     (cd "$build" && TVX_KEEP_REPORT_PDF=$build/records-report.pdf ctest --output-on-failure -j "$(nproc)")
     count_results "$build"
+    # The shared history's tests need the record and libpq: a build without either would
+    # leave them out without a word.
+    for tests in libpq_checks sync_tests; do
+        [ -f "$build/test-results/$tests.xml" ] || { echo "$tests did not run under Wine" >&2; exit 1; }
+    done
     # Qt's offscreen platform finds no fonts under Wine (its PDF shows boxes for letters):
     # the records dialog's PDF is only checked to be one here; its text is read back from
     # the PDF the installed window saves in the walk below, on Windows' own platform plugin.

@@ -44,7 +44,8 @@ const std::map<std::string, std::string>& rowQueries() {
          "r.visit_id WHERE r.uid = ?1"},
         {"recording",
          "SELECT v.uid, v.vin, r.started_at, json_object('page', r.page, 'started_at', "
-         "r.started_at, 'ended_at', r.ended_at, 'channels', (SELECT json_group_array(json_array("
+         "r.started_at, 'ended_at', r.ended_at, 'cycles', r.cycles, 'duration_ms', "
+         "r.duration_ms, 'channels', (SELECT json_group_array(json_array("
          "channel, gauge, name, unit)) FROM (SELECT * FROM recording_channels WHERE "
          "recording_id = r.id ORDER BY channel)), 'readings', (SELECT json_group_array("
          "json_array(t_ms, channel, value)) FROM (SELECT * FROM readings WHERE recording_id = "

@@ -11,6 +11,7 @@
 #include <optional>
 #include <thread>
 
+#include "record/cut_off_recordings.h"
 #include "record/local_time.h"
 #include "record/open_elsewhere.h"
 #include "record/record.h"
@@ -290,13 +291,27 @@ bool Record::suspectDamage(const fs::path& path, const std::string& reason) {
 Record::Opened Record::open(const fs::path& path, const Options& options) {
     const auto giveUpAt =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(options.openBudgetMs);
+    // Asked before this program's own connection holds locks on the file: with no other
+    // program there, a recording still open was cut off.
+    bool alone = options.mode == Database::Mode::ReadWrite && !openElsewhere(path);
+    const std::int64_t checkedAt = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       std::chrono::system_clock::now().time_since_epoch())
+                                       .count();
     unsigned pauseMs = 10;
     while (true) {
         bool busy = false;
         Opened opened = openOnce(path, options, busy);
         if (!busy || std::chrono::steady_clock::now() >= giveUpAt) {
+            if (alone && opened.record) {
+                try {
+                    endCutOffRecordings(opened.record->database(), checkedAt);
+                } catch (const DbError&) {
+                    // Another program came meanwhile: the next start ends them.
+                }
+            }
             return opened;
         }
+        alone = false;  // another program holds it
         std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
         pauseMs = std::min(pauseMs * 2, 500u);
     }

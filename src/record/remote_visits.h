@@ -32,8 +32,6 @@ public:
     std::int64_t visitCount();
 
 private:
-    void rebuild(const std::string& visitUid);
-
     Database& m_db;
 };
 

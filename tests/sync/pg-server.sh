@@ -76,9 +76,10 @@ CREATE ROLE bay_s1 LOGIN PASSWORD 's1-secret' IN ROLE tvx_bay, tvx_ws_south;
 CREATE ROLE stranger LOGIN PASSWORD 'x-secret';
 CREATE DATABASE tvx OWNER tvx_owner;
 SQL
-    # The passwords where libpq looks for them (PGPASSFILE): for the connections over TCP.
+    # The passwords where libpq looks for them (PGPASSFILE): for the connections over TCP
+    # (the only way in for the Windows build's tests under Wine, the administrator's too).
     {
-        for role in tvx_owner:owner bay_n1:n1 bay_n2:n2 bay_s1:s1; do
+        for role in tvx_admin:owner tvx_owner:owner bay_n1:n1 bay_n2:n2 bay_s1:s1 stranger:x; do
             echo "127.0.0.1:$port:*:${role%%:*}:${role##*:}-secret"
         done
     } >"$dir/pgpass"

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
+#include <map>
 #include <random>
 #include <string>
 
@@ -19,9 +21,39 @@ namespace tvx::sync::testing {
 
 using record::testing::Dir;
 
+// The server's settings: from the file TVX_PG_ENV_FILE names when it is set (VAR=value
+// lines; the Windows build's tests under Wine read theirs there, whatever the Linux
+// environment holds: tests/sync/wine-pg-server.sh), else from the environment.
 inline std::string env(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
+    const char* path = std::getenv("TVX_PG_ENV_FILE");
+    if (!path) {
+        const char* value = std::getenv(name);
+        return value ? value : "";
+    }
+    static const std::map<std::string, std::string> file = [path] {
+        std::map<std::string, std::string> values;
+        std::ifstream in(path);
+        for (std::string line; std::getline(in, line);) {
+            const auto equals = line.find('=');
+            if (equals != std::string::npos) {
+                values[line.substr(0, equals)] = line.substr(equals + 1);
+            }
+        }
+        return values;
+    }();
+    const auto found = file.find(name);
+    return found == file.end() ? "" : found->second;
+}
+
+// A server that is not there: a socket folder with none in it; on Windows (no Unix sockets
+// to Linux) a port on this PC nothing listens on.
+inline std::string nowhere(const std::filesystem::path& folder) {
+#ifdef _WIN32
+    (void)folder;
+    return "host=127.0.0.1 port=1 dbname=tvx user=bay_n1";
+#else
+    return "host=" + folder.string() + " port=5999 dbname=tvx user=bay_n1";
+#endif
 }
 
 // The server tests/sync/pg-server.sh started (test.sh starts it before the tests). Without
@@ -32,7 +64,10 @@ struct Server {
     std::string admin = env("TVX_PG_ADMIN");
     bool there() const { return !host.empty() && !port.empty() && !admin.empty(); }
     std::string conninfo(const std::string& user, const std::string& db) const {
-        return "host=" + host + " port=" + port + " dbname=" + db + " user=" + user;
+        // The password, where one is needed (over TCP), from the server's pgpass file.
+        const std::string passfile = env("TVX_PG_PASSFILE");
+        return "host=" + host + " port=" + port + " dbname=" + db + " user=" + user +
+               (host.rfind("/", 0) == 0 || passfile.empty() ? "" : " passfile=" + passfile);
     }
 };
 
