@@ -107,6 +107,13 @@ TEST_F(SyncWindow, SettingUpFromTheWindowStartsTheSyncAndSyncNowPushes) {
     EXPECT_TRUE(statusLabel()->isHidden());  // off: nothing to say
     SyncDialog* dialog = openDialog();
     ASSERT_NE(dialog, nullptr);
+    // The button sits on the settings screen, clear of its lists.
+    auto* settings = m_form->findChild<QWidget*>("Frame41");
+    const QRect shared = m_form->findChild<QPushButton*>("syncSettings")->geometry();
+    EXPECT_TRUE(settings->rect().contains(shared));
+    for (const char* list : {"RGCom", "Language"}) {
+        EXPECT_FALSE(m_form->list(list)->geometry().intersects(shared)) << list;
+    }
     EXPECT_TRUE(control<QLabel>(dialog, "syncState")->text().startsWith("Shared history: off"));
     EXPECT_FALSE(control<QPushButton>(dialog, "syncNow")->isEnabled());
 
