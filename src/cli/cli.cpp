@@ -4,6 +4,7 @@
 #include <exception>
 #include <memory>
 
+#include "cli/box_sync.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/record_commands.h"
@@ -130,8 +131,11 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
                                          .count();
     HeadlessTester tester(opened.line->port(), clock, dataDirectory, language);
     tester.link().setTrace(trace.get());
-    // Everything this run learns goes into the workshop record as it happens.
+    // Everything this run learns goes into the workshop record as it happens, and from
+    // there to the shared history's server (its last push after the record's last write).
+    BoxSync sharing(dataDirectory, language, console, environment.syncExitWait);
     CommandRecord record(tester, dataDirectory, language, console);
+    sharing.start();
     // A car with an unfinished programming run is named as soon as its VIN is read; the
     // injectors commands say it once they have read what the unit holds.
     session::UnfinishedRunWatch unfinished(

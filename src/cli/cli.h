@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -22,6 +23,9 @@ struct Environment {
     // Where the shipped catalogues and start picture are, to install into a data directory
     // that lacks them (session::shippedDataDirectories); empty = install nothing.
     std::vector<std::filesystem::path> shippedData;
+    // How long the end of a box command waits at most for the shared history's last push
+    // (what is not on the server by then waits in the record for the next sync).
+    std::chrono::milliseconds syncExitWait{3000};
 };
 
 // Runs one command line (without the program name) and returns the exit code.

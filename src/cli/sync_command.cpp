@@ -1,13 +1,13 @@
 #include "cli/commands.h"
 
 #if TVX_HAVE_SYNC
-#include "record/local_time.h"
 #include "record/record.h"
 #include "sync/pg_connection.h"
 #include "sync/server_schema.h"
 #include "sync/sync_pass.h"
 #include "sync/sync_setup.h"
 #include "sync/sync_state.h"
+#include "sync/sync_texts.h"
 #endif
 
 namespace tvx::cli {
@@ -22,10 +22,6 @@ struct Say {
         return tr ? turkish : english;
     }
 };
-
-std::string when(const std::optional<std::int64_t>& ms, Say say) {
-    return ms ? record::formatLocalTime(*ms, "%Y-%m-%d %H:%M") : say("never", "hiç");
-}
 
 std::unique_ptr<record::Record> openRecord(const std::filesystem::path& dataDirectory,
                                            Console& console) {
@@ -42,7 +38,8 @@ ExitCode runSetup(const Invocation& invocation, Console& console,
     std::error_code ignored;
     std::filesystem::create_directories(dataDirectory, ignored);
     const auto report = sync::setUpSync(
-        dataDirectory, {invocation.conninfo, invocation.syncWorkshop, invocation.bay});
+        dataDirectory,
+        {sync::conninfoFromEntry(invocation.conninfo), invocation.syncWorkshop, invocation.bay});
     for (const std::string& line : report.lines) {
         (report.ok ? console.out : console.err)
             << (report.ok ? "" : "tarvolinex-cli: ") << line << '\n';
@@ -57,33 +54,22 @@ ExitCode runStatus(Console& console, const std::filesystem::path& dataDirectory,
         return ExitCode::RecordFailed;
     }
     const sync::SyncStatus status = sync::readSyncStatus(record->database());
-    console.out << say("Shared history: workshop ", "Ortak geçmiş: atölye ") << settings.workshop
-                << say(", bay ", ", bölme ") << settings.bay << '\n'
-                << say("Server:          ", "Sunucu:          ") << settings.conninfo << '\n'
-                << say("Waiting:         ", "Bekleyen:        ") << status.waiting << '\n'
-                << say("Last push:       ", "Son gönderim:    ") << when(status.lastPushAt, say)
-                << '\n'
-                << say("Last pull:       ", "Son alım:        ") << when(status.lastPullAt, say)
-                << '\n'
-                << say("Other bays:      ", "Diğer bölmeler:  ") << status.otherBaysVisits
-                << say(" visits", " ziyaret") << '\n';
-    if (status.unreachableSince) {
-        console.out << say("Unreachable since ", "Şu andan beri ulaşılamıyor: ")
-                    << when(status.unreachableSince, say) << '\n';
-    }
-    if (!status.problem.empty()) {
-        console.out << say("Last problem:    ", "Son sorun:       ") << status.problem << '\n';
+    const bool turkish = say.tr;
+    for (const auto& lines :
+         {sync::settingsLines(settings, turkish), sync::statusLines(status, turkish)}) {
+        for (const std::string& line : lines) {
+            console.out << line << '\n';
+        }
     }
     // The server as it is now.
+    std::string problem;
     try {
         sync::PgConnection server(settings.conninfo);
         sync::requireServerSchema(server);
-        console.out << say("Server state:    reachable, schema ",
-                           "Sunucu durumu:   ulaşılabilir, şema ")
-                    << sync::kServerSchemaVersion << '\n';
     } catch (const std::exception& error) {
-        console.out << say("Server state:    ", "Sunucu durumu:   ") << error.what() << '\n';
+        problem = error.what();
     }
+    console.out << sync::serverStateLine(problem, turkish) << '\n';
     return ExitCode::Ok;
 }
 
@@ -93,8 +79,7 @@ ExitCode runNow(Console& console, const std::filesystem::path& dataDirectory, Sa
     if (!record) {
         return ExitCode::RecordFailed;
     }
-    console.progress(say("Pushing and pulling the shared history ...",
-                         "Ortak geçmiş gönderiliyor ve alınıyor ..."));
+    console.progress(sync::syncingLine(say.tr));
     const sync::PassResult result = sync::syncPass(settings, record->database());
     console.out << say("Sent ", "Gönderilen ") << result.sent
                 << say(" (already there ", " (zaten olan ") << result.repeated << "), "
@@ -121,12 +106,7 @@ ExitCode runSync(const Invocation& invocation, Console& console,
     }
     if (invocation.command == CommandKind::SyncOff) {
         const bool was = sync::removeSyncSettings(dataDirectory);
-        console.out << (was ? say("Shared history off: what this PC records waits in its record "
-                                  "for a later 'sync setup'.",
-                                  "Ortak geçmiş kapatıldı: bu bilgisayarın kaydettikleri daha "
-                                  "sonraki bir 'sync setup' için kayıtta bekler.")
-                            : say("Shared history was off.", "Ortak geçmiş zaten kapalıydı."))
-                    << '\n';
+        console.out << sync::turnedOffLine(was, say.tr) << '\n';
         return ExitCode::Ok;
     }
     std::optional<sync::SyncSettings> settings;

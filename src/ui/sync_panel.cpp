@@ -10,6 +10,10 @@
 #include "record/record.h"
 #include "sync/sync_settings.h"
 #include "sync/syncer.h"
+#else
+namespace tvx::sync {
+class Syncer {};  // never made in a build without the shared history
+}  // namespace tvx::sync
 #endif
 
 namespace tvx::ui {
@@ -31,7 +35,11 @@ std::int64_t nowMs() {
 
 SyncPanel::SyncPanel(QWidget& form, std::filesystem::path dataDirectory,
                      std::function<char()> language)
-    : QObject(&form), m_status(new QLabel(&form)), m_seen(new QLabel(&form)) {
+    : QObject(&form),
+      m_status(new QLabel(&form)),
+      m_seen(new QLabel(&form)),
+      m_dataDirectory(std::move(dataDirectory)),
+      m_language(std::move(language)) {
     m_status->setObjectName(QStringLiteral("syncStatus"));
     m_status->setProperty("syncStatus", true);
     m_status->setWordWrap(true);
@@ -46,7 +54,7 @@ SyncPanel::SyncPanel(QWidget& form, std::filesystem::path dataDirectory,
 
     QPointer<QLabel> seen(m_seen);
     m_watch = std::make_unique<session::SeenBeforeWatch>(
-        dataDirectory, language(), nowMs(), [seen](const std::vector<std::string>& lines) {
+        m_dataDirectory, m_language(), nowMs(), [seen](const std::vector<std::string>& lines) {
             QStringList shown;
             for (const std::string& line : lines) {
                 shown << QString::fromStdString(line);
@@ -62,41 +70,73 @@ SyncPanel::SyncPanel(QWidget& form, std::filesystem::path dataDirectory,
                 },
                 Qt::QueuedConnection);
         });
+    start();
+}
+
+// The sync threads post to this object: they end before it does.
+SyncPanel::~SyncPanel() {
+    m_syncer.reset();
+    for (std::thread& stopping : m_stopping) {
+        stopping.join();
+    }
+}
+
+session::SessionEvents& SyncPanel::listener() {
+    return *m_watch;
+}
+
+void SyncPanel::restart() {
+    if (m_syncer) {
+        m_stopping.emplace_back([old = std::move(m_syncer)]() mutable { old.reset(); });
+    }
+    ++m_generation;  // what the old thread still says is not shown
+    m_status->clear();
+    m_status->hide();
+    start();
+}
+
+bool SyncPanel::syncNow() {
+#if TVX_HAVE_SYNC
+    if (m_syncer) {
+        m_syncer->wake();
+        return true;
+    }
+#endif
+    return false;
+}
+
+void SyncPanel::start() {
 #if TVX_HAVE_SYNC
     std::optional<sync::SyncSettings> settings;
     try {
-        settings = sync::loadSyncSettings(dataDirectory);
+        settings = sync::loadSyncSettings(m_dataDirectory);
     } catch (const std::exception& error) {
         m_status->setText(QString::fromStdString(error.what()));
         m_status->show();
     }
-    if (settings) {
-        sync::Syncer::Options options;
-        options.settings = *settings;
-        options.recordPath = dataDirectory / record::Record::kFileName;
-        QPointer<QLabel> status(m_status);
-        const bool turkish = language() == '2';
-        m_syncer =
-            std::make_unique<sync::Syncer>(options, [status, turkish](const sync::SyncStatus& now) {
-                QMetaObject::invokeMethod(
-                    status.data(),
-                    [status, text = QString::fromStdString(sync::statusLine(now, turkish))] {
-                        if (status) {
-                            status->setText(text);
-                            status->setToolTip(text);
-                            status->show();
-                        }
-                    },
-                    Qt::QueuedConnection);
-            });
+    if (!settings) {
+        return;
     }
+    sync::Syncer::Options options;
+    options.settings = *settings;
+    options.recordPath = m_dataDirectory / record::Record::kFileName;
+    const bool turkish = m_language() == '2';
+    m_syncer = std::make_unique<sync::Syncer>(
+        options, [this, turkish, generation = m_generation](const sync::SyncStatus& now) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, text = QString::fromStdString(sync::statusLine(now, turkish))] {
+                    if (generation != m_generation) {
+                        return;
+                    }
+                    m_status->setText(text);
+                    m_status->setToolTip(text);
+                    m_status->show();
+                    emit passed();
+                },
+                Qt::QueuedConnection);
+        });
 #endif
-}
-
-SyncPanel::~SyncPanel() = default;
-
-session::SessionEvents& SyncPanel::listener() {
-    return *m_watch;
 }
 
 }  // namespace tvx::ui

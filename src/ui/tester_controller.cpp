@@ -17,6 +17,9 @@
 #include "ui/records_dialog.h"
 #include "ui/sync_panel.h"
 #endif
+#if TVX_HAVE_SYNC
+#include "ui/sync_dialog.h"
+#endif
 #include "trend/recording_store.h"
 #include "trend/witnessed_store.h"
 #include "ui/qt_translation.h"
@@ -133,7 +136,7 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
     m_session.addListener(*m_record);
     m_session.setProgrammingGuard(m_record.get());
     // The shared history: its status, and where a car was seen before when its VIN is read.
-    m_syncPanel = new SyncPanel(form, m_dataDirectory, [this] { return m_session.LanguageCode; });
+    m_syncPanel = new SyncPanel(form, m_dataDirectory, [this] { return language(); });
     m_session.addListener(m_syncPanel->listener());
 #endif
     // A car with a programming run that never finished is named once its VIN is read.
@@ -150,6 +153,7 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
     connectControls();
     connect(&form, &TForm1::closing, this, &TesterController::stop);
     connect(&form, &TForm1::recordsWanted, this, &TesterController::openRecords);
+    connect(&form, &TForm1::syncSettingsWanted, this, &TesterController::openSyncSettings);
     // While the settings screen shows the port list, it follows the adapters plugged in.
     m_portListTimer.setInterval(2000);
     connect(&m_portListTimer, &QTimer::timeout, this, [this] {
@@ -197,6 +201,23 @@ void TesterController::openRecords() {
     m_form.showRecordNotice(
         language() == '2' ? QStringLiteral("Bu s\u00fcr\u00fcm at\u00f6lye kayd\u0131 tutmaz.")
                           : QStringLiteral("This build keeps no workshop record."));
+#endif
+}
+
+void TesterController::openSyncSettings() {
+#if TVX_HAVE_SYNC
+    auto* open = static_cast<SyncDialog*>(m_syncDialog.get());
+    // A check under way keeps its dialog; else it opens afresh in the window's language.
+    if (!open || (!open->busy() && open->language() != language())) {
+        m_syncDialog.reset();
+        m_syncDialog = std::make_unique<SyncDialog>(m_dataDirectory, language(), *m_syncPanel);
+    }
+    m_syncDialog->show();
+    m_syncDialog->raise();
+#else
+    m_form.showRecordNotice(
+        language() == '2' ? QStringLiteral("Bu s\u00fcr\u00fcm ortak ge\u00e7mi\u015f tutmaz.")
+                          : QStringLiteral("This build keeps no shared history."));
 #endif
 }
 

@@ -90,6 +90,10 @@ public:
     // Opens the records dialog (the button beside EXIT), or says this build keeps none.
     void openRecords();
     QWidget* recordsDialog() const { return m_recordsDialog.get(); }
+    // Opens the shared history's settings (the settings screen's button), or says this build
+    // keeps none.
+    void openSyncSettings();
+    QWidget* syncDialog() const { return m_syncDialog.get(); }
 
     // ---- Support file: writes the JSON file of what happened (the window's "support"
     // button asks where). False with a message when it could not be written.
@@ -135,8 +139,9 @@ private:
     session::Session m_session;
     std::unique_ptr<session::UnfinishedRunWatch> m_unfinished;  // outlives the worker too
     std::unique_ptr<QWidget> m_recordsDialog;
-    SyncPanel* m_syncPanel = nullptr;  // the form's child: the shared history's status
-    session::SessionRunner m_runner;   // last: its worker stops before the rest goes
+    std::unique_ptr<QWidget> m_syncDialog;  // kept while a check runs, even when closed
+    SyncPanel* m_syncPanel = nullptr;       // the form's child: the shared history's status
+    session::SessionRunner m_runner;        // last: its worker stops before the rest goes
 };
 
 }  // namespace tvx::ui

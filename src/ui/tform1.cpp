@@ -67,6 +67,8 @@ TForm1::TForm1(const QString& picturePath, QWidget* parent) : QWidget(parent), m
     layOutTrend({});
 
     connect(button("EXIT"), &QPushButton::clicked, this, &QWidget::close);
+    connect(findChild<QPushButton*>(QStringLiteral("syncSettings")), &QPushButton::clicked, this,
+            &TForm1::syncSettingsWanted);
 }
 
 // Above EXIT, where the module column ends: the workshop record's button, and a line that

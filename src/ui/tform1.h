@@ -67,6 +67,8 @@ signals:
     void closing();
     // The records button beside EXIT was clicked.
     void recordsWanted();
+    // The settings screen's "Shared history" button was clicked.
+    void syncSettingsWanted();
 
 protected:
     // Enter presses OK and Escape presses BACK, when they are there to be pressed.

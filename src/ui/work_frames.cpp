@@ -5,7 +5,9 @@
 #include <QHeaderView>
 #include <QImageReader>
 #include <QLabel>
+#include <QPushButton>
 #include <QStyle>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "ui/radio_group.h"
@@ -84,7 +86,14 @@ QFrame* buildSettingsFrame(QWidget* parent) {
     layout->addWidget(new RadioGroup("RGCom", "Setting COM", ports, 2, frame), 3);
     auto* language = new RadioGroup("Language", "Language", {"English", "Turk\u0131sh"}, 1, frame);
     language->setItemIndex(0);
-    layout->addWidget(language, 2);
+    // Under the language: the shared history's settings (a dialog of the window's own).
+    auto* column = new QVBoxLayout;
+    column->addWidget(language, 1);
+    auto* shared = new QPushButton(QStringLiteral("Shared history"), frame);
+    shared->setObjectName(QStringLiteral("syncSettings"));
+    shared->setFocusPolicy(Qt::NoFocus);
+    column->addWidget(shared);
+    layout->addLayout(column, 2);
     return frame;
 }
 

@@ -15,7 +15,8 @@ class RadioGroup;
 QFrame* buildPictureFrame(const QString& name, const QString& jpegPath, QWidget* parent);
 // `Frame31`: the vehicle lists `PG1` (petrol) and `DG1` (diesel).
 QFrame* buildVehicleFrame(QWidget* parent);
-// `Frame41`: the port list `RGCom` and the language list `Language`.
+// `Frame41`: the port list `RGCom`, the language list `Language` and the button of the
+// shared history's settings `syncSettings`.
 QFrame* buildSettingsFrame(QWidget* parent);
 // `Frame111`: the trouble-code grid `dtc_table`.
 QFrame* buildTroubleCodeFrame(QWidget* parent);

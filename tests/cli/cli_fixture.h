@@ -107,12 +107,13 @@ struct CliResult {
 
 // Runs the command-line tester in-process with the real POSIX port. Pauses run on virtual
 // time (a 30 s countdown costs nothing); serial reads still wait on the real line.
-inline CliResult runCli(const std::vector<std::string>& args, std::istream& in) {
+// `environment` as given but for its clock.
+inline CliResult runCli(const std::vector<std::string>& args, std::istream& in,
+                        Environment environment = {}) {
     std::ostringstream out;
     std::ostringstream err;
     Console console{in, out, err, false};
     link::VirtualClock clock;
-    Environment environment;
     environment.clock = &clock;
     CliResult result;
     result.code = run(args, console, environment);
