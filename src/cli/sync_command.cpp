@@ -34,12 +34,13 @@ std::unique_ptr<record::Record> openRecord(const std::filesystem::path& dataDire
 }
 
 ExitCode runSetup(const Invocation& invocation, Console& console,
-                  const std::filesystem::path& dataDirectory) {
+                  const std::filesystem::path& dataDirectory, Say say) {
     std::error_code ignored;
     std::filesystem::create_directories(dataDirectory, ignored);
     const auto report = sync::setUpSync(
         dataDirectory,
-        {sync::conninfoFromEntry(invocation.conninfo), invocation.syncWorkshop, invocation.bay});
+        {sync::conninfoFromEntry(invocation.conninfo), invocation.syncWorkshop, invocation.bay},
+        say.tr);
     for (const std::string& line : report.lines) {
         (report.ok ? console.out : console.err)
             << (report.ok ? "" : "tarvolinex-cli: ") << line << '\n';
@@ -102,7 +103,7 @@ ExitCode runSync(const Invocation& invocation, Console& console,
                  const std::filesystem::path& dataDirectory, char languageCode) {
     const Say say{languageCode == '2'};
     if (invocation.command == CommandKind::SyncSetup) {
-        return runSetup(invocation, console, dataDirectory);
+        return runSetup(invocation, console, dataDirectory, say);
     }
     if (invocation.command == CommandKind::SyncOff) {
         const bool was = sync::removeSyncSettings(dataDirectory);

@@ -7,16 +7,23 @@
 
 namespace tvx::sync {
 
-std::string nameProblem(const std::string& what, const std::string& name) {
+std::string nameProblem(NameOf what, const std::string& name, bool turkish) {
+    const bool workshop = what == NameOf::Workshop;
     if (name.empty() || name.size() > 40) {
-        return "the " + what + "'s name must be 1 to 40 characters long";
+        return turkish ? std::string(workshop ? "atölye" : "bölme") +
+                             " adı 1 ile 40 karakter arasında olmalı"
+                       : std::string(workshop ? "the workshop" : "the bay") +
+                             "'s name must be 1 to 40 characters long";
     }
     for (const char c : name) {
         const bool fits = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
                           (c >= '0' && c <= '9') || c == '-' || c == '_';
         if (!fits) {
-            return "the " + what + "'s name may hold letters, digits, '-' and '_' only: \"" + name +
-                   "\"";
+            return (turkish ? std::string(workshop ? "atölye" : "bölme") +
+                                  " adında yalnız harf, rakam, '-' ve '_' olabilir: \""
+                            : std::string(workshop ? "the workshop" : "the bay") +
+                                  "'s name may hold letters, digits, '-' and '_' only: \"") +
+                   name + "\"";
         }
     }
     return "";
@@ -52,8 +59,8 @@ std::optional<SyncSettings> loadSyncSettings(const std::filesystem::path& dataDi
             settings.bay = value;
         }
     }
-    for (const auto& problem :
-         {nameProblem("workshop", settings.workshop), nameProblem("bay", settings.bay)}) {
+    for (const auto& problem : {nameProblem(NameOf::Workshop, settings.workshop),
+                                nameProblem(NameOf::Bay, settings.bay)}) {
         if (!problem.empty()) {
             throw std::runtime_error(path.string() + ": " + problem);
         }

@@ -16,8 +16,9 @@ struct SyncSettings {
     std::string bay;
 };
 
+enum class NameOf { Workshop, Bay };
 // A workshop's or bay's name: 1 to 40 letters, digits, '-' or '_'. Returns why not, or "".
-std::string nameProblem(const std::string& what, const std::string& name);
+std::string nameProblem(NameOf what, const std::string& name, bool turkish = false);
 
 // The settings of a data directory; nullopt when the shared history is off (no file).
 // Throws std::runtime_error with a plain sentence when the file cannot be read or is

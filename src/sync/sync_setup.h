@@ -21,7 +21,9 @@ struct SetupReport {
 // Checks the connection, creates or brings the server's schema up to date where the role
 // may, checks the role's rights (insert and read the history, never change or delete it)
 // and its workshop, and stores the settings when all is well. A bay's settings are never
-// stored with the owner's role.
-SetupReport setUpSync(const std::filesystem::path& dataDir, const SyncSettings& settings);
+// stored with the owner's role. The findings in English or Turkish; what the server or
+// libpq says is passed on as it comes.
+SetupReport setUpSync(const std::filesystem::path& dataDir, const SyncSettings& settings,
+                      bool turkish = false);
 
 }  // namespace tvx::sync

@@ -200,15 +200,16 @@ void SyncDialog::checkAndSave() {
                                       m_bay->text().trimmed().toStdString()};
     setBusy(true);
     m_result->setText(text(Checking));
-    m_check = std::thread([this, settings, dataDirectory = m_dataDirectory] {
-        const sync::SetupReport report = sync::setUpSync(dataDirectory, settings);
-        QMetaObject::invokeMethod(
-            this,
-            [this, saved = report.saved, findings = lines(report.lines)] {
-                checked(saved, findings);
-            },
-            Qt::QueuedConnection);
-    });
+    m_check =
+        std::thread([this, settings, dataDirectory = m_dataDirectory, turkish = m_language == '2'] {
+            const sync::SetupReport report = sync::setUpSync(dataDirectory, settings, turkish);
+            QMetaObject::invokeMethod(
+                this,
+                [this, saved = report.saved, findings = lines(report.lines)] {
+                    checked(saved, findings);
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 void SyncDialog::checked(bool saved, const QString& findings) {

@@ -99,6 +99,15 @@ TEST(SyncCommandLine, AServerThatCannotBeReachedIsSaidAndTheTesterWorksOn) {
     EXPECT_EQ(setup.code, static_cast<int>(cli::ExitCode::SyncFailed));
     EXPECT_NE(setup.err.find("cannot reach the server"), std::string::npos) << setup.err;
     EXPECT_FALSE(std::filesystem::exists(data.file(SyncSettings::kFileName)));
+    // A Turkish bay reads why in Turkish, and a name it cannot take too.
+    const auto turkish = runCli({"--data-dir", data.path(), "--lang", "tr", "sync", "setup",
+                                 unreachable, "--workshop", "north", "--bay", "b"});
+    EXPECT_NE(turkish.err.find("sunucuya ulaşılamıyor: "), std::string::npos) << turkish.err;
+    const auto badName = runCli({"--data-dir", data.path(), "--lang", "tr", "sync", "setup",
+                                 unreachable, "--workshop", "north", "--bay", "bay 1"});
+    EXPECT_NE(badName.err.find("bölme adında yalnız harf, rakam"), std::string::npos)
+        << badName.err;
+    EXPECT_FALSE(std::filesystem::exists(data.file(SyncSettings::kFileName)));
 
     saveSyncSettings(data.path(), {unreachable, "north", "bay-1"});
 #ifdef _WIN32

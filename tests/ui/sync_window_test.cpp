@@ -263,6 +263,28 @@ TEST_F(SyncWindow, ATurkishWindowShowsTheSyncInTurkish) {
                     .startsWith(QString::fromUtf8("Ortak geçmiş: kapalı\nBekleyen:        ")));
 }
 
+// A Turkish window says what the setup found in Turkish, refused or saved.
+TEST_F(SyncWindow, ATurkishWindowSaysTheSetupsFindingsInTurkish) {
+    start('2');
+    SyncDialog* dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    const std::pair<std::string, const char*> cases[] = {
+        {as("bay_n1") + " password=n1-secret",
+         "bağlantı dizesinde parola var: Tarvolinex parola saklamaz"},
+        {as("stranger"), "rol stranger geçmişi kullanamıyor: onu tvx_bay üyesi yapın"},
+        {as("bay_s1"), "rol bay_s1 şu atölyede değil: north"},
+        {as("bay_n1"), "rol şu atölyenin geçmişine ekleyip okuyabilir, asla değiştiremez: north"}};
+    for (const auto& [conninfo, says] : cases) {
+        checkAndSave(dialog, conninfo);
+        ASSERT_TRUE(checked(dialog)) << says;
+        EXPECT_TRUE(dialog->result().contains(QString::fromUtf8(says)))
+            << dialog->result().toStdString();
+        EXPECT_FALSE(dialog->result().contains(QStringLiteral("the role")))
+            << dialog->result().toStdString();
+    }
+    EXPECT_TRUE(std::filesystem::exists(settingsFile()));
+}
+
 // Turning off: the setting goes, the window's sync stops and says nothing more; setting up
 // again is offered with the fields as they were.
 TEST_F(SyncWindow, TurningOffStopsTheWindowsSync) {
