@@ -1,5 +1,6 @@
 #include "record/remote_visits.h"
 
+#include <array>
 #include <set>
 
 namespace tvx::record {
@@ -42,6 +43,66 @@ void insertEach(Database& db, const std::string& sql, std::int64_t parent,
                 const std::string& body) {
     Statement(db, sql).bind(1, parent).bind(2, body).run();
 }
+
+// The rows of a visit besides the visit itself, by the kind of their entries, in the order
+// they are rebuilt (a clear names the code reads it came between). `insert` takes what
+// insertRow gives it; `children` (insertEach) the rows of the arrays of the row's body.
+struct RowKind {
+    const char* kind;
+    const char* insert;
+    bool blocks;  // the row has injector blocks
+    std::array<const char*, 2> children;
+};
+
+const RowKind kRowKinds[] = {
+    {"code_read",
+     "INSERT INTO code_reads(uid, visit_id, module, at, ok, count, catalogue_missing, language) "
+     "SELECT ?1, ?2, json_extract(?3, '$.module'), json_extract(?3, '$.at'), json_extract(?3, "
+     "'$.ok'), json_extract(?3, '$.count'), json_extract(?3, '$.catalogue_missing'), "
+     "json_extract(?3, '$.language')",
+     false,
+     {"INSERT INTO codes(read_id, position, code, code_text, description) SELECT ?1, key, "
+      "json_extract(value, '$[0]'), json_extract(value, '$[1]'), json_extract(value, '$[2]') "
+      "FROM json_each(?2, '$.codes')",
+      nullptr}},
+    {"clear",
+     "INSERT INTO clears(uid, visit_id, module, at, ok, before_read_id, after_read_id) SELECT "
+     "?1, ?2, json_extract(?3, '$.module'), json_extract(?3, '$.at'), json_extract(?3, '$.ok'), "
+     "(SELECT id FROM code_reads WHERE uid = json_extract(?3, '$.before_read')), (SELECT id "
+     "FROM code_reads WHERE uid = json_extract(?3, '$.after_read'))",
+     false,
+     {nullptr, nullptr}},
+    {"injector_read",
+     "INSERT INTO injector_reads(uid, visit_id, at, ok, codes, blocks) SELECT ?1, ?2, "
+     "json_extract(?3, '$.at'), json_extract(?3, '$.ok'), json_extract(?3, '$.codes'), ?4",
+     true,
+     {nullptr, nullptr}},
+    {"programming_run",
+     "INSERT INTO programming_runs(uid, visit_id, injector, started_at, ended_at, code_before, "
+     "code_new, codes_read, blocks, result, unit_holds, code_after, restore_tried, restore_run) "
+     "SELECT ?1, ?2, json_extract(?3, '$.injector'), json_extract(?3, '$.started_at'), "
+     "json_extract(?3, '$.ended_at'), json_extract(?3, '$.code_before'), json_extract(?3, "
+     "'$.code_new'), json_extract(?3, '$.codes_read'), ?4, json_extract(?3, '$.result'), "
+     "json_extract(?3, '$.unit_holds'), json_extract(?3, '$.code_after'), json_extract(?3, "
+     "'$.restore_tried'), json_extract(?3, '$.restore_run')",
+     true,
+     {"INSERT INTO programming_steps(run_id, seq, at, half, request, ok, restore) SELECT ?1, "
+      "key, json_extract(value, '$[0]'), json_extract(value, '$[1]'), json_extract(value, "
+      "'$[2]'), json_extract(value, '$[3]'), json_extract(value, '$[4]') FROM json_each(?2, "
+      "'$.steps')",
+      nullptr}},
+    {"recording",
+     "INSERT INTO recordings(uid, visit_id, page, started_at, ended_at) SELECT ?1, ?2, "
+     "json_extract(?3, '$.page'), json_extract(?3, '$.started_at'), json_extract(?3, "
+     "'$.ended_at')",
+     false,
+     {"INSERT INTO recording_channels(recording_id, channel, gauge, name, unit) SELECT ?1, "
+      "json_extract(value, '$[0]'), json_extract(value, '$[1]'), json_extract(value, '$[2]'), "
+      "json_extract(value, '$[3]') FROM json_each(?2, '$.channels')",
+      "INSERT INTO readings(recording_id, seq, t_ms, channel, value) SELECT ?1, key, "
+      "json_extract(value, '$[0]'), json_extract(value, '$[1]'), json_extract(value, '$[2]') "
+      "FROM json_each(?2, '$.readings')"}},
+};
 
 }  // namespace
 
@@ -136,87 +197,19 @@ void RemoteVisits::rebuild(const std::string& visitUid) {
         .bind(2, body)
         .run();
 
-    Statement reads(m_db, kNewest);
-    reads.bind(1, visitUid).bind(2, "code_read");
-    while (reads.step()) {
-        const std::string read = reads.text(1);
-        const std::int64_t id = insertRow(
-            m_db,
-            "INSERT INTO code_reads(uid, visit_id, module, at, ok, count, catalogue_missing, "
-            "language) SELECT ?1, ?2, json_extract(?3, '$.module'), json_extract(?3, '$.at'), "
-            "json_extract(?3, '$.ok'), json_extract(?3, '$.count'), json_extract(?3, "
-            "'$.catalogue_missing'), json_extract(?3, '$.language')",
-            reads.text(0), visit, read);
-        insertEach(m_db,
-                   "INSERT INTO codes(read_id, position, code, code_text, description) SELECT ?1, "
-                   "key, json_extract(value, '$[0]'), json_extract(value, '$[1]'), "
-                   "json_extract(value, '$[2]') FROM json_each(?2, '$.codes')",
-                   id, read);
-    }
-    Statement clears(m_db, kNewest);
-    clears.bind(1, visitUid).bind(2, "clear");
-    while (clears.step()) {
-        insertRow(m_db,
-                  "INSERT INTO clears(uid, visit_id, module, at, ok, before_read_id, "
-                  "after_read_id) SELECT ?1, ?2, json_extract(?3, '$.module'), json_extract(?3, "
-                  "'$.at'), json_extract(?3, '$.ok'), (SELECT id FROM code_reads WHERE uid = "
-                  "json_extract(?3, '$.before_read')), (SELECT id FROM code_reads WHERE uid = "
-                  "json_extract(?3, '$.after_read'))",
-                  clears.text(0), visit, clears.text(1));
-    }
-    Statement injectors(m_db, kNewest);
-    injectors.bind(1, visitUid).bind(2, "injector_read");
-    while (injectors.step()) {
-        insertRow(m_db,
-                  "INSERT INTO injector_reads(uid, visit_id, at, ok, codes, blocks) SELECT ?1, ?2, "
-                  "json_extract(?3, '$.at'), json_extract(?3, '$.ok'), json_extract(?3, "
-                  "'$.codes'), ?4",
-                  injectors.text(0), visit, injectors.text(1), true);
-    }
-    Statement runs(m_db, kNewest);
-    runs.bind(1, visitUid).bind(2, "programming_run");
-    while (runs.step()) {
-        const std::string run = runs.text(1);
-        const std::int64_t id =
-            insertRow(m_db,
-                      "INSERT INTO programming_runs(uid, visit_id, injector, started_at, ended_at, "
-                      "code_before, code_new, codes_read, blocks, result, unit_holds, code_after, "
-                      "restore_tried, restore_run) SELECT ?1, ?2, json_extract(?3, '$.injector'), "
-                      "json_extract(?3, '$.started_at'), json_extract(?3, '$.ended_at'), "
-                      "json_extract(?3, '$.code_before'), json_extract(?3, '$.code_new'), "
-                      "json_extract(?3, '$.codes_read'), ?4, json_extract(?3, '$.result'), "
-                      "json_extract(?3, '$.unit_holds'), json_extract(?3, '$.code_after'), "
-                      "json_extract(?3, '$.restore_tried'), json_extract(?3, '$.restore_run')",
-                      runs.text(0), visit, run, true);
-        insertEach(m_db,
-                   "INSERT INTO programming_steps(run_id, seq, at, half, request, ok, restore) "
-                   "SELECT ?1, key, json_extract(value, '$[0]'), json_extract(value, '$[1]'), "
-                   "json_extract(value, '$[2]'), json_extract(value, '$[3]'), json_extract(value, "
-                   "'$[4]') FROM json_each(?2, '$.steps')",
-                   id, run);
-    }
-    Statement recordings(m_db, kNewest);
-    recordings.bind(1, visitUid).bind(2, "recording");
-    while (recordings.step()) {
-        const std::string recording = recordings.text(1);
-        const std::int64_t id = insertRow(
-            m_db,
-            "INSERT INTO recordings(uid, visit_id, page, started_at, ended_at) SELECT ?1, ?2, "
-            "json_extract(?3, '$.page'), json_extract(?3, '$.started_at'), "
-            "json_extract(?3, '$.ended_at')",
-            recordings.text(0), visit, recording);
-        insertEach(
-            m_db,
-            "INSERT INTO recording_channels(recording_id, channel, gauge, name, unit) SELECT "
-            "?1, json_extract(value, '$[0]'), json_extract(value, '$[1]'), "
-            "json_extract(value, '$[2]'), json_extract(value, '$[3]') FROM json_each(?2, "
-            "'$.channels')",
-            id, recording);
-        insertEach(m_db,
-                   "INSERT INTO readings(recording_id, seq, t_ms, channel, value) SELECT ?1, key, "
-                   "json_extract(value, '$[0]'), json_extract(value, '$[1]'), json_extract(value, "
-                   "'$[2]') FROM json_each(?2, '$.readings')",
-                   id, recording);
+    for (const RowKind& rows : kRowKinds) {
+        Statement newest(m_db, kNewest);
+        newest.bind(1, visitUid).bind(2, rows.kind);
+        while (newest.step()) {
+            const std::string body = newest.text(1);
+            const std::int64_t id =
+                insertRow(m_db, rows.insert, newest.text(0), visit, body, rows.blocks);
+            for (const char* children : rows.children) {
+                if (children != nullptr) {
+                    insertEach(m_db, children, id, body);
+                }
+            }
+        }
     }
 }
 
