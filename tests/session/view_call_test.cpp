@@ -13,6 +13,8 @@
 namespace tvx::session {
 namespace {
 
+using testing::TempDir;
+
 struct LoggedCall {
     const char* name;
     std::function<void(SessionView&)> call;
