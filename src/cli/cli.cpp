@@ -3,6 +3,7 @@
 #include <chrono>
 #include <exception>
 #include <memory>
+#include <utility>
 
 #include "cli/box_sync.h"
 #include "cli/command_line.h"
@@ -87,6 +88,83 @@ private:
     session::SessionEvents* m_listener;
 };
 
+// The commands that run on the box once connected; the others run before connecting (see
+// run()) or need no connection.
+constexpr std::pair<CommandKind, ExitCode (*)(CommandContext&)> kBoxCommands[] = {
+    {CommandKind::Scan, runScan},
+    {CommandKind::DtcRead, runDtcRead},
+    {CommandKind::DtcClear, runDtcClear},
+    {CommandKind::Live, runLive},
+    {CommandKind::InjectorsRead, runInjectorsRead},
+    {CommandKind::InjectorsProgram, runInjectorsProgram},
+    {CommandKind::InjectorsRestore, runInjectorsRestore},
+};
+
+ExitCode runOnTheBox(CommandContext& context) {
+    for (const auto& [kind, run] : kBoxCommands) {
+        if (kind == context.invocation.command) {
+            return run(context);
+        }
+    }
+    return ExitCode::Unexpected;
+}
+
+// Opens the byte trace when one is asked for; false (said on stderr) when it cannot be written.
+bool openTrace(const Invocation& invocation, Console& console,
+               std::unique_ptr<link::ByteTrace>& trace) {
+    if (!invocation.common.tracePath) {
+        return true;
+    }
+    trace = std::make_unique<link::ByteTrace>(*invocation.common.tracePath);
+    if (!trace->isOpen()) {
+        console.err << "tarvolinex-cli: cannot write the trace file "
+                    << *invocation.common.tracePath << '\n';
+        return false;
+    }
+    return true;
+}
+
+// Connects through the tester and runs the command, with what watches the session meanwhile:
+// a car with an unfinished programming run is named as soon as its VIN is read (the
+// injectors commands say it once they have read what the unit holds), and the car's earlier
+// visits, here and at the workshop's other bays.
+ExitCode connectAndRun(CommandContext& context, const std::filesystem::path& dataDirectory,
+                       char language, std::int64_t startedAtMs) {
+    Console& console = context.console;
+    HeadlessTester& tester = context.tester;
+    session::UnfinishedRunWatch unfinished(
+        dataDirectory, [language] { return language; },
+        [&console](const std::string& warning) {
+            console.err << "tarvolinex-cli: " << warning << '\n';
+        });
+    const CommandKind command = context.invocation.command;
+    const bool readsTheCodes = command == CommandKind::InjectorsRead ||
+                               command == CommandKind::InjectorsProgram ||
+                               command == CommandKind::InjectorsRestore;
+    const Listening watching(tester.session(), readsTheCodes ? nullptr : &unfinished);
+    session::SeenBeforeWatch seenBefore(dataDirectory, language, startedAtMs,
+                                        [&console](const std::vector<std::string>& lines) {
+                                            for (const std::string& line : lines) {
+                                                console.err << "tarvolinex-cli: " << line << '\n';
+                                            }
+                                        });
+    const Listening recalling(tester.session(), &seenBefore);
+
+    console.progress("Connecting to " + context.line.description() +
+                     ": box test, module scan, VIN ...");
+    const Outcome connected = tester.connect(context.vehicle, context.line.demo());
+    if (connected == Outcome::NoCar) {
+        if (const ExitCode late = reportLateAnswers(tester.moduleProbe(), "connecting", console);
+            late != ExitCode::Ok) {
+            return late;
+        }
+    }
+    if (connected != Outcome::Ok) {
+        return reportOutcome(connected, "connecting", console);
+    }
+    return runOnTheBox(context);
+}
+
 ExitCode runConnected(const Invocation& invocation, Console& console, link::Clock& clock,
                       const Environment& environment) {
     const std::filesystem::path dataDirectory = commandDataDirectory(invocation);
@@ -112,13 +190,8 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
                                dataDirectory, "tarvolinex-cli", console.err, console.err);
     }
     std::unique_ptr<link::ByteTrace> trace;
-    if (invocation.common.tracePath) {
-        trace = std::make_unique<link::ByteTrace>(*invocation.common.tracePath);
-        if (!trace->isOpen()) {
-            console.err << "tarvolinex-cli: cannot write the trace file "
-                        << *invocation.common.tracePath << '\n';
-            return ExitCode::BadInput;
-        }
+    if (!openTrace(invocation, console, trace)) {
+        return ExitCode::BadInput;
     }
     BoxLine::Opened opened = BoxLine::open(invocation.common, dataDirectory, clock);
     if (!opened.line) {
@@ -136,38 +209,6 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
     BoxSync sharing(dataDirectory, language, console, environment.syncExitWait);
     CommandRecord record(tester, dataDirectory, language, console);
     sharing.start();
-    // A car with an unfinished programming run is named as soon as its VIN is read; the
-    // injectors commands say it once they have read what the unit holds.
-    session::UnfinishedRunWatch unfinished(
-        dataDirectory, [language] { return language; },
-        [&console](const std::string& warning) {
-            console.err << "tarvolinex-cli: " << warning << '\n';
-        });
-    const bool readsTheCodes = invocation.command == CommandKind::InjectorsRead ||
-                               invocation.command == CommandKind::InjectorsProgram ||
-                               invocation.command == CommandKind::InjectorsRestore;
-    const Listening watching(tester.session(), readsTheCodes ? nullptr : &unfinished);
-    // The car's earlier visits, here and at the workshop's other bays.
-    session::SeenBeforeWatch seenBefore(dataDirectory, language, startedAtMs,
-                                        [&console](const std::vector<std::string>& lines) {
-                                            for (const std::string& line : lines) {
-                                                console.err << "tarvolinex-cli: " << line << '\n';
-                                            }
-                                        });
-    const Listening recalling(tester.session(), &seenBefore);
-
-    console.progress("Connecting to " + opened.line->description() +
-                     ": box test, module scan, VIN ...");
-    const Outcome connected = tester.connect(vehicle, opened.line->demo());
-    if (connected == Outcome::NoCar) {
-        if (const ExitCode late = reportLateAnswers(tester.moduleProbe(), "connecting", console);
-            late != ExitCode::Ok) {
-            return late;
-        }
-    }
-    if (connected != Outcome::Ok) {
-        return reportOutcome(connected, "connecting", console);
-    }
     CommandContext context{invocation,
                            console,
                            tester,
@@ -177,39 +218,7 @@ ExitCode runConnected(const Invocation& invocation, Console& console, link::Cloc
                            environment.handlesInterrupt,
                            vehicle,
                            record};
-    switch (invocation.command) {
-        case CommandKind::Scan:
-            return runScan(context);
-        case CommandKind::DtcRead:
-            return runDtcRead(context);
-        case CommandKind::DtcClear:
-            return runDtcClear(context);
-        case CommandKind::Live:
-            return runLive(context);
-        case CommandKind::InjectorsRead:
-            return runInjectorsRead(context);
-        case CommandKind::InjectorsProgram:
-            return runInjectorsProgram(context);
-        case CommandKind::InjectorsRestore:
-            return runInjectorsRestore(context);
-        case CommandKind::Report:
-        case CommandKind::History:
-        case CommandKind::Workshop:
-        case CommandKind::Notes:
-        case CommandKind::InjectorsRuns:
-            break;
-        case CommandKind::Ports:
-        case CommandKind::Doctor:
-            break;  // run before connecting
-        case CommandKind::Replay:
-            break;  // needs no connection: see run()
-        case CommandKind::SyncSetup:
-        case CommandKind::SyncStatus:
-        case CommandKind::SyncNow:
-        case CommandKind::SyncOff:
-            break;  // run before connecting
-    }
-    return ExitCode::Unexpected;
+    return connectAndRun(context, dataDirectory, language, startedAtMs);
 }
 
 }  // namespace

@@ -137,45 +137,49 @@ void addCommonOptions(CLI::App& app, CommonOptions& common, std::string& simulat
         ->type_name("FILE");
 }
 
-}  // namespace
+// Each subcommand that runs something, with the command it stands for.
+using Commands = std::vector<std::pair<const CLI::App*, CommandKind>>;
 
-bool needsTheBox(CommandKind command) {
-    return command != CommandKind::Report && command != CommandKind::History &&
-           command != CommandKind::Workshop && command != CommandKind::Notes &&
-           command != CommandKind::Replay && command != CommandKind::InjectorsRuns &&
-           !isSyncCommand(command);
+void addModuleArgument(CLI::App& command, Invocation& inv) {
+    command.add_option("MODULE", inv.module, "PCM, TCM, ABS, AirBag or Cluster")
+        ->required()
+        ->check(kModuleName);
 }
 
-ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream& out,
-                             std::ostream& err) {
-    CLI::App app{
-        "Tarvolinex command-line tester: the window's scan, trouble codes, live data and "
-        "injector codes, for the terminal and for scripts.\nResults go to stdout, progress "
-        "and questions to stderr.",
-        "tarvolinex-cli"};
-    app.footer(exitCodeFooter());
-    app.require_subcommand(1);
-    app.fallthrough();  // common options may also come after the command
+void addInjectorArgument(CLI::App& command, Invocation& inv) {
+    command.add_option("N", inv.injector, "Injector number 1..4")
+        ->required()
+        ->check(wholeNumber(1, 4));
+}
 
-    Invocation inv;
-    std::string simulate;
-    addCommonOptions(app, inv.common, simulate);
+void addWriteConfirmation(CLI::App& command, Invocation& inv) {
+    command.add_flag("-y,--yes", inv.yes,
+                     "Do not ask for confirmation nor wait for Enter at the ignition prompts");
+}
 
+// VISIT or --last: which of them was given is checked once parsed.
+void addVisitChoice(CLI::App& command, Invocation& inv) {
+    command.add_option("VISIT", inv.visit, "The visit's number (see 'history')")
+        ->type_name("VISIT")
+        ->check(wholeNumber(1, LLONG_MAX));
+    command.add_flag("--last", inv.last, "The latest visit");
+}
+
+void addTesterCommands(CLI::App& app, Invocation& inv, Commands& commands) {
     auto* scan = app.add_subcommand(
         "scan", "Test the box, list the protocol of every module and read the VIN");
+    commands.emplace_back(scan, CommandKind::Scan);
 
     auto* dtc = app.add_subcommand("dtc", "Trouble codes of one module");
     dtc->require_subcommand(1);
     auto* dtcRead = dtc->add_subcommand(
         "read", "Read the stored codes with their catalogue texts (takes about 3 s)");
-    dtcRead->add_option("MODULE", inv.module, "PCM, TCM, ABS, AirBag or Cluster")
-        ->required()
-        ->check(kModuleName);
+    addModuleArgument(*dtcRead, inv);
+    commands.emplace_back(dtcRead, CommandKind::DtcRead);
     auto* dtcClear = dtc->add_subcommand("clear", "Clear the stored codes (asks first)");
-    dtcClear->add_option("MODULE", inv.module, "PCM, TCM, ABS, AirBag or Cluster")
-        ->required()
-        ->check(kModuleName);
+    addModuleArgument(*dtcClear, inv);
     dtcClear->add_flag("-y,--yes", inv.yes, "Do not ask for confirmation");
+    commands.emplace_back(dtcClear, CommandKind::DtcClear);
 
     auto* live = app.add_subcommand(
         "live", "Poll the vehicle's live-data page as the window does, one row per cycle");
@@ -199,20 +203,22 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
                      "pcm (the vehicle's page, needs --vehicle) or cluster")
         ->transform(CLI::IsMember({"pcm", "cluster"}, CLI::ignore_case))
         ->capture_default_str();
+    commands.emplace_back(live, CommandKind::Live);
+}
 
+void addInjectorCommands(CLI::App& app, Invocation& inv, Commands& commands) {
     auto* injectors = app.add_subcommand(
         "injectors", "Injector correction codes (diesel models with an injector control unit)");
     injectors->require_subcommand(1);
     auto* injRead = injectors->add_subcommand("read", "Read the four injector codes");
+    commands.emplace_back(injRead, CommandKind::InjectorsRead);
     auto* injProgram = injectors->add_subcommand(
         "program",
         "Program one injector's code: ignition off/on prompts, confirmation, then a read-back");
-    injProgram->add_option("N", inv.injector, "Injector number 1..4")
-        ->required()
-        ->check(wholeNumber(1, 4));
+    addInjectorArgument(*injProgram, inv);
     injProgram->add_option("CODE", inv.code, "The new code: 16 hexadecimal digits")->required();
-    injProgram->add_flag("-y,--yes", inv.yes,
-                         "Do not ask for confirmation nor wait for Enter at the ignition prompts");
+    addWriteConfirmation(*injProgram, inv);
+    commands.emplace_back(injProgram, CommandKind::InjectorsProgram);
 
     // ---- the workshop record
     auto* injRestore = injectors->add_subcommand(
@@ -220,9 +226,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
         "Write back the last code the injector was known to hold whole before the runs that "
         "followed it (never a mixed code, nor one a restore wrote); the same confirmation and "
         "ignition steps as programming");
-    injRestore->add_option("N", inv.injector, "Injector number 1..4")
-        ->required()
-        ->check(wholeNumber(1, 4));
+    addInjectorArgument(*injRestore, inv);
     injRestore
         ->add_option("--visit", inv.visit,
                      "Weigh the car's runs up to this visit's last one (see 'history'); "
@@ -236,24 +240,22 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
         ->type_name("ID")
         ->check(wholeNumber(1, LLONG_MAX))
         ->excludes("--visit");
-    injRestore->add_flag("-y,--yes", inv.yes,
-                         "Do not ask for confirmation nor wait for Enter at the ignition prompts");
+    addWriteConfirmation(*injRestore, inv);
+    commands.emplace_back(injRestore, CommandKind::InjectorsRestore);
 
     auto* injRuns = injectors->add_subcommand(
         "runs",
         "List an injector's programming runs from the record (no box needed): how each ended "
         "and the code restore would write back");
-    injRuns->add_option("N", inv.injector, "Injector number 1..4")
-        ->required()
-        ->check(wholeNumber(1, 4));
+    addInjectorArgument(*injRuns, inv);
     injRuns->add_option("--vin", inv.vin, "Only the runs on this VIN")->type_name("VIN");
+    commands.emplace_back(injRuns, CommandKind::InjectorsRuns);
+}
 
+void addRecordCommands(CLI::App& app, Invocation& inv, Commands& commands) {
     auto* report = app.add_subcommand(
         "report", "Write a visit's report for the customer (no box needed); --lang tr in Turkish");
-    report->add_option("VISIT", inv.visit, "The visit's number (see 'history')")
-        ->type_name("VISIT")
-        ->check(wholeNumber(1, LLONG_MAX));
-    report->add_flag("--last", inv.last, "The latest visit");
+    addVisitChoice(*report, inv);
     auto* html =
         report->add_option("--html", inv.htmlPath, "Write it as HTML to FILE")->type_name("FILE");
     auto* jsonOut =
@@ -262,6 +264,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
                     ->type_name("FILE");
     html->excludes(jsonOut)->excludes(pdf);
     jsonOut->excludes(pdf);
+    commands.emplace_back(report, CommandKind::Report);
 
     auto* history =
         app.add_subcommand("history",
@@ -269,6 +272,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
                            "(--demo: the demonstration visits)");
     history->add_option("--vin", inv.vin, "Only the visits of this VIN (or part of it)")
         ->type_name("VIN");
+    commands.emplace_back(history, CommandKind::History);
 
     auto* workshop = app.add_subcommand(
         "workshop",
@@ -282,15 +286,13 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
                      "A PNG or JPEG picture beside the name (copied into the data directory; "
                      "\"\" removes it)")
         ->type_name("FILE");
+    commands.emplace_back(workshop, CommandKind::Workshop);
 
     auto* notes = app.add_subcommand(
         "notes",
         "Show a visit's notes, or set them: plate, customer, odometer, the mechanic's findings "
         "and recommendation; they appear in 'history' and the report");
-    notes->add_option("VISIT", inv.visit, "The visit's number (see 'history')")
-        ->type_name("VISIT")
-        ->check(wholeNumber(1, LLONG_MAX));
-    notes->add_flag("--last", inv.last, "The latest visit");
+    addVisitChoice(*notes, inv);
     notes->add_option("--plate", inv.plate, "The number plate")->type_name("TEXT");
     notes->add_option("--customer", inv.customer, "The customer's name")->type_name("TEXT");
     notes->add_option("--odometer", inv.odometerKm, "The odometer as read by the mechanic")
@@ -299,9 +301,14 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
     notes->add_option("--findings", inv.findings, "What the mechanic found")->type_name("TEXT");
     notes->add_option("--recommendation", inv.recommendation, "What the mechanic recommends")
         ->type_name("TEXT");
-    // ---- Port discovery and the connection doctor.
+    commands.emplace_back(notes, CommandKind::Notes);
+}
+
+// Port discovery, the connection doctor and recorded live data played back.
+void addLineCommands(CLI::App& app, Invocation& inv, Commands& commands) {
     auto* ports = app.add_subcommand(
         "ports", "List the serial ports of this computer, the COM number of each and what it is");
+    commands.emplace_back(ports, CommandKind::Ports);
     auto* doctor = app.add_subcommand(
         "doctor",
         "Find why the box does not connect: the port, its opening, the box's presence test and "
@@ -311,8 +318,8 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
                      "Also write a support file (JSON): version, system, ports, settings, the "
                      "line's last events, the screens and the findings")
         ->type_name("FILE");
-    // ----
-    // Recorded live data, played back without the box: nothing is sent.
+    commands.emplace_back(doctor, CommandKind::Doctor);
+    // Without the box: nothing is sent.
     auto* replay = app.add_subcommand(
         "replay",
         "Play back a recording (live --record) or a live --csv log: a table at the recorded "
@@ -325,8 +332,11 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
         ->type_name("S")
         ->check(decimalNumber(trend::ReplayEngine::kSlowest, trend::ReplayEngine::kFastest,
                               "0.1 to 100"));
+    commands.emplace_back(replay, CommandKind::Replay);
+}
 
-    // ---- The shared history on PostgreSQL.
+// The shared history on PostgreSQL.
+void addSyncCommands(CLI::App& app, Invocation& inv, Commands& commands) {
     auto* sync = app.add_subcommand(
         "sync", "The workshop's shared history on a PostgreSQL server (no box needed)");
     sync->require_subcommand(1);
@@ -346,15 +356,65 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
     syncSetup->add_option("--bay", inv.bay, "This PC's name among the workshop's bays")
         ->type_name("NAME")
         ->required();
-    auto* syncStatus = sync->add_subcommand(
-        "status", "What waits to be sent, the last push and pull, and the server's state");
-    auto* syncNow = sync->add_subcommand(
-        "now",
-        "Push what waits and pull the other bays' visits once (exit 0 when both went "
-        "through)");
-    auto* syncOff = sync->add_subcommand(
-        "off", "Stop sharing (the setting goes; the record keeps what waits for later)");
-    // ----
+    commands.emplace_back(syncSetup, CommandKind::SyncSetup);
+    commands.emplace_back(
+        sync->add_subcommand(
+            "status", "What waits to be sent, the last push and pull, and the server's state"),
+        CommandKind::SyncStatus);
+    commands.emplace_back(sync->add_subcommand("now",
+                                               "Push what waits and pull the other bays' visits "
+                                               "once (exit 0 when both went through)"),
+                          CommandKind::SyncNow);
+    commands.emplace_back(
+        sync->add_subcommand(
+            "off", "Stop sharing (the setting goes; the record keeps what waits for later)"),
+        CommandKind::SyncOff);
+}
+
+// What the parser cannot say of one option alone; a message on ERR when it is wrong.
+bool choicesComplete(const Invocation& inv, std::ostream& err) {
+    if (inv.command == CommandKind::Report &&
+        (inv.last == inv.visit.has_value() || (!inv.htmlPath && !inv.jsonPath && !inv.pdfPath))) {
+        err << "tarvolinex-cli report: give either VISIT or --last, and --pdf FILE, --html "
+               "FILE or --json FILE\n";
+        return false;
+    }
+    if (inv.command == CommandKind::Notes && inv.last == inv.visit.has_value()) {
+        err << "tarvolinex-cli notes: give either VISIT or --last\n";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool needsTheBox(CommandKind command) {
+    return command != CommandKind::Report && command != CommandKind::History &&
+           command != CommandKind::Workshop && command != CommandKind::Notes &&
+           command != CommandKind::Replay && command != CommandKind::InjectorsRuns &&
+           !isSyncCommand(command);
+}
+
+ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream& out,
+                             std::ostream& err) {
+    CLI::App app{
+        "Tarvolinex command-line tester: the window's scan, trouble codes, live data and "
+        "injector codes, for the terminal and for scripts.\nResults go to stdout, progress "
+        "and questions to stderr.",
+        "tarvolinex-cli"};
+    app.footer(exitCodeFooter());
+    app.require_subcommand(1);
+    app.fallthrough();  // common options may also come after the command
+
+    Invocation inv;
+    std::string simulate;
+    addCommonOptions(app, inv.common, simulate);
+    Commands commands;
+    addTesterCommands(app, inv, commands);
+    addInjectorCommands(app, inv, commands);
+    addRecordCommands(app, inv, commands);
+    addLineCommands(app, inv, commands);
+    addSyncCommands(app, inv, commands);
 
     std::vector<const char*> argv{"tarvolinex-cli"};
     for (const std::string& arg : args) {
@@ -370,53 +430,14 @@ ParseResult parseCommandLine(const std::vector<std::string>& args, std::ostream&
     if (app.count("--simulate") > 0) {
         inv.common.simulate = simulate;
     }
-    if (scan->parsed()) {
-        inv.command = CommandKind::Scan;
-    } else if (dtcRead->parsed()) {
-        inv.command = CommandKind::DtcRead;
-    } else if (dtcClear->parsed()) {
-        inv.command = CommandKind::DtcClear;
-    } else if (live->parsed()) {
-        inv.command = CommandKind::Live;
-    } else if (injRead->parsed()) {
-        inv.command = CommandKind::InjectorsRead;
-    } else if (injProgram->parsed()) {
-        inv.command = CommandKind::InjectorsProgram;
-    } else if (injRestore->parsed()) {
-        inv.command = CommandKind::InjectorsRestore;
-    } else if (injRuns->parsed()) {
-        inv.command = CommandKind::InjectorsRuns;
-    } else if (report->parsed()) {
-        inv.command = CommandKind::Report;
-        if (inv.last == inv.visit.has_value() || (!inv.htmlPath && !inv.jsonPath && !inv.pdfPath)) {
-            err << "tarvolinex-cli report: give either VISIT or --last, and --pdf FILE, --html "
-                   "FILE or --json FILE\n";
-            return {std::nullopt, toInt(ExitCode::BadInput)};
+    for (const auto& [command, kind] : commands) {
+        if (command->parsed()) {
+            inv.command = kind;
+            break;
         }
-    } else if (history->parsed()) {
-        inv.command = CommandKind::History;
-    } else if (workshop->parsed()) {
-        inv.command = CommandKind::Workshop;
-    } else if (notes->parsed()) {
-        inv.command = CommandKind::Notes;
-        if (inv.last == inv.visit.has_value()) {
-            err << "tarvolinex-cli notes: give either VISIT or --last\n";
-            return {std::nullopt, toInt(ExitCode::BadInput)};
-        }
-    } else if (ports->parsed()) {
-        inv.command = CommandKind::Ports;
-    } else if (doctor->parsed()) {
-        inv.command = CommandKind::Doctor;
-    } else if (replay->parsed()) {
-        inv.command = CommandKind::Replay;
-    } else if (syncSetup->parsed()) {
-        inv.command = CommandKind::SyncSetup;
-    } else if (syncStatus->parsed()) {
-        inv.command = CommandKind::SyncStatus;
-    } else if (syncNow->parsed()) {
-        inv.command = CommandKind::SyncNow;
-    } else if (syncOff->parsed()) {
-        inv.command = CommandKind::SyncOff;
+    }
+    if (!choicesComplete(inv, err)) {
+        return {std::nullopt, toInt(ExitCode::BadInput)};
     }
     return {inv, 0};
 }

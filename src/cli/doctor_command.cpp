@@ -104,6 +104,78 @@ bool canWrite(const std::string& path) {
     return writable;
 }
 
+// The port the doctor examines: the simulator's or the system's.
+struct DoctorLine {
+    session::DoctorTarget target;
+    std::unique_ptr<SimulatedBox> simulated;
+    std::unique_ptr<link::SerialPort> systemPort;
+    link::SerialPort* port = nullptr;
+    std::optional<session::ModuleExpectation> expected;  // the simulated car's modules
+    std::string simulatedName;
+};
+
+// Starts the simulator behind --simulate, or takes the system's port as given or as set;
+// Ok, or the failure (said on stderr).
+ExitCode openDoctorLine(const CommonOptions& common, const session::Settings& settings,
+                        link::Clock& clock, Console& console, DoctorLine& line) {
+    if (!common.simulate) {
+        line.systemPort = link::makeSystemPort();
+        line.port = line.systemPort.get();
+        if (common.portDevice) {
+            line.target.device = *common.portDevice;
+        } else {
+            line.target.index = common.comNumber ? *common.comNumber - 1 : settings.comPortIndex;
+        }
+        return ExitCode::Ok;
+    }
+    sim::Scenario scenario;
+    try {
+        scenario = simulatedScenario(*common.simulate);
+    } catch (const std::exception& error) {
+        console.err << "tarvolinex-cli: --simulate: " << error.what() << '\n';
+        return ExitCode::BadInput;
+    }
+    line.expected = expectationOf(scenario);
+    line.simulatedName = scenario.name;
+    std::string error;
+    line.simulated = startSimulatedBox(std::move(scenario), clock, error);
+    if (!line.simulated) {
+        console.err << "tarvolinex-cli: the simulator could not start: " << error << '\n';
+        return ExitCode::PortFailed;
+    }
+    line.port = &line.simulated->port();
+    line.target.device = line.port->deviceName();
+    return ExitCode::Ok;
+}
+
+// doctor --save: what was found, with the system, ports, settings and the line's last events.
+ExitCode saveSupportFile(const Invocation& invocation, const session::Settings& settings,
+                         char language, const DoctorLine& line,
+                         const session::DoctorObservations& seen, const link::LineRing& ring,
+                         const session::Finding& finding, std::uint64_t nowMs, Console& console) {
+    session::SupportReport report;
+    report.program = "tarvolinex-cli";
+    report.version = session::programVersion();
+    report.operatingSystem = link::operatingSystemName();
+    report.ports = seen.present;
+    report.comPortIndex = line.target.device ? settings.comPortIndex : line.target.index;
+    report.languageCode = language;
+    report.portDevice = invocation.common.portDevice.value_or("");
+    report.simulated = line.simulatedName;
+    report.line = ring.snapshot();
+    report.lineEventsTotal = ring.total();
+    // The command-line tester has no display: its "screen" is the doctor's.
+    report.screens.push_back({nowMs, finding.failed() ? 255u : 65280u, finding.screen(language)});
+    report.finding = finding;
+    std::string error;
+    if (!session::writeSupportFile(*invocation.supportFile, report, error)) {
+        console.err << "tarvolinex-cli: " << error << '\n';
+        return ExitCode::Unexpected;
+    }
+    console.progress("Support file written: " + session::printableText(*invocation.supportFile));
+    return ExitCode::Ok;
+}
+
 }  // namespace
 
 ExitCode runDoctor(const Invocation& invocation, Console& console, link::Clock& clock) {
@@ -123,39 +195,12 @@ ExitCode runDoctor(const Invocation& invocation, Console& console, link::Clock& 
     const session::Settings settings =
         session::readSettings(session::settingsPath(dataDirectory)).settings;
 
-    session::DoctorTarget target;
-    std::unique_ptr<SimulatedBox> simulated;
-    std::unique_ptr<link::SerialPort> systemPort;
-    link::SerialPort* port = nullptr;
-    std::optional<session::ModuleExpectation> expected;
-    std::string simulatedName;
-    if (common.simulate) {
-        sim::Scenario scenario;
-        try {
-            scenario = simulatedScenario(*common.simulate);
-        } catch (const std::exception& error) {
-            console.err << "tarvolinex-cli: --simulate: " << error.what() << '\n';
-            return ExitCode::BadInput;
-        }
-        expected = expectationOf(scenario);
-        simulatedName = scenario.name;
-        std::string error;
-        simulated = startSimulatedBox(std::move(scenario), clock, error);
-        if (!simulated) {
-            console.err << "tarvolinex-cli: the simulator could not start: " << error << '\n';
-            return ExitCode::PortFailed;
-        }
-        port = &simulated->port();
-        target.device = port->deviceName();
-    } else {
-        systemPort = link::makeSystemPort();
-        port = systemPort.get();
-        if (common.portDevice) {
-            target.device = *common.portDevice;
-        } else {
-            target.index = common.comNumber ? *common.comNumber - 1 : settings.comPortIndex;
-        }
+    DoctorLine line;
+    if (const ExitCode failed = openDoctorLine(common, settings, clock, console, line);
+        failed != ExitCode::Ok) {
+        return failed;
     }
+    const session::DoctorTarget& target = line.target;
 
     const std::string what =
         target.device ? session::printableText(*target.device) : link::comName(target.index);
@@ -163,8 +208,8 @@ ExitCode runDoctor(const Invocation& invocation, Console& console, link::Clock& 
                      ": the port, the box's presence test and the module probe (at most 23 s) ...");
     link::LineRing ring;
     session::DoctorObservations seen =
-        session::examineConnection(*port, clock, target, link::discoverPorts(), &ring);
-    seen.expected = expected;
+        session::examineConnection(*line.port, clock, target, link::discoverPorts(), &ring);
+    seen.expected = line.expected;
     const session::Finding finding = session::diagnose(seen);
 
     printObservations(seen, console.out);
@@ -177,28 +222,11 @@ ExitCode runDoctor(const Invocation& invocation, Console& console, link::Clock& 
     tellUnfinishedRuns(dataDirectory, std::nullopt, nullptr, language, console);
 
     if (invocation.supportFile) {
-        session::SupportReport report;
-        report.program = "tarvolinex-cli";
-        report.version = session::programVersion();
-        report.operatingSystem = link::operatingSystemName();
-        report.ports = seen.present;
-        report.comPortIndex = target.device ? settings.comPortIndex : target.index;
-        report.languageCode = language;
-        report.portDevice = common.portDevice.value_or("");
-        report.simulated = simulatedName;
-        report.line = ring.snapshot();
-        report.lineEventsTotal = ring.total();
-        // The command-line tester has no display: its "screen" is the doctor's.
-        report.screens.push_back(
-            {clock.nowMs(), finding.failed() ? 255u : 65280u, finding.screen(language)});
-        report.finding = finding;
-        std::string error;
-        if (!session::writeSupportFile(*invocation.supportFile, report, error)) {
-            console.err << "tarvolinex-cli: " << error << '\n';
-            return ExitCode::Unexpected;
+        if (const ExitCode failed = saveSupportFile(invocation, settings, language, line, seen,
+                                                    ring, finding, clock.nowMs(), console);
+            failed != ExitCode::Ok) {
+            return failed;
         }
-        console.progress("Support file written: " +
-                         session::printableText(*invocation.supportFile));
     }
     return exitCodeOf(finding.stage);
 }

@@ -116,13 +116,20 @@ Outcome HeadlessTester::openModule(session::Module module) {
         m_probe.protocols[static_cast<std::size_t>(session::linkModuleNumber(module))] == 0) {
         return Outcome::ModuleAbsent;
     }
+    return runCommand([&] { m_session.selectModule(module); },
+                      [this] { return m_heard.opened && m_heard.opened->answered; },
+                      Outcome::ModuleSilent);
+}
+
+Outcome HeadlessTester::runCommand(const std::function<void()>& command,
+                                   const std::function<bool()>& succeeded, Outcome failed) {
     listen();
-    m_session.selectModule(module);
+    command();
     settle();
     if (m_heard.lineLost) {
         return Outcome::LineLost;
     }
-    return m_heard.opened && m_heard.opened->answered ? Outcome::Ok : Outcome::ModuleSilent;
+    return succeeded() ? Outcome::Ok : failed;
 }
 
 HeadlessTester::DtcList HeadlessTester::readDtc() {
@@ -147,13 +154,8 @@ HeadlessTester::DtcList HeadlessTester::readDtc() {
 }
 
 Outcome HeadlessTester::clearDtc() {
-    listen();
-    m_session.clearDtc();
-    settle();
-    if (m_heard.lineLost) {
-        return Outcome::LineLost;
-    }
-    return m_heard.clear && m_heard.clear->ok ? Outcome::Ok : Outcome::WriteFailed;
+    return runCommand([this] { m_session.clearDtc(); },
+                      [this] { return m_heard.clear && m_heard.clear->ok; }, Outcome::WriteFailed);
 }
 
 const session::LivePage* HeadlessTester::startLive() {
@@ -186,13 +188,9 @@ bool HeadlessTester::pollCycle(std::vector<session::LiveReading>& readings) {
 }
 
 Outcome HeadlessTester::readInjectors() {
-    listen();
-    m_session.readInjectors();
-    settle();
-    if (m_heard.lineLost) {
-        return Outcome::LineLost;
-    }
-    return m_heard.injectors && m_heard.injectors->ok ? Outcome::Ok : Outcome::ReadFailed;
+    return runCommand([this] { m_session.readInjectors(); },
+                      [this] { return m_heard.injectors && m_heard.injectors->ok; },
+                      Outcome::ReadFailed);
 }
 
 HeadlessTester::Programming HeadlessTester::programInjector(int slot, const std::string& code,

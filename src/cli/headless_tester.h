@@ -147,6 +147,10 @@ private:
     void settle();
     // How a connection (or the return to the module menu) went.
     Outcome connectionOutcome() const;
+    // Runs one command of the session until it waits: Ok when what was heard of it says it
+    // SUCCEEDED, else FAILED (or LineLost).
+    Outcome runCommand(const std::function<void()>& command, const std::function<bool()>& succeeded,
+                       Outcome failed);
 
     link::Link m_link;
     link::Requests m_requests;

@@ -72,6 +72,97 @@ bool clusterPageChosen(const Invocation& invocation) {
     return invocation.liveModule == "cluster";
 }
 
+// Where the rows go: the CSV file (opened into CSV_FILE) or a table on stdout; nullptr (said
+// on stderr) when the file cannot be written.
+std::unique_ptr<LiveLog> openLog(const Invocation& invocation, Console& console,
+                                 std::ofstream& csvFile) {
+    if (!invocation.csv) {
+        return std::make_unique<TerminalTable>(console.out, console.outIsTerminal);
+    }
+    csvFile.open(*invocation.csv, std::ios::binary | std::ios::trunc);
+    if (!csvFile) {
+        console.err << "tarvolinex-cli: cannot write " << *invocation.csv << '\n';
+        return nullptr;
+    }
+    return std::make_unique<CsvLog>(csvFile);
+}
+
+// What the polling got.
+struct Polled {
+    int cycles = 0;
+    long readings = 0;
+    long failed = 0;
+    bool lineLost = false;
+};
+
+// Polls cycle after cycle into the log (and the recording) until the cycles or seconds asked
+// for are done, Ctrl-C, a lost line or a failed write.
+Polled pollLive(CommandContext& context, const std::vector<LiveColumn>& columns, LiveLog& log,
+                const std::optional<Recording>& recording) {
+    const Invocation& invocation = context.invocation;
+    const std::uint64_t startMs = context.clock.nowMs();
+    Polled polled;
+    std::vector<session::LiveReading> readings;
+    std::vector<trend::Reading> cycle;
+    std::vector<std::string> cells;
+    if (context.handlesInterrupt != nullptr) {
+        *context.handlesInterrupt = true;
+    }
+    while (!polled.lineLost) {
+        const double seconds = static_cast<double>(context.clock.nowMs() - startMs) / 1000.0;
+        if ((context.interrupted != nullptr && context.interrupted->load()) ||
+            (invocation.cycles && polled.cycles >= *invocation.cycles) ||
+            (invocation.durationS && seconds >= *invocation.durationS)) {
+            break;
+        }
+        polled.lineLost = !context.tester.pollCycle(readings);
+        fillCells(columns, readings, cycle, cells);
+        log.row(seconds, cells);
+        if (!log.failure().empty() || (recording && recording->writeFailed())) {
+            break;  // a full disk: the cycles polled from here on could not be kept
+        }
+        ++polled.cycles;
+        polled.readings += static_cast<long>(readings.size());
+        for (const session::LiveReading& reading : readings) {
+            polled.failed += reading.failed ? 1 : 0;
+        }
+    }
+    if (context.handlesInterrupt != nullptr) {
+        *context.handlesInterrupt = false;
+    }
+    return polled;
+}
+
+// Says how the polling of WHAT ended and gives the exit code for it.
+ExitCode livePolled(CommandContext& context, const std::string& what, const Polled& polled,
+                    const LiveLog& log, std::optional<Recording>& recording) {
+    const Invocation& invocation = context.invocation;
+    if (!log.failure().empty()) {
+        context.console.err << "tarvolinex-cli: cannot write " << *invocation.csv << ": "
+                            << log.failure() << "; polling stopped after " << polled.cycles
+                            << " whole cycles written (is the disk full?)\n";
+    } else if (invocation.csv) {
+        context.console.progress(std::to_string(polled.cycles) + " cycles written to " +
+                                 *invocation.csv);
+    }
+    const bool recorded = !recording || recording->finish();
+    if (!log.failure().empty() || !recorded) {
+        return ExitCode::OutputFailed;
+    }
+    if (polled.lineLost) {
+        return reportOutcome(Outcome::LineLost, "polling " + what, context.console);
+    }
+    if (polled.failed > 0) {
+        context.console.err << "tarvolinex-cli: " << polled.failed << " of " << polled.readings
+                            << " readings of " << what << " failed (empty cells)\n";
+    }
+    if (polled.readings > 0 && polled.failed == polled.readings) {
+        // Nothing was read at all: rows of empty cells are no result.
+        return reportOutcome(Outcome::ReadFailed, "polling " + what, context.console);
+    }
+    return ExitCode::Ok;
+}
+
 }  // namespace
 
 ExitCode runLive(CommandContext& context) {
@@ -105,16 +196,9 @@ ExitCode runLive(CommandContext& context) {
     }
 
     std::ofstream csvFile;
-    std::unique_ptr<LiveLog> log;
-    if (invocation.csv) {
-        csvFile.open(*invocation.csv, std::ios::binary | std::ios::trunc);
-        if (!csvFile) {
-            context.console.err << "tarvolinex-cli: cannot write " << *invocation.csv << '\n';
-            return ExitCode::BadInput;
-        }
-        log = std::make_unique<CsvLog>(csvFile);
-    } else {
-        log = std::make_unique<TerminalTable>(context.console.out, context.console.outIsTerminal);
+    const std::unique_ptr<LiveLog> log = openLog(invocation, context.console, csvFile);
+    if (!log) {
+        return ExitCode::BadInput;
     }
     log->begin(columns);
     if (!log->failure().empty()) {
@@ -133,62 +217,8 @@ ExitCode runLive(CommandContext& context) {
     context.console.progress(
         "Polling the live data of " + what +
         (invocation.cycles || invocation.durationS ? std::string(" ...") : " (Ctrl-C stops) ..."));
-    const std::uint64_t startMs = context.clock.nowMs();
-    int cycles = 0;
-    bool polling = true;
-    std::vector<session::LiveReading> readings;
-    std::vector<trend::Reading> cycle;
-    std::vector<std::string> cells;
-    long readingCount = 0;
-    long failedCount = 0;
-    if (context.handlesInterrupt != nullptr) {
-        *context.handlesInterrupt = true;
-    }
-    while (polling) {
-        const double seconds = static_cast<double>(context.clock.nowMs() - startMs) / 1000.0;
-        if ((context.interrupted != nullptr && context.interrupted->load()) ||
-            (invocation.cycles && cycles >= *invocation.cycles) ||
-            (invocation.durationS && seconds >= *invocation.durationS)) {
-            break;
-        }
-        polling = context.tester.pollCycle(readings);
-        fillCells(columns, readings, cycle, cells);
-        log->row(seconds, cells);
-        if (!log->failure().empty() || (recording && recording->writeFailed())) {
-            break;  // a full disk: the cycles polled from here on could not be kept
-        }
-        ++cycles;
-        readingCount += static_cast<long>(readings.size());
-        for (const session::LiveReading& reading : readings) {
-            failedCount += reading.failed ? 1 : 0;
-        }
-    }
-    if (context.handlesInterrupt != nullptr) {
-        *context.handlesInterrupt = false;
-    }
-    if (!log->failure().empty()) {
-        context.console.err << "tarvolinex-cli: cannot write " << *invocation.csv << ": "
-                            << log->failure() << "; polling stopped after " << cycles
-                            << " whole cycles written (is the disk full?)\n";
-    } else if (invocation.csv) {
-        context.console.progress(std::to_string(cycles) + " cycles written to " + *invocation.csv);
-    }
-    const bool recorded = !recording || recording->finish();
-    if (!log->failure().empty() || !recorded) {
-        return ExitCode::OutputFailed;
-    }
-    if (!polling) {
-        return reportOutcome(Outcome::LineLost, "polling " + what, context.console);
-    }
-    if (failedCount > 0) {
-        context.console.err << "tarvolinex-cli: " << failedCount << " of " << readingCount
-                            << " readings of " << what << " failed (empty cells)\n";
-    }
-    if (readingCount > 0 && failedCount == readingCount) {
-        // Nothing was read at all: rows of empty cells are no result.
-        return reportOutcome(Outcome::ReadFailed, "polling " + what, context.console);
-    }
-    return ExitCode::Ok;
+    const Polled polled = pollLive(context, columns, *log, recording);
+    return livePolled(context, what, polled, *log, recording);
 }
 
 }  // namespace tvx::cli

@@ -334,6 +334,102 @@ const char* doctorModuleName(int module) {
     return module >= 1 && module <= 5 ? kModuleNames[module] : "";
 }
 
+namespace {
+
+// Absent modules are expected when the vehicle's source says it has none of them.
+bool absenceExpected(const DoctorObservations& seen, const std::vector<std::string>& absent) {
+    if (!seen.expected.has_value() || absent.empty()) {
+        return false;
+    }
+    for (int module = 1; module <= 5; ++module) {
+        if (seen.protocols[static_cast<std::size_t>(module)] == 0 &&
+            seen.expected->present[static_cast<std::size_t>(module)]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string upperCaseList(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names) {
+        std::string upper = name;
+        std::transform(upper.begin(), upper.end(), upper.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        list += " " + upper;
+    }
+    return list;
+}
+
+// What the other device sent: its answer to the presence test, or to the probe.
+std::vector<std::uint8_t> strangeBytes(const DoctorObservations& seen) {
+    std::vector<std::uint8_t> strange = seen.received;
+    if (strange.empty()) {
+        for (int module = 1; module <= 5; ++module) {
+            if (seen.protocols[static_cast<std::size_t>(module)] > 3) {
+                strange.push_back(seen.protocols[static_cast<std::size_t>(module)]);
+            }
+        }
+    }
+    return strange;
+}
+
+// The answers that came late, in the language ('1' English, '2' Turkish).
+std::string lateAnswers(const DoctorObservations& seen, char language) {
+    std::vector<std::string> late;
+    if (seen.presenceLate) {
+        late.emplace_back(language == '2' ? "varlık testi" : "the presence test");
+    }
+    for (int module = 1; module <= 5; ++module) {
+        if (seen.late[static_cast<std::size_t>(module)]) {
+            late.push_back(language == '2' ? std::string(kModuleNames[module]) + " taraması"
+                                           : std::string("the ") + kModuleNames[module] + " probe");
+        }
+    }
+    return joined(late, ", ");
+}
+
+// The finding's advice and screen in one language, with what was seen filled in.
+void writeTexts(const DoctorObservations& seen, Case which, const std::vector<std::string>& present,
+                char language, Finding& finding) {
+    const std::vector<Fill> fills{
+        {"{ports}", portList(seen.present, language)},
+        {"{port}", printableText(seen.port)},
+        {"{holder}", printableText(seen.openError.holder)},
+        {"{group}", printableText(seen.openError.group)},
+        {"{reason}", printableText(seen.openError.systemMessage.empty()
+                                       ? link::describePort(seen.target, language)
+                                       : seen.openError.systemMessage)},
+        {"{bytes}", byteList(strangeBytes(seen))},
+        {"{present}", joined(present, ", ")},
+        {"{absent}", joined(finding.absentModules, ", ")},
+        {"{late}", lateAnswers(seen, language)},
+        {"{source}", seen.expected ? seen.expected->source : std::string()},
+        {"{module}", seen.silentModule
+                         ? std::string(kModuleNames[linkModuleNumber(*seen.silentModule)])
+                         : std::string()},
+    };
+    for (const Advice& advice : kAdvice) {
+        if (advice.stage == finding.stage && advice.which == which) {
+            std::string text = filled(language == '2' ? advice.turkish : advice.english, fills);
+            (language == '2' ? finding.turkish : finding.english) = std::move(text);
+        }
+    }
+    const std::string absentUpper = upperCaseList(finding.absentModules);
+    for (const DisplayScreen& screen : kScreens) {
+        if (screen.stage != finding.stage) {
+            continue;
+        }
+        auto& lines = language == '2' ? finding.screenTurkish : finding.screenEnglish;
+        const auto& source = language == '2' ? screen.turkish : screen.english;
+        for (std::size_t i = 0; i < 4; ++i) {
+            lines[i] = displayLine(filled(source[i], {{"{absent}", absentUpper}}));
+        }
+    }
+}
+
+}  // namespace
+
 Finding diagnose(const DoctorObservations& seen) {
     Finding finding;
     std::vector<std::string> present;
@@ -344,14 +440,7 @@ Finding diagnose(const DoctorObservations& seen) {
                 .push_back(kModuleNames[module]);
         }
     }
-    // Absent modules are expected when the vehicle's source says it has none of them.
-    bool expected = seen.expected.has_value() && !finding.absentModules.empty();
-    for (int module = 1; module <= 5 && expected; ++module) {
-        if (seen.protocols[static_cast<std::size_t>(module)] == 0 &&
-            seen.expected->present[static_cast<std::size_t>(module)]) {
-            expected = false;
-        }
-    }
+    const bool expected = absenceExpected(seen, finding.absentModules);
     finding.stage = stageOf(seen, finding.absentModules, expected);
     finding.absenceExpected = expected && finding.stage == DoctorStage::AllGood;
     if (finding.stage == DoctorStage::AllGood && !finding.absenceExpected) {
@@ -361,70 +450,8 @@ Finding diagnose(const DoctorObservations& seen) {
     if (seen.opened) {
         finding.latency = latencyAdvice(seen.latencyTimerMs, seen.port);
     }
-
-    std::string absentUpper;
-    for (const std::string& name : finding.absentModules) {
-        std::string upper = name;
-        std::transform(upper.begin(), upper.end(), upper.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        absentUpper += " " + upper;
-    }
-    // What the other device sent: its answer to the presence test, or to the probe.
-    std::vector<std::uint8_t> strange = seen.received;
-    if (strange.empty()) {
-        for (int module = 1; module <= 5; ++module) {
-            if (seen.protocols[static_cast<std::size_t>(module)] > 3) {
-                strange.push_back(seen.protocols[static_cast<std::size_t>(module)]);
-            }
-        }
-    }
-    const std::string port = printableText(seen.port);
-    std::vector<std::string> lateEnglish;
-    std::vector<std::string> lateTurkish;
-    if (seen.presenceLate) {
-        lateEnglish.emplace_back("the presence test");
-        lateTurkish.emplace_back("varlık testi");
-    }
-    for (int module = 1; module <= 5; ++module) {
-        if (seen.late[static_cast<std::size_t>(module)]) {
-            lateEnglish.push_back(std::string("the ") + kModuleNames[module] + " probe");
-            lateTurkish.push_back(std::string(kModuleNames[module]) + " taraması");
-        }
-    }
     for (char language : {'1', '2'}) {
-        const std::vector<Fill> fills{
-            {"{ports}", portList(seen.present, language)},
-            {"{port}", port},
-            {"{holder}", printableText(seen.openError.holder)},
-            {"{group}", printableText(seen.openError.group)},
-            {"{reason}", printableText(seen.openError.systemMessage.empty()
-                                           ? link::describePort(seen.target, language)
-                                           : seen.openError.systemMessage)},
-            {"{bytes}", byteList(strange)},
-            {"{present}", joined(present, ", ")},
-            {"{absent}", joined(finding.absentModules, ", ")},
-            {"{late}", joined(language == '2' ? lateTurkish : lateEnglish, ", ")},
-            {"{source}", seen.expected ? seen.expected->source : std::string()},
-            {"{module}", seen.silentModule
-                             ? std::string(kModuleNames[linkModuleNumber(*seen.silentModule)])
-                             : std::string()},
-        };
-        for (const Advice& advice : kAdvice) {
-            if (advice.stage == finding.stage && advice.which == which) {
-                std::string text = filled(language == '2' ? advice.turkish : advice.english, fills);
-                (language == '2' ? finding.turkish : finding.english) = std::move(text);
-            }
-        }
-        for (const DisplayScreen& screen : kScreens) {
-            if (screen.stage != finding.stage) {
-                continue;
-            }
-            auto& lines = language == '2' ? finding.screenTurkish : finding.screenEnglish;
-            const auto& source = language == '2' ? screen.turkish : screen.english;
-            for (std::size_t i = 0; i < 4; ++i) {
-                lines[i] = displayLine(filled(source[i], {{"{absent}", absentUpper}}));
-            }
-        }
+        writeTexts(seen, which, present, language, finding);
     }
     return finding;
 }

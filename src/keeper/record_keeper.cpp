@@ -364,13 +364,7 @@ void RecordKeeper::modulesProbed(const ModuleProbe& e) {
         m_protocols[module] = e.protocols[module];
     }
     m_injectorUnit = e.injectorUnitOffered;
-    const auto protocols = m_protocols;
-    const bool unit = m_injectorUnit;
-    post([protocols, unit](record::Record& record, Open& open) {
-        if (open.visit) {
-            record.setVisitModules(*open.visit, protocols, unit);
-        }
-    });
+    postModules();
 }
 
 void RecordKeeper::vinRead(const VinReading& e) {
@@ -382,13 +376,7 @@ void RecordKeeper::vinRead(const VinReading& e) {
         // The same box on another car: a visit of its own, with the probe just made.
         endVisit();
         beginVisit(m_visitDemo);
-        const auto protocols = m_protocols;
-        const bool unit = m_injectorUnit;
-        post([protocols, unit](record::Record& record, Open& open) {
-            if (open.visit) {
-                record.setVisitModules(*open.visit, protocols, unit);
-            }
-        });
+        postModules();
     }
     const bool first = m_visitVin.empty();
     m_visitVin = e.vin;
@@ -408,20 +396,35 @@ void RecordKeeper::vinRead(const VinReading& e) {
 void RecordKeeper::lineLost() {
     tellHeld();
     const std::int64_t at = wallClockMs();
-    post([at](record::Record& record, Open& open) {
+    postToVisit([at](record::Record& record, std::int64_t visit) { record.touchVisit(visit, at); });
+}
+
+void RecordKeeper::postToVisit(VisitJob job) {
+    post([job = std::move(job)](record::Record& record, Open& open) {
         if (open.visit) {
-            record.touchVisit(*open.visit, at);
+            job(record, *open.visit);
         }
+    });
+}
+
+void RecordKeeper::visitEvent(bool demo) {
+    tellHeld();
+    if (!m_visitOpen) {
+        beginVisit(demo);
+    }
+}
+
+void RecordKeeper::postModules() {
+    postToVisit([protocols = m_protocols, unit = m_injectorUnit](record::Record& record,
+                                                                 std::int64_t visit) {
+        record.setVisitModules(visit, protocols, unit);
     });
 }
 
 // ---- trouble codes
 
 void RecordKeeper::troubleCodesRead(const TroubleCodeRead& e) {
-    tellHeld();
-    if (!m_visitOpen) {
-        beginVisit(e.demo);
-    }
+    visitEvent(e.demo);
     record::CodeRead read;
     read.module = e.module;
     read.at = wallClockMs();
@@ -438,33 +441,23 @@ void RecordKeeper::troubleCodesRead(const TroubleCodeRead& e) {
         }
         read.codes.push_back(std::move(code));
     }
-    post([read = std::move(read)](record::Record& record, Open& open) {
-        if (open.visit) {
-            record.addCodeRead(*open.visit, read);
-        }
+    postToVisit([read = std::move(read)](record::Record& record, std::int64_t visit) {
+        record.addCodeRead(visit, read);
     });
 }
 
 void RecordKeeper::troubleCodesCleared(const TroubleCodeClear& e) {
-    tellHeld();
-    if (!m_visitOpen) {
-        beginVisit(e.demo);
-    }
+    visitEvent(e.demo);
     const std::int64_t at = wallClockMs();
-    post([module = e.module, ok = e.ok, at](record::Record& record, Open& open) {
-        if (open.visit) {
-            record.addClear(*open.visit, module, at, ok);
-        }
+    postToVisit([module = e.module, ok = e.ok, at](record::Record& record, std::int64_t visit) {
+        record.addClear(visit, module, at, ok);
     });
 }
 
 // ---- injector codes
 
 void RecordKeeper::injectorCodesRead(const InjectorRead& e) {
-    tellHeld();
-    if (!m_visitOpen) {
-        beginVisit(e.demo);
-    }
+    visitEvent(e.demo);
     record::InjectorRead read;
     read.at = wallClockMs();
     read.ok = e.ok;
@@ -474,10 +467,8 @@ void RecordKeeper::injectorCodesRead(const InjectorRead& e) {
             read.blocks = blocksOf(e.blocks);
         }
     }
-    post([read = std::move(read)](record::Record& record, Open& open) {
-        if (open.visit) {
-            record.addInjectorRead(*open.visit, read);
-        }
+    postToVisit([read = std::move(read)](record::Record& record, std::int64_t visit) {
+        record.addInjectorRead(visit, read);
     });
 }
 
@@ -506,6 +497,11 @@ bool RecordKeeper::beforeFirstWrite(const ProgrammingPlan& plan, std::string& wh
     if (!m_visitOpen) {
         beginVisit(false);
     }
+    const std::shared_ptr<GuardTicket> ticket = postRunStart(plan);
+    return awaitRunStart(*ticket, plan, whyNot);
+}
+
+std::shared_ptr<RecordKeeper::GuardTicket> RecordKeeper::postRunStart(const ProgrammingPlan& plan) {
     record::ProgrammingRun run;
     run.injector = plan.injector;
     run.startedAt = wallClockMs();
@@ -547,16 +543,22 @@ bool RecordKeeper::beforeFirstWrite(const ProgrammingPlan& plan, std::string& wh
             throw;
         }
     });
+    return ticket;
+}
+
+bool RecordKeeper::awaitRunStart(GuardTicket& ticket, const ProgrammingPlan& plan,
+                                 std::string& whyNot) {
+    using State = GuardTicket::State;
     // Waits in short slices: the tester closing ends the wait at once.
     const auto giveUpAt =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.guardTimeoutMs);
-    std::unique_lock lock(ticket->mutex);
-    while (ticket->state == State::Waiting || ticket->state == State::Writing) {
+    std::unique_lock lock(ticket.mutex);
+    while (ticket.state == State::Waiting || ticket.state == State::Writing) {
         const bool closing = !goOn(plan.keepGoing);
         const bool late = std::chrono::steady_clock::now() >= giveUpAt;
-        if (ticket->state == State::Waiting && (closing || late || !kept())) {
+        if (ticket.state == State::Waiting && (closing || late || !kept())) {
             if (closing) {
-                ticket->state = State::Abandoned;
+                ticket.state = State::Abandoned;
                 whyNot = "the tester is closing";
                 return false;
             }
@@ -567,12 +569,12 @@ bool RecordKeeper::beforeFirstWrite(const ProgrammingPlan& plan, std::string& wh
             if (journalInstead(plan, why, whyNot)) {
                 return true;
             }
-            ticket->state = State::Abandoned;
+            ticket.state = State::Abandoned;
             return false;
         }
-        ticket->changed.wait_for(lock, std::chrono::milliseconds(50));
+        ticket.changed.wait_for(lock, std::chrono::milliseconds(50));
     }
-    if (ticket->state != State::Written) {
+    if (ticket.state != State::Written) {
         lock.unlock();
         return journalInstead(plan, problem().empty() ? "it cannot be written" : problem(), whyNot);
     }

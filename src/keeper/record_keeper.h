@@ -111,9 +111,12 @@ private:
         std::optional<std::pair<std::int64_t, double>> odometer;  // visit and km last written
     };
     using Job = std::function<void(record::Record&, Open&)>;
+    using VisitJob = std::function<void(record::Record&, std::int64_t visit)>;
     struct GuardTicket;
 
     void post(Job job);
+    // Posts a write to the open visit; dropped when no visit could be begun.
+    void postToVisit(VisitJob job);
     void writerLoop();
     // Runs one job, again while the record is locked; false when its rows were given up.
     void write(const Job& job, Open& open);
@@ -126,6 +129,14 @@ private:
     void waitIdle();
     bool journalInstead(const ProgrammingPlan& plan, const std::string& why, std::string& whyNot);
     void beginVisit(bool demo);
+    // An event of a visit: held notices told, and a visit begun when none is open.
+    void visitEvent(bool demo);
+    // The modules the probe found (and whether the unit is offered) into the open visit.
+    void postModules();
+    // Puts the run in the record before the first write, waiting for the writer at most the
+    // guard's time; else the journal keeps the codes, or the run is refused (why in whyNot).
+    std::shared_ptr<GuardTicket> postRunStart(const ProgrammingPlan& plan);
+    bool awaitRunStart(GuardTicket& ticket, const ProgrammingPlan& plan, std::string& whyNot);
     void keepOdometer(double km);
     void stopLiveRecordingLocked();
     // SessionEvents

@@ -400,6 +400,24 @@ constexpr const char* kSummaryColumns =
     "(SELECT count(*) FROM injector_reads i WHERE i.visit_id = v.id), v.plate, v.bay FROM visits "
     "v ";
 
+// Every row of QUERY, each made by ROW_OF.
+template <typename RowOf>
+auto rowsOf(Statement& query, RowOf rowOf) {
+    std::vector<decltype(rowOf(query))> rows;
+    while (query.step()) {
+        rows.push_back(rowOf(query));
+    }
+    return rows;
+}
+
+// The same for SQL with its one parameter bound to KEY (a visit, read, run or recording).
+template <typename RowOf>
+auto rowsOf(Database& db, std::string_view sql, std::int64_t key, RowOf rowOf) {
+    Statement query(db, sql);
+    query.bind(1, key);
+    return rowsOf(query, rowOf);
+}
+
 VisitSummary summaryOf(const Statement& row) {
     VisitSummary s;
     s.id = row.integer(0);
@@ -427,9 +445,7 @@ ProgrammingRun runOf(Database& db, const Statement& row) {
     run.visitId = row.integer(1);
     run.injector = static_cast<int>(row.integer(2));
     run.startedAt = row.integer(3);
-    if (!row.isNull(4)) {
-        run.endedAt = row.integer(4);
-    }
+    run.endedAt = row.optionalInteger(4);
     run.codeBefore = row.text(5);
     run.codeNew = row.text(6);
     run.codesRead = split(row.text(7));
@@ -439,20 +455,101 @@ ProgrammingRun runOf(Database& db, const Statement& row) {
     run.codeAfter = row.text(11);
     run.restoreTried = row.integer(12) != 0;
     run.restore = row.integer(13) != 0;
-    Statement steps(db,
-                    "SELECT at, half, request, ok, restore FROM programming_steps WHERE run_id = ? "
-                    "ORDER BY seq");
-    steps.bind(1, run.id);
-    while (steps.step()) {
-        run.steps.push_back({steps.integer(0), static_cast<int>(steps.integer(1)), steps.text(2),
-                             steps.integer(3) != 0, steps.integer(4) != 0});
-    }
+    run.steps = rowsOf(db,
+                       "SELECT at, half, request, ok, restore FROM programming_steps WHERE run_id "
+                       "= ? ORDER BY seq",
+                       run.id, [](const Statement& step) {
+                           return ProgrammingStepRow{
+                               step.integer(0), static_cast<int>(step.integer(1)), step.text(2),
+                               step.integer(3) != 0, step.integer(4) != 0};
+                       });
     return run;
 }
 
 constexpr const char* kRunColumns =
     "SELECT id, visit_id, injector, started_at, ended_at, code_before, code_new, codes_read, "
     "blocks, result, unit_holds, code_after, restore_tried, restore_run FROM programming_runs ";
+
+// What the summary leaves out of a visit.
+void readVisitDetails(Database& db, std::int64_t id, Visit& visit) {
+    Statement extra(db,
+                    "SELECT diesel, language, injector_unit, plate, customer, odometer_km, "
+                    "findings, recommendation, odometer_read_km FROM visits WHERE id = ?");
+    extra.bind(1, id);
+    extra.step();
+    visit.diesel = extra.integer(0) != 0;
+    visit.language = extra.text(1);
+    visit.injectorUnit = extra.integer(2) != 0;
+    visit.notes.plate = extra.text(3);
+    visit.notes.customer = extra.text(4);
+    visit.notes.odometerKm = extra.optionalInteger(5);
+    visit.notes.findings = extra.text(6);
+    visit.notes.recommendation = extra.text(7);
+    visit.odometerReadKm = extra.optionalReal(8);
+}
+
+CodeRead codeReadOf(Database& db, const Statement& row) {
+    CodeRead read;
+    read.id = row.integer(0);
+    read.module = static_cast<int>(row.integer(1));
+    read.at = row.integer(2);
+    read.ok = row.integer(3) != 0;
+    read.count = static_cast<int>(row.integer(4));
+    read.catalogueMissing = row.integer(5) != 0;
+    read.language = row.text(6);
+    read.codes = rowsOf(
+        db, "SELECT code, code_text, description FROM codes WHERE read_id = ? ORDER BY position",
+        read.id, [](const Statement& code) {
+            return TroubleCode{static_cast<int>(code.integer(0)), code.text(1), code.text(2)};
+        });
+    return read;
+}
+
+Clear clearOf(const Statement& row) {
+    Clear clear;
+    clear.id = row.integer(0);
+    clear.module = static_cast<int>(row.integer(1));
+    clear.at = row.integer(2);
+    clear.ok = row.integer(3) != 0;
+    clear.beforeReadId = row.optionalInteger(4);
+    clear.afterReadId = row.optionalInteger(5);
+    return clear;
+}
+
+InjectorRead injectorReadOf(const Statement& row) {
+    InjectorRead read;
+    read.id = row.integer(0);
+    read.at = row.integer(1);
+    read.ok = row.integer(2) != 0;
+    read.codes = split(row.text(3));
+    read.blocks = blocksOf(row.blob(4));
+    return read;
+}
+
+Channel channelOf(const Statement& row) {
+    return {static_cast<int>(row.integer(0)), row.text(1), row.text(2), row.text(3)};
+}
+
+std::vector<Channel> channelsOf(Database& db, std::int64_t recording) {
+    return rowsOf(db,
+                  "SELECT channel, gauge, name, unit FROM recording_channels WHERE recording_id "
+                  "= ? ORDER BY channel",
+                  recording, channelOf);
+}
+
+Recording recordingOf(Database& db, const Statement& row) {
+    Recording recording;
+    recording.id = row.integer(0);
+    recording.visitId = row.integer(1);
+    recording.page = static_cast<int>(row.integer(2));
+    recording.startedAt = row.integer(3);
+    recording.endedAt = row.optionalInteger(4);
+    recording.readingCount = row.integer(5);
+    recording.cycles = row.optionalInteger(6);
+    recording.durationMs = row.optionalInteger(7);
+    recording.channels = channelsOf(db, recording.id);
+    return recording;
+}
 
 }  // namespace
 
@@ -464,11 +561,7 @@ std::vector<VisitSummary> Record::visits(const VisitFilter& filter) {
                         "instr(lower(replace(v.plate, ' ', '')), lower(replace(?2, ' ', ''))) > 0) "
                         "ORDER BY v.started_at DESC, v.id DESC LIMIT ?3");
     query.bind(1, filter.demo ? 1 : 0).bind(2, filter.text).bind(3, filter.limit);
-    std::vector<VisitSummary> result;
-    while (query.step()) {
-        result.push_back(summaryOf(query));
-    }
-    return result;
+    return rowsOf(query, summaryOf);
 }
 
 std::optional<Visit> Record::visit(std::int64_t id) {
@@ -477,94 +570,30 @@ std::optional<Visit> Record::visit(std::int64_t id) {
     if (!head.step()) {
         return std::nullopt;
     }
+    Database& db = *m_db;
     Visit visit;
     visit.summary = summaryOf(head);
-    {
-        Statement extra(*m_db,
-                        "SELECT diesel, language, injector_unit, plate, customer, odometer_km, "
-                        "findings, recommendation, odometer_read_km FROM visits WHERE id = ?");
-        extra.bind(1, id);
-        extra.step();
-        visit.diesel = extra.integer(0) != 0;
-        visit.language = extra.text(1);
-        visit.injectorUnit = extra.integer(2) != 0;
-        visit.notes.plate = extra.text(3);
-        visit.notes.customer = extra.text(4);
-        if (!extra.isNull(5)) {
-            visit.notes.odometerKm = extra.integer(5);
-        }
-        visit.notes.findings = extra.text(6);
-        visit.notes.recommendation = extra.text(7);
-        if (!extra.isNull(8)) {
-            visit.odometerReadKm = extra.real(8);
-        }
-    }
-    Statement modules(*m_db, "SELECT module, protocol FROM visit_modules WHERE visit_id = ?");
+    readVisitDetails(db, id, visit);
+    Statement modules(db, "SELECT module, protocol FROM visit_modules WHERE visit_id = ?");
     modules.bind(1, id);
     while (modules.step()) {
         visit.protocols[static_cast<std::size_t>(modules.integer(0))] =
             static_cast<int>(modules.integer(1));
     }
-    Statement reads(*m_db,
-                    "SELECT id, module, at, ok, count, catalogue_missing, language FROM code_reads "
-                    "WHERE visit_id = ? ORDER BY id");
-    reads.bind(1, id);
-    Statement codes(*m_db,
-                    "SELECT code, code_text, description FROM codes WHERE read_id = ? ORDER BY "
-                    "position");
-    while (reads.step()) {
-        CodeRead read;
-        read.id = reads.integer(0);
-        read.module = static_cast<int>(reads.integer(1));
-        read.at = reads.integer(2);
-        read.ok = reads.integer(3) != 0;
-        read.count = static_cast<int>(reads.integer(4));
-        read.catalogueMissing = reads.integer(5) != 0;
-        read.language = reads.text(6);
-        codes.bind(1, read.id);
-        while (codes.step()) {
-            read.codes.push_back(
-                {static_cast<int>(codes.integer(0)), codes.text(1), codes.text(2)});
-        }
-        codes.reset();
-        visit.codeReads.push_back(std::move(read));
-    }
-    Statement clears(*m_db,
-                     "SELECT id, module, at, ok, before_read_id, after_read_id FROM clears WHERE "
-                     "visit_id = ? ORDER BY id");
-    clears.bind(1, id);
-    while (clears.step()) {
-        Clear clear;
-        clear.id = clears.integer(0);
-        clear.module = static_cast<int>(clears.integer(1));
-        clear.at = clears.integer(2);
-        clear.ok = clears.integer(3) != 0;
-        if (!clears.isNull(4)) {
-            clear.beforeReadId = clears.integer(4);
-        }
-        if (!clears.isNull(5)) {
-            clear.afterReadId = clears.integer(5);
-        }
-        visit.clears.push_back(clear);
-    }
-    Statement injectors(*m_db,
-                        "SELECT id, at, ok, codes, blocks FROM injector_reads WHERE visit_id = ? "
-                        "ORDER BY id");
-    injectors.bind(1, id);
-    while (injectors.step()) {
-        InjectorRead read;
-        read.id = injectors.integer(0);
-        read.at = injectors.integer(1);
-        read.ok = injectors.integer(2) != 0;
-        read.codes = split(injectors.text(3));
-        read.blocks = blocksOf(injectors.blob(4));
-        visit.injectorReads.push_back(std::move(read));
-    }
-    Statement runs(*m_db, std::string(kRunColumns) + "WHERE visit_id = ? ORDER BY id");
-    runs.bind(1, id);
-    while (runs.step()) {
-        visit.runs.push_back(runOf(*m_db, runs));
-    }
+    visit.codeReads = rowsOf(db,
+                             "SELECT id, module, at, ok, count, catalogue_missing, language FROM "
+                             "code_reads WHERE visit_id = ? ORDER BY id",
+                             id, [&db](const Statement& row) { return codeReadOf(db, row); });
+    visit.clears = rowsOf(db,
+                          "SELECT id, module, at, ok, before_read_id, after_read_id FROM clears "
+                          "WHERE visit_id = ? ORDER BY id",
+                          id, clearOf);
+    visit.injectorReads = rowsOf(db,
+                                 "SELECT id, at, ok, codes, blocks FROM injector_reads WHERE "
+                                 "visit_id = ? ORDER BY id",
+                                 id, injectorReadOf);
+    visit.runs = rowsOf(db, std::string(kRunColumns) + "WHERE visit_id = ? ORDER BY id", id,
+                        [&db](const Statement& row) { return runOf(db, row); });
     visit.recordings = recordingsOfVisit(id);
     return visit;
 }
@@ -588,70 +617,26 @@ std::optional<std::int64_t> Record::previousVisitOfVin(std::int64_t visit) {
 }
 
 std::vector<Recording> Record::recordingsOfVisit(std::int64_t visit) {
-    std::vector<Recording> result;
-    Statement query(*m_db,
-                    "SELECT id, visit_id, page, started_at, ended_at, (SELECT count(*) FROM "
-                    "readings WHERE recording_id = recordings.id), cycles, duration_ms FROM "
-                    "recordings WHERE visit_id = ? ORDER BY id");
-    query.bind(1, visit);
-    Statement channels(*m_db,
-                       "SELECT channel, gauge, name, unit FROM recording_channels WHERE "
-                       "recording_id = ? ORDER BY channel");
-    while (query.step()) {
-        Recording recording;
-        recording.id = query.integer(0);
-        recording.visitId = query.integer(1);
-        recording.page = static_cast<int>(query.integer(2));
-        recording.startedAt = query.integer(3);
-        if (!query.isNull(4)) {
-            recording.endedAt = query.integer(4);
-        }
-        recording.readingCount = query.integer(5);
-        if (!query.isNull(6)) {
-            recording.cycles = query.integer(6);
-        }
-        if (!query.isNull(7)) {
-            recording.durationMs = query.integer(7);
-        }
-        channels.bind(1, recording.id);
-        while (channels.step()) {
-            recording.channels.push_back({static_cast<int>(channels.integer(0)), channels.text(1),
-                                          channels.text(2), channels.text(3)});
-        }
-        channels.reset();
-        result.push_back(std::move(recording));
-    }
-    return result;
+    Database& db = *m_db;
+    return rowsOf(db,
+                  "SELECT id, visit_id, page, started_at, ended_at, (SELECT count(*) FROM "
+                  "readings WHERE recording_id = recordings.id), cycles, duration_ms FROM "
+                  "recordings WHERE visit_id = ? ORDER BY id",
+                  visit, [&db](const Statement& row) { return recordingOf(db, row); });
 }
 
 std::vector<Reading> Record::readingsOfRecording(std::int64_t recording) {
-    std::vector<Reading> result;
-    Statement query(
-        *m_db, "SELECT t_ms, channel, value FROM readings WHERE recording_id = ? ORDER BY seq");
-    query.bind(1, recording);
-    while (query.step()) {
-        Reading reading;
-        reading.tMs = query.integer(0);
-        reading.channel = static_cast<int>(query.integer(1));
-        if (!query.isNull(2)) {
-            reading.value = query.real(2);
-        }
-        result.push_back(reading);
-    }
-    return result;
+    return rowsOf(
+        *m_db, "SELECT t_ms, channel, value FROM readings WHERE recording_id = ? ORDER BY seq",
+        recording, [](const Statement& row) {
+            return Reading{row.integer(0), static_cast<int>(row.integer(1)), row.optionalReal(2)};
+        });
 }
 
 std::vector<ChannelSummary> Record::recordingSummary(std::int64_t recording) {
     std::vector<ChannelSummary> result;
-    Statement channels(*m_db,
-                       "SELECT channel, gauge, name, unit FROM recording_channels WHERE "
-                       "recording_id = ? ORDER BY channel");
-    channels.bind(1, recording);
-    while (channels.step()) {
-        ChannelSummary summary;
-        summary.channel = {static_cast<int>(channels.integer(0)), channels.text(1),
-                           channels.text(2), channels.text(3)};
-        result.push_back(summary);
+    for (Channel& channel : channelsOf(*m_db, recording)) {
+        result.push_back({.channel = std::move(channel)});
     }
     // One pass over the readings for every channel at once: an hour is some 10^5 rows.
     Statement values(*m_db,
@@ -684,11 +669,7 @@ std::vector<ProgrammingRun> Record::runsOf(int injector, const std::optional<std
                         "ELSE ?2 IS NULL OR visit_id IN (SELECT id FROM visits WHERE vin = ?2 AND "
                         "demo = 0) END) ORDER BY started_at, id");
     query.bind(1, injector).bind(2, vin).bind(3, visit);
-    std::vector<ProgrammingRun> runs;
-    while (query.step()) {
-        runs.push_back(runOf(*m_db, query));
-    }
-    return runs;
+    return rowsOf(query, [this](const Statement& row) { return runOf(*m_db, row); });
 }
 
 std::optional<ProgrammingRun> Record::lastRunOf(int injector, const std::optional<std::string>& vin,

@@ -39,18 +39,9 @@ std::string printable(const std::string& text) {
     return out;
 }
 
-}  // namespace
-
-// Field names are English in both languages, for programs; the values that are words
-// (results, what the unit holds) are the record's own; dates are ISO-like local times.
-std::string reportJson(const VisitReport& report, ReportLanguage language) {
+json visitJson(const VisitReport& report) {
     const Visit& visit = report.visit;
-    json root;
-    root["language"] = language == ReportLanguage::Turkish ? "tr" : "en";
-    root["workshop"] = {{"name", report.workshop.name},
-                        {"address", report.workshop.address},
-                        {"phone", report.workshop.phone}};
-    root["visit"] = {
+    return {
         {"id", visit.summary.id},
         {"started", localTime(visit.summary.startedAt, ReportLanguage::English)},
         {"ended", localTime(visit.summary.endedAt, ReportLanguage::English)},
@@ -68,15 +59,19 @@ std::string reportJson(const VisitReport& report, ReportLanguage language) {
         {"findings", visit.notes.findings},
         {"recommendation", visit.notes.recommendation},
     };
-    root["previous_visit"] = report.previous ? json(report.previous->id) : json(nullptr);
+}
+
+// Each module's protocol, null where it did not answer.
+json modulesJson(const Visit& visit) {
     json modules = json::object();
     for (int module = 1; module <= 5; ++module) {
         const int protocol = visit.protocols[static_cast<std::size_t>(module)];
         modules[std::string(moduleName(module))] = protocol == 0 ? json(nullptr) : json(protocol);
     }
-    root["modules"] = modules;
-    root["injector_unit"] = visit.injectorUnit;
+    return modules;
+}
 
+json troubleCodesJson(const VisitReport& report, ReportLanguage language) {
     json codes = json::array();
     for (const ModuleCodes& module : report.modules) {
         json list = json::array();
@@ -88,7 +83,10 @@ std::string reportJson(const VisitReport& report, ReportLanguage language) {
         codes.push_back(
             {{"module", moduleName(module.module)}, {"read_ok", module.readOk}, {"codes", list}});
     }
-    root["trouble_codes"] = codes;
+    return codes;
+}
+
+json clearsJson(const VisitReport& report) {
     json clears = json::array();
     for (const ClearReport& clear : report.clears) {
         clears.push_back({{"module", moduleName(clear.clear.module)},
@@ -97,8 +95,10 @@ std::string reportJson(const VisitReport& report, ReportLanguage language) {
                           {"codes_before", codesJson(clear.before)},
                           {"codes_after", clear.after ? codesJson(*clear.after) : json(nullptr)}});
     }
-    root["clears"] = clears;
+    return clears;
+}
 
+json injectorsJson(const Visit& visit) {
     json reads = json::array();
     for (const InjectorRead& read : visit.injectorReads) {
         json byInjector = json::object();
@@ -131,8 +131,11 @@ std::string reportJson(const VisitReport& report, ReportLanguage language) {
                         {"restore_tried", run.restoreTried},
                         {"steps", steps}});
     }
-    root["injectors"] = {{"reads", reads}, {"programming", runs}};
+    return {{"reads", reads}, {"programming", runs}};
+}
 
+// Each recording with its channels' figures (none for a channel without readings).
+json liveJson(const VisitReport& report) {
     json live = json::array();
     for (const RecordingReport& item : report.recordings) {
         json channels = json::array();
@@ -158,7 +161,27 @@ std::string reportJson(const VisitReport& report, ReportLanguage language) {
         entry["channels"] = channels;
         live.push_back(entry);
     }
-    root["live"] = live;
+    return live;
+}
+
+}  // namespace
+
+// Field names are English in both languages, for programs; the values that are words
+// (results, what the unit holds) are the record's own; dates are ISO-like local times.
+std::string reportJson(const VisitReport& report, ReportLanguage language) {
+    json root;
+    root["language"] = language == ReportLanguage::Turkish ? "tr" : "en";
+    root["workshop"] = {{"name", report.workshop.name},
+                        {"address", report.workshop.address},
+                        {"phone", report.workshop.phone}};
+    root["visit"] = visitJson(report);
+    root["previous_visit"] = report.previous ? json(report.previous->id) : json(nullptr);
+    root["modules"] = modulesJson(report.visit);
+    root["injector_unit"] = report.visit.injectorUnit;
+    root["trouble_codes"] = troubleCodesJson(report, language);
+    root["clears"] = clearsJson(report);
+    root["injectors"] = injectorsJson(report.visit);
+    root["live"] = liveJson(report);
     return root.dump(2) + "\n";
 }
 

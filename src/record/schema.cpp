@@ -132,6 +132,27 @@ ALTER TABLE visits ADD COLUMN odometer_read_km REAL;
 )sql",
 };
 
+// The uid column of a visit's rows of TABLE and the triggers that queue them (of KIND) in
+// the outbox, and keep other bays' visits read-only.
+std::string rowQueueTriggers(const std::string& t, const std::string& k) {
+    const std::string local = "SELECT '" + k + "', r.uid FROM " + t +
+                              " r JOIN visits v ON v.id = r.visit_id WHERE r.id = NEW.id AND "
+                              "v.bay IS NULL AND v.demo = 0;\n";
+    std::string sql = "ALTER TABLE " + t + " ADD COLUMN uid TEXT;\n";
+    sql += "CREATE TRIGGER " + t + "_queue_insert AFTER INSERT ON " + t + " BEGIN\n";
+    sql += "    UPDATE " + t +
+           " SET uid = lower(hex(randomblob(16))) WHERE id = NEW.id AND uid IS NULL;\n";
+    sql += "    INSERT OR REPLACE INTO outbox(kind, row_uid) " + local + "END;\n";
+    sql += "CREATE TRIGGER " + t + "_queue_update AFTER UPDATE ON " + t +
+           " WHEN OLD.uid IS NOT NULL BEGIN\n";
+    sql += "    INSERT OR REPLACE INTO outbox(kind, row_uid) " + local + "END;\n";
+    sql += "CREATE TRIGGER " + t + "_remote_insert BEFORE INSERT ON " + t +
+           " WHEN (SELECT bay FROM visits WHERE id = NEW.visit_id) IS NOT NULL AND NOT EXISTS "
+           "(SELECT 1 FROM sync_writing) BEGIN\n";
+    sql += "    SELECT RAISE(ABORT, 'a visit of another bay is read-only');\nEND;\n";
+    return sql;
+}
+
 // 5: shared history. Every row that leaves the PC gets an id that never repeats (128 random
 // bits in hex); visits pulled from the workshop's other bays carry their bay (NULL: this
 // PC). Triggers queue each change of a local row in the outbox within the statement that
@@ -199,23 +220,7 @@ END;
         {"recordings", "recording"},
     };
     for (const auto& [table, kind] : kRows) {
-        const std::string t = table;
-        const std::string k = kind;
-        const std::string local = "SELECT '" + k + "', r.uid FROM " + t +
-                                  " r JOIN visits v ON v.id = r.visit_id WHERE r.id = NEW.id AND "
-                                  "v.bay IS NULL AND v.demo = 0;\n";
-        sql += "ALTER TABLE " + t + " ADD COLUMN uid TEXT;\n";
-        sql += "CREATE TRIGGER " + t + "_queue_insert AFTER INSERT ON " + t + " BEGIN\n";
-        sql += "    UPDATE " + t +
-               " SET uid = lower(hex(randomblob(16))) WHERE id = NEW.id AND uid IS NULL;\n";
-        sql += "    INSERT OR REPLACE INTO outbox(kind, row_uid) " + local + "END;\n";
-        sql += "CREATE TRIGGER " + t + "_queue_update AFTER UPDATE ON " + t +
-               " WHEN OLD.uid IS NOT NULL BEGIN\n";
-        sql += "    INSERT OR REPLACE INTO outbox(kind, row_uid) " + local + "END;\n";
-        sql += "CREATE TRIGGER " + t + "_remote_insert BEFORE INSERT ON " + t +
-               " WHEN (SELECT bay FROM visits WHERE id = NEW.visit_id) IS NOT NULL AND NOT EXISTS "
-               "(SELECT 1 FROM sync_writing) BEGIN\n";
-        sql += "    SELECT RAISE(ABORT, 'a visit of another bay is read-only');\nEND;\n";
+        sql += rowQueueTriggers(table, kind);
     }
     // The rows recorded before: ids for them, and all of them waiting for the first push.
     for (const char* table :

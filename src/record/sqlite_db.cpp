@@ -162,6 +162,14 @@ double Statement::real(int column) const {
     return sqlite3_column_double(m_statement, column);
 }
 
+std::optional<std::int64_t> Statement::optionalInteger(int column) const {
+    return isNull(column) ? std::nullopt : std::optional<std::int64_t>(integer(column));
+}
+
+std::optional<double> Statement::optionalReal(int column) const {
+    return isNull(column) ? std::nullopt : std::optional<double>(real(column));
+}
+
 std::string Statement::text(int column) const {
     const auto* text = sqlite3_column_text(m_statement, column);
     return text != nullptr

@@ -62,6 +62,9 @@ public:
     double real(int column) const;
     std::string text(int column) const;
     std::vector<std::uint8_t> blob(int column) const;
+    // The column's value; none where it is NULL.
+    std::optional<std::int64_t> optionalInteger(int column) const;
+    std::optional<double> optionalReal(int column) const;
 
 private:
     Database& m_db;

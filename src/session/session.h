@@ -214,6 +214,12 @@ private:
     int moduleNumber() const;  // 1..5 for the module button down, 0 for none or ICU
     // A read, listing or clear of trouble codes still to come.
     bool troubleCodeJobPending() const;
+    // Starts a read or clear of the chosen module's codes: BUSY over the saved screen and
+    // the job's state; false when no module is chosen or a job is pending.
+    bool startTroubleCodeJob(ScreenId busy, State (*jobState)(int module));
+    void selectModel(bool diesel, int index);  // a click in PG1 or DG1
+    // The box or the car did not answer: the screen for a while, then waiting in NEXT.
+    void showSilence(ScreenId screen, State next);
     bool openPort(int index);
     bool offersInjectorUnit() const;  // the chosen vehicle has an injector control unit
     void reportModuleProbe(bool carAnswered);

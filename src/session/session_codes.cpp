@@ -140,30 +140,28 @@ bool Session::troubleCodeJobPending() const {
            inRange(SessionState, State::ListDtc, State::ClearDtcCluster);
 }
 
-void Session::readDtc() {
+bool Session::startTroubleCodeJob(ScreenId busy, State (*jobState)(int module)) {
     const int module = moduleNumber();
     if (module == 0 || troubleCodeJobPending()) {
-        return;  // no module chosen (or the injector unit): nothing to read
+        return false;  // no module chosen (or the injector unit): nothing to do
     }
     showOnlyFrame("");
     setColour(kYellow);
     saveScreen();
-    show(ScreenId::ReadingDtcs);
+    show(busy);
     m_view.repaint();
-    setState(readDtcState(module));
+    setState(jobState(module));
+    return true;
+}
+
+void Session::readDtc() {
+    startTroubleCodeJob(ScreenId::ReadingDtcs, readDtcState);
 }
 
 void Session::clearDtc() {
-    const int module = moduleNumber();
-    if (module == 0 || troubleCodeJobPending()) {
+    if (!startTroubleCodeJob(ScreenId::DeletingDtcs, clearDtcState)) {
         return;
     }
-    showOnlyFrame("");
-    setColour(kYellow);
-    saveScreen();
-    show(ScreenId::DeletingDtcs);
-    m_view.repaint();
-    setState(clearDtcState(module));
     m_clock.sleepMs(kDtcPauseMs);
     setColour(kGreen);
     restoreSavedScreen();

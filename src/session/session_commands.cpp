@@ -187,31 +187,26 @@ void Session::selectLanguage(int index) {
 }
 
 void Session::selectPetrol(int index) {
-    if (index < 0 || index >= static_cast<int>(petrolModels().size())) {
-        return;
-    }
-    m_petrolSelection = index;
-    m_dieselSelection = -1;
-    m_modelIndex = index;
-    DieselSelected = false;
-    m_view.setListSelection("PG1", index);
-    m_view.setListSelection("DG1", -1);
-    m_view.setControlEnabled("OK", true);
-    notify(&SessionEvents::vehicleChosen, VehicleChoice{false, index, petrolModels()[index]});
+    selectModel(false, index);
 }
 
 void Session::selectDiesel(int index) {
-    if (index < 0 || index >= static_cast<int>(dieselModels().size())) {
+    selectModel(true, index);
+}
+
+void Session::selectModel(bool diesel, int index) {
+    const auto models = diesel ? dieselModels() : petrolModels();
+    if (index < 0 || index >= static_cast<int>(models.size())) {
         return;
     }
-    m_dieselSelection = index;
-    m_petrolSelection = -1;
+    m_dieselSelection = diesel ? index : -1;
+    m_petrolSelection = diesel ? -1 : index;
     m_modelIndex = index;
-    DieselSelected = true;
-    m_view.setListSelection("DG1", index);
-    m_view.setListSelection("PG1", -1);
+    DieselSelected = diesel;
+    m_view.setListSelection(diesel ? "DG1" : "PG1", index);
+    m_view.setListSelection(diesel ? "PG1" : "DG1", -1);
     m_view.setControlEnabled("OK", true);
-    notify(&SessionEvents::vehicleChosen, VehicleChoice{true, index, dieselModels()[index]});
+    notify(&SessionEvents::vehicleChosen, VehicleChoice{diesel, index, models[index]});
 }
 
 void Session::live() {

@@ -143,13 +143,17 @@ void Session::stateConnect() {
     setState(carAnswered ? State::EcuScan : State::CarSilent);
 }
 
-void Session::stateConnectionFailed() {
+void Session::showSilence(ScreenId screen, State next) {
     m_view.setControlEnabled("BACK", true);
     m_view.setControlEnabled("DEMO", true);
-    show(ScreenId::ConnectionFailed);
+    show(screen);
     pause(kStatusPauseMs);
-    setState(State::BoxSilentWait);
+    setState(next);
     publishDiagnosis();
+}
+
+void Session::stateConnectionFailed() {
+    showSilence(ScreenId::ConnectionFailed, State::BoxSilentWait);
 }
 
 void Session::statePlugTheBox() {
@@ -220,12 +224,7 @@ void Session::reportModuleProbe(bool carAnswered) {
 }
 
 void Session::stateConnectionFailure() {
-    m_view.setControlEnabled("BACK", true);
-    m_view.setControlEnabled("DEMO", true);
-    show(ScreenId::ConnectionFailure);
-    pause(kStatusPauseMs);
-    setState(State::CarSilentWait);
-    publishDiagnosis();
+    showSilence(ScreenId::ConnectionFailure, State::CarSilentWait);
 }
 
 }  // namespace tvx::session

@@ -1,5 +1,7 @@
 #include "session/view_log.h"
 
+#include <iterator>
+
 namespace tvx::session {
 namespace {
 
@@ -31,64 +33,20 @@ void ViewLog::write(std::string_view verb, std::string_view name, std::string_vi
     m_out << '\n' << std::flush;
 }
 
-void ViewLog::setLine(int line, const std::string& text) {
-    write("line", std::to_string(line), quoted(text));
-    m_inner.setLine(line, text);
-}
-void ViewLog::setDisplayColour(std::uint32_t colour) {
-    write("colour", "display", std::to_string(colour));
-    m_inner.setDisplayColour(colour);
-}
-void ViewLog::showOnlyFrame(std::string_view frame) {
-    write("frame", frame.empty() ? "-" : frame, {});
-    m_inner.showOnlyFrame(frame);
-}
-void ViewLog::setPanelVisible(std::string_view name, bool visible) {
-    write("panel", name, visible ? "1" : "0");
-    m_inner.setPanelVisible(name, visible);
-}
-void ViewLog::setPanelColour(std::string_view name, std::uint32_t colour) {
-    write("colour", name, std::to_string(colour));
-    m_inner.setPanelColour(name, colour);
-}
-void ViewLog::setControlEnabled(std::string_view name, bool enabled) {
-    write("enabled", name, enabled ? "1" : "0");
-    m_inner.setControlEnabled(name, enabled);
-}
-void ViewLog::setControlVisible(std::string_view name, bool visible) {
-    write("visible", name, visible ? "1" : "0");
-    m_inner.setControlVisible(name, visible);
-}
-void ViewLog::setButtonDown(std::string_view name) {
-    write("down", name, {});
-    m_inner.setButtonDown(name);
-}
-void ViewLog::setGauge(std::string_view name, const std::string& text) {
-    write("gauge", name, quoted(text));
-    m_inner.setGauge(name, text);
-}
-void ViewLog::setEditText(std::string_view name, const std::string& text) {
-    write("edit", name, quoted(text));
-    m_inner.setEditText(name, text);
-}
-void ViewLog::setGridRow(int row, const std::string& text) {
-    write("row", std::to_string(row), quoted(text));
-    m_inner.setGridRow(row, text);
-}
-void ViewLog::setCaption(std::string_view name, const std::string& text) {
-    write("caption", name, quoted(text));
-    m_inner.setCaption(name, text);
-}
-void ViewLog::setHint(std::string_view name, const std::string& text) {
-    write("hint", name, quoted(text));
-    m_inner.setHint(name, text);
-}
-void ViewLog::setListSelection(std::string_view name, int index) {
-    write("selected", name, std::to_string(index));
-    m_inner.setListSelection(name, index);
-}
-void ViewLog::repaint() {
-    m_inner.repaint();
+void ViewLog::call(ViewCall c) {
+    // The verb of each kind of call, in the order of ViewCall::Kind.
+    static constexpr std::string_view kVerbs[] = {
+        "line",  "colour", "frame", "panel",   "colour", "enabled",  "visible", "down",
+        "gauge", "edit",   "row",   "caption", "hint",   "selected", ""};
+    static_assert(std::size(kVerbs) == static_cast<std::size_t>(ViewCall::Kind::Repaint) + 1);
+    if (c.kind != ViewCall::Kind::Repaint) {
+        const std::string target = c.target();
+        const std::string value = c.value();
+        write(kVerbs[static_cast<std::size_t>(c.kind)],
+              target.empty() && c.kind == ViewCall::Kind::Frame ? "-" : target,
+              c.carriesText() ? quoted(value) : value);
+    }
+    c.applyTo(m_inner);
 }
 
 }  // namespace tvx::session

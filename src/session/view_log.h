@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "link/clock.h"
-#include "session/session_view.h"
+#include "session/view_call.h"
 
 namespace tvx::session {
 
@@ -18,30 +18,15 @@ namespace tvx::session {
 //   <milliseconds> enabled OK 1
 //   <milliseconds> frame Frame31
 // Texts are written as given (UTF-8) between double quotes; they never hold a line end.
-class ViewLog final : public SessionView {
+class ViewLog final : public CallView {
 public:
     ViewLog(SessionView& inner, const link::Clock& clock) : m_inner(inner), m_clock(clock) {}
 
     // Starts writing to PATH (replacing it); false when it cannot be opened.
     bool open(const std::string& path);
 
-    void setLine(int line, const std::string& text) override;
-    void setDisplayColour(std::uint32_t colour) override;
-    void showOnlyFrame(std::string_view frame) override;
-    void setPanelVisible(std::string_view name, bool visible) override;
-    void setPanelColour(std::string_view name, std::uint32_t colour) override;
-    void setControlEnabled(std::string_view name, bool enabled) override;
-    void setControlVisible(std::string_view name, bool visible) override;
-    void setButtonDown(std::string_view name) override;
-    void setGauge(std::string_view name, const std::string& text) override;
-    void setEditText(std::string_view name, const std::string& text) override;
-    void setGridRow(int row, const std::string& text) override;
-    void setCaption(std::string_view name, const std::string& text) override;
-    void setHint(std::string_view name, const std::string& text) override;
-    void setListSelection(std::string_view name, int index) override;
-    void repaint() override;
-
 private:
+    void call(ViewCall c) override;
     void write(std::string_view verb, std::string_view name, std::string_view value);
 
     SessionView& m_inner;

@@ -23,6 +23,21 @@ unsigned holdOf(const Fault& fault) {
 // Address each module answers from (the third header byte of its replies).
 constexpr std::array<std::uint8_t, 7> kModuleAddress{0x00, 0x10, 0x18, 0x28, 0x58, 0x60, 0x7A};
 
+// The start-up dialogue of each protocol that opens a module: the request's bytes, of which
+// the box answers with the last.
+struct Opening {
+    std::array<std::uint8_t, 3> bytes;
+    std::size_t length;
+    int module;
+};
+constexpr Opening kOpenings[] = {
+    {{0x14, 0x10}, 2, kPcm},          {{0x14, 0x60}, 2, kCluster},
+    {{0x0A, 0x28}, 2, kAbs},          {{0x0A, 0x58}, 2, kAirBag},
+    {{0x0A, 0x60}, 2, kCluster},      {{0x1E, 0x07, 0xE0}, 3, kPcm},
+    {{0x1E, 0x07, 0xE1}, 3, kTcm},    {{0x1E, 0x07, 0x60}, 3, kAbs},
+    {{0x1E, 0x07, 0x37}, 3, kAirBag}, {{0x1E, 0x07, 0x20}, 3, kCluster},
+};
+
 bool isParameterCommand(std::uint8_t byte) {
     return byte == 22 || byte == 32 || byte == 12;
 }
@@ -128,6 +143,17 @@ BoxOutput Box::finishRequest(std::uint64_t nowMs) {
     return applyFaults(request, std::move(reply));
 }
 
+Box::Answer Box::openingAnswer(const std::vector<std::uint8_t>& request) {
+    for (const Opening& opening : kOpenings) {
+        if (request.size() >= opening.length &&
+            std::equal(opening.bytes.begin(), opening.bytes.begin() + opening.length,
+                       request.begin())) {
+            return openModule(opening.module, opening.bytes[opening.length - 1]);
+        }
+    }
+    return {};  // no module opens so
+}
+
 Box::Answer Box::answer(const std::vector<std::uint8_t>& request, std::uint64_t nowMs) {
     const std::uint8_t first = request[0];
     if (first == 1) {
@@ -140,46 +166,8 @@ Box::Answer Box::answer(const std::vector<std::uint8_t>& request, std::uint64_t 
         }
         return {{m_scenario.modules[static_cast<std::size_t>(module)].protocol}, false, module};
     }
-    if (first == 0x14) {
-        switch (request[1]) {
-            case 0x10:
-                return openModule(kPcm, request[1]);
-            case 0x60:
-                return openModule(kCluster, request[1]);
-            default:
-                return {};
-        }
-    }
-    if (first == 0x0A) {
-        switch (request[1]) {
-            case 0x28:
-                return openModule(kAbs, request[1]);
-            case 0x58:
-                return openModule(kAirBag, request[1]);
-            case 0x60:
-                return openModule(kCluster, request[1]);
-            default:
-                return {};
-        }
-    }
-    if (first == 0x1E) {
-        if (request[1] != 0x07) {
-            return {};
-        }
-        switch (request[2]) {
-            case 0xE0:
-                return openModule(kPcm, request[2]);
-            case 0xE1:
-                return openModule(kTcm, request[2]);
-            case 0x60:
-                return openModule(kAbs, request[2]);
-            case 0x37:
-                return openModule(kAirBag, request[2]);
-            case 0x20:
-                return openModule(kCluster, request[2]);
-            default:
-                return {};
-        }
+    if (first == 0x14 || first == 0x0A || first == 0x1E) {
+        return openingAnswer(request);
     }
     if (isParameterCommand(first)) {
         const auto identifier = static_cast<std::uint16_t>(request[1] * 256 + request[2]);
@@ -426,6 +414,74 @@ std::vector<std::uint8_t> Box::noise(unsigned count) {
     return bytes;
 }
 
+bool Box::faultActs(const Fault& fault, const std::vector<std::uint8_t>& request,
+                    const Answer& answer, std::optional<std::uint16_t> identifier) const {
+    if (fault.count == 0 || fault.kind == FaultKind::KeepsOldCode) {
+        return false;  // used up, or acted on when the unit stored
+    }
+    if ((fault.identifier && fault.identifier != identifier) ||
+        (fault.module != 0 && fault.module != answer.module)) {
+        return false;
+    }
+    if (fault.injectorRequest != 0 &&
+        (answer.module != kIcu || fault.injectorRequest != m_injectorRequests)) {
+        return false;
+    }
+    const bool needsFrame = fault.kind == FaultKind::CountZero || fault.kind == FaultKind::CutShort;
+    if (needsFrame && !answer.framed) {
+        return false;
+    }
+    return fault.kind != FaultKind::LateProbe || isModuleProbe(request[0]);
+}
+
+bool Box::applyFault(const Fault& fault, BoxOutput& out) {
+    switch (fault.kind) {
+        case FaultKind::SilentBox:
+        case FaultKind::SilentModule:
+            out.bytes.clear();
+            return true;
+        case FaultKind::LineClosed:
+            m_lineClosed = true;
+            out.bytes.clear();
+            out.closeLine = true;
+            return true;
+        case FaultKind::WrongEcho:
+            out.bytes[0] = static_cast<std::uint8_t>(out.bytes[0] ^ 0x40);
+            break;
+        case FaultKind::CountZero:
+            out.bytes.resize(2);
+            out.bytes[1] = 0;
+            break;
+        case FaultKind::CutShort:
+            out.bytes.resize(std::min<std::size_t>(out.bytes.size(), 2 + fault.amount));
+            break;
+        case FaultKind::ExtraDelay:
+            out.delayMs += fault.amount;
+            break;
+        case FaultKind::LateProbe:
+            out.delayMs += fault.amount == 0 ? kLateProbeMs : fault.amount;
+            break;
+        case FaultKind::KeepsOldCode:  // acted on when the unit stores, never here
+            break;
+        case FaultKind::BurstHold:
+            out.holdMs = holdOf(fault);
+            break;
+        case FaultKind::Garbage:
+            out.bytes = noise(fault.amount == 0 ? 4 : fault.amount);
+            break;
+        case FaultKind::StaleBytes: {
+            // Bytes of a data part never begin a reply (the high bit is set).
+            std::vector<std::uint8_t> stale = noise(fault.amount == 0 ? 3 : fault.amount);
+            for (std::uint8_t& byte : stale) {
+                byte |= 0x80;
+            }
+            out.bytes.insert(out.bytes.begin(), stale.begin(), stale.end());
+            break;
+        }
+    }
+    return false;
+}
+
 BoxOutput Box::applyFaults(const std::vector<std::uint8_t>& request, Answer reply) {
     BoxOutput out;
     out.bytes = std::move(reply.bytes);
@@ -439,73 +495,14 @@ BoxOutput Box::applyFaults(const std::vector<std::uint8_t>& request, Answer repl
     const auto identifier =
         parameterRead ? std::optional<std::uint16_t>(request[1] * 256 + request[2]) : std::nullopt;
     for (auto& fault : m_faults) {
-        if (fault.count == 0 || fault.kind == FaultKind::KeepsOldCode) {
-            continue;  // used up, or acted on when the unit stored
-        }
-        if (fault.identifier && fault.identifier != identifier) {
-            continue;
-        }
-        if (fault.module != 0 && fault.module != reply.module) {
-            continue;
-        }
-        if (fault.injectorRequest != 0 &&
-            (reply.module != kIcu || fault.injectorRequest != m_injectorRequests)) {
-            continue;
-        }
-        const bool needsFrame =
-            fault.kind == FaultKind::CountZero || fault.kind == FaultKind::CutShort;
-        if (needsFrame && !reply.framed) {
-            continue;
-        }
-        if (fault.kind == FaultKind::LateProbe && !isModuleProbe(request[0])) {
+        if (!faultActs(fault, request, reply, identifier)) {
             continue;
         }
         if (fault.count > 0) {
             --fault.count;
         }
-        switch (fault.kind) {
-            case FaultKind::SilentBox:
-            case FaultKind::SilentModule:
-                out.bytes.clear();
-                return out;
-            case FaultKind::LineClosed:
-                m_lineClosed = true;
-                out.bytes.clear();
-                out.closeLine = true;
-                return out;
-            case FaultKind::WrongEcho:
-                out.bytes[0] = static_cast<std::uint8_t>(out.bytes[0] ^ 0x40);
-                break;
-            case FaultKind::CountZero:
-                out.bytes.resize(2);
-                out.bytes[1] = 0;
-                break;
-            case FaultKind::CutShort:
-                out.bytes.resize(std::min<std::size_t>(out.bytes.size(), 2 + fault.amount));
-                break;
-            case FaultKind::ExtraDelay:
-                out.delayMs += fault.amount;
-                break;
-            case FaultKind::LateProbe:
-                out.delayMs += fault.amount == 0 ? kLateProbeMs : fault.amount;
-                break;
-            case FaultKind::KeepsOldCode:  // acted on when the unit stores, never here
-                break;
-            case FaultKind::BurstHold:
-                out.holdMs = holdOf(fault);
-                break;
-            case FaultKind::Garbage:
-                out.bytes = noise(fault.amount == 0 ? 4 : fault.amount);
-                break;
-            case FaultKind::StaleBytes: {
-                // Bytes of a data part never begin a reply (the high bit is set).
-                std::vector<std::uint8_t> stale = noise(fault.amount == 0 ? 3 : fault.amount);
-                for (std::uint8_t& byte : stale) {
-                    byte |= 0x80;
-                }
-                out.bytes.insert(out.bytes.begin(), stale.begin(), stale.end());
-                break;
-            }
+        if (applyFault(fault, out)) {
+            return out;
         }
     }
     std::erase_if(m_faults, [](const Fault& fault) { return fault.count == 0; });

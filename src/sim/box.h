@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "car_signals.h"
@@ -72,6 +73,8 @@ private:
     BoxOutput finishRequest(std::uint64_t nowMs);
     Answer answer(const std::vector<std::uint8_t>& request, std::uint64_t nowMs);
     Answer openModule(int module, std::uint8_t replyByte);
+    // A start-up dialogue's request (0x14, 0x0A or 0x1E first): the module it opens answers.
+    Answer openingAnswer(const std::vector<std::uint8_t>& request);
     Answer parameterRead(std::uint8_t command, std::uint16_t identifier, std::uint64_t nowMs);
     Answer service(std::uint8_t command, const std::vector<std::uint8_t>& service);
     Answer troubleCodes(std::uint8_t command, std::uint8_t serviceId);
@@ -80,6 +83,11 @@ private:
     Answer refused(std::uint8_t command, int module, std::uint8_t serviceId,
                    std::uint8_t reason) const;
     BoxOutput applyFaults(const std::vector<std::uint8_t>& request, Answer answer);
+    // Whether FAULT acts on this answer to the request (the parameter read's identifier).
+    bool faultActs(const Fault& fault, const std::vector<std::uint8_t>& request,
+                   const Answer& answer, std::optional<std::uint16_t> identifier) const;
+    // Changes the output by FAULT; true when nothing more can change it (silence, a closed line).
+    bool applyFault(const Fault& fault, BoxOutput& out);
     // `count` bytes of repeatable line noise.
     std::vector<std::uint8_t> noise(unsigned count);
     bool keepsOldCode();

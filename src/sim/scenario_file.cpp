@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -200,6 +201,40 @@ json parseNamingTheField(std::string_view text) {
     }
 }
 
+// KEY, when given: a number from 0 to HIGH (RANGE says so in the message).
+std::optional<double> boundedNumber(const json& root, const char* key, double high,
+                                    const char* range) {
+    if (!root.contains(key)) {
+        return std::nullopt;
+    }
+    const json& value = root[key];
+    if (!value.is_number() || value.get<double>() < 0 || value.get<double>() > high) {
+        fail(std::string("\"") + key + "\" must be " + range);
+    }
+    return value.get<double>();
+}
+
+// The injector unit's end address and codes, when given.
+void readInjectorUnit(const json& root, Scenario& scenario) {
+    if (root.contains("injector_end_address")) {
+        scenario.injectorEndAddress =
+            number(root["injector_end_address"], "\"injector_end_address\"", 0xFFFFFF);
+        if (scenario.injectorEndAddress < 32) {
+            fail("\"injector_end_address\" must be at least 32");
+        }
+    }
+    if (root.contains("injector_codes")) {
+        const json& codes = root["injector_codes"];
+        if (!codes.is_array() || codes.size() != 4) {
+            fail("\"injector_codes\" must be a list of four codes");
+        }
+        for (std::size_t i = 0; i < 4; ++i) {
+            scenario.injectorCodes[i] =
+                injectorCode(codes[i], "injector_codes[" + std::to_string(i) + "]");
+        }
+    }
+}
+
 }  // namespace
 
 Scenario parseScenario(std::string_view text) {
@@ -232,19 +267,12 @@ Scenario parseScenario(std::string_view text) {
         }
         scenario.vin = root["vin"].get<std::string>();
     }
-    if (root.contains("odometer_km")) {
-        if (!root["odometer_km"].is_number() || root["odometer_km"].get<double>() < 0 ||
-            root["odometer_km"].get<double>() > 1.0e6) {
-            fail("\"odometer_km\" must be a number from 0 to 1000000");
-        }
-        scenario.odometerKm = root["odometer_km"].get<double>();
+    if (const auto km = boundedNumber(root, "odometer_km", 1.0e6, "a number from 0 to 1000000")) {
+        scenario.odometerKm = *km;
     }
-    if (root.contains("steady_at_s")) {
-        if (!root["steady_at_s"].is_number() || root["steady_at_s"].get<double>() < 0 ||
-            root["steady_at_s"].get<double>() > 86400) {
-            fail("\"steady_at_s\" must be a number of seconds from 0 to 86400");
-        }
-        scenario.steadyAtSeconds = root["steady_at_s"].get<double>();
+    if (const auto seconds =
+            boundedNumber(root, "steady_at_s", 86400, "a number of seconds from 0 to 86400")) {
+        scenario.steadyAtSeconds = *seconds;
     }
     for (const auto& [key, flag] : {std::pair{"diesel", &scenario.diesel},
                                     std::pair{"injector_unit", &scenario.injectorUnit}}) {
@@ -255,23 +283,7 @@ Scenario parseScenario(std::string_view text) {
             *flag = root[key].get<bool>();
         }
     }
-    if (root.contains("injector_end_address")) {
-        scenario.injectorEndAddress =
-            number(root["injector_end_address"], "\"injector_end_address\"", 0xFFFFFF);
-        if (scenario.injectorEndAddress < 32) {
-            fail("\"injector_end_address\" must be at least 32");
-        }
-    }
-    if (root.contains("injector_codes")) {
-        const json& codes = root["injector_codes"];
-        if (!codes.is_array() || codes.size() != 4) {
-            fail("\"injector_codes\" must be a list of four codes");
-        }
-        for (std::size_t i = 0; i < 4; ++i) {
-            scenario.injectorCodes[i] =
-                injectorCode(codes[i], "injector_codes[" + std::to_string(i) + "]");
-        }
-    }
+    readInjectorUnit(root, scenario);
     if (root.contains("faults")) {
         if (!root["faults"].is_array()) {
             fail("\"faults\" must be a list");

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "link/clock.h"
-#include "session/session_view.h"
+#include "session/view_call.h"
 
 namespace tvx::session {
 
@@ -23,7 +23,7 @@ struct ScreenShot {
 // for a support file. A screen is taken when the session is done writing it: at the next
 // call that is not a display line or colour (a repaint, a button, a frame). Thread-safe for
 // one writer (the session) and any number of readers (screens()).
-class ScreenHistory final : public SessionView {
+class ScreenHistory final : public CallView {
 public:
     static constexpr std::size_t kScreensKept = 32;
 
@@ -32,23 +32,8 @@ public:
     // The screens kept, oldest first, with the one on the display now last.
     std::vector<ScreenShot> screens() const;
 
-    void setLine(int line, const std::string& text) override;
-    void setDisplayColour(std::uint32_t colour) override;
-    void showOnlyFrame(std::string_view frame) override;
-    void setPanelVisible(std::string_view name, bool visible) override;
-    void setPanelColour(std::string_view name, std::uint32_t colour) override;
-    void setControlEnabled(std::string_view name, bool enabled) override;
-    void setControlVisible(std::string_view name, bool visible) override;
-    void setButtonDown(std::string_view name) override;
-    void setGauge(std::string_view name, const std::string& text) override;
-    void setEditText(std::string_view name, const std::string& text) override;
-    void setGridRow(int row, const std::string& text) override;
-    void setCaption(std::string_view name, const std::string& text) override;
-    void setHint(std::string_view name, const std::string& text) override;
-    void setListSelection(std::string_view name, int index) override;
-    void repaint() override;
-
 private:
+    void call(ViewCall c) override;
     void settle();  // the display is written: keep it when it changed
 
     SessionView& m_inner;

@@ -1,13 +1,12 @@
 #pragma once
 
 #include <QObject>
-#include <functional>
 #include <list>
 #include <mutex>
 #include <string>
 #include <unordered_map>
 
-#include "session/session_view.h"
+#include "session/view_call.h"
 
 namespace tvx::ui {
 
@@ -22,28 +21,11 @@ namespace tvx::ui {
 // so frame A, frame B, frame A again must end with A on top. Applying the last call of each
 // attribute in the order those last calls were made leaves the window as the whole
 // sequence would. Calls never block the worker.
-class QueuedView final : public QObject, public session::SessionView {
+class QueuedView final : public QObject, public session::CallView {
     Q_OBJECT
 
 public:
     explicit QueuedView(session::SessionView& target, QObject* parent = nullptr);
-
-    void setLine(int line, const std::string& text) override;
-    void setDisplayColour(std::uint32_t colour) override;
-    void showOnlyFrame(std::string_view frame) override;
-    void setPanelVisible(std::string_view name, bool visible) override;
-    void setPanelColour(std::string_view name, std::uint32_t colour) override;
-    void setControlEnabled(std::string_view name, bool enabled) override;
-    void setControlVisible(std::string_view name, bool visible) override;
-    void setButtonDown(std::string_view name) override;
-    void setGauge(std::string_view name, const std::string& text) override;
-    void setEditText(std::string_view name, const std::string& text) override;
-    void setGridRow(int row, const std::string& text) override;
-    void setCaption(std::string_view name, const std::string& text) override;
-    void setHint(std::string_view name, const std::string& text) override;
-    void setListSelection(std::string_view name, int index) override;
-    // Nothing to do: the GUI thread is never blocked, so it paints on its own.
-    void repaint() override {}
 
     // Applies every waiting call now (on this object's thread).
     void flush();
@@ -51,8 +33,9 @@ public:
     std::size_t pending() const;
 
 private:
-    using Call = std::function<void(session::SessionView&)>;
-    void enqueue(std::string key, Call call);
+    using Call = session::ViewCall;
+    // Repaint is not queued: the GUI thread is never blocked, so it paints on its own.
+    void call(Call c) override;
 
     session::SessionView& m_target;
     mutable std::mutex m_mutex;

@@ -98,17 +98,25 @@ TrendController::~TrendController() {
 }
 
 void TrendController::connectControls() {
+    connectChart();
+    connectFast();
+    connectValues();
+    connect(m_area.record, &QPushButton::clicked, this, &TrendController::record);
+    connect(m_area.exportCsv, &QPushButton::clicked, this, &TrendController::exportCsv);
+    connect(m_area.openRecording, &QPushButton::clicked, this, &TrendController::askAndOpen);
+    connectReplay();
+}
+
+void TrendController::connectChart() {
     connect(&m_marks, &GaugeMarks::gaugeClicked, this, &TrendController::toggleGauge);
     connect(m_area.chart, &chart::TrendChart::takeOff, this, &TrendController::toggleGauge);
     connect(m_area.chart, &chart::TrendChart::cursorAt, this, [this](std::int64_t timeMs) {
         m_chart.setCursor(timeMs);
-        m_area.chart->refresh();
-        showCursor();
+        redrawChart();
     });
     connect(m_area.chart, &chart::TrendChart::cursorCleared, this, [this] {
         m_chart.setCursor(std::nullopt);
-        m_area.chart->refresh();
-        showCursor();
+        redrawChart();
     });
     const std::pair<QPushButton*, trend::TimeWindow> windows[] = {
         {m_area.window30s, trend::TimeWindow::Seconds30},
@@ -117,26 +125,26 @@ void TrendController::connectControls() {
     for (const auto& [button, window] : windows) {
         connect(button, &QPushButton::clicked, this, [this, window = window] {
             m_chart.setWindow(window);
-            m_area.chart->refresh();
-            showCursor();
+            redrawChart();
         });
     }
     connect(m_area.pause, &QPushButton::clicked, this, [this](bool paused) {
         paused ? m_chart.pause() : m_chart.resume();
-        m_area.chart->refresh();
-        showCursor();
+        redrawChart();
     });
     const std::pair<QPushButton*, Place> places[] = {{m_area.gaugesOnly, Place::Gauges},
                                                      {m_area.gaugesAndChart, Place::GaugesAndChart},
                                                      {m_area.chartOnly, Place::Chart}};
     for (const auto& [button, place] : places)
         connect(button, &QPushButton::clicked, this, [this, place = place] { setPlace(place); });
-    connectFast();
-    connectValues();
-    connect(m_area.record, &QPushButton::clicked, this, &TrendController::record);
-    connect(m_area.exportCsv, &QPushButton::clicked, this, &TrendController::exportCsv);
-    connect(m_area.openRecording, &QPushButton::clicked, this, &TrendController::askAndOpen);
+}
 
+void TrendController::redrawChart() {
+    m_area.chart->refresh();
+    showCursor();
+}
+
+void TrendController::connectReplay() {
     connect(m_area.play, &QPushButton::clicked, this, [this](bool play) {
         if (!m_engine)
             return;
@@ -149,31 +157,25 @@ void TrendController::connectControls() {
         }
         afterReplayMoved();
     });
-    connect(m_area.step, &QPushButton::clicked, this, [this] {
-        if (m_engine) {
-            m_engine->step();
-            afterReplayMoved();
-        }
-    });
-    connect(m_area.stepBack, &QPushButton::clicked, this, [this] {
-        if (m_engine) {
-            m_engine->stepBack();
-            afterReplayMoved();
-        }
-    });
-    connect(m_area.speed, &QPushButton::clicked, this, [this] {
-        if (m_engine) {
-            m_engine->nextSpeed();
-            afterReplayMoved();
-        }
-    });
-    // A drag seeks once, where it is let go; a click beside the handle at once.
-    auto seek = [this] {
-        if (m_engine) {
-            m_engine->seek(static_cast<std::uint64_t>(m_area.seek->value()));
-            afterReplayMoved();
-        }
+    // A button that moves the replay, when there is one.
+    const auto moves = [this](auto move) {
+        return [this, move] {
+            if (m_engine) {
+                move(*m_engine);
+                afterReplayMoved();
+            }
+        };
     };
+    connect(m_area.step, &QPushButton::clicked, this,
+            moves([](trend::ReplayEngine& engine) { engine.step(); }));
+    connect(m_area.stepBack, &QPushButton::clicked, this,
+            moves([](trend::ReplayEngine& engine) { engine.stepBack(); }));
+    connect(m_area.speed, &QPushButton::clicked, this,
+            moves([](trend::ReplayEngine& engine) { engine.nextSpeed(); }));
+    // A drag seeks once, where it is let go; a click beside the handle at once.
+    const auto seek = moves([this](trend::ReplayEngine& engine) {
+        engine.seek(static_cast<std::uint64_t>(m_area.seek->value()));
+    });
     connect(m_area.seek, &QSlider::sliderReleased, this, seek);
     connect(m_area.seek, &QSlider::valueChanged, this, [this, seek] {
         if (!m_area.seek->isSliderDown())

@@ -99,6 +99,9 @@ private:
     void replayMoved(std::uint64_t positionMs) override;
 
     void connectControls();
+    void connectChart();   // the chart's cursor, time window, pause and place
+    void connectReplay();  // play, step, speed, seek, close
+    void redrawChart();    // after a change of what it shows: the chart and its cursor values
     bool eventFilter(QObject* watched, QEvent* event) override;
     void toggleGauge(const QString& gauge);
     void record(bool on);

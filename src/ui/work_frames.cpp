@@ -22,6 +22,14 @@ QFrame* newFrame(const QString& name, QWidget* parent) {
     return frame;
 }
 
+// The frame's controls in a row, HORIZONTAL and VERTICAL from its edges, SPACING apart.
+QHBoxLayout* rowLayout(QFrame* frame, int horizontal, int vertical, int spacing = -1) {
+    auto* layout = new QHBoxLayout(frame);
+    layout->setContentsMargins(horizontal, vertical, horizontal, vertical);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
 constexpr int kGridRows = 7;
 constexpr int kGridColumnWidth = 597;
 constexpr int kGridRowHeight = 26;
@@ -59,17 +67,14 @@ QFrame* buildPictureFrame(const QString& name, const QString& jpegPath, QWidget*
     } else {
         picture->setPixmap(QPixmap::fromImage(image));
     }
-    auto* layout = new QHBoxLayout(frame);
-    layout->setContentsMargins(0, 0, 0, 0);
+    auto* layout = rowLayout(frame, 0, 0);
     layout->addWidget(picture);
     return frame;
 }
 
 QFrame* buildVehicleFrame(QWidget* parent) {
     QFrame* frame = newFrame(QStringLiteral("Frame31"), parent);
-    auto* layout = new QHBoxLayout(frame);
-    layout->setContentsMargins(24, 8, 24, 8);
-    layout->setSpacing(24);
+    auto* layout = rowLayout(frame, 24, 8, 24);
     layout->addWidget(new RadioGroup("PG1", "Gasoline", petrolModels(), 1, frame));
     layout->addWidget(new RadioGroup("DG1", "Diesel", dieselModels(), 1, frame));
     return frame;
@@ -77,9 +82,7 @@ QFrame* buildVehicleFrame(QWidget* parent) {
 
 QFrame* buildSettingsFrame(QWidget* parent) {
     QFrame* frame = newFrame(QStringLiteral("Frame41"), parent);
-    auto* layout = new QHBoxLayout(frame);
-    layout->setContentsMargins(40, 30, 40, 30);
-    layout->setSpacing(40);
+    auto* layout = rowLayout(frame, 40, 30, 40);
     QStringList ports;
     for (int i = 1; i <= 8; ++i)
         ports << QStringLiteral("COM%1").arg(i);
@@ -125,8 +128,7 @@ QFrame* buildTroubleCodeFrame(QWidget* parent) {
     table->setWordWrap(true);
     const int frameWidth = 2 * table->frameWidth();
     table->setFixedSize(kGridColumnWidth + frameWidth, kGridRows * kGridRowHeight + frameWidth);
-    auto* layout = new QHBoxLayout(frame);
-    layout->setContentsMargins(4, 4, 4, 4);
+    auto* layout = rowLayout(frame, 4, 4);
     layout->addWidget(table, 0, Qt::AlignCenter);
     return frame;
 }
