@@ -1,7 +1,7 @@
 #include "cli/commands.h"
 
 #if TVX_HAVE_SYNC
-#include "record/local_time.h"
+#include "plain/local_time.h"
 #include "record/record.h"
 #include "sync/pg_connection.h"
 #include "sync/server_schema.h"
@@ -24,7 +24,7 @@ struct Say {
 };
 
 std::string when(const std::optional<std::int64_t>& ms, Say say) {
-    return ms ? record::formatLocalTime(*ms, "%Y-%m-%d %H:%M") : say("never", "hiç");
+    return ms ? formatLocalTime(*ms, "%Y-%m-%d %H:%M") : say("never", "hiç");
 }
 
 std::unique_ptr<record::Record> openRecord(const std::filesystem::path& dataDirectory,

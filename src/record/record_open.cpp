@@ -11,7 +11,7 @@
 #include <optional>
 #include <thread>
 
-#include "record/local_time.h"
+#include "plain/local_time.h"
 #include "record/open_elsewhere.h"
 #include "record/record.h"
 #include "record/schema.h"

@@ -1,10 +1,9 @@
 #include "trend/recording_store.h"
 
 #include <chrono>
-#include <ctime>
 #include <fstream>
-#include <mutex>
 
+#include "plain/local_time.h"
 #include "trend/csv_layout.h"
 #include "trend/live_columns.h"
 
@@ -66,14 +65,9 @@ std::unique_ptr<RecordingWriter> openWriter(const session::LivePage& page,
 }
 
 std::string localTimeStamp() {
-    static std::mutex mutex;  // localtime's result is shared
-    std::lock_guard lock(mutex);
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    char text[32] = "";
-    if (const std::tm* local = std::localtime(&now)) {
-        std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", local);
-    }
-    return text;
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return formatLocalTime(std::chrono::duration_cast<std::chrono::milliseconds>(now).count(),
+                           "%Y%m%d-%H%M%S");
 }
 
 }  // namespace
