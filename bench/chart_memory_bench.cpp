@@ -18,10 +18,12 @@ namespace {
 
 using namespace tvx::trend;
 
-constexpr std::string_view kGauges[] = {
-    "rpmd", "frpd", "mapd", "batd", "app1d",  "app2d", "app3d", "chdd", "iatd",  "ftsd",
-    "betd", "dtcd", "cppd", "bppd", "klimad", "egrpd", "egrdd", "mfdd", "Barod", "VSSd"};
-constexpr std::string_view kCharted[] = {"rpmd", "frpd", "iatd", "chdd", "batd", "egrdd"};
+constexpr Gauge kGauges[] = {Gauge::rpmd,  Gauge::frpd,  Gauge::mapd, Gauge::batd,  Gauge::app1d,
+                             Gauge::app2d, Gauge::app3d, Gauge::chdd, Gauge::iatd,  Gauge::ftsd,
+                             Gauge::betd,  Gauge::dtcd,  Gauge::cppd, Gauge::bppd,  Gauge::klimad,
+                             Gauge::egrpd, Gauge::egrdd, Gauge::mfdd, Gauge::Barod, Gauge::VSSd};
+constexpr Gauge kCharted[] = {Gauge::rpmd, Gauge::frpd, Gauge::iatd,
+                              Gauge::chdd, Gauge::batd, Gauge::egrdd};
 constexpr std::uint64_t kCycleMs = 340;
 
 double residentMb() {
@@ -38,8 +40,8 @@ int main(int argc, char** argv) {
     const double hours = argc >= 2 ? std::stod(argv[1]) : 8;
     ChartModel model;
     model.startPage(kGauges, false);
-    for (const std::string_view gauge : kCharted)
-        model.toggle(gauge, std::string(gauge), 0x0000FF);
+    for (const Gauge gauge : kCharted)
+        model.toggle(gauge, std::string(tvx::session::gaugeName(gauge)), 0x0000FF);
     model.setWindow(TimeWindow::Minutes10);
 
     std::printf("%8s %14s %10s\n", "hours", "points kept", "RSS MB");

@@ -119,8 +119,9 @@ private:
 class Stopwatch final : public session::SessionEvents {
 public:
     void liveReading(const session::LiveReading& event) override {
-        const bool charted = std::any_of(std::begin(kChartedGauges), std::end(kChartedGauges),
-                                         [&](const char* g) { return event.gauge == g; });
+        const bool charted =
+            std::any_of(std::begin(kChartedGauges), std::end(kChartedGauges),
+                        [&](const char* g) { return session::gaugeName(event.gauge) == g; });
         if (!charted || event.failed)
             return;
         std::lock_guard lock(m_mutex);

@@ -33,12 +33,12 @@ using tvx::session::Session;
 struct Counter final : tvx::session::SessionEvents {
     void liveReading(const tvx::session::LiveReading& e) override {
         if (!e.failed) {
-            ++samples[std::string(e.gauge)];
+            ++samples[e.gauge];
         }
         failed += e.failed ? 1 : 0;
     }
     void liveCycleEnded(const tvx::session::LiveCycle& e) override { passes += e.complete ? 1 : 0; }
-    std::map<std::string, long> samples;
+    std::map<tvx::session::Gauge, long> samples;
     long failed = 0;
     long passes = 0;
 };
@@ -57,7 +57,7 @@ struct Figure {
 
 // Polls the page for `seconds` with the gauges chosen (all when empty).
 Figure poll(Session& session, Counter& counter, tvx::link::Clock& clock,
-            const std::vector<std::string>& gauges, double seconds) {
+            const std::vector<tvx::session::Gauge>& gauges, double seconds) {
     if (!session.focusLive(gauges)) {
         std::fprintf(stderr, "fast_mode_bench: fast mode refused\n");
         std::exit(1);
@@ -71,7 +71,9 @@ Figure poll(Session& session, Counter& counter, tvx::link::Clock& clock,
     const double elapsed = static_cast<double>(clock.nowMs() - start) / 1000.0;
     Figure figure;
     figure.perSecond =
-        static_cast<double>(counter.samples[gauges.empty() ? "rpmd" : gauges.front()]) / elapsed;
+        static_cast<double>(
+            counter.samples[gauges.empty() ? tvx::session::Gauge::rpmd : gauges.front()]) /
+        elapsed;
     figure.passMs =
         counter.passes == 0 ? 0 : elapsed * 1000.0 / static_cast<double>(counter.passes);
     figure.failed = counter.failed;
@@ -107,8 +109,10 @@ bool measure(const char* title, tvx::link::SerialPort& port, tvx::link::Clock& c
                      static_cast<int>(session.state()));
         std::exit(1);
     }
-    const Figure one = poll(session, counter, clock, {"rpmd"}, seconds);
-    const Figure three = poll(session, counter, clock, {"rpmd", "frpd", "mapd"}, seconds);
+    const Figure one = poll(session, counter, clock, {tvx::session::Gauge::rpmd}, seconds);
+    const Figure three = poll(
+        session, counter, clock,
+        {tvx::session::Gauge::rpmd, tvx::session::Gauge::frpd, tvx::session::Gauge::mapd}, seconds);
     const Figure whole = poll(session, counter, clock, {}, seconds);
     const double bound3 = 0.95 * 1000.0 / (19.54 * 3);
     std::printf("%s\n", title);

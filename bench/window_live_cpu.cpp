@@ -187,7 +187,7 @@ public:
         if (!reading.failed && reading.gauge == gauge)
             ++count;
     }
-    std::string gauge;  // set before the session starts
+    tvx::session::Gauge gauge{};  // set before the session starts
     std::atomic<long> count{0};
 };
 
@@ -271,7 +271,7 @@ int main(int argc, char** argv) {
         const auto& charted = controller.trend().chartModel().series();
         if (charted.size() != 1)
             fail("the panel " + *options.fastPanel + " put no value on the chart");
-        samples.gauge = std::string(charted.front().gauge);
+        samples.gauge = charted.front().gauge;
         press("chartFast");
         auto* fast = form.findChild<QAbstractButton*>("chartFast");
         if (!tvx::ui::test::waitFor([&] { return fast->isChecked(); }))

@@ -7,6 +7,7 @@
 
 #include "chart/chart_picture.h"
 #include "record/report_values.h"
+#include "session/live_columns.h"
 
 namespace tvx::chart {
 namespace {
@@ -54,6 +55,25 @@ trend::TimeWindow windowFor(std::int64_t spanMs) {
     return trend::TimeWindow::Minutes10;
 }
 
+// The record keeps a channel's gauge by its control's name; a name this program never gave
+// is taken for the value of the channel's name on the recording's page. None: not charted.
+std::optional<session::Gauge> channelGauge(const record::Channel& channel, int pageNumber) {
+    if (const auto gauge = session::gaugeNamed(channel.gauge)) {
+        return gauge;
+    }
+    for (const session::LivePage& page : session::allLivePages()) {
+        if (session::stateNumber(page.pollState) != pageNumber) {
+            continue;
+        }
+        for (const session::LiveColumn& column : session::liveColumns(page)) {
+            if (column.name == channel.name) {
+                return column.gauge;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<record::ChartPicture> recordingChart(const record::Recording& recording,
@@ -63,29 +83,37 @@ std::optional<record::ChartPicture> recordingChart(const record::Recording& reco
     if (charted.empty()) {
         return std::nullopt;
     }
-    // The model holds the gauges' names as views: the recording's channels keep them.
-    std::vector<std::string_view> gauges(recording.channels.size());
+    std::vector<std::optional<session::Gauge>> gauges(recording.channels.size());
+    std::vector<session::Gauge> known;
     for (const record::Channel& channel : recording.channels) {
         if (channel.channel >= 0 && static_cast<std::size_t>(channel.channel) < gauges.size()) {
-            gauges[static_cast<std::size_t>(channel.channel)] = channel.gauge;
+            gauges[static_cast<std::size_t>(channel.channel)] =
+                channelGauge(channel, recording.page);
+        }
+    }
+    for (const std::optional<session::Gauge>& gauge : gauges) {
+        if (gauge) {
+            known.push_back(*gauge);
         }
     }
     trend::ChartModel model;
-    model.startPage(gauges, false);
+    model.startPage(known, false);
     for (std::size_t i = 0; i < charted.size(); ++i) {
         const record::Channel& channel = recording.channels[static_cast<std::size_t>(charted[i])];
-        model.toggle(gauges[static_cast<std::size_t>(charted[i])], caption(channel, language),
-                     trend::ChartModel::kPalette[i]);
+        if (const auto gauge = gauges[static_cast<std::size_t>(charted[i])]) {
+            model.toggle(*gauge, caption(channel, language), trend::ChartModel::kPalette[i]);
+        }
     }
     std::int64_t firstMs = -1;
     std::int64_t lastMs = 0;
     for (const record::Reading& reading : readings) {
-        if (std::find(charted.begin(), charted.end(), reading.channel) == charted.end()) {
+        if (std::find(charted.begin(), charted.end(), reading.channel) == charted.end() ||
+            !gauges[static_cast<std::size_t>(reading.channel)]) {
             continue;
         }
         trend::Reading value;
         value.timeMs = static_cast<std::uint64_t>(std::max<std::int64_t>(0, reading.tMs));
-        value.gauge = gauges[static_cast<std::size_t>(reading.channel)];
+        value.gauge = *gauges[static_cast<std::size_t>(reading.channel)];
         value.failed = !reading.value;
         value.value = reading.value.value_or(std::numeric_limits<double>::quiet_NaN());
         model.add(value);

@@ -162,7 +162,7 @@ void TrendChart::rebuildLines() {
         line.legend->attachAxis(line.axis);
         for (QLegendMarker* marker : m_chart->legend()->markers(line.legend))
             connect(marker, &QLegendMarker::clicked, this,
-                    [this, gauge = series.gauge] { emit takeOff(qstr(gauge)); });
+                    [this, gauge = series.gauge] { emit takeOff(gauge); });
         m_lines.push_back(line);
     }
 }

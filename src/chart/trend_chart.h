@@ -68,7 +68,7 @@ signals:
     void cursorAt(std::int64_t timeMs);
     void cursorCleared();
     // A click on a line's entry in the legend: take the value off the chart.
-    void takeOff(QString gauge);
+    void takeOff(tvx::session::Gauge gauge);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -79,7 +79,7 @@ protected:
 
 private:
     struct Line {
-        std::string_view gauge;
+        session::Gauge gauge{};
         std::string caption;
         std::uint32_t colour = 0;
         QValueAxis* axis = nullptr;

@@ -63,8 +63,8 @@ ColumnChoice chooseColumns(const session::LivePage& page, std::string_view list,
     return choice;
 }
 
-std::vector<std::string> gaugesOf(const std::vector<LiveColumn>& columns) {
-    std::vector<std::string> gauges;
+std::vector<session::Gauge> gaugesOf(const std::vector<LiveColumn>& columns) {
+    std::vector<session::Gauge> gauges;
     for (const LiveColumn& column : columns) {
         gauges.push_back(column.gauge);
     }

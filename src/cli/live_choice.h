@@ -20,6 +20,6 @@ struct ColumnChoice {
 ColumnChoice chooseColumns(const session::LivePage& page, std::string_view names, char language);
 
 // The gauges that show the columns.
-std::vector<std::string> gaugesOf(const std::vector<LiveColumn>& columns);
+std::vector<session::Gauge> gaugesOf(const std::vector<LiveColumn>& columns);
 
 }  // namespace tvx::cli

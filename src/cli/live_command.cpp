@@ -35,7 +35,7 @@ public:
           m_context(context) {}
     ~Recording() { m_context.tester.session().removeListener(m_recorder); }
 
-    bool start(const session::LivePage& page, std::vector<std::string_view> gauges) {
+    bool start(const session::LivePage& page, std::vector<session::Gauge> gauges) {
         std::string error;
         if (!m_recorder.start(error, &page, std::move(gauges))) {
             m_context.console.err << "tarvolinex-cli: cannot record: " << error << '\n';
@@ -180,7 +180,7 @@ ExitCode runLive(CommandContext& context) {
         return reportOutcome(Outcome::NoPage, "live data of " + what, context.console);
     }
     std::vector<LiveColumn> columns = liveColumns(*page);
-    std::vector<std::string_view> onlyRecorded;  // fast mode's values; empty: the whole page
+    std::vector<session::Gauge> onlyRecorded;  // fast mode's values; empty: the whole page
     if (invocation.only) {
         // The names were checked before connecting.
         columns = chooseColumns(*page, *invocation.only, '1').columns;
@@ -188,7 +188,7 @@ ExitCode runLive(CommandContext& context) {
             return reportOutcome(Outcome::NoPage, "fast mode of " + what, context.console);
         }
         onlyRecorded = context.tester.session().liveFocus().polledGauges(*page);
-        std::erase_if(onlyRecorded, [&columns](std::string_view gauge) {
+        std::erase_if(onlyRecorded, [&columns](session::Gauge gauge) {
             return std::none_of(columns.begin(), columns.end(), [gauge](const LiveColumn& column) {
                 return column.gauge == gauge;
             });

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "datadir/code_journal.h"
-#include "record/local_time.h"
+#include "plain/local_time.h"
 
 #if TVX_HAVE_RECORD
 #include "record/record.h"
@@ -93,7 +93,7 @@ void addJournalOnlyRuns(std::vector<RunFacts>& runs, const std::vector<RunFacts>
 }  // namespace
 
 std::string wallTime(std::int64_t ms) {
-    return record::formatLocalTime(ms, "%Y-%m-%d %H:%M");
+    return formatLocalTime(ms, "%Y-%m-%d %H:%M");
 }
 
 std::string runOrigin(const RunFacts& run, char languageCode) {

@@ -641,8 +641,10 @@ void RecordKeeper::startLiveRecording(const LivePage& page) {
     m_livePage = &page;
     m_channelGauges.clear();
     for (const LiveColumn& column : liveColumns(page)) {
-        channels.push_back({static_cast<int>(m_channelGauges.size()), column.gauge,
-                            std::string(column.name), std::string(column.unit)});
+        // The record keeps the gauge by its control's name.
+        channels.push_back({static_cast<int>(m_channelGauges.size()),
+                            std::string(gaugeName(column.gauge)), std::string(column.name),
+                            std::string(column.unit)});
         m_channelGauges.push_back(column.gauge);
     }
     m_liveCycles = 0;

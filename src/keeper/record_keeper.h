@@ -191,7 +191,7 @@ private:
     // Live recording, shared with the thread that starts and stops it.
     mutable std::mutex m_liveMutex;
     const LivePage* m_livePage = nullptr;
-    std::vector<std::string> m_channelGauges;
+    std::vector<Gauge> m_channelGauges;
     std::int64_t m_liveCycles = 0;
     std::uint64_t m_liveLastMs = 0;  // the last cycle's time, from the recording's start
     std::unique_ptr<trend::RecordingStore> m_liveStore;

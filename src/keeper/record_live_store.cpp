@@ -23,8 +23,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<trend::RecordingWriter> RecordLiveStore::startLiveRecording(
-    const LivePage& page, std::span<const std::string_view>, std::string&) {
+std::unique_ptr<trend::RecordingWriter> RecordLiveStore::startLiveRecording(const LivePage& page,
+                                                                            std::span<const Gauge>,
+                                                                            std::string&) {
     m_keeper.startLiveRecording(page);
     return std::make_unique<RecordWriter>(m_keeper);
 }

@@ -15,9 +15,9 @@ class RecordLiveStore final : public trend::RecordingStore {
 public:
     explicit RecordLiveStore(RecordKeeper& keeper) : m_keeper(keeper) {}
 
-    std::unique_ptr<trend::RecordingWriter> startLiveRecording(
-        const LivePage& page, std::span<const std::string_view> gauges,
-        std::string& error) override;
+    std::unique_ptr<trend::RecordingWriter> startLiveRecording(const LivePage& page,
+                                                               std::span<const Gauge> gauges,
+                                                               std::string& error) override;
     // The record's recordings are read from its visits, not by id.
     trend::RecordingRead readLiveRecording(const std::string& id) override;
 

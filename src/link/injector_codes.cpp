@@ -82,9 +82,4 @@ std::array<std::uint8_t, 3> previousBlockAddress(const std::array<std::uint8_t, 
             static_cast<std::uint8_t>(value)};
 }
 
-int injectorLabelNumber(int slot) {
-    static constexpr int kLabels[] = {0, 1, 3, 4, 2};
-    return slot >= 1 && slot <= 4 ? kLabels[slot] : slot;
-}
-
 }  // namespace tvx::session

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "plain/injector_label.h"
+
 namespace tvx::session {
 
 // The four injector correction codes, slots 1..4 (index 0 unused). A code is eight bytes
@@ -53,7 +55,7 @@ int secondHalfRead(int injector);  // 1..8
 std::array<std::uint8_t, 3> previousBlockAddress(const std::array<std::uint8_t, 3>& address);
 
 // The caption the window shows on the panel of slot n ("Injector 1", "Injector 3",
-// "Injector 4", "Injector 2"): the number the mechanic reads.
-int injectorLabelNumber(int slot);
+// "Injector 4", "Injector 2"): the number the mechanic reads, also the report's.
+using tvx::injectorLabelNumber;
 
 }  // namespace tvx::session

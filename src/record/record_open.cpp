@@ -11,8 +11,8 @@
 #include <optional>
 #include <thread>
 
+#include "plain/local_time.h"
 #include "record/cut_off_recordings.h"
-#include "record/local_time.h"
 #include "record/open_elsewhere.h"
 #include "record/record.h"
 #include "record/schema.h"

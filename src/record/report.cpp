@@ -1,6 +1,6 @@
 #include "record/report.h"
 
-#include "record/local_time.h"
+#include "plain/local_time.h"
 #include "record/report_values.h"
 
 #include <algorithm>
@@ -38,11 +38,6 @@ std::string_view moduleName(int module) {
     static constexpr std::string_view kNames[] = {"",       "PCM",     "TCM", "ABS",
                                                   "AirBag", "Cluster", "ICU"};
     return module >= 1 && module <= 6 ? kNames[module] : "?";
-}
-
-int injectorNumber(int slot) {
-    static constexpr int kNumbers[] = {0, 1, 3, 4, 2};
-    return slot >= 1 && slot <= 4 ? kNumbers[slot] : slot;
 }
 
 std::string localTime(std::int64_t ms, ReportLanguage language) {

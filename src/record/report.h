@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "plain/injector_label.h"
 #include "record/record.h"
 #include "record/report_texts.h"
 #include "record/workshop_name.h"
@@ -86,7 +87,7 @@ std::vector<std::string> workDone(const VisitReport& report, ReportLanguage lang
 // "20 s", "1 min 5 s" ("20 sn", "1 dk 5 sn"), rounded to the second.
 std::string duration(std::int64_t ms, ReportLanguage language);
 // The number an injector slot's panel carries (the injectors in firing order 1, 3, 4, 2).
-int injectorNumber(int slot);
+using tvx::injectorLabelNumber;
 // Local time "2025-06-01 14:03" (English) or "01.06.2025 14:03" (Turkish).
 std::string localTime(std::int64_t ms, ReportLanguage language);
 

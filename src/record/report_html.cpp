@@ -312,7 +312,7 @@ private:
                 m_out << "<tr><td>" << number << "</td>";
                 for (const InjectorRead& read : visit.injectorReads) {
                     int slot = 1;
-                    while (injectorNumber(slot) != number) {
+                    while (injectorLabelNumber(slot) != number) {
                         ++slot;
                     }
                     m_out << "<td class=\"nowrap\">"
@@ -332,7 +332,7 @@ private:
         tableStart();
         row({t(T::Injector), t(T::Before), t(T::NewCode), t(T::Result)}, "th");
         for (const ProgrammingRun& run : visit.runs) {
-            m_out << "<tr><td>" << injectorNumber(run.injector) << "</td><td class=\"nowrap\">"
+            m_out << "<tr><td>" << injectorLabelNumber(run.injector) << "</td><td class=\"nowrap\">"
                   << codeSpan(run.codeBefore, true) << "</td><td class=\"nowrap\">"
                   << codeSpan(run.codeNew, true) << "</td><td>"
                   << escaped(translatedWord(run.result, m_language)) << "</td></tr>\n";

@@ -104,7 +104,7 @@ json injectorsJson(const Visit& visit) {
         json byInjector = json::object();
         if (read.ok) {
             for (int slot = 1; slot <= 4; ++slot) {
-                byInjector[std::to_string(injectorNumber(slot))] =
+                byInjector[std::to_string(injectorLabelNumber(slot))] =
                     read.codes[static_cast<std::size_t>(slot - 1)];
             }
         }
@@ -121,7 +121,7 @@ json injectorsJson(const Visit& visit) {
                              {"ok", step.ok},
                              {"restore", step.restore}});
         }
-        runs.push_back({{"injector", injectorNumber(run.injector)},
+        runs.push_back({{"injector", injectorLabelNumber(run.injector)},
                         {"time", localTime(run.startedAt, ReportLanguage::English)},
                         {"code_before", run.codeBefore},
                         {"code_new", run.codeNew},

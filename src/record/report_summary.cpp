@@ -132,7 +132,7 @@ void injectorSentences(const Visit& visit, Sentences& out) {
     }
     for (const ProgrammingRun& run : visit.runs) {
         Sentences::Fill fill;
-        fill.injector = std::to_string(injectorNumber(run.injector));
+        fill.injector = std::to_string(injectorLabelNumber(run.injector));
         fill.a = out.code(run.codeBefore);
         fill.b = out.code(run.codeNew);
         if (run.result == "finished") {

@@ -1,6 +1,6 @@
 #include "record/seen_before.h"
 
-#include "record/local_time.h"
+#include "plain/local_time.h"
 
 namespace tvx::record {
 namespace {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "session/live_focus.h"
+
 namespace tvx::session {
 namespace {
 
@@ -63,39 +65,39 @@ constexpr ValueName kValueNames[] = {
 };
 
 // The gauge that shows cylinder head temperature reads the coolant row.
-constexpr std::string_view kCylinderHeadGauge = "chdd";
+constexpr Gauge kCylinderHeadGauge = Gauge::chdd;
 
 struct GaugeName {
-    std::string_view gauge;
+    Gauge gauge;
     std::string_view name;
     std::string_view unit;
 };
 // Values that are not a decoder row: the switch states and the odometer.
 constexpr GaugeName kOtherValues[] = {
-    {"cppd", "clutch pedal", ""},
-    {"bppd", "brake pedal", ""},
-    {"klimad", "air conditioning", ""},
-    {"kmd", "odometer", "km"},
+    {Gauge::cppd, "clutch pedal", ""},
+    {Gauge::bppd, "brake pedal", ""},
+    {Gauge::klimad, "air conditioning", ""},
+    {Gauge::kmd, "odometer", "km"},
 };
 
-LiveColumn decoderColumn(Decoder decoder, std::string_view gauge) {
+LiveColumn decoderColumn(Decoder decoder, Gauge gauge) {
     for (const ValueName& row : kValueNames) {
         if (row.decoder == decoder) {
             const std::string_view name =
                 gauge == kCylinderHeadGauge ? "cylinder head temperature" : row.name;
-            return {std::string(gauge), name, row.unit};
+            return {gauge, name, row.unit};
         }
     }
-    return {std::string(gauge), gauge, "-"};
+    return {gauge, gaugeName(gauge), "-"};
 }
 
-LiveColumn otherColumn(std::string_view gauge) {
+LiveColumn otherColumn(Gauge gauge) {
     for (const GaugeName& row : kOtherValues) {
         if (row.gauge == gauge) {
-            return {std::string(gauge), row.name, row.unit};
+            return {gauge, row.name, row.unit};
         }
     }
-    return {std::string(gauge), gauge, "-"};
+    return {gauge, gaugeName(gauge), "-"};
 }
 
 }  // namespace
@@ -117,9 +119,9 @@ std::vector<LiveColumn> liveColumns(const LivePage& page) {
                 break;
             case LiveRead::Kind::SwitchStates:
                 // One read, three dot-matrix fields.
-                add(otherColumn("cppd"));
-                add(otherColumn("bppd"));
-                add(otherColumn("klimad"));
+                for (const Gauge field : gaugesOfRead(read)) {
+                    add(otherColumn(field));
+                }
                 break;
             case LiveRead::Kind::Odometer:
                 add(otherColumn(read.gauge));
@@ -129,8 +131,7 @@ std::vector<LiveColumn> liveColumns(const LivePage& page) {
     return columns;
 }
 
-std::vector<LiveColumn> liveColumns(const LivePage& page,
-                                    std::span<const std::string_view> gauges) {
+std::vector<LiveColumn> liveColumns(const LivePage& page, std::span<const Gauge> gauges) {
     std::vector<LiveColumn> columns = liveColumns(page);
     if (!gauges.empty()) {
         std::erase_if(columns, [&](const LiveColumn& column) {

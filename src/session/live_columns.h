@@ -11,7 +11,7 @@ namespace tvx::session {
 
 // One column of a live-data log or recording: a gauge of the page, what it shows and in which unit.
 struct LiveColumn {
-    std::string gauge;  // the gauge the session writes ("rpmd", "cppd")
+    Gauge gauge{};  // the gauge the session writes
     std::string_view name;
     std::string_view unit;  // "-" for a plain number, "" for a switch state
 };
@@ -21,7 +21,7 @@ struct LiveColumn {
 std::vector<LiveColumn> liveColumns(const LivePage& page);
 // Those of them that show one of `gauges` (fast mode's values), in the page's order; every
 // column when `gauges` is empty.
-std::vector<LiveColumn> liveColumns(const LivePage& page, std::span<const std::string_view> gauges);
+std::vector<LiveColumn> liveColumns(const LivePage& page, std::span<const Gauge> gauges);
 
 // "engine speed [rpm]", or the name alone when the value has no unit.
 std::string columnHeader(const LiveColumn& column);

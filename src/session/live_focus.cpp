@@ -6,21 +6,20 @@
 
 namespace tvx::session {
 
-std::span<const std::string_view> gaugesOfRead(const LiveRead& read) {
+std::span<const Gauge> gaugesOfRead(const LiveRead& read) {
     if (read.kind == LiveRead::Kind::SwitchStates) {
         return controls::kSwitchStateGauges;
     }
     return {&read.gauge, 1};
 }
 
-std::optional<LiveFocus> LiveFocus::onGauges(const LivePage& page,
-                                             std::span<const std::string> gauges) {
+std::optional<LiveFocus> LiveFocus::onGauges(const LivePage& page, std::span<const Gauge> gauges) {
     if (gauges.empty()) {
         return std::nullopt;
     }
     LiveFocus focus;
     focus.m_polled.assign(page.reads.size(), false);
-    for (const std::string& gauge : gauges) {
+    for (const Gauge gauge : gauges) {
         bool found = false;
         for (std::size_t i = 0; i < page.reads.size(); ++i) {
             const auto filled = gaugesOfRead(page.reads[i]);
@@ -43,13 +42,13 @@ std::size_t LiveFocus::nextPolled(const LivePage& page, std::size_t from) const 
     return from;
 }
 
-std::vector<std::string_view> LiveFocus::gauges(const LivePage& page, bool polled) const {
+std::vector<Gauge> LiveFocus::gauges(const LivePage& page, bool polled) const {
     // Every gauge once, in the order first written (the columns' order); a gauge is polled
     // when any read that fills it is.
-    std::vector<std::string_view> all;
+    std::vector<Gauge> all;
     std::vector<bool> read;
     for (std::size_t i = 0; i < page.reads.size(); ++i) {
-        for (const std::string_view gauge : gaugesOfRead(page.reads[i])) {
+        for (const Gauge gauge : gaugesOfRead(page.reads[i])) {
             const auto at = std::find(all.begin(), all.end(), gauge);
             if (at == all.end()) {
                 all.push_back(gauge);
@@ -59,7 +58,7 @@ std::vector<std::string_view> LiveFocus::gauges(const LivePage& page, bool polle
             }
         }
     }
-    std::vector<std::string_view> chosen;
+    std::vector<Gauge> chosen;
     for (std::size_t i = 0; i < all.size(); ++i) {
         if (read[i] == polled) {
             chosen.push_back(all[i]);
@@ -68,11 +67,11 @@ std::vector<std::string_view> LiveFocus::gauges(const LivePage& page, bool polle
     return chosen;
 }
 
-std::vector<std::string_view> LiveFocus::polledGauges(const LivePage& page) const {
+std::vector<Gauge> LiveFocus::polledGauges(const LivePage& page) const {
     return gauges(page, true);
 }
 
-std::vector<std::string_view> LiveFocus::pausedGauges(const LivePage& page) const {
+std::vector<Gauge> LiveFocus::pausedGauges(const LivePage& page) const {
     return gauges(page, false);
 }
 

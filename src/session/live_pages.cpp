@@ -27,10 +27,10 @@ using Kind = LiveRead::Kind;
 // Values of the diesel pages that name no request use the diesel rows of the decoder
 // table: manifold pressure 0x000B, vehicle speed 0x1505, barometer 0x1442, cylinder head
 // and intake air temperature 0x0005 and 0x000F (the engine's own -40 degree offset rows).
-constexpr LiveRead value(Decoder decoder, std::string_view gauge) {
+constexpr LiveRead value(Decoder decoder, Gauge gauge) {
     return LiveRead{Kind::Decode, decoder, gauge};
 }
-constexpr LiveRead kSwitchStates{Kind::SwitchStates, Decoder{}, "cppd"};
+constexpr LiveRead kSwitchStates{Kind::SwitchStates, Decoder{}, Gauge::cppd};
 
 // Petrol pages (Frame61).
 constexpr PanelVisibility kPetrol50[] = {
@@ -57,14 +57,14 @@ constexpr PanelVisibility kPetrol59[] = {
 // Group R: revolution, advance, manifold pressure, throttle, lambda. Group G: trouble-code
 // count, speed, coolant and intake air temperature, battery, both oxygen sensors.
 constexpr std::array<LiveRead, 5> kGroupR = {
-    value(Decoder::EngineSpeed2, "rpmd"), value(Decoder::IgnitionAdvance, "advd"),
-    value(Decoder::ManifoldPressure1, "mapd"), value(Decoder::ThrottlePosition1, "atpsd"),
-    value(Decoder::Lambda, "lmdd")};
+    value(Decoder::EngineSpeed2, Gauge::rpmd), value(Decoder::IgnitionAdvance, Gauge::advd),
+    value(Decoder::ManifoldPressure1, Gauge::mapd), value(Decoder::ThrottlePosition1, Gauge::atpsd),
+    value(Decoder::Lambda, Gauge::lmdd)};
 constexpr std::array<LiveRead, 7> kGroupG = {
-    value(Decoder::DtcCount, "dtcd"),       value(Decoder::VehicleSpeed1, "vssd"),
-    value(Decoder::CoolantTemp1, "ectd"),   value(Decoder::IntakeAirTemp1, "iatd"),
-    value(Decoder::BatteryVoltage, "Batd"), value(Decoder::HegoUp, "hegoupd"),
-    value(Decoder::HegoDown, "hegodownd")};
+    value(Decoder::DtcCount, Gauge::dtcd),       value(Decoder::VehicleSpeed1, Gauge::vssd),
+    value(Decoder::CoolantTemp1, Gauge::ectd),   value(Decoder::IntakeAirTemp1, Gauge::iatd),
+    value(Decoder::BatteryVoltage, Gauge::Batd), value(Decoder::HegoUp, Gauge::hegoupd),
+    value(Decoder::HegoDown, Gauge::hegodownd)};
 
 // The reads of several lists one after the other.
 template <std::size_t... N>
@@ -76,37 +76,37 @@ constexpr auto concat(const std::array<LiveRead, N>&... parts) {
 }
 
 constexpr auto kPoll51 = concat(kGroupR, kGroupG);
-constexpr auto kPoll54 =
-    concat(kGroupR, kGroupG,
-           std::array{value(Decoder::Barometer1, "Barod"), value(Decoder::VehicleSpeed1, "vssd")});
-constexpr LiveRead kPoll56[] = {value(Decoder::EngineSpeed1, "rpmd"),
-                                value(Decoder::IgnitionAdvance, "advd"),
-                                value(Decoder::ManifoldPressure1, "mapd"),
-                                value(Decoder::ThrottlePosition1, "atpsd"),
-                                value(Decoder::Lambda, "lmdd"),
-                                value(Decoder::DtcCount, "dtcd"),
-                                value(Decoder::EngineLoad, "loadd"),
-                                value(Decoder::CoolantTemp1, "ectd"),
-                                value(Decoder::IntakeAirTemp1, "iatd"),
-                                value(Decoder::BatteryVoltage, "Batd"),
-                                value(Decoder::HegoUp, "hegoupd"),
-                                value(Decoder::Barometer1, "Barod"),
-                                value(Decoder::VehicleSpeed2, "vssd")};
-constexpr auto kPoll58 =
-    concat(kGroupR, std::array{value(Decoder::Barometer1, "Barod")}, kGroupG,
-           std::array{value(Decoder::VvtInlet, "vvtind"), value(Decoder::VvtOutlet, "vvtoutd")});
+constexpr auto kPoll54 = concat(kGroupR, kGroupG,
+                                std::array{value(Decoder::Barometer1, Gauge::Barod),
+                                           value(Decoder::VehicleSpeed1, Gauge::vssd)});
+constexpr LiveRead kPoll56[] = {value(Decoder::EngineSpeed1, Gauge::rpmd),
+                                value(Decoder::IgnitionAdvance, Gauge::advd),
+                                value(Decoder::ManifoldPressure1, Gauge::mapd),
+                                value(Decoder::ThrottlePosition1, Gauge::atpsd),
+                                value(Decoder::Lambda, Gauge::lmdd),
+                                value(Decoder::DtcCount, Gauge::dtcd),
+                                value(Decoder::EngineLoad, Gauge::loadd),
+                                value(Decoder::CoolantTemp1, Gauge::ectd),
+                                value(Decoder::IntakeAirTemp1, Gauge::iatd),
+                                value(Decoder::BatteryVoltage, Gauge::Batd),
+                                value(Decoder::HegoUp, Gauge::hegoupd),
+                                value(Decoder::Barometer1, Gauge::Barod),
+                                value(Decoder::VehicleSpeed2, Gauge::vssd)};
+constexpr auto kPoll58 = concat(
+    kGroupR, std::array{value(Decoder::Barometer1, Gauge::Barod)}, kGroupG,
+    std::array{value(Decoder::VvtInlet, Gauge::vvtind), value(Decoder::VvtOutlet, Gauge::vvtoutd)});
 constexpr LiveRead kPoll60[] = {
-    value(Decoder::EngineSpeed2, "rpmd"),       value(Decoder::ManifoldPressure2, "mapd"),
-    value(Decoder::ThrottlePosition2, "atpsd"), value(Decoder::Lambda, "lmdd"),
-    value(Decoder::DtcCount, "dtcd"),           value(Decoder::CoolantTemp2, "ectd"),
-    value(Decoder::IntakeAirTemp2, "iatd"),     value(Decoder::BatteryVoltage, "Batd"),
-    value(Decoder::HegoUp, "hegoupd"),          value(Decoder::Barometer2, "Barod"),
-    value(Decoder::VehicleSpeed1, "vssd")};
+    value(Decoder::EngineSpeed2, Gauge::rpmd),       value(Decoder::ManifoldPressure2, Gauge::mapd),
+    value(Decoder::ThrottlePosition2, Gauge::atpsd), value(Decoder::Lambda, Gauge::lmdd),
+    value(Decoder::DtcCount, Gauge::dtcd),           value(Decoder::CoolantTemp2, Gauge::ectd),
+    value(Decoder::IntakeAirTemp2, Gauge::iatd),     value(Decoder::BatteryVoltage, Gauge::Batd),
+    value(Decoder::HegoUp, Gauge::hegoupd),          value(Decoder::Barometer2, Gauge::Barod),
+    value(Decoder::VehicleSpeed1, Gauge::vssd)};
 
 // Diesel pages (Frame71).
 // Page 70 shows the full panel set; its air mass, load, torque and pedal gauges are not
 // read there and stay blank, keeping the layout of the full set.
-constexpr std::string_view kBlank70[] = {"mafd", "loadd", "torkd", "appd"};
+constexpr Gauge kBlank70[] = {Gauge::mafd, Gauge::loadd, Gauge::torkd, Gauge::appd};
 constexpr PanelVisibility kDiesel70[] = {
     {"rpmp", true},   {"frpp", true},  {"mapp", true},  {"mafp", true},  {"mfdp", true},
     {"dtcp", true},   {"vssp", true},  {"chtp", true},  {"iatp", true},  {"ftsp", true},
@@ -135,66 +135,72 @@ constexpr PanelVisibility kDiesel77[] = {
     {"app1p", true},   {"app2p", false}, {"app3p", false}, {"bppp", false},  {"cppp", false},
     {"klimap", false}, {"loadp", true},  {"betp", false},  {"torkp", true}};
 
-constexpr LiveRead kPoll71[] = {value(Decoder::EngineSpeed1, "rpmd"),
-                                value(Decoder::FuelRailPressure1, "frpd"),
-                                value(Decoder::ManifoldPressureDiesel, "mapd"),
-                                value(Decoder::BatteryVoltage, "batd"),
-                                value(Decoder::PedalSensor1First, "app1d"),
-                                value(Decoder::PedalSensor2First, "app2d"),
-                                value(Decoder::PedalSensor3, "app3d"),
-                                value(Decoder::CoolantTemp2, "chdd"),
-                                value(Decoder::IntakeAirTemp2, "iatd"),
-                                value(Decoder::FuelTemp1, "ftsd"),
-                                value(Decoder::BatteryTemp, "betd"),
-                                value(Decoder::DtcCount, "dtcd"),
+constexpr LiveRead kPoll71[] = {value(Decoder::EngineSpeed1, Gauge::rpmd),
+                                value(Decoder::FuelRailPressure1, Gauge::frpd),
+                                value(Decoder::ManifoldPressureDiesel, Gauge::mapd),
+                                value(Decoder::BatteryVoltage, Gauge::batd),
+                                value(Decoder::PedalSensor1First, Gauge::app1d),
+                                value(Decoder::PedalSensor2First, Gauge::app2d),
+                                value(Decoder::PedalSensor3, Gauge::app3d),
+                                value(Decoder::CoolantTemp2, Gauge::chdd),
+                                value(Decoder::IntakeAirTemp2, Gauge::iatd),
+                                value(Decoder::FuelTemp1, Gauge::ftsd),
+                                value(Decoder::BatteryTemp, Gauge::betd),
+                                value(Decoder::DtcCount, Gauge::dtcd),
                                 kSwitchStates,
-                                value(Decoder::EgrPosition1, "egrpd"),
-                                value(Decoder::EgrDuty, "egrdd"),
-                                value(Decoder::DesiredFuel, "mfdd"),
-                                value(Decoder::Barometer2, "Barod"),
-                                value(Decoder::VehicleSpeedDiesel, "VSSd")};
-constexpr LiveRead kPoll74[] = {value(Decoder::EngineSpeed2, "rpmd"),
-                                value(Decoder::BatteryVoltage, "batd"),
-                                value(Decoder::FuelRailPressure2, "frpd"),
-                                value(Decoder::VehicleSpeedDiesel, "VSSd"),
-                                value(Decoder::CoolantTemp2, "chdd"),
-                                value(Decoder::FuelTemp2, "ftsd"),
-                                value(Decoder::IntakeAirTemp2, "iatd"),
-                                value(Decoder::PedalPosition1, "appd"),
-                                value(Decoder::PedalSensor1Second, "app1d"),
-                                value(Decoder::PedalSensor2Second, "app2d"),
-                                value(Decoder::DtcCount, "dtcd"),
-                                value(Decoder::EgrDuty, "egrdd"),
-                                value(Decoder::Barometer2, "Barod"),
-                                value(Decoder::AirMass, "mafd")};
-constexpr LiveRead kPoll76[] = {
-    value(Decoder::EngineSpeed2, "rpmd"),   value(Decoder::FuelRailPressure1, "frpd"),
-    value(Decoder::AirMass, "mafd"),        value(Decoder::ManifoldPressureDiesel, "mapd"),
-    value(Decoder::EgrDuty, "egrdd"),       value(Decoder::EgrPosition2, "egrpd"),
-    value(Decoder::DesiredFuel, "mfdd"),    value(Decoder::DtcCount, "dtcd"),
-    value(Decoder::CoolantTemp2, "chdd"),   value(Decoder::FuelTemp1, "ftsd"),
-    value(Decoder::IntakeAirTemp2, "iatd"), value(Decoder::BatteryVoltage, "batd"),
-    value(Decoder::Barometer2, "Barod"),    value(Decoder::VehicleSpeed2, "VSSd"),
-    value(Decoder::PedalPosition1, "appd")};
-constexpr LiveRead kPoll78[] = {value(Decoder::EngineSpeed2, "rpmd"),
-                                value(Decoder::FuelRailPressure1, "frpd"),
-                                value(Decoder::EngineLoad, "loadd"),
-                                value(Decoder::AirMass, "mafd"),
-                                value(Decoder::PedalSensor1Second, "app1d"),
-                                value(Decoder::Barometer2, "Barod"),
-                                value(Decoder::Torque, "torkd"),
-                                value(Decoder::DtcCount, "dtcd"),
-                                value(Decoder::VehicleSpeedDiesel, "VSSd"),
-                                value(Decoder::CoolantTemp2, "chdd"),
-                                value(Decoder::FuelTemp2, "ftsd"),
-                                value(Decoder::IntakeAirTemp2, "iatd"),
-                                value(Decoder::BatteryVoltage, "batd"),
-                                value(Decoder::PedalPosition2, "appd")};
+                                value(Decoder::EgrPosition1, Gauge::egrpd),
+                                value(Decoder::EgrDuty, Gauge::egrdd),
+                                value(Decoder::DesiredFuel, Gauge::mfdd),
+                                value(Decoder::Barometer2, Gauge::Barod),
+                                value(Decoder::VehicleSpeedDiesel, Gauge::VSSd)};
+constexpr LiveRead kPoll74[] = {value(Decoder::EngineSpeed2, Gauge::rpmd),
+                                value(Decoder::BatteryVoltage, Gauge::batd),
+                                value(Decoder::FuelRailPressure2, Gauge::frpd),
+                                value(Decoder::VehicleSpeedDiesel, Gauge::VSSd),
+                                value(Decoder::CoolantTemp2, Gauge::chdd),
+                                value(Decoder::FuelTemp2, Gauge::ftsd),
+                                value(Decoder::IntakeAirTemp2, Gauge::iatd),
+                                value(Decoder::PedalPosition1, Gauge::appd),
+                                value(Decoder::PedalSensor1Second, Gauge::app1d),
+                                value(Decoder::PedalSensor2Second, Gauge::app2d),
+                                value(Decoder::DtcCount, Gauge::dtcd),
+                                value(Decoder::EgrDuty, Gauge::egrdd),
+                                value(Decoder::Barometer2, Gauge::Barod),
+                                value(Decoder::AirMass, Gauge::mafd)};
+constexpr LiveRead kPoll76[] = {value(Decoder::EngineSpeed2, Gauge::rpmd),
+                                value(Decoder::FuelRailPressure1, Gauge::frpd),
+                                value(Decoder::AirMass, Gauge::mafd),
+                                value(Decoder::ManifoldPressureDiesel, Gauge::mapd),
+                                value(Decoder::EgrDuty, Gauge::egrdd),
+                                value(Decoder::EgrPosition2, Gauge::egrpd),
+                                value(Decoder::DesiredFuel, Gauge::mfdd),
+                                value(Decoder::DtcCount, Gauge::dtcd),
+                                value(Decoder::CoolantTemp2, Gauge::chdd),
+                                value(Decoder::FuelTemp1, Gauge::ftsd),
+                                value(Decoder::IntakeAirTemp2, Gauge::iatd),
+                                value(Decoder::BatteryVoltage, Gauge::batd),
+                                value(Decoder::Barometer2, Gauge::Barod),
+                                value(Decoder::VehicleSpeed2, Gauge::VSSd),
+                                value(Decoder::PedalPosition1, Gauge::appd)};
+constexpr LiveRead kPoll78[] = {value(Decoder::EngineSpeed2, Gauge::rpmd),
+                                value(Decoder::FuelRailPressure1, Gauge::frpd),
+                                value(Decoder::EngineLoad, Gauge::loadd),
+                                value(Decoder::AirMass, Gauge::mafd),
+                                value(Decoder::PedalSensor1Second, Gauge::app1d),
+                                value(Decoder::Barometer2, Gauge::Barod),
+                                value(Decoder::Torque, Gauge::torkd),
+                                value(Decoder::DtcCount, Gauge::dtcd),
+                                value(Decoder::VehicleSpeedDiesel, Gauge::VSSd),
+                                value(Decoder::CoolantTemp2, Gauge::chdd),
+                                value(Decoder::FuelTemp2, Gauge::ftsd),
+                                value(Decoder::IntakeAirTemp2, Gauge::iatd),
+                                value(Decoder::BatteryVoltage, Gauge::batd),
+                                value(Decoder::PedalPosition2, Gauge::appd)};
 
 // Cluster page (Frame81). The demo pause keeps a demo cluster from polling flat out.
-constexpr LiveRead kPoll29[] = {LiveRead{Kind::Odometer, Decoder{}, "kmd"},
-                                value(Decoder::FuelLevel, "flid"),
-                                value(Decoder::ClusterDtcCount, "dtcd")};
+constexpr LiveRead kPoll29[] = {LiveRead{Kind::Odometer, Decoder{}, Gauge::kmd},
+                                value(Decoder::FuelLevel, Gauge::flid),
+                                value(Decoder::ClusterDtcCount, Gauge::dtcd)};
 
 constexpr unsigned kDemoPause = 250;
 

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "link/decoder.h"
+#include "session/gauge.h"
 #include "session/session_state.h"
 
 namespace tvx::session {
@@ -13,7 +14,7 @@ struct LiveRead {
     enum class Kind { Decode, SwitchStates, Odometer };
     Kind kind = Kind::Decode;
     link::Decoder decoder{};  // for Kind::Decode
-    std::string_view gauge;   // for SwitchStates: cppd, bppd and klimad are all written
+    Gauge gauge{};            // for SwitchStates: cppd, bppd and klimad are all written
 };
 
 struct PanelVisibility {
@@ -35,7 +36,7 @@ struct LivePage {
     std::span<const LiveRead> reads;
     // Gauges on shown panels that this page never reads: the entry shows them blank (all
     // segments unlit), so no figure stands there that no read produced.
-    std::span<const std::string_view> blankGauges{};
+    std::span<const Gauge> blankGauges{};
 };
 
 // The page of a vehicle: petrol models 0..10, diesel models 0..7. nullptr for any other.

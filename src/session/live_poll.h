@@ -18,7 +18,7 @@ namespace tvx::session {
 // One field a read fills: a gauge with its text and engineering value. A switch-state read
 // fills three (`cppd`, `bppd`, `klimad`, value 1 for " ON"), every other read one.
 struct LiveShown {
-    std::string_view gauge;
+    Gauge gauge{};
     std::string text;
     double value = 0.0;
 };

@@ -84,7 +84,7 @@ public:
     // in the page's order with its pauses; the other values are paused. An empty list polls
     // the whole page again, as does leaving the page (BACK, a module button, another page).
     // False, and nothing changes, when no page is polled or a gauge is not one of its own.
-    bool focusLive(const std::vector<std::string>& gauges);
+    bool focusLive(const std::vector<Gauge>& gauges);
     const LiveFocus& liveFocus() const { return m_focus; }
     void injectorPanelClick(int injector);                        // panel or label 1..4
     void injectorOk(int injector, const std::string& typedText);  // OK1, ok2..ok4

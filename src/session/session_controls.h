@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "session/gauge.h"
 #include "session/session_state.h"
 
 namespace tvx::session::controls {
@@ -24,7 +25,7 @@ inline constexpr std::string_view kInjectorLines[] = {"", "edis1", "edis2", "edi
 inline constexpr std::string_view kCodeBeforeLabels[] = {"", "before1", "before2", "before3",
                                                          "before4"};
 // The fields a switch-state read fills: clutch, brake, air conditioning.
-inline constexpr std::string_view kSwitchStateGauges[] = {"cppd", "bppd", "klimad"};
+inline constexpr Gauge kSwitchStateGauges[] = {Gauge::cppd, Gauge::bppd, Gauge::klimad};
 
 inline constexpr unsigned kStatusPauseMs = 2000;    // red status screens
 inline constexpr unsigned kDtcPauseMs = 3000;       // trouble-code screens

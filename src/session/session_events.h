@@ -109,7 +109,7 @@ struct LiveReading {
     LiveRead::Kind kind = LiveRead::Kind::Decode;
     link::Decoder decoder{};       // for Kind::Decode
     std::uint16_t identifier = 0;  // the parameter asked of the module
-    std::string_view gauge;        // where the window shows it ("rpmd")
+    Gauge gauge{};                 // where the window shows it
     std::string text;              // the gauge text; empty when the read failed
     double value = 0.0;            // the engineering value; 0 when the read failed
     bool failed = false;
@@ -131,9 +131,9 @@ struct LiveCycle {
 // nor failed.
 struct LiveFocusChange {
     State page = State::ModuleMenu;
-    bool whole = true;                     // every value is polled again
-    std::vector<std::string_view> polled;  // the page's gauges, in column order
-    std::vector<std::string_view> paused;  // empty when the whole page is polled
+    bool whole = true;          // every value is polled again
+    std::vector<Gauge> polled;  // the page's gauges, in column order
+    std::vector<Gauge> paused;  // empty when the whole page is polled
 };
 
 // Read Injector finished.

@@ -24,8 +24,8 @@ void Session::stateLiveEntry(const LivePage& page) {
     for (const PanelVisibility& panel : page.panels) {
         m_view.setPanelVisible(panel.panel, panel.visible);
     }
-    for (std::string_view gauge : page.blankGauges) {
-        m_view.setGauge(gauge, "");
+    for (const Gauge gauge : page.blankGauges) {
+        m_view.setGauge(gaugeName(gauge), "");
     }
     m_pollCursor = 0;
     notify(&SessionEvents::livePageStarted, LivePageStart{&page, m_link.DemoMode});
@@ -43,7 +43,7 @@ void Session::stateLivePoll(const LivePage& page) {
         [this, &page](const LiveValue& value) {
             for (const LiveShown& shown : value.shown) {
                 if (!value.failed) {
-                    m_view.setGauge(shown.gauge, shown.text);
+                    m_view.setGauge(gaugeName(shown.gauge), shown.text);
                 }
                 notify(&SessionEvents::liveReading,
                        LiveReading{page.pollState, value.read->kind, value.read->decoder,
@@ -67,7 +67,7 @@ void Session::stateLivePoll(const LivePage& page) {
 
 namespace tvx::session {
 
-bool Session::focusLive(const std::vector<std::string>& gauges) {
+bool Session::focusLive(const std::vector<Gauge>& gauges) {
     const LivePage* page = livePageForState(SessionState);
     if (page == nullptr || SessionState != page->pollState) {
         return false;

@@ -79,7 +79,7 @@ void saveSyncSettings(const std::filesystem::path& dataDir, const SyncSettings& 
             "%APPDATA%\\postgresql\\pgpass.conf) or PGPASSWORD, and leave it out here");
     }
     for (const auto& problem :
-         {nameProblem("workshop", settings.workshop), nameProblem("bay", settings.bay)}) {
+         {nameProblem(NameOf::Workshop, settings.workshop), nameProblem(NameOf::Bay, settings.bay)}) {
         if (!problem.empty()) {
             throw std::runtime_error(problem);
         }

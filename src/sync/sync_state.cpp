@@ -1,6 +1,6 @@
 #include "sync/sync_state.h"
 
-#include "record/local_time.h"
+#include "plain/local_time.h"
 #include "record/outbox.h"
 #include "record/remote_visits.h"
 #include "sync/sync_pass.h"
@@ -20,7 +20,7 @@ std::optional<std::int64_t> number(record::Database& db, const char* key) {
 
 std::string statusLine(const SyncStatus& status, bool turkish) {
     if (status.unreachableSince) {
-        const std::string since = record::formatLocalTime(*status.unreachableSince, "%H:%M");
+        const std::string since = formatLocalTime(*status.unreachableSince, "%H:%M");
         return turkish ? "sunucuya " + since + " saatinden beri ulaşılamıyor"
                        : "server unreachable since " + since;
     }

@@ -1,6 +1,6 @@
 #include "sync/sync_texts.h"
 
-#include "record/local_time.h"
+#include "plain/local_time.h"
 #include "sync/server_schema.h"
 
 namespace tvx::sync {
@@ -15,7 +15,7 @@ struct Say {
 };
 
 std::string when(const std::optional<std::int64_t>& ms, Say say) {
-    return ms ? record::formatLocalTime(*ms, "%Y-%m-%d %H:%M") : say("never", "hiç");
+    return ms ? formatLocalTime(*ms, "%Y-%m-%d %H:%M") : say("never", "hiç");
 }
 
 }  // namespace

@@ -7,24 +7,24 @@ namespace tvx::trend {
 namespace {
 
 struct FitRow {
-    std::string_view gauge;
+    Gauge gauge;
     AxisFit fit;
 };
 
 // Spans in the units the gauges show. Values whose scale depends on the request a car
 // answers (manifold pressure, barometer, throttle) take a tenth of their size.
 constexpr FitRow kFits[] = {
-    {"rpmd", {400, false}},  {"advd", {10, false}},    {"lmdd", {0.2, false}},
-    {"vssd", {20, true}},    {"VSSd", {20, true}},     {"ectd", {10, false}},
-    {"chdd", {10, false}},   {"iatd", {10, false}},    {"Batd", {1, false}},
-    {"batd", {1, false}},    {"hegoupd", {1, true}},   {"hegodownd", {1, true}},
-    {"loadd", {20, true}},   {"appd", {20, true}},     {"app1d", {1, true}},
-    {"app2d", {1, true}},    {"app3d", {1, true}},     {"frpd", {50, false}},
-    {"mafd", {5, true}},     {"egrdd", {20, true}},    {"egrpd", {2, true}},
-    {"torkd", {50, true}},   {"ftsd", {10, false}},    {"betd", {10, false}},
-    {"mfdd", {1, true}},     {"dtcd", {5, true}},      {"cppd", {1, true}},
-    {"bppd", {1, true}},     {"klimad", {1, true}},    {"flid", {20, true}},
-    {"vvtind", {10, false}}, {"vvtoutd", {10, false}},
+    {Gauge::rpmd, {400, false}},  {Gauge::advd, {10, false}},    {Gauge::lmdd, {0.2, false}},
+    {Gauge::vssd, {20, true}},    {Gauge::VSSd, {20, true}},     {Gauge::ectd, {10, false}},
+    {Gauge::chdd, {10, false}},   {Gauge::iatd, {10, false}},    {Gauge::Batd, {1, false}},
+    {Gauge::batd, {1, false}},    {Gauge::hegoupd, {1, true}},   {Gauge::hegodownd, {1, true}},
+    {Gauge::loadd, {20, true}},   {Gauge::appd, {20, true}},     {Gauge::app1d, {1, true}},
+    {Gauge::app2d, {1, true}},    {Gauge::app3d, {1, true}},     {Gauge::frpd, {50, false}},
+    {Gauge::mafd, {5, true}},     {Gauge::egrdd, {20, true}},    {Gauge::egrpd, {2, true}},
+    {Gauge::torkd, {50, true}},   {Gauge::ftsd, {10, false}},    {Gauge::betd, {10, false}},
+    {Gauge::mfdd, {1, true}},     {Gauge::dtcd, {5, true}},      {Gauge::cppd, {1, true}},
+    {Gauge::bppd, {1, true}},     {Gauge::klimad, {1, true}},    {Gauge::flid, {20, true}},
+    {Gauge::vvtind, {10, false}}, {Gauge::vvtoutd, {10, false}},
 };
 
 // 1, 2 or 5 times a power of ten, the least not below `rough`.
@@ -40,7 +40,7 @@ double niceStep(double rough) {
 
 }  // namespace
 
-AxisFit axisFit(std::string_view gauge) {
+AxisFit axisFit(Gauge gauge) {
     for (const FitRow& row : kFits) {
         if (row.gauge == gauge) {
             return row.fit;

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <optional>
-#include <string_view>
 #include <utility>
 
+#include "session/gauge.h"
+
 namespace tvx::trend {
+
+using session::Gauge;
 
 // The y-axis of a charted value.
 struct AxisRange {
@@ -22,7 +25,7 @@ struct AxisFit {
 };
 
 // The fit of a gauge's value, in the unit the gauge shows.
-AxisFit axisFit(std::string_view gauge);
+AxisFit axisFit(Gauge gauge);
 
 // An axis with round limits and about five steps around the data. Without data it is
 // 0..1 (or 0..the minimum span).

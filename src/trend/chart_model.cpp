@@ -40,8 +40,7 @@ std::int64_t windowMs(TimeWindow window) {
     return 30 * 1000;
 }
 
-ChartModel::Toggle ChartModel::toggle(std::string_view gauge, std::string caption,
-                                      std::uint32_t gaugeColour) {
+ChartModel::Toggle ChartModel::toggle(Gauge gauge, std::string caption, std::uint32_t gaugeColour) {
     ++m_revision;
     const auto it = std::find_if(m_series.begin(), m_series.end(),
                                  [gauge](const ChartedSeries& s) { return s.gauge == gauge; });
@@ -56,7 +55,7 @@ ChartModel::Toggle ChartModel::toggle(std::string_view gauge, std::string captio
     return Toggle::Added;
 }
 
-bool ChartModel::charted(std::string_view gauge) const {
+bool ChartModel::charted(Gauge gauge) const {
     return std::any_of(m_series.begin(), m_series.end(),
                        [gauge](const ChartedSeries& s) { return s.gauge == gauge; });
 }
@@ -82,7 +81,7 @@ std::uint32_t ChartModel::colourFor(std::uint32_t gaugeColour) const {
     return gaugeColour;  // not reached: there are as many colours as series
 }
 
-void ChartModel::startPage(std::span<const std::string_view> gauges, bool samePage) {
+void ChartModel::startPage(std::span<const Gauge> gauges, bool samePage) {
     ++m_revision;
     m_cursor.reset();
     if (samePage) {
@@ -101,7 +100,7 @@ void ChartModel::startPage(std::span<const std::string_view> gauges, bool samePa
             return std::find(gauges.begin(), gauges.end(), s.gauge) == gauges.end();
         });
     }
-    for (const std::string_view gauge : gauges) {
+    for (const Gauge gauge : gauges) {
         m_values[gauge];
     }
 }
@@ -164,7 +163,7 @@ ChartModel::View ChartModel::view() const {
     return {to - windowMs(m_window), to};
 }
 
-const ChartModel::Values* ChartModel::shown(std::string_view gauge) const {
+const ChartModel::Values* ChartModel::shown(Gauge gauge) const {
     const ValueMap& values = m_frozen ? *m_frozen : m_values;
     const auto it = values.find(gauge);
     return it == values.end() ? nullptr : &it->second;
@@ -211,7 +210,7 @@ AxisRange ChartModel::axis(std::size_t series, View during) const {
     if (series >= m_series.size()) {
         return {};
     }
-    const std::string_view gauge = m_series[series].gauge;
+    const Gauge gauge = m_series[series].gauge;
     const Values* values = shown(gauge);
     return axisFor(axisFit(gauge),
                    values ? values->points.range(during.fromMs, during.toMs) : std::nullopt);

@@ -21,7 +21,7 @@ std::int64_t windowMs(TimeWindow window);
 // A value on the chart: its gauge, the caption above the gauge (name and unit, in the
 // language shown) and the colour of its line (0x00BBGGRR).
 struct ChartedSeries {
-    std::string_view gauge;
+    Gauge gauge;
     std::string caption;
     std::uint32_t colour = 0;
 };
@@ -44,15 +44,15 @@ public:
     // Adds the value to the chart, or takes it off when it is on. A value gets its gauge's
     // colour unless a charted value has it already; then the first free one of the palette.
     enum class Toggle { Added, Removed, Full };
-    Toggle toggle(std::string_view gauge, std::string caption, std::uint32_t gaugeColour);
-    bool charted(std::string_view gauge) const;
+    Toggle toggle(Gauge gauge, std::string caption, std::uint32_t gaugeColour);
+    bool charted(Gauge gauge) const;
     const std::vector<ChartedSeries>& series() const { return m_series; }
     void clearSeries();
 
     // A page begins: its values start afresh. The same page again keeps what was read and
     // breaks every line (nothing was read in between); another page drops the values and
     // takes off the charted ones it does not have.
-    void startPage(std::span<const std::string_view> gauges, bool samePage);
+    void startPage(std::span<const Gauge> gauges, bool samePage);
     // A reading of the page; a failed one breaks its line.
     void add(const Reading& reading);
     // The line was lost: every line breaks.
@@ -84,7 +84,7 @@ public:
     }
     std::optional<std::int64_t> cursor() const { return m_cursor; }
     struct CursorValue {
-        std::string_view gauge;
+        Gauge gauge;
         ValueAt value;
         std::string text;  // as the gauge would show it ("--" for a failed read, "" for none)
     };
@@ -112,12 +112,12 @@ private:
         TrendSeries points;
         int decimals = 0;  // of the gauge's last text
     };
-    using ValueMap = std::map<std::string_view, Values>;
+    using ValueMap = std::map<Gauge, Values>;
     void ageIfDue();
     void age();
     std::uint32_t colourFor(std::uint32_t gaugeColour) const;
     // The values the view shows: the copy made at the pause, else the live ones.
-    const Values* shown(std::string_view gauge) const;
+    const Values* shown(Gauge gauge) const;
 
     std::vector<ChartedSeries> m_series;
     ValueMap m_values;

@@ -12,7 +12,7 @@ LiveRecorder::~LiveRecorder() {
 }
 
 bool LiveRecorder::start(std::string& error, const session::LivePage* page,
-                         std::vector<std::string_view> gauges) {
+                         std::vector<Gauge> gauges) {
     std::lock_guard lock(m_mutex);
     if (m_writer) {
         return true;  // already recording
@@ -97,8 +97,7 @@ void LiveRecorder::liveFocusChanged(const session::LiveFocusChange& event) {
     if (m_page == nullptr || event.page != m_page->pollState) {
         return;
     }
-    std::vector<std::string_view> gauges =
-        event.whole ? std::vector<std::string_view>{} : event.polled;
+    std::vector<Gauge> gauges = event.whole ? std::vector<Gauge>{} : event.polled;
     if (gauges == m_gauges) {
         return;
     }
@@ -148,9 +147,8 @@ void LiveRecorder::lineLost() {
         // The values shown when the line went are stale from here on: one cycle of failures.
         const std::uint64_t now = m_clock.nowMs();
         const std::uint64_t at = now >= *m_originMs ? now - *m_originMs : 0;
-        const std::vector<std::string_view> gauges =
-            m_gauges.empty() ? pageGauges(*m_page) : m_gauges;
-        for (const std::string_view gauge : gauges) {
+        const std::vector<Gauge> gauges = m_gauges.empty() ? pageGauges(*m_page) : m_gauges;
+        for (const Gauge gauge : gauges) {
             Reading failed;
             failed.timeMs = at;
             failed.gauge = gauge;

@@ -38,7 +38,7 @@ public:
     // False with `error` set when there is no page, it shows demonstration values, or the
     // store cannot begin a recording.
     bool start(std::string& error, const session::LivePage* page = nullptr,
-               std::vector<std::string_view> gauges = {});
+               std::vector<Gauge> gauges = {});
 
     enum class EndReason { Stopped, LineLost, PageChanged, ValuesChanged };
     // The cycles written so far and the time of the last one (its first reading's, the time
@@ -83,8 +83,8 @@ private:
     mutable std::mutex m_mutex;
     const session::LivePage* m_page = nullptr;
     bool m_demo = false;
-    std::vector<std::string_view> m_gauges;  // the values polled (fast mode); empty: all
-    bool m_midCycle = false;                 // readings of the page's current pass came in already
+    std::vector<Gauge> m_gauges;  // the values polled (fast mode); empty: all
+    bool m_midCycle = false;      // readings of the page's current pass came in already
     std::unique_ptr<RecordingWriter> m_writer;
     bool m_collecting = false;  // the recording's first whole cycle has begun
     std::optional<std::uint64_t> m_originMs;

@@ -1,14 +1,11 @@
 #include "trend/live_recording.h"
 
+#include <algorithm>
+
+#include "session/live_focus.h"
 #include "trend/live_columns.h"
 
 namespace tvx::trend {
-namespace {
-
-// The three fields a switch-state read fills.
-constexpr std::string_view kSwitchFields[] = {"cppd", "bppd", "klimad"};
-
-}  // namespace
 
 std::vector<CycleSpan> cyclesOf(const LiveRecording& recording) {
     std::vector<CycleSpan> cycles;
@@ -24,25 +21,20 @@ std::vector<CycleSpan> cyclesOf(const LiveRecording& recording) {
     return cycles;
 }
 
-std::string_view pageGauge(const session::LivePage& page, std::string_view gauge) {
+bool pageShows(const session::LivePage& page, Gauge gauge) {
     for (const session::LiveRead& read : page.reads) {
-        if (read.kind == session::LiveRead::Kind::SwitchStates) {
-            for (const std::string_view field : kSwitchFields) {
-                if (field == gauge) {
-                    return field;
-                }
-            }
-        } else if (read.gauge == gauge) {
-            return read.gauge;
+        const auto filled = session::gaugesOfRead(read);
+        if (std::find(filled.begin(), filled.end(), gauge) != filled.end()) {
+            return true;
         }
     }
-    return {};
+    return false;
 }
 
-std::vector<std::string_view> pageGauges(const session::LivePage& page) {
-    std::vector<std::string_view> gauges;
+std::vector<Gauge> pageGauges(const session::LivePage& page) {
+    std::vector<Gauge> gauges;
     for (const LiveColumn& column : liveColumns(page)) {
-        gauges.push_back(pageGauge(page, column.gauge));
+        gauges.push_back(column.gauge);
     }
     return gauges;
 }

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <string_view>
 #include <vector>
 
 #include "session/live_pages.h"
@@ -18,7 +17,7 @@ struct LiveRecording {
     const session::LivePage* page = nullptr;
     std::vector<Reading> readings;
     // The values recorded in fast mode (the page's names); empty: every value of the page.
-    std::vector<std::string_view> gauges;
+    std::vector<Gauge> gauges;
 
     std::uint64_t durationMs() const { return readings.empty() ? 0 : readings.back().timeMs; }
 };
@@ -33,11 +32,10 @@ struct CycleSpan {
 // The cycles of a recording, in order.
 std::vector<CycleSpan> cyclesOf(const LiveRecording& recording);
 
-// The page's name of a gauge, which lives as long as the program; "" when the page has no
-// such gauge. Readings keep these, so a recording read from a file needs no names of its own.
-std::string_view pageGauge(const session::LivePage& page, std::string_view gauge);
+// Whether a read of the page writes the gauge.
+bool pageShows(const session::LivePage& page, Gauge gauge);
 
 // Every gauge the page writes, in the order of its columns.
-std::vector<std::string_view> pageGauges(const session::LivePage& page);
+std::vector<Gauge> pageGauges(const session::LivePage& page);
 
 }  // namespace tvx::trend

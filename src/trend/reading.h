@@ -8,14 +8,16 @@
 
 namespace tvx::trend {
 
+using session::Gauge;
+
 // One value of a live-data page as it was read: what its gauge showed, the engineering
 // value and when. A failed read has no text: the gauge kept its old text, which is stale
 // from then on. The chart, the gauges' stale marks, recordings and replays all take these.
 struct Reading {
     std::uint64_t timeMs = 0;  // the session's clock (live), or ms from a recording's start
-    std::string_view gauge;    // one of the page's gauge names, which live as long as the program
-    std::string text;          // as the gauge shows it; empty when the read failed
-    double value = 0.0;        // NaN when the text is not a number
+    Gauge gauge{};
+    std::string text;    // as the gauge shows it; empty when the read failed
+    double value = 0.0;  // NaN when the text is not a number
     bool failed = false;
     std::uint32_t cycle = 0;  // the pass over the page it belongs to
 };

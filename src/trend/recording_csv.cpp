@@ -30,7 +30,7 @@ bool isSwitchColumn(const LiveColumn& column) {
     return column.unit.empty();
 }
 
-Reading cellReading(const LiveColumn& column, std::string_view gauge, const std::string& cell) {
+Reading cellReading(const LiveColumn& column, Gauge gauge, const std::string& cell) {
     Reading reading;
     reading.gauge = gauge;
     if (cell.empty()) {
@@ -165,7 +165,7 @@ bool RecordingCsvReader::begin() {
     m_page = match.page;
     m_columns = std::move(match.columns);
     for (const LiveColumn& column : m_columns) {
-        m_gauges.push_back(pageGauge(*m_page, column.gauge));
+        m_gauges.push_back(column.gauge);
     }
     if (m_columns.size() < liveColumns(*m_page).size()) {
         m_recorded = m_gauges;

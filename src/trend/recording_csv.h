@@ -40,7 +40,7 @@ public:
     bool begin();
     const session::LivePage* page() const { return m_page; }
     // The values a fast-mode recording holds; empty when it holds the whole page.
-    const std::vector<std::string_view>& recordedGauges() const { return m_recorded; }
+    const std::vector<Gauge>& recordedGauges() const { return m_recorded; }
     // The next whole cycle: every reading gets the row's time; an empty cell is a failed
     // read. False at the end, and with error() set when a line is bad.
     bool next(std::vector<Reading>& cycle);
@@ -70,8 +70,8 @@ private:
     std::istream& m_in;
     const session::LivePage* m_page = nullptr;
     std::vector<LiveColumn> m_columns;
-    std::vector<std::string_view> m_gauges;
-    std::vector<std::string_view> m_recorded;
+    std::vector<Gauge> m_gauges;
+    std::vector<Gauge> m_recorded;
     std::uint64_t m_lastMs = 0;
     std::uint32_t m_cycle = 0;
     std::size_t m_lineNumber = 0;

@@ -26,9 +26,7 @@ public:
                                                std::string& error);
 
     const session::LivePage* page() const override { return m_reader.page(); }
-    const std::vector<std::string_view>& gauges() const override {
-        return m_reader.recordedGauges();
-    }
+    const std::vector<Gauge>& gauges() const override { return m_reader.recordedGauges(); }
     std::uint32_t cycles() const override { return m_cycles; }
     std::uint64_t durationMs() const override { return m_durationMs; }
     std::uint32_t cycleFrom(std::uint64_t timeMs) override;

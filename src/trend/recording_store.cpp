@@ -1,10 +1,9 @@
 #include "trend/recording_store.h"
 
 #include <chrono>
-#include <ctime>
 #include <fstream>
-#include <mutex>
 
+#include "plain/local_time.h"
 #include "trend/csv_layout.h"
 #include "trend/live_columns.h"
 
@@ -16,7 +15,7 @@ namespace fs = std::filesystem;
 // Rows written as each cycle ends, flushed, so a file cut short holds every cycle before.
 class CsvRecordingWriter final : public RecordingWriter {
 public:
-    CsvRecordingWriter(const session::LivePage& page, std::span<const std::string_view> gauges,
+    CsvRecordingWriter(const session::LivePage& page, std::span<const Gauge> gauges,
                        const fs::path& file)
         : m_columns(liveColumns(page, gauges)), m_id(file.string()), m_out(file, std::ios::binary) {
         m_out << csvHeaderLine(m_columns) << std::flush;
@@ -55,8 +54,8 @@ private:
 };
 
 std::unique_ptr<RecordingWriter> openWriter(const session::LivePage& page,
-                                            std::span<const std::string_view> gauges,
-                                            const fs::path& file, std::string& error) {
+                                            std::span<const Gauge> gauges, const fs::path& file,
+                                            std::string& error) {
     auto writer = std::make_unique<CsvRecordingWriter>(page, gauges, file);
     if (!writer->opened()) {
         error = "cannot write " + file.string();
@@ -66,14 +65,9 @@ std::unique_ptr<RecordingWriter> openWriter(const session::LivePage& page,
 }
 
 std::string localTimeStamp() {
-    static std::mutex mutex;  // localtime's result is shared
-    std::lock_guard lock(mutex);
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    char text[32] = "";
-    if (const std::tm* local = std::localtime(&now)) {
-        std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", local);
-    }
-    return text;
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return formatLocalTime(std::chrono::duration_cast<std::chrono::milliseconds>(now).count(),
+                           "%Y%m%d-%H%M%S");
 }
 
 }  // namespace
@@ -82,7 +76,7 @@ CsvRecordingFolder::CsvRecordingFolder(std::filesystem::path folder, Now now)
     : m_folder(std::move(folder)), m_now(now ? std::move(now) : Now(localTimeStamp)) {}
 
 std::unique_ptr<RecordingWriter> CsvRecordingFolder::startLiveRecording(
-    const session::LivePage& page, std::span<const std::string_view> gauges, std::string& error) {
+    const session::LivePage& page, std::span<const Gauge> gauges, std::string& error) {
     std::error_code failed;
     fs::create_directories(m_folder, failed);
     if (failed) {
@@ -101,8 +95,9 @@ RecordingRead CsvRecordingFolder::readLiveRecording(const std::string& id) {
     return readRecordingFile(id);
 }
 
-std::unique_ptr<RecordingWriter> CsvRecordingFile::startLiveRecording(
-    const session::LivePage& page, std::span<const std::string_view> gauges, std::string& error) {
+std::unique_ptr<RecordingWriter> CsvRecordingFile::startLiveRecording(const session::LivePage& page,
+                                                                      std::span<const Gauge> gauges,
+                                                                      std::string& error) {
     return openWriter(page, gauges, m_file, error);
 }
 

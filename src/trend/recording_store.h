@@ -35,9 +35,9 @@ public:
     virtual ~RecordingStore() = default;
     // nullptr with `error` set when the recording cannot be begun. `gauges`: the values
     // recorded (fast mode's), every value of the page when empty.
-    virtual std::unique_ptr<RecordingWriter> startLiveRecording(
-        const session::LivePage& page, std::span<const std::string_view> gauges,
-        std::string& error) = 0;
+    virtual std::unique_ptr<RecordingWriter> startLiveRecording(const session::LivePage& page,
+                                                                std::span<const Gauge> gauges,
+                                                                std::string& error) = 0;
     virtual RecordingRead readLiveRecording(const std::string& id) = 0;
 };
 
@@ -49,7 +49,7 @@ public:
     explicit CsvRecordingFolder(std::filesystem::path folder, Now now = {});
 
     std::unique_ptr<RecordingWriter> startLiveRecording(const session::LivePage& page,
-                                                        std::span<const std::string_view> gauges,
+                                                        std::span<const Gauge> gauges,
                                                         std::string& error) override;
     RecordingRead readLiveRecording(const std::string& id) override;
     const std::filesystem::path& folder() const { return m_folder; }
@@ -66,7 +66,7 @@ public:
     explicit CsvRecordingFile(std::filesystem::path file) : m_file(std::move(file)) {}
 
     std::unique_ptr<RecordingWriter> startLiveRecording(const session::LivePage& page,
-                                                        std::span<const std::string_view> gauges,
+                                                        std::span<const Gauge> gauges,
                                                         std::string& error) override;
     RecordingRead readLiveRecording(const std::string& id) override;
 

@@ -17,7 +17,7 @@ public:
     virtual ~ReplaySource() = default;
     virtual const session::LivePage* page() const = 0;
     // The values recorded in fast mode (the page's names); empty: every value of the page.
-    virtual const std::vector<std::string_view>& gauges() const = 0;
+    virtual const std::vector<Gauge>& gauges() const = 0;
     virtual std::uint32_t cycles() const = 0;
     // The time of the last reading.
     virtual std::uint64_t durationMs() const = 0;
@@ -35,7 +35,7 @@ public:
     explicit HeldRecording(const LiveRecording& recording);
 
     const session::LivePage* page() const override { return m_recording.page; }
-    const std::vector<std::string_view>& gauges() const override { return m_recording.gauges; }
+    const std::vector<Gauge>& gauges() const override { return m_recording.gauges; }
     std::uint32_t cycles() const override;
     std::uint64_t durationMs() const override { return m_recording.durationMs(); }
     std::uint32_t cycleFrom(std::uint64_t timeMs) override;

@@ -2,7 +2,7 @@
 
 namespace tvx::trend {
 
-void SampleRate::reading(std::string_view gauge, std::uint64_t timeMs, bool failed) {
+void SampleRate::reading(Gauge gauge, std::uint64_t timeMs, bool failed) {
     if (failed) {
         return;  // no sample of the value
     }
@@ -13,7 +13,7 @@ void SampleRate::reading(std::string_view gauge, std::uint64_t timeMs, bool fail
     }
 }
 
-std::optional<double> SampleRate::perSecond(std::string_view gauge) const {
+std::optional<double> SampleRate::perSecond(Gauge gauge) const {
     const auto it = m_times.find(gauge);
     if (it == m_times.end() || it->second.size() < 2 || it->second.back() == it->second.front()) {
         return std::nullopt;

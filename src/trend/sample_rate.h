@@ -4,9 +4,12 @@
 #include <deque>
 #include <map>
 #include <optional>
-#include <string_view>
+
+#include "session/gauge.h"
 
 namespace tvx::trend {
+
+using session::Gauge;
 
 // How many good readings of each value come in per second, over the last few seconds of
 // the session's clock: what fast mode gains, shown beside each charted value.
@@ -14,14 +17,14 @@ class SampleRate {
 public:
     static constexpr std::uint64_t kSpanMs = 3000;
 
-    void reading(std::string_view gauge, std::uint64_t timeMs, bool failed);
+    void reading(Gauge gauge, std::uint64_t timeMs, bool failed);
     // Readings per second of the gauge over the span before its last reading; nullopt
     // until two have come in.
-    std::optional<double> perSecond(std::string_view gauge) const;
+    std::optional<double> perSecond(Gauge gauge) const;
     void clear() { m_times.clear(); }
 
 private:
-    std::map<std::string_view, std::deque<std::uint64_t>> m_times;
+    std::map<Gauge, std::deque<std::uint64_t>> m_times;
 };
 
 }  // namespace tvx::trend

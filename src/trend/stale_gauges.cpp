@@ -2,7 +2,7 @@
 
 namespace tvx::trend {
 
-void StaleGauges::set(std::string_view gauge, bool stale) {
+void StaleGauges::set(Gauge gauge, bool stale) {
     auto [it, added] = m_stale.try_emplace(gauge, stale);
     if (added || it->second != stale) {
         it->second = stale;
@@ -10,13 +10,13 @@ void StaleGauges::set(std::string_view gauge, bool stale) {
     }
 }
 
-void StaleGauges::startPage(std::span<const std::string_view> gauges) {
-    for (const std::string_view gauge : gauges) {
+void StaleGauges::startPage(std::span<const Gauge> gauges) {
+    for (const Gauge gauge : gauges) {
         set(gauge, true);
     }
 }
 
-void StaleGauges::reading(std::string_view gauge, bool failed) {
+void StaleGauges::reading(Gauge gauge, bool failed) {
     set(gauge, failed);
 }
 
@@ -26,13 +26,13 @@ void StaleGauges::lineLost() {
     }
 }
 
-bool StaleGauges::stale(std::string_view gauge) const {
+bool StaleGauges::stale(Gauge gauge) const {
     const auto it = m_stale.find(gauge);
     return it != m_stale.end() && it->second;
 }
 
-std::vector<std::pair<std::string_view, bool>> StaleGauges::takeChanges() {
-    std::vector<std::pair<std::string_view, bool>> changes(m_changed.begin(), m_changed.end());
+std::vector<std::pair<Gauge, bool>> StaleGauges::takeChanges() {
+    std::vector<std::pair<Gauge, bool>> changes(m_changed.begin(), m_changed.end());
     m_changed.clear();
     return changes;
 }

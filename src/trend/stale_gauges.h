@@ -2,11 +2,14 @@
 
 #include <map>
 #include <span>
-#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "session/gauge.h"
+
 namespace tvx::trend {
+
+using session::Gauge;
 
 // Which gauges of a live page show a value that is not fresh, so the window can dim them: a
 // gauge is stale from the moment its page starts until it is first read, whenever its last
@@ -14,21 +17,21 @@ namespace tvx::trend {
 class StaleGauges {
 public:
     // The page's gauges, every one stale until read.
-    void startPage(std::span<const std::string_view> gauges);
-    void reading(std::string_view gauge, bool failed);
+    void startPage(std::span<const Gauge> gauges);
+    void reading(Gauge gauge, bool failed);
     void lineLost();
 
-    bool stale(std::string_view gauge) const;
+    bool stale(Gauge gauge) const;
     // Every gauge seen, with its state.
-    const std::map<std::string_view, bool>& all() const { return m_stale; }
+    const std::map<Gauge, bool>& all() const { return m_stale; }
     // Gauges whose state changed since the last call, with their state now.
-    std::vector<std::pair<std::string_view, bool>> takeChanges();
+    std::vector<std::pair<Gauge, bool>> takeChanges();
 
 private:
-    void set(std::string_view gauge, bool stale);
+    void set(Gauge gauge, bool stale);
 
-    std::map<std::string_view, bool> m_stale;
-    std::map<std::string_view, bool> m_changed;
+    std::map<Gauge, bool> m_stale;
+    std::map<Gauge, bool> m_changed;
 };
 
 }  // namespace tvx::trend

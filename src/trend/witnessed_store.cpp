@@ -46,7 +46,7 @@ WitnessedRecordingStore::WitnessedRecordingStore(std::unique_ptr<RecordingStore>
     : m_inner(std::move(inner)), m_witness(witness) {}
 
 std::unique_ptr<RecordingWriter> WitnessedRecordingStore::startLiveRecording(
-    const session::LivePage& page, std::span<const std::string_view> gauges, std::string& error) {
+    const session::LivePage& page, std::span<const Gauge> gauges, std::string& error) {
     std::unique_ptr<RecordingWriter> writer = m_inner->startLiveRecording(page, gauges, error);
     if (!writer || m_witness == nullptr) {
         return writer;

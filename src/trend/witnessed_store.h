@@ -18,7 +18,7 @@ public:
     WitnessedRecordingStore(std::unique_ptr<RecordingStore> inner, RecordingStore* witness);
 
     std::unique_ptr<RecordingWriter> startLiveRecording(const session::LivePage& page,
-                                                        std::span<const std::string_view> gauges,
+                                                        std::span<const Gauge> gauges,
                                                         std::string& error) override;
     RecordingRead readLiveRecording(const std::string& id) override;
 

@@ -58,22 +58,23 @@ GaugeMarks::GaugeMarks(TForm1& form) : QObject(&form) {
             auto* panel = frame->findChild<QFrame*>(QString::fromLatin1(spec.panel));
             QWidget* gauge =
                 panel ? panel->findChild<QWidget*>(QString::fromLatin1(spec.gauge)) : nullptr;
-            if (gauge == nullptr)
+            // The tables name every gauge control after its gauge.
+            const std::optional<session::Gauge> id = session::gaugeNamed(spec.gauge);
+            if (gauge == nullptr || !id)
                 continue;
-            const QString name = QString::fromLatin1(spec.gauge);
-            m_marks[name].push_back({panel, gauge, litColour(gauge), false, false, {}});
-            m_gaugeOfPanel.insert(panel, name);
+            m_marks[*id].push_back({panel, gauge, litColour(gauge), false, false, {}});
+            m_gaugeOfPanel.insert(panel, *id);
             panel->installEventFilter(this);
             panel->setCursor(Qt::PointingHandCursor);
         }
     }
 }
 
-void GaugeMarks::setStale(std::string_view gauge, bool stale) {
-    const auto it = m_marks.find(qstr(gauge));
+void GaugeMarks::setStale(session::Gauge gauge, bool stale) {
+    const auto it = m_marks.find(gauge);
     if (it == m_marks.end())
         return;
-    for (Mark& mark : *it) {
+    for (Mark& mark : it->second) {
         if (mark.stale != stale) {
             mark.stale = stale;
             apply(mark);
@@ -81,11 +82,11 @@ void GaugeMarks::setStale(std::string_view gauge, bool stale) {
     }
 }
 
-void GaugeMarks::setPaused(std::string_view gauge, bool paused, const QString& why) {
-    const auto it = m_marks.find(qstr(gauge));
+void GaugeMarks::setPaused(session::Gauge gauge, bool paused, const QString& why) {
+    const auto it = m_marks.find(gauge);
     if (it == m_marks.end())
         return;
-    for (Mark& mark : *it) {
+    for (Mark& mark : it->second) {
         mark.gauge->setToolTip(paused ? why : QString());
         if (mark.paused != paused) {
             mark.paused = paused;
@@ -95,12 +96,12 @@ void GaugeMarks::setPaused(std::string_view gauge, bool paused, const QString& w
 }
 
 void GaugeMarks::setCharted(const std::vector<trend::ChartedSeries>& series) {
-    for (auto it = m_marks.begin(); it != m_marks.end(); ++it) {
+    for (auto& [gauge, marks] : m_marks) {
         QColor framed;
         for (const trend::ChartedSeries& charted : series)
-            if (qstr(charted.gauge) == it.key())
+            if (charted.gauge == gauge)
                 framed = widgets::colorFromCode(charted.colour);
-        for (Mark& mark : *it) {
+        for (Mark& mark : marks) {
             if (mark.framed != framed) {
                 mark.framed = framed;
                 apply(mark);
@@ -110,8 +111,8 @@ void GaugeMarks::setCharted(const std::vector<trend::ChartedSeries>& series) {
 }
 
 void GaugeMarks::clearAll() {
-    for (auto it = m_marks.begin(); it != m_marks.end(); ++it) {
-        for (Mark& mark : *it) {
+    for (auto& [gauge, marks] : m_marks) {
+        for (Mark& mark : marks) {
             if (mark.stale || mark.paused || mark.framed.isValid()) {
                 mark.stale = false;
                 mark.paused = false;
@@ -123,18 +124,19 @@ void GaugeMarks::clearAll() {
     }
 }
 
-GaugeMarks::GaugeFace GaugeMarks::face(std::string_view gauge) const {
-    const auto it = m_marks.constFind(qstr(gauge));
-    if (it == m_marks.constEnd() || it->empty())
+GaugeMarks::GaugeFace GaugeMarks::face(session::Gauge gauge) const {
+    const auto it = m_marks.find(gauge);
+    if (it == m_marks.end() || it->second.empty())
         return {};
-    const Mark& mark = it->front();
+    const Mark& mark = it->second.front();
     // The panel shown, when the pages share the gauge.
     const Mark* shown = &mark;
-    for (const Mark& candidate : *it)
+    for (const Mark& candidate : it->second)
         if (candidate.panel->isVisible())
             shown = &candidate;
     const QLabel* caption = panelCaption(shown->panel);
-    return {caption ? caption->text() : qstr(gauge), widgets::codeFromColor(shown->lit)};
+    return {caption ? caption->text() : qstr(session::gaugeName(gauge)),
+            widgets::codeFromColor(shown->lit)};
 }
 
 void GaugeMarks::apply(Mark& mark) {

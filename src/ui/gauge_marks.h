@@ -5,9 +5,10 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
-#include <string_view>
+#include <map>
 #include <vector>
 
+#include "session/gauge.h"
 #include "trend/chart_model.h"
 
 class QFrame;
@@ -31,9 +32,9 @@ public:
     explicit GaugeMarks(TForm1& form);
 
     // Every gauge of that name (the pages share some) is marked stale or fresh.
-    void setStale(std::string_view gauge, bool stale);
+    void setStale(session::Gauge gauge, bool stale);
     // Paused: fast mode does not poll it. Drawn grey with a dotted border, apart from stale.
-    void setPaused(std::string_view gauge, bool paused, const QString& why = {});
+    void setPaused(session::Gauge gauge, bool paused, const QString& why = {});
     // Frames the panels of the charted values in their colours, and unframes the others.
     void setCharted(const std::vector<trend::ChartedSeries>& series);
     // Every gauge fresh and no panel framed.
@@ -45,10 +46,10 @@ public:
         QString caption;
         std::uint32_t colour = 0;
     };
-    GaugeFace face(std::string_view gauge) const;
+    GaugeFace face(session::Gauge gauge) const;
 
 signals:
-    void gaugeClicked(QString gauge);
+    void gaugeClicked(tvx::session::Gauge gauge);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -64,8 +65,8 @@ private:
     };
     void apply(Mark& mark);
 
-    QHash<QString, std::vector<Mark>> m_marks;  // by gauge name
-    QHash<QObject*, QString> m_gaugeOfPanel;
+    std::map<session::Gauge, std::vector<Mark>> m_marks;
+    QHash<QObject*, session::Gauge> m_gaugeOfPanel;
 };
 
 }  // namespace tvx::ui

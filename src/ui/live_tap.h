@@ -20,7 +20,7 @@ public:
     virtual void liveReading(const trend::Reading& reading) = 0;
     virtual void liveLineLost(std::uint64_t timeMs) = 0;
     // Fast mode began or changed (`paused`: the gauges not polled), or ended (`whole`).
-    virtual void liveFocusChanged(bool whole, const std::vector<std::string_view>& paused) {
+    virtual void liveFocusChanged(bool whole, const std::vector<session::Gauge>& paused) {
         (void)whole;
         (void)paused;
     }
@@ -60,7 +60,7 @@ private:
     };
     struct Focus {
         bool whole;
-        std::vector<std::string_view> paused;
+        std::vector<session::Gauge> paused;
     };
     using Event = std::variant<PageStart, trend::Reading, LineLost, Focus>;
     void push(Event event);

@@ -147,7 +147,7 @@ TesterController::TesterController(TForm1& form, const Setup& setup)
     m_session.addListener(*m_notes);
     m_session.addListener(m_trend->liveTap());
     m_session.addListener(m_trend->recorder());
-    m_trend->focusLive = [this](std::vector<std::string> gauges) {
+    m_trend->focusLive = [this](std::vector<session::Gauge> gauges) {
         post([gauges = std::move(gauges)](Session& s) { s.focusLive(gauges); });
     };
     connectControls();

@@ -223,7 +223,7 @@ void TrendController::livePageStarted(const session::LivePage& page, bool demo) 
     m_liveDemo = demo;
     if (replaying())
         return;
-    const std::vector<std::string_view> gauges = trend::pageGauges(page);
+    const std::vector<session::Gauge> gauges = trend::pageGauges(page);
     m_chart.startPage(gauges, samePage);
     m_stale.startPage(gauges);
     m_rates.clear();
@@ -268,12 +268,9 @@ const session::LivePage* TrendController::pageShown() const {
     return replaying() ? m_replayPage : m_livePage;
 }
 
-void TrendController::toggleGauge(const QString& name) {
+void TrendController::toggleGauge(session::Gauge gauge) {
     const session::LivePage* page = pageShown();
-    if (page == nullptr)
-        return;
-    const std::string_view gauge = trend::pageGauge(*page, name.toStdString());
-    if (gauge.empty())
+    if (page == nullptr || !trend::pageShows(*page, gauge))
         return;
     const GaugeMarks::GaugeFace face = m_marks.face(gauge);
     switch (m_chart.toggle(gauge, face.caption.toStdString(), face.colour)) {
@@ -552,15 +549,15 @@ void TrendController::replayStarted(const session::LivePage& page) {
     m_view.showOnlyFrame(page.frame);
     for (const session::PanelVisibility& panel : page.panels)
         m_view.setPanelVisible(panel.panel, panel.visible);
-    const std::vector<std::string_view> gauges = trend::pageGauges(page);
+    const std::vector<session::Gauge> gauges = trend::pageGauges(page);
     m_chart.startPage(gauges, false);
     // A fast recording holds only the values polled (a whole page's names none): the others
     // were paused, not stale.
-    const std::vector<std::string_view>& recorded =
+    const std::vector<session::Gauge>& recorded =
         m_replayed->gauges().empty() ? gauges : m_replayed->gauges();
     m_stale.startPage(recorded);
     const QString why = trendText(TrendText::NotRecorded, language());
-    for (const std::string_view gauge : gauges) {
+    for (const session::Gauge gauge : gauges) {
         const bool kept = std::find(recorded.begin(), recorded.end(), gauge) != recorded.end();
         if (!kept)
             m_marks.setStale(gauge, false);
@@ -570,7 +567,7 @@ void TrendController::replayStarted(const session::LivePage& page) {
 
 void TrendController::replayReading(const trend::Reading& reading) {
     if (!reading.failed)
-        m_view.setGauge(reading.gauge, reading.text);
+        m_view.setGauge(session::gaugeName(reading.gauge), reading.text);
     m_stale.reading(reading.gauge, reading.failed);
     m_chart.add(reading);
 }
@@ -627,7 +624,7 @@ void TrendController::closeReplay() {
     m_replayPage = nullptr;
     m_area.chart->setReplay(false);
     // The chart starts afresh on what the session polls; the gauges as the session left them.
-    std::vector<std::string_view> gauges;
+    std::vector<session::Gauge> gauges;
     if (m_livePage != nullptr)
         gauges = trend::pageGauges(*m_livePage);
     m_chart.startPage(gauges, false);

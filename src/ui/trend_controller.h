@@ -67,7 +67,7 @@ public:
     std::function<QString()> askRecordingFile;
     // Asks the session to poll only these gauges of its page (fast mode), or the whole page
     // when empty; the tester controller posts it to the session's worker.
-    std::function<void(std::vector<std::string>)> focusLive;
+    std::function<void(std::vector<session::Gauge>)> focusLive;
 
     // Opens a recording and plays it back (the open button does this with the file asked for).
     void openRecording(const QString& file);
@@ -92,7 +92,7 @@ private:
     void liveReading(const trend::Reading& reading) override;
     void liveLineLost(std::uint64_t timeMs) override;
     void liveBatchDone() override;
-    void liveFocusChanged(bool whole, const std::vector<std::string_view>& paused) override;
+    void liveFocusChanged(bool whole, const std::vector<session::Gauge>& paused) override;
     // ReplaySink
     void replayStarted(const session::LivePage& page) override;
     void replayReading(const trend::Reading& reading) override;
@@ -103,7 +103,7 @@ private:
     void connectReplay();  // play, step, speed, seek, close
     void redrawChart();    // after a change of what it shows: the chart and its cursor values
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void toggleGauge(const QString& gauge);
+    void toggleGauge(session::Gauge gauge);
     void record(bool on);
     void exportCsv();
     void askAndOpen();
@@ -138,9 +138,9 @@ private:
     trend::ChartModel m_chart;
     trend::StaleGauges m_stale;
     trend::SampleRate m_rates;
-    QElapsedTimer m_ratesShown;              // when the rates were last shown
-    bool m_fast = false;                     // the session polls only the charted values
-    std::vector<std::string_view> m_paused;  // the gauges it does not poll meanwhile
+    QElapsedTimer m_ratesShown;            // when the rates were last shown
+    bool m_fast = false;                   // the session polls only the charted values
+    std::vector<session::Gauge> m_paused;  // the gauges it does not poll meanwhile
     std::unique_ptr<trend::RecordingStore> m_store;
     trend::LiveRecorder m_recorder;
     LiveTap m_tap;

@@ -23,9 +23,9 @@ void TrendController::fast(bool on) {
 }
 
 void TrendController::focusOnChart() {
-    std::vector<std::string> gauges;
+    std::vector<session::Gauge> gauges;
     for (const trend::ChartedSeries& series : m_chart.series())
-        gauges.emplace_back(series.gauge);
+        gauges.push_back(series.gauge);
     if (gauges.empty()) {
         m_area.fast->setChecked(false);
         if (m_fast && focusLive)
@@ -38,11 +38,11 @@ void TrendController::focusOnChart() {
         focusLive(std::move(gauges));
 }
 
-void TrendController::liveFocusChanged(bool whole, const std::vector<std::string_view>& paused) {
+void TrendController::liveFocusChanged(bool whole, const std::vector<session::Gauge>& paused) {
     // During a replay the marks are the recording's; closing it shows the live ones again.
     if (!replaying())
         showPaused(false);
-    m_paused = whole ? std::vector<std::string_view>{} : paused;
+    m_paused = whole ? std::vector<session::Gauge>{} : paused;
     if (!replaying())
         showPaused(true);
     m_fast = !whole;
@@ -53,7 +53,7 @@ void TrendController::liveFocusChanged(bool whole, const std::vector<std::string
 
 void TrendController::showPaused(bool paused) {
     const QString why = paused ? trendText(TrendText::Paused, language()) : QString();
-    for (const std::string_view gauge : m_paused)
+    for (const session::Gauge gauge : m_paused)
         m_marks.setPaused(gauge, paused, why);
 }
 

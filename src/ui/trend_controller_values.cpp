@@ -20,14 +20,16 @@ void TrendController::fillValuesMenu() {
     const session::LivePage* page = pageShown();
     if (page == nullptr)
         return;
-    for (const std::string_view gauge : trend::pageGauges(*page)) {
-        const QString name = QString::fromUtf8(gauge.data(), static_cast<qsizetype>(gauge.size()));
+    for (const session::Gauge gauge : trend::pageGauges(*page)) {
+        const std::string_view control = session::gaugeName(gauge);
+        const QString name =
+            QString::fromUtf8(control.data(), static_cast<qsizetype>(control.size()));
         QString caption = m_marks.face(gauge).caption.trimmed();
         QAction* action = menu->addAction(caption.isEmpty() ? name : caption);
         action->setObjectName(name);
         action->setCheckable(true);
         action->setChecked(m_chart.charted(gauge));
-        connect(action, &QAction::triggered, this, [this, name] { toggleGauge(name); });
+        connect(action, &QAction::triggered, this, [this, gauge] { toggleGauge(gauge); });
     }
 }
 

@@ -217,7 +217,8 @@ TEST(LiveCsv, ADurationEndsTheRunOnTheClock) {
 TEST(LiveTable, OnATerminalRedrawsTheTableInPlace) {
     std::ostringstream out;
     TerminalTable table(out, true);
-    table.begin({{"rpmd", "engine speed", "rpm"}, {"cppd", "clutch pedal", ""}});
+    table.begin({{session::Gauge::rpmd, "engine speed", "rpm"},
+                 {session::Gauge::cppd, "clutch pedal", ""}});
     table.row(0.0, {"800", "ON"});
     const std::size_t firstDrawing = out.str().size();
     table.row(0.1, {"", "OFF"});

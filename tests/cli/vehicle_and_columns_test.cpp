@@ -62,21 +62,23 @@ class PageColumns : public ::testing::TestWithParam<session::LivePage> {};
 TEST_P(PageColumns, NameEveryGaugeOnceWithADistinctHeader) {
     const session::LivePage& page = GetParam();
     const std::vector<LiveColumn> columns = liveColumns(page);
-    std::set<std::string> gauges;
+    std::set<session::Gauge> gauges;
     std::set<std::string> headers;
     for (const LiveColumn& column : columns) {
         EXPECT_TRUE(gauges.insert(column.gauge).second) << column.gauge;
         EXPECT_TRUE(headers.insert(columnHeader(column)).second) << columnHeader(column);
-        EXPECT_NE(column.name, column.gauge) << "a gauge without a name: " << column.gauge;
+        EXPECT_NE(column.name, session::gaugeName(column.gauge))
+            << "a gauge without a name: " << column.gauge;
         EXPECT_EQ(columnHeader(column).find(','), std::string::npos);
     }
     for (const session::LiveRead& read : page.reads) {
         if (read.kind == session::LiveRead::Kind::SwitchStates) {
-            for (const char* field : {"cppd", "bppd", "klimad"}) {
+            for (const session::Gauge field :
+                 {session::Gauge::cppd, session::Gauge::bppd, session::Gauge::klimad}) {
                 EXPECT_EQ(gauges.count(field), 1u) << field;
             }
         } else {
-            EXPECT_EQ(gauges.count(std::string(read.gauge)), 1u) << read.gauge;
+            EXPECT_EQ(gauges.count(read.gauge), 1u) << read.gauge;
         }
     }
 }

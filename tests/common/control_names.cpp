@@ -42,9 +42,11 @@ std::vector<std::string_view> addressedControlNames() {
         }
         for (const LiveRead& read : page.reads) {
             if (read.kind == LiveRead::Kind::SwitchStates) {
-                add(kSwitchStateGauges);
+                for (const Gauge gauge : kSwitchStateGauges) {
+                    names.push_back(gaugeName(gauge));
+                }
             } else {
-                names.push_back(read.gauge);
+                names.push_back(gaugeName(read.gauge));
             }
         }
     }

@@ -146,7 +146,7 @@ TEST(RecordKeeper, ALiveRecordingKeepsEveryReadingOfItsPageWithItsTime) {
     ASSERT_EQ(recordings.size(), 1u);
     const auto columns = liveColumns(page);
     ASSERT_EQ(recordings[0].channels.size(), columns.size());
-    EXPECT_EQ(recordings[0].channels[0].gauge, columns[0].gauge);
+    EXPECT_EQ(recordings[0].channels[0].gauge, gaugeName(columns[0].gauge));
     EXPECT_EQ(recordings[0].page, stateNumber(page.pollState));
     EXPECT_TRUE(recordings[0].endedAt);
     const auto readings = reader->readingsOfRecording(recordings[0].id);

@@ -54,7 +54,7 @@ std::vector<std::uint16_t> parameterReads(const Frames& frames) {
 std::vector<std::uint16_t> readIdentifiers(const std::vector<LiveReading>& readings) {
     std::vector<std::uint16_t> ids;
     for (const LiveReading& reading : readings) {
-        if (reading.kind != LiveRead::Kind::SwitchStates || reading.gauge == "cppd") {
+        if (reading.kind != LiveRead::Kind::SwitchStates || reading.gauge == Gauge::cppd) {
             ids.push_back(reading.identifier);
         }
     }
@@ -168,7 +168,7 @@ TEST(SessionEvents, LiveReadingsAreTheReadsOnTheLineInOrder) {
             EXPECT_EQ(reading.identifier, 0x0023);
             EXPECT_TRUE(reading.text.empty());
         } else {
-            shown.emplace_back(std::string(reading.gauge), reading.text);
+            shown.emplace_back(std::string(gaugeName(reading.gauge)), reading.text);
         }
     }
     EXPECT_EQ(failed, 1);

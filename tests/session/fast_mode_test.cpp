@@ -54,7 +54,7 @@ struct FastBench : Bench {
 struct FocusCase {
     const char* name;
     Watched page;
-    std::vector<std::string> chosen;
+    std::vector<Gauge> chosen;
     std::vector<std::uint16_t> identifiers;  // in the page's order, whatever the order chosen
     std::vector<std::string> written;
     std::size_t paused;  // gauges of the page not polled
@@ -77,7 +77,7 @@ TEST_P(FastModeTest, PollsOnlyTheChosenValuesInThePagesOrder) {
     EXPECT_FALSE(change.whole);
     EXPECT_EQ(change.page, c.page.poll);
     EXPECT_EQ(change.paused.size(), c.paused);
-    for (const std::string& gauge : c.chosen) {
+    for (const Gauge gauge : c.chosen) {
         EXPECT_NE(std::find(change.polled.begin(), change.polled.end(), gauge), change.polled.end())
             << gauge;
         EXPECT_EQ(std::find(change.paused.begin(), change.paused.end(), gauge), change.paused.end())
@@ -88,16 +88,21 @@ TEST_P(FastModeTest, PollsOnlyTheChosenValuesInThePagesOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Pages, FastModeTest,
     ::testing::Values(
-        FocusCase{"OneValue", kKa, {"rpmd"}, {0x1165}, {"rpmd"}, 11},
-        FocusCase{
-            "ChosenOutOfOrder", kKa, {"lmdd", "rpmd"}, {0x1165, 0x1158}, {"rpmd", "lmdd"}, 10},
+        FocusCase{"OneValue", kKa, {Gauge::rpmd}, {0x1165}, {"rpmd"}, 11},
+        FocusCase{"ChosenOutOfOrder",
+                  kKa,
+                  {Gauge::lmdd, Gauge::rpmd},
+                  {0x1165, 0x1158},
+                  {"rpmd", "lmdd"},
+                  10},
         // The petrol vehicle speed is read twice per pass: both reads stay.
-        FocusCase{"ReadTwice", kFiesta, {"vssd"}, {0x000D, 0x000D}, {"vssd", "vssd"}, 12},
+        FocusCase{"ReadTwice", kFiesta, {Gauge::vssd}, {0x000D, 0x000D}, {"vssd", "vssd"}, 12},
         // One switch-state read fills all three of its fields.
-        FocusCase{"SwitchStates", kMondeo, {"klimad"}, {0x1101}, {"cppd", "bppd", "klimad"}, 17},
+        FocusCase{
+            "SwitchStates", kMondeo, {Gauge::klimad}, {0x1101}, {"cppd", "bppd", "klimad"}, 17},
         FocusCase{"ThreeDiesel",
                   kMondeo,
-                  {"VSSd", "rpmd", "frpd"},
+                  {Gauge::VSSd, Gauge::rpmd, Gauge::frpd},
                   {0x000C, 0x0023, 0x1505},
                   {"rpmd", "frpd", "VSSd"},
                   17}),
@@ -105,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(FastMode, KeepsThePagesPauseBeforeEachValueAndNoOther) {
     FastBench bench(kCmax);
-    ASSERT_TRUE(bench.session.focusLive({"frpd", "appd"}));
+    ASSERT_TRUE(bench.session.focusLive({Gauge::frpd, Gauge::appd}));
     const auto start = bench.clock.nowMs();
     const auto [identifiers, written] = bench.pass();
     EXPECT_EQ(identifiers, (std::vector<std::uint16_t>{0x0023, 0x1340}));
@@ -119,14 +124,14 @@ TEST(FastMode, KeepsThePagesPauseBeforeEachValueAndNoOther) {
 
 TEST(FastMode, AFailedReadIsStillReportedAsFailedAndPausedValuesAreNotReported) {
     FastBench bench(kKa);
-    ASSERT_TRUE(bench.session.focusLive({"rpmd", "Batd"}));
+    ASSERT_TRUE(bench.session.focusLive({Gauge::rpmd, Gauge::Batd}));
     bench.box.addFault(testing::parameterFault(sim::FaultKind::WrongEcho, 0x1165));
     bench.events.readings.clear();
     bench.pass();
     ASSERT_EQ(bench.events.readings.size(), 2u);
-    EXPECT_EQ(bench.events.readings[0].gauge, "rpmd");
+    EXPECT_EQ(bench.events.readings[0].gauge, Gauge::rpmd);
     EXPECT_TRUE(bench.events.readings[0].failed);
-    EXPECT_EQ(bench.events.readings[1].gauge, "Batd");
+    EXPECT_EQ(bench.events.readings[1].gauge, Gauge::Batd);
     EXPECT_FALSE(bench.events.readings[1].failed);
     ASSERT_FALSE(bench.events.cycles.empty());
     EXPECT_TRUE(bench.events.cycles.back().complete);
@@ -143,7 +148,7 @@ TEST(FastMode, DemoModeHasItWithoutTraffic) {
     bench.session.selectModule(Module::Pcm);
     bench.session.live();
     bench.steps(2);
-    ASSERT_TRUE(bench.session.focusLive({"advd"}));
+    ASSERT_TRUE(bench.session.focusLive({Gauge::advd}));
     const std::size_t before = bench.box.requests().size();
     bench.view.clearLogs();
     bench.session.step();
@@ -154,15 +159,15 @@ TEST(FastMode, DemoModeHasItWithoutTraffic) {
 
 TEST(FastMode, RefusesWhatIsNotAValueOfThePageBeingPolled) {
     FastBench bench(kKa);
-    EXPECT_FALSE(bench.session.focusLive({"rpmd", "frpd"}));  // a diesel gauge
-    EXPECT_FALSE(bench.session.focusLive({"nonsense"}));
+    EXPECT_FALSE(bench.session.focusLive({Gauge::rpmd, Gauge::frpd}));  // a diesel gauge
+    EXPECT_FALSE(bench.session.focusLive({Gauge::kmd}));                // the cluster's odometer
     EXPECT_TRUE(bench.session.liveFocus().whole());
     EXPECT_TRUE(bench.events.focusChanges.empty());
     EXPECT_EQ(bench.pass().first.size(), 12u);
 
     bench.session.back();
     bench.settle();
-    EXPECT_FALSE(bench.session.focusLive({"rpmd"}));  // no page is polled
+    EXPECT_FALSE(bench.session.focusLive({Gauge::rpmd}));  // no page is polled
 }
 
 // What the operator does to leave fast mode; every way polls the whole page next.
@@ -177,7 +182,7 @@ TEST_P(FastModeResumeTest, TheWholePageIsPolledAgain) {
     FastBench bench(kKa);
     const std::vector<std::uint16_t> whole = bench.pass().first;
     ASSERT_EQ(whole.size(), 12u);
-    ASSERT_TRUE(bench.session.focusLive({"rpmd"}));
+    ASSERT_TRUE(bench.session.focusLive({Gauge::rpmd}));
     ASSERT_EQ(bench.pass().first.size(), 1u);
     GetParam().act(bench);
     EXPECT_TRUE(bench.session.liveFocus().whole());
@@ -217,7 +222,7 @@ TEST(FastMode, AChoiceMadeMidPassEndsThatPassAndTheNextBeginsAtTheTop) {
     bench.session.step();  // one read, then the pass waits for the command
     bench.session.clearYield();
     const std::size_t cycles = bench.events.cycles.size();
-    ASSERT_TRUE(bench.session.focusLive({"lmdd"}));
+    ASSERT_TRUE(bench.session.focusLive({Gauge::lmdd}));
     ASSERT_EQ(bench.events.cycles.size(), cycles + 1);
     EXPECT_FALSE(bench.events.cycles.back().complete);
     EXPECT_EQ(bench.pass().first, (std::vector<std::uint16_t>{0x1158}));
@@ -225,13 +230,13 @@ TEST(FastMode, AChoiceMadeMidPassEndsThatPassAndTheNextBeginsAtTheTop) {
 
 TEST(LiveFocus, PausedAndPolledGaugesSplitThePageInColumnOrder) {
     const LivePage& cluster = clusterPage();
-    const std::vector<std::string> chosen = {"dtcd", "kmd"};
+    const std::vector<Gauge> chosen = {Gauge::dtcd, Gauge::kmd};
     const auto focus = LiveFocus::onGauges(cluster, chosen);
     ASSERT_TRUE(focus);
-    EXPECT_EQ(focus->polledGauges(cluster), (std::vector<std::string_view>{"kmd", "dtcd"}));
-    EXPECT_EQ(focus->pausedGauges(cluster), (std::vector<std::string_view>{"flid"}));
+    EXPECT_EQ(focus->polledGauges(cluster), (std::vector<Gauge>{Gauge::kmd, Gauge::dtcd}));
+    EXPECT_EQ(focus->pausedGauges(cluster), (std::vector<Gauge>{Gauge::flid}));
     EXPECT_EQ(LiveFocus{}.pausedGauges(cluster).size(), 0u);
-    EXPECT_FALSE(LiveFocus::onGauges(cluster, std::vector<std::string>{}));
+    EXPECT_FALSE(LiveFocus::onGauges(cluster, std::vector<Gauge>{}));
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ using Range = std::optional<std::pair<double, double>>;
 
 struct AxisCase {
     const char* name;
-    const char* gauge;
+    Gauge gauge;
     Range data;
     double low;
     double high;
@@ -42,20 +42,20 @@ TEST_P(Axis, HasRoundLimitsAroundTheDataAndTheMinimumSpan) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Axis,
-    ::testing::Values(AxisCase{"idling engine: the jitter shows, not blown up", "rpmd",
-                               Range({767, 833}), 600, 1000, 100},
-                      AxisCase{"revved engine", "rpmd", Range({800, 5210}), 0, 6000, 1000},
-                      AxisCase{"lambda", "lmdd", Range({0.98, 1.02}), 0.9, 1.1, 0.05},
-                      AxisCase{"a value of no known scale", "mapd", Range({12.3, 47.9}), 10, 50,
-                               10},
-                      AxisCase{"a value of no known scale that never moves", "Barod",
-                               Range({1013, 1013}), 950, 1100, 50},
-                      AxisCase{"zero that never moves", "atpsd", Range({0, 0}), -0.6, 0.6, 0.2},
-                      AxisCase{"a switch", "cppd", Range({1, 1}), 0, 1, 0.2},
-                      AxisCase{"a count from zero", "dtcd", Range({3, 3}), 0, 5, 1},
-                      AxisCase{"coolant below freezing", "ectd", Range({-31, 40}), -40, 40, 20},
-                      AxisCase{"nothing read yet", "batd", std::nullopt, 0, 1, 0.2},
-                      AxisCase{"nothing at all", "no such gauge", std::nullopt, 0, 1, 0.2}));
+    ::testing::Values(
+        AxisCase{"idling engine: the jitter shows, not blown up", Gauge::rpmd, Range({767, 833}),
+                 600, 1000, 100},
+        AxisCase{"revved engine", Gauge::rpmd, Range({800, 5210}), 0, 6000, 1000},
+        AxisCase{"lambda", Gauge::lmdd, Range({0.98, 1.02}), 0.9, 1.1, 0.05},
+        AxisCase{"a value of no known scale", Gauge::mapd, Range({12.3, 47.9}), 10, 50, 10},
+        AxisCase{"a value of no known scale that never moves", Gauge::Barod, Range({1013, 1013}),
+                 950, 1100, 50},
+        AxisCase{"zero that never moves", Gauge::atpsd, Range({0, 0}), -0.6, 0.6, 0.2},
+        AxisCase{"a switch", Gauge::cppd, Range({1, 1}), 0, 1, 0.2},
+        AxisCase{"a count from zero", Gauge::dtcd, Range({3, 3}), 0, 5, 1},
+        AxisCase{"coolant below freezing", Gauge::ectd, Range({-31, 40}), -40, 40, 20},
+        AxisCase{"nothing read yet", Gauge::batd, std::nullopt, 0, 1, 0.2},
+        AxisCase{"nothing at all", Gauge::kmd, std::nullopt, 0, 1, 0.2}));
 
 }  // namespace
 }  // namespace tvx::trend

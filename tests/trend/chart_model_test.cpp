@@ -12,10 +12,10 @@ namespace {
 
 constexpr std::uint32_t kRed = 0x0000FF;
 constexpr std::uint32_t kYellow = 0x00FFFF;
-constexpr std::string_view kPage[] = {"rpmd", "lmdd", "mapd", "batd", "frpd",
-                                      "chdd", "iatd", "VSSd", "appd"};
+constexpr Gauge kPage[] = {Gauge::rpmd, Gauge::lmdd, Gauge::mapd, Gauge::batd, Gauge::frpd,
+                           Gauge::chdd, Gauge::iatd, Gauge::VSSd, Gauge::appd};
 
-Reading good(std::string_view gauge, std::uint64_t timeMs, double value, std::string text = "") {
+Reading good(Gauge gauge, std::uint64_t timeMs, double value, std::string text = "") {
     Reading reading;
     reading.gauge = gauge;
     reading.timeMs = timeMs;
@@ -24,7 +24,7 @@ Reading good(std::string_view gauge, std::uint64_t timeMs, double value, std::st
     return reading;
 }
 
-Reading failed(std::string_view gauge, std::uint64_t timeMs) {
+Reading failed(Gauge gauge, std::uint64_t timeMs) {
     Reading reading;
     reading.gauge = gauge;
     reading.timeMs = timeMs;
@@ -50,15 +50,17 @@ protected:
 };
 
 TEST_F(Chart, TakesSixValuesEachInAColourOfItsOwn) {
-    EXPECT_EQ(model.toggle("rpmd", "RPM", kRed), ChartModel::Toggle::Added);
+    EXPECT_EQ(model.toggle(Gauge::rpmd, "RPM", kRed), ChartModel::Toggle::Added);
     EXPECT_EQ(model.series()[0].colour, kRed) << "the gauge's own colour first";
-    EXPECT_EQ(model.toggle("frpd", "FRP bar", kYellow), ChartModel::Toggle::Added);
+    EXPECT_EQ(model.toggle(Gauge::frpd, "FRP bar", kYellow), ChartModel::Toggle::Added);
     EXPECT_EQ(model.series()[1].colour, kYellow);
-    for (const char* gauge : {"mapd", "chdd", "iatd", "batd"}) {
-        EXPECT_EQ(model.toggle(gauge, gauge, kRed), ChartModel::Toggle::Added) << gauge;
+    for (const Gauge gauge : {Gauge::mapd, Gauge::chdd, Gauge::iatd, Gauge::batd}) {
+        EXPECT_EQ(model.toggle(gauge, std::string(session::gaugeName(gauge)), kRed),
+                  ChartModel::Toggle::Added)
+            << gauge;
     }
-    EXPECT_EQ(model.toggle("VSSd", "VSS", kYellow), ChartModel::Toggle::Full);
-    EXPECT_FALSE(model.charted("VSSd"));
+    EXPECT_EQ(model.toggle(Gauge::VSSd, "VSS", kYellow), ChartModel::Toggle::Full);
+    EXPECT_FALSE(model.charted(Gauge::VSSd));
     std::set<std::uint32_t> colours;
     for (const ChartedSeries& series : model.series()) {
         colours.insert(series.colour);
@@ -66,16 +68,16 @@ TEST_F(Chart, TakesSixValuesEachInAColourOfItsOwn) {
     EXPECT_EQ(colours.size(), ChartModel::kMaxSeries) << "two lines share a colour";
 
     // A click on a charted gauge takes it off and frees its place and colour.
-    EXPECT_EQ(model.toggle("rpmd", "RPM", kRed), ChartModel::Toggle::Removed);
-    EXPECT_FALSE(model.charted("rpmd"));
-    EXPECT_EQ(model.toggle("VSSd", "VSS", kRed), ChartModel::Toggle::Added);
+    EXPECT_EQ(model.toggle(Gauge::rpmd, "RPM", kRed), ChartModel::Toggle::Removed);
+    EXPECT_FALSE(model.charted(Gauge::rpmd));
+    EXPECT_EQ(model.toggle(Gauge::VSSd, "VSS", kRed), ChartModel::Toggle::Added);
     EXPECT_EQ(model.series().back().colour, kRed);
     EXPECT_EQ(model.series().back().caption, "VSS");
 }
 
 TEST_F(Chart, AValueClickedOnShowsWhatWasReadBefore) {
     poll(0, 20000);
-    model.toggle("rpmd", "RPM", kRed);
+    model.toggle(Gauge::rpmd, "RPM", kRed);
     const auto runs = model.runs(0, 700);
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_GE(runs[0].size(), 30u);
@@ -95,7 +97,7 @@ TEST_P(ChartWindow, EndsAtTheNewestReadingAndSpansTheWindow) {
     EXPECT_EQ(view.toMs, 900000 + static_cast<std::int64_t>(std::size(kPage)) - 1);
     EXPECT_EQ(view.toMs - view.fromMs, GetParam().ms);
     // Every point shown lies in view, but for the one the line comes in from.
-    model.toggle("rpmd", "RPM", kRed);
+    model.toggle(Gauge::rpmd, "RPM", kRed);
     const auto runs = model.runs(0, 700);
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_GE(runs[0][1].timeMs, view.fromMs);
@@ -108,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(Windows, ChartWindow,
                                            WindowCase{TimeWindow::Minutes10, 600000}));
 
 TEST_F(Chart, PauseFreezesTheViewWhileReadingsGoOn) {
-    model.toggle("rpmd", "RPM", kRed);
+    model.toggle(Gauge::rpmd, "RPM", kRed);
     poll(0, 60000);
     model.pause();
     const ChartModel::View frozen = model.view();
@@ -129,19 +131,19 @@ TEST_F(Chart, PauseFreezesTheViewWhileReadingsGoOn) {
 }
 
 TEST_F(Chart, AFailedReadBreaksOnlyItsOwnLine) {
-    model.toggle("rpmd", "RPM", kRed);
-    model.toggle("lmdd", "LAMBDA", kYellow);
+    model.toggle(Gauge::rpmd, "RPM", kRed);
+    model.toggle(Gauge::lmdd, "LAMBDA", kYellow);
     for (std::uint64_t t = 0; t <= 10000; t += 1000) {
-        model.add(t == 5000 ? failed("rpmd", t) : good("rpmd", t, 800));
-        model.add(good("lmdd", t + 10, 1, "1.000"));
+        model.add(t == 5000 ? failed(Gauge::rpmd, t) : good(Gauge::rpmd, t, 800));
+        model.add(good(Gauge::lmdd, t + 10, 1, "1.000"));
     }
     EXPECT_EQ(model.runs(0, 700).size(), 2u) << "engine speed";
     EXPECT_EQ(model.runs(1, 700).size(), 1u) << "lambda";
 }
 
 TEST_F(Chart, ALostLineBreaksEveryLine) {
-    model.toggle("rpmd", "RPM", kRed);
-    model.toggle("lmdd", "LAMBDA", kYellow);
+    model.toggle(Gauge::rpmd, "RPM", kRed);
+    model.toggle(Gauge::lmdd, "LAMBDA", kYellow);
     poll(0, 5000);
     model.lineLost(5200);
     poll(8000, 10000);
@@ -153,16 +155,16 @@ TEST_F(Chart, ALostLineBreaksEveryLine) {
 }
 
 TEST_F(Chart, TheCursorReadsEveryChartedValueAsItsGaugeShowedIt) {
-    model.toggle("lmdd", "LAMBDA", kYellow);
-    model.toggle("rpmd", "RPM", kRed);
-    model.add(good("lmdd", 1000, 1.0061, "1.006"));
-    model.add(good("rpmd", 1010, 812, "812"));
-    model.add(good("lmdd", 2000, 0.9874, "0.987"));
-    model.add(failed("rpmd", 2010));
+    model.toggle(Gauge::lmdd, "LAMBDA", kYellow);
+    model.toggle(Gauge::rpmd, "RPM", kRed);
+    model.add(good(Gauge::lmdd, 1000, 1.0061, "1.006"));
+    model.add(good(Gauge::rpmd, 1010, 812, "812"));
+    model.add(good(Gauge::lmdd, 2000, 0.9874, "0.987"));
+    model.add(failed(Gauge::rpmd, 2010));
     model.setCursor(1500);
     const auto values = model.valuesAt(*model.cursor());
     ASSERT_EQ(values.size(), 2u);
-    EXPECT_EQ(values[0].gauge, "lmdd");
+    EXPECT_EQ(values[0].gauge, Gauge::lmdd);
     EXPECT_EQ(values[0].text, "1.006");
     EXPECT_EQ(values[1].text, "812");
     const auto later = model.valuesAt(2500);
@@ -172,14 +174,14 @@ TEST_F(Chart, TheCursorReadsEveryChartedValueAsItsGaugeShowedIt) {
 }
 
 TEST_F(Chart, TheSamePageAgainBreaksTheLinesAnotherPageStartsAfresh) {
-    model.toggle("rpmd", "RPM", kRed);
-    model.toggle("lmdd", "LAMBDA", kYellow);
+    model.toggle(Gauge::rpmd, "RPM", kRed);
+    model.toggle(Gauge::lmdd, "LAMBDA", kYellow);
     poll(0, 5000);
     model.startPage(kPage, true);
     poll(9000, 12000);
     EXPECT_EQ(model.runs(0, 700).size(), 2u) << "nothing was read between the two visits";
 
-    constexpr std::string_view kCluster[] = {"kmd", "flid", "dtcd"};
+    constexpr Gauge kCluster[] = {Gauge::kmd, Gauge::flid, Gauge::dtcd};
     model.startPage(kCluster, false);
     EXPECT_TRUE(model.series().empty()) << "the cluster page has no engine speed";
     EXPECT_EQ(model.pointCount(), 0u);
@@ -188,8 +190,9 @@ TEST_F(Chart, TheSamePageAgainBreaksTheLinesAnotherPageStartsAfresh) {
 // Eight hours at two cycles a second, virtual time: what is kept stops growing once the
 // longest window is full, and stays within what that window needs.
 TEST_F(Chart, MemoryStaysFlatOverAWorkday) {
-    for (const char* gauge : {"rpmd", "lmdd", "mapd", "batd", "frpd", "chdd"}) {
-        model.toggle(gauge, gauge, kRed);
+    for (const Gauge gauge :
+         {Gauge::rpmd, Gauge::lmdd, Gauge::mapd, Gauge::batd, Gauge::frpd, Gauge::chdd}) {
+        model.toggle(gauge, std::string(session::gaugeName(gauge)), kRed);
     }
     std::vector<std::size_t> counts;
     for (int hour = 0; hour < 8; ++hour) {
@@ -214,18 +217,18 @@ TEST_F(Chart, MemoryStaysFlatOverAWorkday) {
 }
 
 TEST_F(Chart, TheAxisFollowsWhatIsInView) {
-    model.toggle("rpmd", "RPM", kRed);
-    model.add(good("rpmd", 0, 800));
-    model.add(good("rpmd", 1000, 820));
+    model.toggle(Gauge::rpmd, "RPM", kRed);
+    model.add(good(Gauge::rpmd, 0, 800));
+    model.add(good(Gauge::rpmd, 1000, 820));
     AxisRange axis = model.axis(0);
     EXPECT_GE(axis.high - axis.low, 400) << "the jitter of an idling engine does not fill it";
     EXPECT_LE(axis.low, 800);
-    model.add(good("rpmd", 2000, 5210));  // revved
+    model.add(good(Gauge::rpmd, 2000, 5210));  // revved
     axis = model.axis(0);
     EXPECT_GE(axis.high, 5210);
     EXPECT_LE(axis.high, 6000);
     // Once the rev has left the window, the axis closes in again.
-    model.add(good("rpmd", 60000, 810));
+    model.add(good(Gauge::rpmd, 60000, 810));
     axis = model.axis(0);
     EXPECT_LT(axis.high, 5210);
 }

@@ -42,12 +42,12 @@ TEST(CsvLines, QuoteWhatWouldSplitACellAndRoundTrip) {
 }
 
 TEST(CsvLines, TheHeaderNamesTimeThenEachColumnWithItsUnit) {
-    const std::vector<LiveColumn> columns{{"rpmd", "engine speed", "rpm"},
-                                          {"cppd", "clutch pedal", ""}};
+    const std::vector<LiveColumn> columns{{Gauge::rpmd, "engine speed", "rpm"},
+                                          {Gauge::cppd, "clutch pedal", ""}};
     EXPECT_EQ(csvHeaderLine(columns), "time [s],engine speed [rpm],clutch pedal\n");
 }
 
-Reading reading(std::string_view gauge, std::string text, bool failed = false) {
+Reading reading(Gauge gauge, std::string text, bool failed = false) {
     Reading r;
     r.gauge = gauge;
     r.text = std::move(text);
@@ -57,20 +57,20 @@ Reading reading(std::string_view gauge, std::string text, bool failed = false) {
 }
 
 TEST(CycleCells, HoldTheLastGoodTextOfEachColumnTrimmedAndEmptyForAFailure) {
-    const std::vector<LiveColumn> columns{{"rpmd", "engine speed", "rpm"},
-                                          {"vssd", "vehicle speed", "km/h"},
-                                          {"lmdd", "lambda", "-"},
-                                          {"cppd", "clutch pedal", ""}};
+    const std::vector<LiveColumn> columns{{Gauge::rpmd, "engine speed", "rpm"},
+                                          {Gauge::vssd, "vehicle speed", "km/h"},
+                                          {Gauge::lmdd, "lambda", "-"},
+                                          {Gauge::cppd, "clutch pedal", ""}};
     const std::vector<Reading> readings{
-        reading("rpmd", " 805"), reading("vssd", "12"),  reading("lmdd", "", true),
-        reading("vssd", "  13"),  // read twice in a cycle: the last counts
-        reading("cppd", " ON"),  reading("unknown", "7")};
+        reading(Gauge::rpmd, " 805"), reading(Gauge::vssd, "12"), reading(Gauge::lmdd, "", true),
+        reading(Gauge::vssd, "  13"),  // read twice in a cycle: the last counts
+        reading(Gauge::cppd, " ON"),  reading(Gauge::mapd, "7")};
     EXPECT_EQ(cycleCells(columns, readings), (std::vector<std::string>{"805", "13", "", "ON"}));
 }
 
 TEST(CycleCells, AFailureAfterAGoodReadOfTheSameGaugeKeepsTheGoodText) {
-    const std::vector<LiveColumn> columns{{"vssd", "vehicle speed", "km/h"}};
-    const std::vector<Reading> readings{reading("vssd", "12"), reading("vssd", "", true)};
+    const std::vector<LiveColumn> columns{{Gauge::vssd, "vehicle speed", "km/h"}};
+    const std::vector<Reading> readings{reading(Gauge::vssd, "12"), reading(Gauge::vssd, "", true)};
     EXPECT_EQ(cycleCells(columns, readings), std::vector<std::string>{"12"});
 }
 

@@ -25,7 +25,7 @@ protected:
     void pageStarts(const session::LivePage& p = page(), bool demo = false) {
         recorder.livePageStarted({&p, demo});
     }
-    void read(std::string_view gauge, std::uint64_t timeMs, bool failed = false) {
+    void read(Gauge gauge, std::uint64_t timeMs, bool failed = false) {
         session::LiveReading event;
         event.page = page().pollState;
         event.gauge = gauge;
@@ -40,9 +40,9 @@ protected:
     }
     // One whole pass over the page from `timeMs`, 100 ms a read.
     void pass(std::uint64_t timeMs) {
-        read("kmd", timeMs);
-        read("flid", timeMs + 100);
-        read("dtcd", timeMs + 200);
+        read(Gauge::kmd, timeMs);
+        read(Gauge::flid, timeMs + 100);
+        read(Gauge::dtcd, timeMs + 200);
         cycleEnds(timeMs + 200);
     }
     LiveRecording recorded() {
@@ -61,12 +61,12 @@ protected:
 
 TEST_F(Recorder, BeginsWithTheNextWholePassAndTimesFromItsFirstReading) {
     pageStarts();
-    read("kmd", 1000);
-    read("flid", 1100);
+    read(Gauge::kmd, 1000);
+    read(Gauge::flid, 1100);
     std::string error;
     ASSERT_TRUE(recorder.start(error)) << error;
     EXPECT_TRUE(recorder.recording());
-    read("dtcd", 1200);
+    read(Gauge::dtcd, 1200);
     cycleEnds(1200);
     pass(2000);
     pass(3000);
@@ -101,7 +101,7 @@ TEST_F(Recorder, ALostLineEndsItWithAPassInWhichEveryValueFailed) {
     std::string error;
     ASSERT_TRUE(recorder.start(error)) << error;
     pass(1000);
-    read("kmd", 2000);
+    read(Gauge::kmd, 2000);
     clock.advance(2600);
     recorder.lineLost();
     EXPECT_FALSE(recorder.recording());
@@ -126,7 +126,7 @@ TEST_F(Recorder, AnotherPageEndsItAndAPassCutShortIsLeftOut) {
     std::string error;
     ASSERT_TRUE(recorder.start(error)) << error;
     pass(1000);
-    read("kmd", 2000);  // the operator leaves the page here
+    read(Gauge::kmd, 2000);  // the operator leaves the page here
     pageStarts(*session::livePageForModel(false, 0));
     ASSERT_TRUE(recorder.lastEnded());
     EXPECT_EQ(recorder.lastEnded()->reason, LiveRecorder::EndReason::PageChanged);
@@ -138,8 +138,8 @@ TEST_F(Recorder, StopLeavesOutThePassInProgress) {
     std::string error;
     ASSERT_TRUE(recorder.start(error)) << error;
     pass(1000);
-    read("kmd", 2000);
-    read("flid", 2100);
+    read(Gauge::kmd, 2000);
+    read(Gauge::flid, 2100);
     recorder.stop();
     EXPECT_EQ(cyclesOf(recorded()).size(), 1u);
     EXPECT_FALSE(recorder.stop().has_value()) << "nothing left to stop";
@@ -189,18 +189,18 @@ TEST_F(Recorder, InFastModeRecordsOnlyThePolledValuesUntilTheyChange) {
     session::LiveFocusChange focus;
     focus.page = page().pollState;
     focus.whole = false;
-    focus.polled = {"kmd", "dtcd"};
-    focus.paused = {"flid"};
+    focus.polled = {Gauge::kmd, Gauge::dtcd};
+    focus.paused = {Gauge::flid};
     recorder.liveFocusChanged(focus);
     std::string error;
     ASSERT_TRUE(recorder.start(error)) << error;
     for (std::uint64_t t : {1000u, 1200u, 1400u}) {
-        read("kmd", t);
-        read("dtcd", t + 100);
+        read(Gauge::kmd, t);
+        read(Gauge::dtcd, t + 100);
         cycleEnds(t + 100);
     }
-    focus.polled = {"kmd"};
-    focus.paused = {"flid", "dtcd"};
+    focus.polled = {Gauge::kmd};
+    focus.paused = {Gauge::flid, Gauge::dtcd};
     recorder.liveFocusChanged(focus);
     EXPECT_FALSE(recorder.recording());
     ASSERT_TRUE(recorder.lastEnded());
@@ -213,10 +213,10 @@ TEST_F(Recorder, InFastModeRecordsOnlyThePolledValuesUntilTheyChange) {
     EXPECT_EQ(header, "time [s],odometer [km],trouble codes [-]");
     const LiveRecording recording = recorded();
     EXPECT_EQ(recording.page, &page());
-    EXPECT_EQ(recording.gauges, (std::vector<std::string_view>{"kmd", "dtcd"}));
+    EXPECT_EQ(recording.gauges, (std::vector<Gauge>{Gauge::kmd, Gauge::dtcd}));
     ASSERT_EQ(recording.readings.size(), 6u);
     for (const Reading& reading : recording.readings) {
-        EXPECT_NE(reading.gauge, "flid");
+        EXPECT_NE(reading.gauge, Gauge::flid);
         EXPECT_FALSE(reading.failed) << reading.gauge;
     }
 }

@@ -20,12 +20,12 @@ const session::LivePage& dieselPage() {
 // A recording of every gauge of the page for `cycles` cycles, 500 ms apart; the gauges named
 // in `failing` fail in odd cycles.
 LiveRecording recordingOf(const session::LivePage& page, std::uint32_t cycles,
-                          std::vector<std::string_view> failing = {}) {
+                          std::vector<Gauge> failing = {}) {
     LiveRecording recording;
     recording.page = &page;
     for (std::uint32_t cycle = 0; cycle < cycles; ++cycle) {
         std::uint64_t time = cycle * 500;
-        for (const std::string_view gauge : pageGauges(page)) {
+        for (const Gauge gauge : pageGauges(page)) {
             Reading reading;
             reading.gauge = gauge;
             reading.timeMs = time;
@@ -36,7 +36,7 @@ LiveRecording recordingOf(const session::LivePage& page, std::uint32_t cycles,
             if (fails) {
                 reading.failed = true;
                 reading.value = std::numeric_limits<double>::quiet_NaN();
-            } else if (gauge == "cppd" || gauge == "bppd" || gauge == "klimad") {
+            } else if (gauge == Gauge::cppd || gauge == Gauge::bppd || gauge == Gauge::klimad) {
                 reading.text = cycle % 3 == 0 ? " ON" : "OFF";
                 reading.value = cycle % 3 == 0 ? 1 : 0;
             } else {
@@ -63,7 +63,7 @@ RecordingRead readBack(const std::string& text) {
 }
 
 TEST(RecordingCsv, ReadsBackEveryCycleWithItsTimeTextsAndFailures) {
-    const LiveRecording recording = recordingOf(dieselPage(), 4, {"rpmd", "cppd"});
+    const LiveRecording recording = recordingOf(dieselPage(), 4, {Gauge::rpmd, Gauge::cppd});
     const std::string text = csvOf(recording);
     const RecordingRead read = readBack(text);
     ASSERT_TRUE(read.recording) << read.error;
@@ -78,13 +78,13 @@ TEST(RecordingCsv, ReadsBackEveryCycleWithItsTimeTextsAndFailures) {
             const Reading& reading = back.readings[i];
             EXPECT_EQ(reading.timeMs, c * 500);
             const bool shouldFail =
-                c % 2 == 1 && (reading.gauge == "rpmd" || reading.gauge == "cppd");
+                c % 2 == 1 && (reading.gauge == Gauge::rpmd || reading.gauge == Gauge::cppd);
             EXPECT_EQ(reading.failed, shouldFail) << reading.gauge << " in cycle " << c;
             if (reading.failed) {
                 EXPECT_TRUE(reading.text.empty());
                 EXPECT_TRUE(std::isnan(reading.value));
-            } else if (reading.gauge == "cppd" || reading.gauge == "bppd" ||
-                       reading.gauge == "klimad") {
+            } else if (reading.gauge == Gauge::cppd || reading.gauge == Gauge::bppd ||
+                       reading.gauge == Gauge::klimad) {
                 EXPECT_EQ(reading.text, c % 3 == 0 ? " ON" : "OFF") << "as the field shows it";
                 EXPECT_EQ(reading.value, c % 3 == 0 ? 1 : 0);
             } else {
@@ -122,7 +122,7 @@ TEST(RecordingCsv, SomeColumnsOfAPageAreThatPagesValues) {
     const RecordingRead read = readRecordingCsv(in);
     ASSERT_TRUE(read.recording) << read.error;
     ASSERT_NE(read.recording->page, nullptr);
-    EXPECT_EQ(read.recording->gauges, (std::vector<std::string_view>{"rpmd", "frpd"}));
+    EXPECT_EQ(read.recording->gauges, (std::vector<Gauge>{Gauge::rpmd, Gauge::frpd}));
     ASSERT_EQ(read.recording->readings.size(), 4u);
     EXPECT_TRUE(read.recording->readings[3].failed);
     std::ostringstream out;
@@ -147,7 +147,7 @@ TEST(RecordingCsv, TakesWindowsLineEndsAndAByteOrderMark) {
 // line break: whatever byte it stops at, the whole cycles before it read back exactly and the
 // cut line is named, never taken as a cycle or as a bad file.
 TEST(RecordingCsv, ACutAtEveryByteOfTheLastLinesKeepsTheWholeCyclesBefore) {
-    const LiveRecording written = recordingOf(dieselPage(), 4, {"rpmd"});
+    const LiveRecording written = recordingOf(dieselPage(), 4, {Gauge::rpmd});
     const std::string text = csvOf(written);
     const std::size_t lastTwoRows = text.rfind('\n', text.rfind('\n', text.size() - 2) - 1) + 1;
     const std::vector<CycleSpan> cycles = cyclesOf(written);

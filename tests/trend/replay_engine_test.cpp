@@ -17,7 +17,7 @@ const session::LivePage& clusterPage() {
 LiveRecording recording(std::uint32_t cycles, std::uint64_t periodMs = 1000) {
     LiveRecording r;
     r.page = &clusterPage();
-    const std::string_view gauges[] = {"kmd", "flid", "dtcd"};
+    const Gauge gauges[] = {Gauge::kmd, Gauge::flid, Gauge::dtcd};
     for (std::uint32_t c = 0; c < cycles; ++c) {
         for (std::size_t i = 0; i < 3; ++i) {
             Reading reading;
@@ -197,7 +197,7 @@ class CountingSource final : public ReplaySource {
 public:
     explicit CountingSource(const LiveRecording& recording) : m_held(recording) {}
     const session::LivePage* page() const override { return m_held.page(); }
-    const std::vector<std::string_view>& gauges() const override { return m_held.gauges(); }
+    const std::vector<Gauge>& gauges() const override { return m_held.gauges(); }
     std::uint32_t cycles() const override { return m_held.cycles(); }
     std::uint64_t durationMs() const override { return m_held.durationMs(); }
     std::uint32_t cycleFrom(std::uint64_t timeMs) override { return m_held.cycleFrom(timeMs); }

@@ -19,11 +19,11 @@ TEST_P(SampleRateTest, CountsGoodReadingsPerSecond) {
     const RateCase& c = GetParam();
     SampleRate rate;
     for (unsigned i = 0; i < c.count; ++i) {
-        rate.reading("rpmd", 1000 + std::uint64_t{i} * c.everyMs,
+        rate.reading(Gauge::rpmd, 1000 + std::uint64_t{i} * c.everyMs,
                      c.failEvery != 0 && i % c.failEvery == c.failEvery - 1);
     }
-    ASSERT_TRUE(rate.perSecond("rpmd").has_value());
-    EXPECT_NEAR(*rate.perSecond("rpmd"), c.expected, 0.05 * c.expected);
+    ASSERT_TRUE(rate.perSecond(Gauge::rpmd).has_value());
+    EXPECT_NEAR(*rate.perSecond(Gauge::rpmd), c.expected, 0.05 * c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Paces, SampleRateTest,
@@ -36,27 +36,27 @@ TEST(SampleRate, FollowsTheLastSecondsWhenThePaceChanges) {
     SampleRate rate;
     std::uint64_t t = 0;
     for (int i = 0; i < 20; ++i, t += 350) {
-        rate.reading("rpmd", t, false);
+        rate.reading(Gauge::rpmd, t, false);
     }
     for (int i = 0; i < 200; ++i, t += 20) {
-        rate.reading("rpmd", t, false);
+        rate.reading(Gauge::rpmd, t, false);
     }
-    ASSERT_TRUE(rate.perSecond("rpmd"));
-    EXPECT_NEAR(*rate.perSecond("rpmd"), 50.0, 1.0);
+    ASSERT_TRUE(rate.perSecond(Gauge::rpmd));
+    EXPECT_NEAR(*rate.perSecond(Gauge::rpmd), 50.0, 1.0);
 }
 
 TEST(SampleRate, NeedsTwoReadingsOfTheValue) {
     SampleRate rate;
-    EXPECT_FALSE(rate.perSecond("rpmd"));
-    rate.reading("rpmd", 10, false);
-    rate.reading("mapd", 30, false);
-    EXPECT_FALSE(rate.perSecond("rpmd"));
-    rate.reading("rpmd", 20, true);
-    EXPECT_FALSE(rate.perSecond("rpmd")) << "a failed read is no sample";
-    rate.reading("rpmd", 510, false);
-    EXPECT_DOUBLE_EQ(*rate.perSecond("rpmd"), 2.0);
+    EXPECT_FALSE(rate.perSecond(Gauge::rpmd));
+    rate.reading(Gauge::rpmd, 10, false);
+    rate.reading(Gauge::mapd, 30, false);
+    EXPECT_FALSE(rate.perSecond(Gauge::rpmd));
+    rate.reading(Gauge::rpmd, 20, true);
+    EXPECT_FALSE(rate.perSecond(Gauge::rpmd)) << "a failed read is no sample";
+    rate.reading(Gauge::rpmd, 510, false);
+    EXPECT_DOUBLE_EQ(*rate.perSecond(Gauge::rpmd), 2.0);
     rate.clear();
-    EXPECT_FALSE(rate.perSecond("rpmd"));
+    EXPECT_FALSE(rate.perSecond(Gauge::rpmd));
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ public:
     const session::LivePage* page = nullptr;
 
     std::unique_ptr<RecordingWriter> startLiveRecording(const session::LivePage& began,
-                                                        std::span<const std::string_view>,
+                                                        std::span<const Gauge>,
                                                         std::string& error) override {
         if (refuse) {
             error = "disk full";

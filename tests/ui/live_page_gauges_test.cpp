@@ -6,10 +6,13 @@
 #include <QFrame>
 #include <QTemporaryDir>
 #include <fstream>
+#include <optional>
+#include <set>
 
 #include "link/clock.h"
 #include "link/link.h"
 #include "link/requests.h"
+#include "session/gauge.h"
 #include "session/live_pages.h"
 #include "session/session.h"
 #include "sim/box.h"
@@ -53,7 +56,7 @@ std::span<const GaugeSpec> gaugesOf(std::string_view frame) {
 
 bool readsGauge(const session::LivePage& page, std::string_view gauge) {
     for (const session::LiveRead& read : page.reads) {
-        if (read.gauge == gauge)
+        if (session::gaugeName(read.gauge) == gauge)
             return true;
         if (read.kind == session::LiveRead::Kind::SwitchStates &&
             (gauge == "cppd" || gauge == "bppd" || gauge == "klimad"))
@@ -146,6 +149,22 @@ std::vector<PageCase> everyPage() {
     cases.push_back({false, 0, Module::Cluster});
     cases.push_back({true, 4, Module::Cluster});
     return cases;
+}
+
+// The window marks, charts and pauses a gauge by the control that shows it: every gauge
+// control of the window's pages is named after a gauge, and every gauge has a control.
+TEST(GaugeControls, EachIsNamedAfterAGaugeAndEveryGaugeHasOne) {
+    std::set<session::Gauge> controlled;
+    for (const auto frame : {"Frame61", "Frame71", "Frame81"}) {
+        for (const GaugeSpec& spec : gaugesOf(frame)) {
+            const std::optional<session::Gauge> gauge = session::gaugeNamed(spec.gauge);
+            EXPECT_TRUE(gauge) << spec.gauge << " on " << frame << " is no gauge";
+            if (gauge)
+                controlled.insert(*gauge);
+        }
+    }
+    for (const session::Gauge gauge : session::allGauges())
+        EXPECT_TRUE(controlled.contains(gauge)) << gauge << " has no control";
 }
 
 INSTANTIATE_TEST_SUITE_P(Vehicles, LivePageGauges, ::testing::ValuesIn(everyPage()),

@@ -16,7 +16,7 @@ struct Sink final : LiveSink {
         events.push_back("page " + std::to_string(session::stateNumber(page.pollState)));
     }
     void liveReading(const trend::Reading& reading) override {
-        events.push_back(std::string(reading.gauge) + " " + reading.text);
+        events.push_back(std::string(session::gaugeName(reading.gauge)) + " " + reading.text);
     }
     void liveLineLost(std::uint64_t timeMs) override {
         events.push_back("lost " + std::to_string(timeMs));
@@ -29,7 +29,7 @@ struct Sink final : LiveSink {
 
 session::LiveReading reading(int n) {
     session::LiveReading event;
-    event.gauge = "rpmd";
+    event.gauge = session::Gauge::rpmd;
     event.text = std::to_string(n);
     event.timeMs = static_cast<std::uint64_t>(n);
     return event;

@@ -10,9 +10,9 @@
 namespace tvx::ui {
 namespace {
 
-constexpr std::string_view kPage[] = {"rpmd", "lmdd"};
+constexpr session::Gauge kPage[] = {session::Gauge::rpmd, session::Gauge::lmdd};
 
-trend::Reading reading(std::string_view gauge, std::uint64_t timeMs, double value,
+trend::Reading reading(session::Gauge gauge, std::uint64_t timeMs, double value,
                        bool failed = false) {
     trend::Reading r;
     r.gauge = gauge;
@@ -27,14 +27,15 @@ class ChartDrawing : public ::testing::Test {
 protected:
     void SetUp() override {
         model.startPage(kPage, false);
-        model.toggle("rpmd", "RPM", 0x0000FF);
+        model.toggle(session::Gauge::rpmd, "RPM", 0x0000FF);
         chart.resize(700, 260);
         chart.show();
         chart.setModel(&model);
     }
     void feed(std::uint64_t fromMs, std::uint64_t toMs, std::uint64_t failAt = 0) {
         for (std::uint64_t t = fromMs; t <= toMs; t += 250) {
-            model.add(reading("rpmd", t, 800.0 + static_cast<double>(t % 1000) / 20, t == failAt));
+            model.add(reading(session::Gauge::rpmd, t, 800.0 + static_cast<double>(t % 1000) / 20,
+                              t == failAt));
             chart.refresh();
         }
     }
@@ -55,9 +56,9 @@ TEST_F(ChartDrawing, BreaksTheLineWhereAReadFailed) {
 }
 
 TEST_F(ChartDrawing, ALoneReadingBetweenTwoFailuresIsADash) {
-    model.add(reading("rpmd", 1000, 0, true));
-    model.add(reading("rpmd", 1250, 812));
-    model.add(reading("rpmd", 1500, 0, true));
+    model.add(reading(session::Gauge::rpmd, 1000, 0, true));
+    model.add(reading(session::Gauge::rpmd, 1250, 812));
+    model.add(reading(session::Gauge::rpmd, 1500, 0, true));
     chart.refresh();
     const auto drawn = chart.drawn();
     ASSERT_EQ(drawn[0].stretches.size(), 1u);
@@ -86,7 +87,7 @@ TEST_F(ChartDrawing, MovesOnATenthAtATimeAndRepaintsOnlyWhatGrewInBetween) {
     int added = 0;
     while (t + 250 <= static_cast<std::uint64_t>(before.toMs) && added < 20) {
         t += 250;
-        model.add(reading("rpmd", t, 801));
+        model.add(reading(session::Gauge::rpmd, t, 801));
         chart.refresh();
         ++added;
     }
@@ -95,7 +96,7 @@ TEST_F(ChartDrawing, MovesOnATenthAtATimeAndRepaintsOnlyWhatGrewInBetween) {
     EXPECT_EQ(chart.fullDrawings(), whole);
     EXPECT_EQ(chart.drawnView().toMs, before.toMs);
     // Past the end: the window moves on by a step.
-    model.add(reading("rpmd", static_cast<std::uint64_t>(before.toMs) + 10, 801));
+    model.add(reading(session::Gauge::rpmd, static_cast<std::uint64_t>(before.toMs) + 10, 801));
     chart.refresh();
     EXPECT_EQ(chart.fullDrawings(), whole + 1);
     EXPECT_EQ(chart.drawnView().toMs, before.toMs + 3000);
@@ -103,12 +104,12 @@ TEST_F(ChartDrawing, MovesOnATenthAtATimeAndRepaintsOnlyWhatGrewInBetween) {
 
 TEST_F(ChartDrawing, AValueTakenOffLeavesNoLineAndNoLegend) {
     feed(0, 3000);
-    model.toggle("lmdd", "LAMBDA", 0x00FF00);
-    model.add(reading("lmdd", 3100, 1));
+    model.toggle(session::Gauge::lmdd, "LAMBDA", 0x00FF00);
+    model.add(reading(session::Gauge::lmdd, 3100, 1));
     chart.refresh();
     EXPECT_EQ(chart.drawn().size(), 2u);
     EXPECT_EQ(chart.chart()->series().size(), 2);
-    model.toggle("rpmd", "RPM", 0x0000FF);
+    model.toggle(session::Gauge::rpmd, "RPM", 0x0000FF);
     chart.refresh();
     ASSERT_EQ(chart.drawn().size(), 1u);
     EXPECT_EQ(chart.drawn()[0].caption, "LAMBDA");

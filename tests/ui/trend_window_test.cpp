@@ -198,7 +198,7 @@ TEST_F(TrendWindow, RecordsOnThePtySimulatorAndReplaysWithoutSendingAByte) {
     click(panel("rpmp"));
     click(panel("frpp"));
     ASSERT_EQ(trend().chartModel().series().size(), 2u);
-    EXPECT_EQ(trend().chartModel().series()[0].gauge, "rpmd");
+    EXPECT_EQ(trend().chartModel().series()[0].gauge, session::Gauge::rpmd);
     EXPECT_EQ(trend().chartModel().series()[0].caption, "RPM");
     EXPECT_EQ(trend().place(), TrendController::Place::GaugesAndChart);
     EXPECT_TRUE(area().chartArea->isVisible());
@@ -278,7 +278,7 @@ TEST_F(TrendWindow, RecordsOnThePtySimulatorAndReplaysWithoutSendingAByte) {
         EXPECT_EQ(trend().replay()->cycle(), c);
         for (std::size_t i = cycles[c].first; i < cycles[c].end; ++i) {
             const trend::Reading& reading = recorded.recording->readings[i];
-            QWidget* shown = anyGauge(reading.gauge);
+            QWidget* shown = anyGauge(session::gaugeName(reading.gauge));
             ASSERT_NE(shown, nullptr) << reading.gauge;
             EXPECT_EQ(shown->property("stale").toBool(), reading.failed)
                 << reading.gauge << " in cycle " << c;
@@ -303,9 +303,9 @@ TEST_F(TrendWindow, RecordsOnThePtySimulatorAndReplaysWithoutSendingAByte) {
     QMetaObject::invokeMethod(button("OK"), "clicked", Q_ARG(bool, false));
     QTest::qWait(200);
     click(panel("rpmp"));
-    EXPECT_FALSE(trend().chartModel().charted("rpmd"));
+    EXPECT_FALSE(trend().chartModel().charted(session::Gauge::rpmd));
     click(panel("rpmp"));
-    EXPECT_TRUE(trend().chartModel().charted("rpmd"));
+    EXPECT_TRUE(trend().chartModel().charted(session::Gauge::rpmd));
 
     // Played back from the start at sixteen times the pace, to the end.
     trend().replay()->seek(0);
@@ -487,7 +487,7 @@ TEST_F(TrendWindow, SixValuesAtMostAndTheChartSaysSo) {
     ASSERT_EQ(trend().chartModel().series().size(), 6u);
     click(panel("barop"));
     EXPECT_EQ(trend().chartModel().series().size(), 6u);
-    EXPECT_FALSE(trend().chartModel().charted("Barod"));
+    EXPECT_FALSE(trend().chartModel().charted(session::Gauge::Barod));
     EXPECT_TRUE(trend().status().contains("Six values")) << trend().status().toStdString();
     EXPECT_TRUE(panel("barop")->styleSheet().isEmpty() ||
                 !panel("barop")->styleSheet().contains("solid"));
@@ -566,8 +566,8 @@ TEST_F(TrendWindow, ChartOnlyGivesThePlotTheWorkAreaAndItsMenuChoosesTheValues) 
     EXPECT_TRUE(values->menu()->findChild<QAction*>("rpmd")->isChecked());
     EXPECT_FALSE(values->menu()->findChild<QAction*>("batd")->isChecked());
     choose("rpmd");
-    EXPECT_FALSE(trend().chartModel().charted("rpmd"));
-    EXPECT_TRUE(trend().chartModel().charted("Barod"));
+    EXPECT_FALSE(trend().chartModel().charted(session::Gauge::rpmd));
+    EXPECT_TRUE(trend().chartModel().charted(session::Gauge::Barod));
 
     press("BACK");
     ASSERT_TRUE(waitFor([&] { return !work->isHidden(); })) << "the prompt would be hidden";

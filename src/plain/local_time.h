@@ -4,11 +4,11 @@
 #include <ctime>
 #include <string>
 
-namespace tvx::record {
+namespace tvx {
 
 // Wall-clock milliseconds as local time in a strftime format (at most 31 characters out).
-// Header-only: the runs kept of each injector show their times in this form also in a
-// build without the record.
+// Header-only: the record, the runs kept of each injector (also in a build without the
+// record) and the live recordings' file names all show times in this form.
 inline std::string formatLocalTime(std::int64_t ms, const char* format) {
     const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
     std::tm local{};
@@ -22,4 +22,4 @@ inline std::string formatLocalTime(std::int64_t ms, const char* format) {
     return text;
 }
 
-}  // namespace tvx::record
+}  // namespace tvx
