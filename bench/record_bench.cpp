@@ -71,7 +71,8 @@ int main(int argc, char** argv) {
         visit = rec.beginVisit({1700000000000, false, "FOCUS 1.8 TDCI", true, "en"});
         std::vector<record::Channel> channels;
         for (const auto& column : columns)
-            channels.push_back({static_cast<int>(channels.size()), column.gauge,
+            channels.push_back({static_cast<int>(channels.size()),
+                                std::string(tvx::session::gaugeName(column.gauge)),
                                 std::string(column.name), std::string(column.unit)});
         const auto recording = rec.beginRecording(visit, 71, 1700000000000, channels);
         std::mt19937 noise(7);

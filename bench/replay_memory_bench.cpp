@@ -63,7 +63,7 @@ void generate(const std::filesystem::path& file, double megabytes) {
 // What the window does with a replay's readings, less the drawing.
 struct ChartSink final : tvx::trend::ReplaySink {
     void replayStarted(const tvx::session::LivePage& page) override {
-        const std::vector<std::string_view> gauges = tvx::trend::pageGauges(page);
+        const std::vector<tvx::session::Gauge> gauges = tvx::trend::pageGauges(page);
         chart.startPage(gauges, false);
     }
     void replayReading(const tvx::trend::Reading& reading) override {

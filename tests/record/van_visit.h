@@ -75,7 +75,8 @@ struct VanVisit {
                            std::int64_t at) {
         std::vector<Channel> channels;
         for (const session::LiveColumn& column : session::liveColumns(page)) {
-            channels.push_back({static_cast<int>(channels.size()), column.gauge,
+            channels.push_back({static_cast<int>(channels.size()),
+                                std::string(session::gaugeName(column.gauge)),
                                 std::string(column.name), std::string(column.unit)});
         }
         const auto recording =
