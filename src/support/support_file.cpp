@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "doctor/printable_text.h"
+#include "plain/local_time.h"
 
 namespace tvx::session {
 namespace {
@@ -93,16 +94,9 @@ std::string colourName(std::uint32_t colour) {
 }
 
 std::string utcNow() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm utc{};
-#ifdef _WIN32
-    gmtime_s(&utc, &now);
-#else
-    gmtime_r(&now, &utc);
-#endif
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
+    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::system_clock::now().time_since_epoch());
+    return formatTime(now.count(), "%Y-%m-%dT%H:%M:%SZ", true);
 }
 
 }  // namespace

@@ -6,16 +6,12 @@
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 
 #include "../common/killed_run_plan.h"
 #include "datadir/code_journal.h"
-#include "link/clock.h"
-#include "sim/box.h"
-#include "sim/in_memory_port.h"
 #include "sim/scenario.h"
-#include "ui/tester_controller.h"
 #include "ui_helpers.h"
+#include "van_window.h"
 
 namespace tvx::ui {
 namespace {
@@ -41,10 +37,6 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         std::ofstream(dataDir() / "tarvol.txt") << "1\n" << GetParam().languageLine << "\n";
     }
-    void TearDown() override {
-        if (m_controller)
-            m_controller->stop();
-    }
     std::filesystem::path dataDir() const { return m_dir.path().toStdString(); }
 
     // The journal as a kill between the first write and the run's end leaves it.
@@ -57,38 +49,26 @@ protected:
 
     // Start panel, the van, plug in, connect: the session reads the VIN.
     void connectToTheVan() {
-        m_box = std::make_unique<sim::Box>(sim::vehicleScenario("diesel-van"));
-        m_port = std::make_unique<sim::InMemoryPort>(*m_box, m_clock);
-        m_form = std::make_unique<TForm1>(QString());
-        m_controller = std::make_unique<TesterController>(
-            *m_form, TesterController::Setup{*m_port, m_clock, m_tick, nullptr, dataDir()});
-        m_form->show();
-        m_controller->start();
+        m_van.start(dataDir());
         ASSERT_TRUE(waitFor([&] {
-            return test::lineText(*m_form, 1) == QLatin1String("**  tarvolinex 7340   **");
+            return test::lineText(*m_van.form, 1) == QLatin1String("**  tarvolinex 7340   **");
         }));
         press("OK");
-        ASSERT_TRUE(waitFor([&] { return !m_form->findChild<QWidget*>("Frame31")->isHidden(); }));
-        clickItem(*m_form, "DG1", 4);
+        ASSERT_TRUE(
+            waitFor([&] { return !m_van.form->findChild<QWidget*>("Frame31")->isHidden(); }));
+        clickItem(*m_van.form, "DG1", 4);
         press("OK");
-        ASSERT_TRUE(waitFor(
-            [&] { return test::lineText(*m_form, 1) == QLatin1String(GetParam().plugTheBox); }));
+        ASSERT_TRUE(waitFor([&] {
+            return test::lineText(*m_van.form, 1) == QLatin1String(GetParam().plugTheBox);
+        }));
         press("OK");
-        ASSERT_TRUE(waitFor([&] { return usable(m_form->button("pcm")); }));
+        ASSERT_TRUE(waitFor([&] { return usable(m_van.form->button("pcm")); }));
     }
-    void press(const char* name) {
-        ASSERT_TRUE(waitFor([&] { return usable(m_form->button(name)); })) << name;
-        click(m_form->button(name));
-    }
-    QLabel* notice() const { return m_form->findChild<QLabel*>("recordNotice"); }
+    void press(const char* name) { m_van.press(name); }
+    QLabel* notice() const { return m_van.form->findChild<QLabel*>("recordNotice"); }
 
     QTemporaryDir m_dir;
-    link::VirtualClock m_clock;
-    link::VirtualClock m_tick;
-    std::unique_ptr<sim::Box> m_box;
-    std::unique_ptr<sim::InMemoryPort> m_port;
-    std::unique_ptr<TForm1> m_form;
-    std::unique_ptr<TesterController> m_controller;
+    test::VanWindow m_van;  // closed before the data directory goes
 };
 
 TEST_P(UnfinishedRunNotice, IsShownWhenTheCarsVinIsRead) {
