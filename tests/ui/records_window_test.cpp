@@ -26,6 +26,7 @@
 #include "sync/sync_settings.h"
 #endif
 #include "ui_helpers.h"
+#include "van_window.h"
 
 namespace tvx::ui {
 namespace {
@@ -70,32 +71,18 @@ protected:
         }
         std::ofstream(dataDir() / "tarvol.txt") << "1\n1\n";
     }
-    void TearDown() override {
-        if (m_controller)
-            m_controller->stop();
-    }
     std::filesystem::path dataDir() const { return m_dir.path().toStdString(); }
-    void start() {
-        m_box = std::make_unique<sim::Box>(sim::vehicleScenario("diesel-van"));
-        m_port = std::make_unique<sim::InMemoryPort>(*m_box, m_clock);
-        m_form = std::make_unique<TForm1>(QString());
-        m_controller = std::make_unique<TesterController>(
-            *m_form, TesterController::Setup{*m_port, m_clock, m_tick, nullptr, dataDir()});
-        m_form->show();
-        m_controller->start();
-    }
-    QPushButton* button(const char* name) { return m_form->button(name); }
-    void press(const char* name) {
-        ASSERT_TRUE(waitFor([&] { return usable(button(name)); })) << name;
-        click(button(name));
-    }
-    bool line(int n, const char* text) { return test::lineText(*m_form, n) == QLatin1String(text); }
+    void start() { m_van.start(dataDir()); }
+    QPushButton* button(const char* name) { return m_van.form->button(name); }
+    void press(const char* name) { m_van.press(name); }
+    bool line(int n, const char* text) const { return m_van.line(n, text); }
     // Start panel, vehicle, plug in, connect: the module menu.
     void toModuleMenu() {
         ASSERT_TRUE(waitFor([&] { return line(1, "**  tarvolinex 7340   **"); }));
         press("OK");
-        ASSERT_TRUE(waitFor([&] { return !m_form->findChild<QWidget*>("Frame31")->isHidden(); }));
-        clickItem(*m_form, "DG1", 4);
+        ASSERT_TRUE(
+            waitFor([&] { return !m_van.form->findChild<QWidget*>("Frame31")->isHidden(); }));
+        clickItem(*m_van.form, "DG1", 4);
         press("OK");
         ASSERT_TRUE(waitFor([&] { return line(1, " CONNECT KESTRON 7340 TO"); }));
         press("OK");
@@ -103,12 +90,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    link::VirtualClock m_clock;
-    link::VirtualClock m_tick;
-    std::unique_ptr<sim::Box> m_box;
-    std::unique_ptr<sim::InMemoryPort> m_port;
-    std::unique_ptr<TForm1> m_form;
-    std::unique_ptr<TesterController> m_controller;
+    test::VanWindow m_van;  // closed before the data directory goes
 };
 
 TEST_F(RecordsWindow, TheRecordsButtonBesideExitShowsTheVisitAndSavesItAsPdf) {
@@ -117,8 +99,8 @@ TEST_F(RecordsWindow, TheRecordsButtonBesideExitShowsTheVisitAndSavesItAsPdf) {
     const QRect records = button("records")->geometry();
     EXPECT_EQ(records.left(), exit.left());
     EXPECT_LT(records.bottom(), exit.top());
-    for (QWidget* other : m_form->findChildren<QPushButton*>()) {
-        if (other != button("records") && other->parentWidget() == m_form.get() &&
+    for (QWidget* other : m_van.form->findChildren<QPushButton*>()) {
+        if (other != button("records") && other->parentWidget() == m_van.form.get() &&
             !other->isHidden()) {
             EXPECT_FALSE(other->geometry().intersects(records))
                 << other->objectName().toStdString();
@@ -131,18 +113,18 @@ TEST_F(RecordsWindow, TheRecordsButtonBesideExitShowsTheVisitAndSavesItAsPdf) {
         return line(1, "     SELECT THE ECU     ") || line(3, "  PCM                    ");
     }));
     ASSERT_TRUE(waitFor([&] {
-        return m_form->findChild<QTableWidget*>("dtc_table")
+        return m_van.form->findChild<QTableWidget*>("dtc_table")
             ->item(1, 0)
             ->text()
             .startsWith("P0087");
     }));
 
     click(button("records"));
-    auto* dialog = qobject_cast<RecordsDialog*>(m_controller->recordsDialog());
+    auto* dialog = qobject_cast<RecordsDialog*>(m_van.controller->recordsDialog());
     ASSERT_NE(dialog, nullptr);
     auto* list = dialog->findChild<QTableWidget*>("visitList");
     ASSERT_EQ(list->rowCount(), 1);
-    EXPECT_EQ(list->item(0, 2)->text(), QString::fromStdString(m_box->scenario().vin));
+    EXPECT_EQ(list->item(0, 2)->text(), QString::fromStdString(m_van.box->scenario().vin));
     EXPECT_EQ(list->item(0, 1)->text(), QStringLiteral("FOCUS 1.8 TDCI"));
     ASSERT_TRUE(dialog->shownVisit());
     const QString details = dialog->findChild<QTextBrowser*>("visitDetails")->toPlainText();
@@ -165,7 +147,7 @@ TEST_F(RecordsWindow, TheRecordsButtonBesideExitShowsTheVisitAndSavesItAsPdf) {
         const QString text = pdfText(pdf);
         for (const QString& wanted :
              {QStringLiteral("Usta Oto Servis"), QStringLiteral("Vehicle diagnostic report"),
-              QString::fromStdString(m_box->scenario().vin), QStringLiteral("P0087"),
+              QString::fromStdString(m_van.box->scenario().vin), QStringLiteral("P0087"),
               QStringLiteral("FOCUS 1.8 TDCI")})
             EXPECT_TRUE(text.contains(wanted)) << wanted.toStdString() << "\n"
                                                << text.toStdString();
@@ -193,7 +175,7 @@ TEST_F(RecordsWindow, ARecordThatCannotBeKeptIsSaidInTheWindowWhileDiagnosisGoes
         opened.record->database().exec("INSERT INTO schema_version(version) VALUES (50)");
     }
     start();
-    auto* notice = m_form->findChild<QLabel*>("recordNotice");
+    auto* notice = m_van.form->findChild<QLabel*>("recordNotice");
     ASSERT_TRUE(waitFor([&] { return !notice->isHidden(); }));
     EXPECT_TRUE(notice->text().contains("not kept")) << notice->text().toStdString();
     EXPECT_TRUE(notice->text().contains("newer")) << notice->text().toStdString();
@@ -379,19 +361,19 @@ TEST_F(RecordsWindow, AVinReadSaysWhereTheVanWasSeenAtAnotherBay) {
 #endif
     start();
     toModuleMenu();
-    auto* seen = m_form->findChild<QLabel*>("seenBefore");
+    auto* seen = m_van.form->findChild<QLabel*>("seenBefore");
     ASSERT_NE(seen, nullptr);
     ASSERT_TRUE(waitFor([&] { return seen->isVisible(); }));
     EXPECT_TRUE(seen->text().contains(QStringLiteral(", at bay bay-1: 1 trouble code")))
         << seen->text().toStdString();
 #if TVX_HAVE_SYNC
-    auto* status = m_form->findChild<QLabel*>("syncStatus");
+    auto* status = m_van.form->findChild<QLabel*>("syncStatus");
     ASSERT_TRUE(waitFor([&] { return status->isVisible(); }));
     EXPECT_TRUE(status->text().startsWith(QStringLiteral("server unreachable since ")))
         << status->text().toStdString();
 #endif
     click(button("records"));
-    auto* dialog = qobject_cast<RecordsDialog*>(m_controller->recordsDialog());
+    auto* dialog = qobject_cast<RecordsDialog*>(m_van.controller->recordsDialog());
     ASSERT_NE(dialog, nullptr);
     auto* list = dialog->findChild<QTableWidget*>("visitList");
     ASSERT_EQ(list->rowCount(), 2);
