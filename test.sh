@@ -65,7 +65,8 @@ tests/cli/cli_kill_tests --gtest_brief=1
 
 # ---------------------------------------------------------------------------------------
 # ThreadSanitizer: the tests that run threads (the session runner and its interruptible
-# waits, the queued view, whole window sessions, the pseudo-terminal end to end) built
+# waits, the queued view, whole window sessions, the pseudo-terminal end to end, the
+# shared history's sync thread and the window's sync settings) built
 # again with -fsanitize=thread in build-tsan. Only our code is instrumented: Qt and the
 # system libraries come from Debian as they are, so ThreadSanitizer cannot follow their
 # locks; tests/tsan.supp names such libraries only, never a function of ours.
@@ -73,7 +74,7 @@ cd ..
 echo "== Threaded tests under ThreadSanitizer =="
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTVX_TSAN=ON -DTVX_BUILD_BENCH=OFF
 cmake --build build-tsan -j "$jobs" --target \
-    session_thread_tests session_pty_tests pty_end_to_end_tests ui_thread_tests
+    session_thread_tests session_pty_tests pty_end_to_end_tests ui_thread_tests sync_tests
 # GCC 12's ThreadSanitizer cannot place its shadow memory under the wider address
 # randomisation of newer kernels; without randomisation it always can.
 no_aslr=()
@@ -81,8 +82,11 @@ if setarch "$(uname -m)" -R true 2>/dev/null; then
     no_aslr=(setarch "$(uname -m)" -R)
 fi
 export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:second_deadlock_stack=1:history_size=4"
+# The shared history's sync thread (pushes and pulls, the server halted mid-batch, the
+# command line's box commands syncing beside a session) and the window's sync settings run
+# against the PostgreSQL server started above, still up until this script ends.
 for tests in session/session_thread_tests session/session_pty_tests sim/pty_end_to_end_tests \
-    ui/ui_thread_tests; do
+    ui/ui_thread_tests sync/sync_tests; do
     echo "-- $tests"
     "${no_aslr[@]}" "build-tsan/tests/$tests" --gtest_brief=1
 done
