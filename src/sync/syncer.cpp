@@ -28,16 +28,6 @@ void Syncer::wake() {
     m_wakeUp.notify_all();
 }
 
-SyncStatus Syncer::status() const {
-    const std::lock_guard lock(m_mutex);
-    return m_status;
-}
-
-PassResult Syncer::lastPass() const {
-    const std::lock_guard lock(m_mutex);
-    return m_last;
-}
-
 std::int64_t Syncer::passes() const {
     const std::lock_guard lock(m_mutex);
     return m_passes;
@@ -66,8 +56,6 @@ void Syncer::run() {
         }
         {
             const std::lock_guard lock(m_mutex);
-            m_status = status;
-            m_last = result;
             ++m_passes;
         }
         if (m_listener) {

@@ -35,10 +35,8 @@ public:
     Syncer(const Syncer&) = delete;
     Syncer& operator=(const Syncer&) = delete;
 
-    void wake();  // a pass now
-    SyncStatus status() const;
-    PassResult lastPass() const;
-    std::int64_t passes() const;
+    void wake();                  // a pass now
+    std::int64_t passes() const;  // passes ended so far
 
 private:
     void run();
@@ -49,8 +47,6 @@ private:
     std::condition_variable m_wakeUp;
     bool m_stop = false;
     bool m_woken = false;
-    SyncStatus m_status;
-    PassResult m_last;
     std::int64_t m_passes = 0;
     std::thread m_thread;
 };
