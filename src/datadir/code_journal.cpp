@@ -1,5 +1,6 @@
 #include "datadir/code_journal.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <fstream>
@@ -95,12 +96,6 @@ std::vector<std::string> tabFields(const std::string& line) {
     }
 }
 
-std::int64_t nowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
 std::optional<JournalRunEnd> parseEnd(const std::vector<std::string>& fields) {
     if (fields.size() != 6) {
         return std::nullopt;
@@ -155,12 +150,25 @@ bool readChecked(const std::string& line, JournalContents& contents) {
 
 }  // namespace
 
-CodeJournal::CodeJournal(std::filesystem::path dataDirectory)
-    : m_path(std::move(dataDirectory) / kFileName) {}
+std::int64_t wallClockMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+CodeJournal::CodeJournal(std::filesystem::path dataDirectory, std::function<std::int64_t()> clock)
+    : m_path(std::move(dataDirectory) / kFileName), m_clock(std::move(clock)) {}
 
 bool CodeJournal::beforeFirstWrite(const ProgrammingPlan& plan, std::string& whyNot) {
     JournalEntry entry;
-    entry.timeMs = nowMs();
+    // A run's start time is its key: its end names it by that. Two runs begun in the same
+    // millisecond, or after the clock was set back onto an earlier run's time, would share
+    // one, and a run cut off by a crash would show the other's end. So a new run starts
+    // after every run the journal holds.
+    entry.timeMs = m_clock();
+    for (const JournalEntry& earlier : readJournalFile(m_path).runs) {
+        entry.timeMs = std::max(entry.timeMs, earlier.timeMs + 1);
+    }
     entry.plan = plan;
     std::string error;
     if (!appendDurably(m_path, journalRunEntry(entry), error)) {

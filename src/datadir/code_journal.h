@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,11 +44,15 @@ struct JournalContents {
 // Each entry is a line of its own, begun by a line end and checked by a CRC-32: an entry
 // cut short by a crash or a full disk is reported and skipped, and never swallows the
 // entry written after it. Lines of the first form (no check, no run ends) are still read.
+std::int64_t wallClockMs();
+
 class CodeJournal final : public ProgrammingGuard {
 public:
     static constexpr const char* kFileName = "injector-codes.journal";
 
-    explicit CodeJournal(std::filesystem::path dataDirectory);
+    // `clock` gives wall-clock milliseconds since 1970 (the tests set it).
+    explicit CodeJournal(std::filesystem::path dataDirectory,
+                         std::function<std::int64_t()> clock = wallClockMs);
     bool beforeFirstWrite(const ProgrammingPlan& plan, std::string& whyNot) override;
     bool canKeep(std::string& whyNot) override;
     // Appends how the run begun by the last beforeFirstWrite ended.
@@ -56,6 +61,7 @@ public:
 
 private:
     std::filesystem::path m_path;
+    std::function<std::int64_t()> m_clock;
     std::int64_t m_runTimeMs = 0;
 };
 

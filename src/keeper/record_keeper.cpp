@@ -49,12 +49,6 @@ std::array<std::string, 4> codesOf(const InjectorCodes& codes) {
 
 }  // namespace
 
-std::int64_t wallClockMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
 // A programming run's start on its way to the record, shared by the guard that waits for it
 // and the writer that writes it. The guard may stop waiting (time-out, the tester closing);
 // the run is then written only when the journal guards it and it goes ahead (`late`).

@@ -228,5 +228,41 @@ TEST(CodeJournal, RunEndsAndRestoresAreKeptWithTheirRun) {
     EXPECT_TRUE(journalRuns(readJournalFile(journal.path()), 2, "VIN-B").empty());
 }
 
+// Two runs of one injector whose clock readings meet (the same millisecond) or cross (the
+// clock set back between them): the first ended, the second was cut off. The second must not
+// take the first's end.
+class JournalClock : public ::testing::TestWithParam<std::pair<std::int64_t, std::int64_t>> {};
+
+TEST_P(JournalClock, ARunCutOffNeverTakesAnEarlierRunsEnd) {
+    testing::TempDir dir;
+    std::vector<std::int64_t> readings{GetParam().first, GetParam().second};
+    CodeJournal journal(dir.path(), [&readings] {
+        const std::int64_t now = readings.front();
+        readings.erase(readings.begin());
+        return now;
+    });
+    std::string whyNot;
+    ProgrammingPlan plan = entry(3, "VIN-A", "1111111111111111", 0).plan;
+    ASSERT_TRUE(journal.beforeFirstWrite(plan, whyNot)) << whyNot;
+    ProgrammingEnd end;
+    end.injector = 3;
+    end.result = ProgrammingEnd::Result::Finished;
+    end.holds = UnitHolds::NewCode;
+    ASSERT_TRUE(journal.runEnded(end));
+    plan.restore = true;
+    ASSERT_TRUE(journal.beforeFirstWrite(plan, whyNot)) << whyNot;  // killed: no end follows
+
+    const auto runs = journalRuns(readJournalFile(journal.path()), 3, "VIN-A");
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_TRUE(runs[0].ended);
+    EXPECT_EQ(runs[0].result, "finished");
+    EXPECT_FALSE(runs[1].ended) << "the cut-off restore shows the earlier run's end";
+    EXPECT_GT(runs[1].startedAt, runs[0].startedAt);
+}
+
+INSTANTIATE_TEST_SUITE_P(Readings, JournalClock,
+                         ::testing::Values(std::pair<std::int64_t, std::int64_t>{1000, 1000},
+                                           std::pair<std::int64_t, std::int64_t>{5000, 1000}));
+
 }  // namespace
 }  // namespace tvx::session

@@ -665,8 +665,9 @@ TEST_F(TrendWindow, ALongStatusIsWrappedNotCutInTheMiddle) {
     // Its beginning is shown wherever its first words fit a line (under Wine's offscreen
     // platform there are no fonts, and a letter's box is as wide as the label).
     if (metrics.horizontalAdvance(QStringLiteral("Cannot replay")) <=
-        status->contentsRect().width())
+        status->contentsRect().width()) {
         EXPECT_TRUE(shown.contains("Cannot replay")) << shown.toStdString();
+    }
     for (const QString& part : shown.split('\n'))
         EXPECT_LE(metrics.horizontalAdvance(part), status->contentsRect().width())
             << part.toStdString();
