@@ -2,17 +2,13 @@
 
 #include <initializer_list>
 
+#include "plain/bilingual.h"
+
 namespace tvx::session {
 namespace {
 
-struct Fix {
-    AdapterSystem system;
-    const char* english;
-    const char* turkish;
-};
-
 // {ms}: the timer, {port}: the port as given, {tty}: its device name without the folder.
-constexpr Fix kFixes[] = {
+constexpr Bilingual<AdapterSystem> kFixes[] = {
     {AdapterSystem::Linux,
      "The USB serial adapter holds received bytes for {ms} ms (its latency timer) before "
      "passing them on, so every read waits for it and live data is slower. Set it to 1 ms: "
@@ -63,20 +59,18 @@ std::optional<LatencyAdvice> latencyAdvice(std::optional<unsigned> timerMs, cons
     if (!timerMs || *timerMs <= kLatencyTimerLimitMs) {
         return std::nullopt;
     }
-    for (const Fix& fix : kFixes) {
-        if (fix.system != system) {
-            continue;
-        }
-        LatencyAdvice advice{fix.english, fix.turkish};
-        for (std::string* text : {&advice.english, &advice.turkish}) {
-            *text = filled(*text, "{ms}", std::to_string(*timerMs));
-            *text = filled(*text, "{rule}", kLatencyUdevRule);
-            *text = filled(*text, "{port}", port);
-            *text = filled(*text, "{tty}", ttyName(port));
-        }
-        return advice;
+    const auto* fix = findRow(kFixes, system);
+    if (!fix) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    LatencyAdvice advice{fix->english, fix->turkish};
+    for (std::string* text : {&advice.english, &advice.turkish}) {
+        *text = filled(*text, "{ms}", std::to_string(*timerMs));
+        *text = filled(*text, "{rule}", kLatencyUdevRule);
+        *text = filled(*text, "{port}", port);
+        *text = filled(*text, "{tty}", ttyName(port));
+    }
+    return advice;
 }
 
 }  // namespace tvx::session

@@ -2,16 +2,12 @@
 
 #include <cctype>
 
+#include "plain/bilingual.h"
+
 namespace tvx::link {
 namespace {
 
-struct KindName {
-    PortKind kind;
-    const char* english;
-    const char* turkish;
-};
-
-constexpr KindName kKindNames[] = {
+constexpr Bilingual<PortKind> kKindNames[] = {
     {PortKind::UsbSerial, "USB serial adapter", "USB seri çevirici"},
     {PortKind::UsbModem, "USB serial device (modem class)", "USB seri aygıt (modem sınıfı)"},
     {PortKind::BuiltIn, "built-in serial port", "dahili seri port"},
@@ -60,12 +56,7 @@ int comIndexOf(const std::string& name) {
 
 std::string describePort(const PortInfo& port, char languageCode) {
     const bool turkish = languageCode == '2';
-    std::string text;
-    for (const KindName& row : kKindNames) {
-        if (row.kind == port.kind) {
-            text = turkish ? row.turkish : row.english;
-        }
-    }
+    std::string text = bilingualText(kKindNames, port.kind, turkish);
     std::string name = port.vendor;
     if (!port.product.empty()) {
         name += (name.empty() ? "" : " ") + port.product;

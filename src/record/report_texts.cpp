@@ -1,16 +1,12 @@
 #include "record/report_texts.h"
 
+#include "plain/bilingual.h"
+
 namespace tvx::record {
 namespace {
 
-struct Row {
-    ReportText text;
-    const char* english;
-    const char* turkish;
-};
-
 // clang-format off
-constexpr Row kTexts[] = {
+constexpr Bilingual<ReportText> kTexts[] = {
     {ReportText::Title, "Vehicle diagnostic report", "Araç arıza teşhis raporu"},
     {ReportText::Demo, "DEMONSTRATION: invented values, no vehicle", "GÖSTERİM: uydurma değerler, araç yok"},
     {ReportText::ReportNumber, "Report no.", "Rapor no."},
@@ -90,12 +86,7 @@ constexpr std::pair<const char*, const char*> kWords[] = {
 }  // namespace
 
 std::string_view reportText(ReportText text, ReportLanguage language) {
-    for (const Row& row : kTexts) {
-        if (row.text == text) {
-            return language == ReportLanguage::Turkish ? row.turkish : row.english;
-        }
-    }
-    return {};
+    return bilingualText(kTexts, text, language == ReportLanguage::Turkish);
 }
 
 std::string translatedWord(std::string_view word, ReportLanguage language) {

@@ -4,17 +4,14 @@
 #include <cmath>
 #include <cstdio>
 
+#include "plain/bilingual.h"
+
 namespace tvx::record {
 namespace {
 
-struct Name {
-    const char* recorded;  // as the live pages name it
-    const char* english;
-    const char* turkish;
-};
-
+// The live values' names as the live pages record them, as the customer reads them.
 // clang-format off
-constexpr Name kNames[] = {
+constexpr Bilingual<std::string_view> kNames[] = {
     {"engine speed", "Engine speed", "Motor devri"},
     {"VVT inlet", "Inlet camshaft timing", "Emme eksantrik zamanlaması"},
     {"VVT outlet", "Exhaust camshaft timing", "Egzoz eksantrik zamanlaması"},
@@ -57,21 +54,12 @@ constexpr std::pair<const char*, const char*> kUnits[] = {
 };
 // clang-format on
 
-const Name* nameOf(std::string_view recorded) {
-    for (const Name& name : kNames) {
-        if (recorded == name.recorded) {
-            return &name;
-        }
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 LiveValueText liveValueText(const Channel& channel, ReportLanguage language) {
     LiveValueText text;
-    if (const Name* name = nameOf(channel.name)) {
-        text.name = language == ReportLanguage::Turkish ? name->turkish : name->english;
+    if (const auto* name = findRow(kNames, std::string_view(channel.name))) {
+        text.name = name->in(language == ReportLanguage::Turkish);
     } else {
         text.name = channel.name;
         if (!text.name.empty()) {
@@ -100,7 +88,7 @@ bool leftOutOfLiveValues(const Channel& channel) {
 }
 
 bool hasTurkishName(std::string_view englishName) {
-    return nameOf(englishName) != nullptr;
+    return findRow(kNames, englishName) != nullptr;
 }
 
 int recordedModule(const Recording& recording) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "plain/keyed_rows.h"
 #include "session/live_focus.h"
 
 namespace tvx::session {
@@ -9,14 +10,16 @@ namespace {
 
 using link::Decoder;
 
+// What a value is called and its unit, by what reads it.
+template <class Key>
 struct ValueName {
-    Decoder decoder;
+    Key key;
     std::string_view name;
     std::string_view unit;
 };
 
 // What each decoder row measures. The units are those of the decoders' formulas.
-constexpr ValueName kValueNames[] = {
+constexpr ValueName<Decoder> kValueNames[] = {
     {Decoder::EngineSpeed1, "engine speed", "rpm"},
     {Decoder::EngineSpeed2, "engine speed", "rpm"},
     {Decoder::VvtInlet, "VVT inlet", "deg"},
@@ -67,37 +70,32 @@ constexpr ValueName kValueNames[] = {
 // The gauge that shows cylinder head temperature reads the coolant row.
 constexpr Gauge kCylinderHeadGauge = Gauge::chdd;
 
-struct GaugeName {
-    Gauge gauge;
-    std::string_view name;
-    std::string_view unit;
-};
 // Values that are not a decoder row: the switch states and the odometer.
-constexpr GaugeName kOtherValues[] = {
+constexpr ValueName<Gauge> kOtherValues[] = {
     {Gauge::cppd, "clutch pedal", ""},
     {Gauge::bppd, "brake pedal", ""},
     {Gauge::klimad, "air conditioning", ""},
     {Gauge::kmd, "odometer", "km"},
 };
 
+// The column of `gauge` as the row of `key` names it; a plain number under the gauge's own
+// name where no row has the key.
+template <class Key, std::size_t N>
+LiveColumn namedColumn(const ValueName<Key> (&rows)[N], Key key, Gauge gauge) {
+    const auto* row = findRow(rows, key);
+    return row ? LiveColumn{gauge, row->name, row->unit} : LiveColumn{gauge, gaugeName(gauge), "-"};
+}
+
 LiveColumn decoderColumn(Decoder decoder, Gauge gauge) {
-    for (const ValueName& row : kValueNames) {
-        if (row.decoder == decoder) {
-            const std::string_view name =
-                gauge == kCylinderHeadGauge ? "cylinder head temperature" : row.name;
-            return {gauge, name, row.unit};
-        }
+    LiveColumn column = namedColumn(kValueNames, decoder, gauge);
+    if (gauge == kCylinderHeadGauge) {
+        column.name = "cylinder head temperature";
     }
-    return {gauge, gaugeName(gauge), "-"};
+    return column;
 }
 
 LiveColumn otherColumn(Gauge gauge) {
-    for (const GaugeName& row : kOtherValues) {
-        if (row.gauge == gauge) {
-            return {gauge, row.name, row.unit};
-        }
-    }
-    return {gauge, gaugeName(gauge), "-"};
+    return namedColumn(kOtherValues, gauge, gauge);
 }
 
 }  // namespace

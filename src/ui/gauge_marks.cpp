@@ -40,21 +40,14 @@ QColor dimmed(const QColor& colour) {
     return QColor(colour.red() / 3, colour.green() / 3, colour.blue() / 3);
 }
 
-struct Page {
-    const char* frame;
-    std::span<const GaugeSpec> (*specs)();
-};
-constexpr Page kPages[] = {
-    {"Frame61", petrolGauges}, {"Frame71", dieselGauges}, {"Frame81", clusterGauges}};
-
 }  // namespace
 
 GaugeMarks::GaugeMarks(TForm1& form) : QObject(&form) {
-    for (const Page& page : kPages) {
+    for (const GaugePageSpec& page : gaugePages()) {
         QWidget* frame = form.findChild<QWidget*>(QString::fromLatin1(page.frame));
         if (frame == nullptr)
             continue;
-        for (const GaugeSpec& spec : page.specs()) {
+        for (const GaugeSpec& spec : page.gauges) {
             auto* panel = frame->findChild<QFrame*>(QString::fromLatin1(spec.panel));
             QWidget* gauge =
                 panel ? panel->findChild<QWidget*>(QString::fromLatin1(spec.gauge)) : nullptr;

@@ -75,6 +75,9 @@ constexpr std::array kCluster{
 };
 // clang-format on
 
+constexpr GaugePageSpec kPages[] = {
+    {"Frame61", kPetrol, 6}, {"Frame71", kDiesel, 6}, {"Frame81", kCluster, 3}};
+
 constexpr int kPanelHeight = 54;
 constexpr int kCaptionHeight = 17;
 constexpr int kGap = 5;
@@ -138,21 +141,21 @@ QFrame* makePanel(const GaugeSpec& spec, QWidget* page) {
 
 }  // namespace
 
-std::span<const GaugeSpec> petrolGauges() {
-    return kPetrol;
-}
-std::span<const GaugeSpec> dieselGauges() {
-    return kDiesel;
-}
-std::span<const GaugeSpec> clusterGauges() {
-    return kCluster;
+std::span<const GaugePageSpec> gaugePages() {
+    return kPages;
 }
 
-GaugePage::GaugePage(const QString& name, std::span<const GaugeSpec> specs, int columns,
-                     QWidget* parent)
-    : QWidget(parent), m_columns(std::max(1, columns)) {
-    setObjectName(name);
-    for (const GaugeSpec& spec : specs) {
+std::span<const GaugeSpec> gaugesOf(std::string_view frame) {
+    for (const GaugePageSpec& page : kPages)
+        if (frame == page.frame)
+            return page.gauges;
+    return {};
+}
+
+GaugePage::GaugePage(const GaugePageSpec& page, QWidget* parent)
+    : QWidget(parent), m_columns(std::max(1, page.columns)) {
+    setObjectName(QString::fromLatin1(page.frame));
+    for (const GaugeSpec& spec : page.gauges) {
         QFrame* panel = makePanel(spec, this);
         panel->installEventFilter(this);
         m_panels.push_back(panel);

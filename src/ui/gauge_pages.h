@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace tvx::ui {
@@ -23,9 +24,17 @@ struct GaugeSpec {
     std::uint32_t colour;
 };
 
-std::span<const GaugeSpec> petrolGauges();   // Frame61
-std::span<const GaugeSpec> dieselGauges();   // Frame71
-std::span<const GaugeSpec> clusterGauges();  // Frame81
+// A live-data page of the window: its frame's name, its panels, how many panels go in a row.
+struct GaugePageSpec {
+    const char* frame;
+    std::span<const GaugeSpec> gauges;
+    int columns;
+};
+
+// The petrol (Frame61), diesel (Frame71) and cluster (Frame81) pages, in that order.
+std::span<const GaugePageSpec> gaugePages();
+// The panels of the page in the frame named `frame`; none for any other frame.
+std::span<const GaugeSpec> gaugesOf(std::string_view frame);
 
 // A page of gauge panels placed in rows, in table order; a hidden panel gives its place to
 // the next one, so every layout of the page stays packed and aligned.
@@ -33,7 +42,7 @@ class GaugePage : public QWidget {
     Q_OBJECT
 
 public:
-    GaugePage(const QString& name, std::span<const GaugeSpec> specs, int columns, QWidget* parent);
+    GaugePage(const GaugePageSpec& page, QWidget* parent);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

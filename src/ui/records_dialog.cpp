@@ -26,6 +26,7 @@
 #include "record/report.h"
 #include "record/report_pdf.h"
 #include "record/workshop_name.h"
+#include "ui/bilingual_qstring.h"
 #include "ui/records_style.h"
 #include "ui/tester_style.h"
 
@@ -70,13 +71,8 @@ enum Key {
     PlateField,
 };
 
-struct Text {
-    const char* english;
-    const char* turkish;
-};
-
 // clang-format off
-constexpr Text kTexts[] = {
+constexpr BilingualText kTexts[] = {
     {"Workshop record", "Servis kayıtları"},
     {"&Search (VIN, plate or vehicle):", "&Ara (şasi no, plaka veya araç):"},
     {"de&monstrations", "&gösterimler"},
@@ -158,7 +154,7 @@ RecordsDialog::RecordsDialog(std::filesystem::path dataDirectory, char languageC
 }
 
 QString RecordsDialog::text(int key) const {
-    return QString::fromUtf8(m_language == '2' ? kTexts[key].turkish : kTexts[key].english);
+    return qtext(kTexts[key], m_language);
 }
 
 void RecordsDialog::buildControls() {

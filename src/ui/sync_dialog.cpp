@@ -10,6 +10,7 @@
 #include "sync/sync_setup.h"
 #include "sync/sync_state.h"
 #include "sync/sync_texts.h"
+#include "ui/bilingual_qstring.h"
 #include "ui/records_style.h"
 #include "ui/sync_panel.h"
 #include "ui/tester_style.h"
@@ -32,13 +33,8 @@ enum Key {
     Hint
 };
 
-struct Text {
-    const char* english;
-    const char* turkish;
-};
-
 // clang-format off
-constexpr Text kTexts[] = {
+constexpr BilingualText kTexts[] = {
     {"Shared history", "Ortak geçmiş"},
     {"&Server (connection string or service name):", "&Sunucu (bağlantı dizesi veya servis adı):"},
     {"&Workshop:", "&Atölye:"},
@@ -123,7 +119,7 @@ SyncDialog::~SyncDialog() {
 }
 
 QString SyncDialog::text(int key) const {
-    return QString::fromUtf8(m_language == '2' ? kTexts[key].turkish : kTexts[key].english);
+    return qtext(kTexts[key], m_language);
 }
 
 void SyncDialog::buildControls() {

@@ -245,9 +245,9 @@ void TForm1::buildWorkArea(const QString& picturePath) {
         buildPictureFrame("Frame21", picturePath, area),
         buildVehicleFrame(area),
         buildSettingsFrame(area),
-        new GaugePage("Frame61", petrolGauges(), 6, area),
-        new GaugePage("Frame71", dieselGauges(), 6, area),
-        new GaugePage("Frame81", clusterGauges(), 3, area),
+        new GaugePage(gaugePages()[0], area),  // petrol
+        new GaugePage(gaugePages()[1], area),  // diesel
+        new GaugePage(gaugePages()[2], area),  // cluster
         m_injectors.frame,
         buildEmptyFrame("Frame101", area),
         buildTroubleCodeFrame(area),

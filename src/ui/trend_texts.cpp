@@ -1,15 +1,11 @@
 #include "ui/trend_texts.h"
 
+#include "ui/bilingual_qstring.h"
+
 namespace tvx::ui {
 namespace {
 
-struct Row {
-    TrendText text;
-    const char* english;
-    const char* turkish;
-};
-
-const Row kTexts[] = {
+constexpr Bilingual<TrendText> kTexts[] = {
     {TrendText::RecordingSaved, "%1 cycles recorded: %2", "%1 d\u00f6ng\u00fc kaydedildi: %2"},
     {TrendText::RecordingLineLost, "The line was lost: %1 cycles recorded: %2",
      "Hat koptu: %1 d\u00f6ng\u00fc kaydedildi: %2"},
@@ -50,10 +46,7 @@ const Row kTexts[] = {
 }  // namespace
 
 QString trendText(TrendText text, char languageCode) {
-    for (const Row& row : kTexts)
-        if (row.text == text)
-            return QString::fromUtf8(languageCode == '2' ? row.turkish : row.english);
-    return {};
+    return QString::fromUtf8(bilingualText(kTexts, text, languageCode == '2'));
 }
 
 QString replayDisplayLine(int line, char languageCode) {

@@ -9,16 +9,16 @@
 
 namespace tvx::widgets {
 
-CellDisplay::CellDisplay(const Design& design, QWidget* parent)
+CellDisplay::CellDisplay(const CellGeometry& design, QWidget* parent)
     : QWidget(parent),
-      m_designSize(design.size),
+      m_designSize(design.width, design.height),
       m_thickness(design.thickness),
       m_horzSpace(design.horzSpace),
       m_vertSpace(design.vertSpace),
       m_numberOfDigits(design.numberOfDigits) {
     // Every paint covers the whole control, so Qt need not clear it first.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    resize(design.size);
+    resize(m_designSize);
 }
 
 void CellDisplay::setValue(const QString& value) {

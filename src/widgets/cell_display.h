@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "widgets/cell_geometry.h"
 #include "widgets/shape.h"
 
 namespace tvx::widgets {
@@ -59,16 +60,15 @@ public:
     // The whole control as the next paint draws it (off-screen, client size).
     QImage toImage() const;
 
+    // The cells as the properties and the present size make them.
+    CellGeometry cellGeometry() const {
+        return {width(), height(), m_numberOfDigits, m_thickness, m_horzSpace, m_vertSpace};
+    }
+
 protected:
-    // The values a new control starts with; Value is "0", the colours black, red and grey.
-    struct Design {
-        QSize size;
-        int thickness;
-        int horzSpace;
-        int vertSpace;
-        int numberOfDigits;
-    };
-    CellDisplay(const Design& design, QWidget* parent);
+    // `design`: the size and cells a new control starts with (its plan's defaults); Value is
+    // "0", the colours black, red and grey.
+    CellDisplay(const CellGeometry& design, QWidget* parent);
 
     void paintEvent(QPaintEvent* event) override;
     // The shapes that make up the face; the background is already filled.

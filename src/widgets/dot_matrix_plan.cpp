@@ -4,18 +4,18 @@
 
 namespace tvx::widgets {
 
-MatrixGeometry matrixGeometry(const MatrixLayout& layout) {
-    const int n = layout.numberOfDigits < 1 ? 1 : layout.numberOfDigits;
+MatrixGeometry matrixGeometry(const CellGeometry& cells) {
+    const int n = cells.numberOfDigits < 1 ? 1 : cells.numberOfDigits;
     MatrixGeometry g;
-    g.cellWidth = layout.width / n;
-    g.originX = (layout.width - g.cellWidth * n) / 2 + layout.horzSpace / 2;
-    g.originY = layout.vertSpace / 2;
-    const int innerWidth = g.cellWidth - layout.horzSpace;
+    g.cellWidth = cells.width / n;
+    g.originX = (cells.width - g.cellWidth * n) / 2 + cells.horzSpace / 2;
+    g.originY = cells.vertSpace / 2;
+    const int innerWidth = g.cellWidth - cells.horzSpace;
     g.pitchX = innerWidth / kMatrixColumns;
-    g.offsetX = (innerWidth % kMatrixColumns) / 2 + (g.pitchX - layout.thickness) / 2;
-    const int innerHeight = layout.height - layout.vertSpace;
+    g.offsetX = (innerWidth % kMatrixColumns) / 2 + (g.pitchX - cells.thickness) / 2;
+    const int innerHeight = cells.height - cells.vertSpace;
     g.pitchY = innerHeight / kMatrixRows;
-    g.offsetY = (innerHeight - kMatrixRows * g.pitchY) / 2 + (g.pitchY - layout.thickness) / 2;
+    g.offsetY = (innerHeight - kMatrixRows * g.pitchY) / 2 + (g.pitchY - cells.thickness) / 2;
     return g;
 }
 
@@ -49,8 +49,8 @@ void appendCell(ShapePlan& plan, int x, int y, const MatrixGeometry& g, const Ma
                 }
                 const int dx = x + g.offsetX + column * g.pitchX;
                 const int dy = y + g.offsetY + row * g.pitchY;
-                const int dx2 = dx + layout.thickness;
-                const int dy2 = dy + layout.thickness;
+                const int dx2 = dx + layout.cells.thickness;
+                const int dy2 = dy + layout.cells.thickness;
                 plan.push_back(layout.circles ? Shape::ellipse(ink, dx, dy, dx2, dy2)
                                               : Shape::rect(ink, dx, dy, dx2, dy2));
             }
@@ -61,8 +61,8 @@ void appendCell(ShapePlan& plan, int x, int y, const MatrixGeometry& g, const Ma
 }  // namespace
 
 ShapePlan planMatrix(std::u32string_view text, const MatrixLayout& layout) {
-    const int cells = layout.numberOfDigits < 1 ? 1 : layout.numberOfDigits;
-    const MatrixGeometry g = matrixGeometry(layout);
+    const int cells = layout.cells.numberOfDigits < 1 ? 1 : layout.cells.numberOfDigits;
+    const MatrixGeometry g = matrixGeometry(layout.cells);
     const int length = static_cast<int>(text.size());
     const int start = matrixStartCell(cells, length, layout.alignment);
 

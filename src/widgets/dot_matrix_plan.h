@@ -2,19 +2,16 @@
 
 #include <string_view>
 
+#include "widgets/cell_geometry.h"
 #include "widgets/shape.h"
 
 namespace tvx::widgets {
 
 enum class MatrixAlignment : std::uint8_t { Left, Right, Center };
 
+// A new display's cells: 300 x 36 pixels, twelve cells, dots of 4, margins 4 and 2.
 struct MatrixLayout {
-    int width = 300;
-    int height = 36;
-    int numberOfDigits = 12;
-    int thickness = 4;
-    int horzSpace = 4;
-    int vertSpace = 2;
+    CellGeometry cells{300, 36, 12, 4, 4, 2};
     bool circles = false;
     MatrixAlignment alignment = MatrixAlignment::Left;
 };
@@ -29,7 +26,7 @@ struct MatrixGeometry {
     int offsetX = 0;
     int offsetY = 0;
 };
-MatrixGeometry matrixGeometry(const MatrixLayout& layout);
+MatrixGeometry matrixGeometry(const CellGeometry& cells);
 
 // The cell where the first character goes (0-based), never negative.
 int matrixStartCell(int numberOfDigits, int textLength, MatrixAlignment alignment);

@@ -8,12 +8,7 @@
 namespace tvx::widgets {
 
 TCustomSevenSegment::TCustomSevenSegment(QWidget* parent)
-    : CellDisplay(Design{.size = QSize(200, 50),
-                         .thickness = 5,
-                         .horzSpace = 8,
-                         .vertSpace = 6,
-                         .numberOfDigits = 6},
-                  parent) {}
+    : CellDisplay(GaugeLayout{}.cells, parent) {}
 
 void TCustomSevenSegment::setSpace(int space) {
     store(m_space, std::max(space, 0));
@@ -29,11 +24,8 @@ ShapePlan TSevenSegment::planFace() const {
         buildGaugeText(shown, GaugeTextOptions{numberOfDigits(), alphaNumeric, m_showPlusMinus,
                                                m_leadingZeros, m_numberOfDecimals});
     GaugeLayout layout;
-    layout.width = width();
-    layout.height = height();
-    layout.numberOfDigits = numberOfDigits();
-    layout.segments = SegmentStyle{thickness(), space(), horzSpace()};
-    layout.vertSpace = vertSpace();
+    layout.cells = cellGeometry();
+    layout.space = space();
     layout.alphaNumeric = alphaNumeric;
     layout.showDecimalPoint = m_showDecimalPoint;
     layout.showPlusMinus = m_showPlusMinus;

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "widgets/cell_display.h"
+#include "widgets/seven_segment_plan.h"
 
 namespace tvx::widgets {
 
@@ -21,7 +22,7 @@ public:
     void setSpace(int space);
 
 private:
-    int m_space = 2;
+    int m_space = GaugeLayout{}.space;
 };
 
 // The gauge the tester uses: number formatting, decimal points and colons, and the

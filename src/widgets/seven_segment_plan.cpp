@@ -63,17 +63,19 @@ ShapePlan planGauge(std::u32string_view text, const GaugeLayout& layout) {
     if (text.size() > kMaxGaugeChars) {
         text = text.substr(text.size() - kMaxGaugeChars);
     }
-    const int n = std::clamp(layout.numberOfDigits, 1, kMaxGaugeChars);
+    const CellGeometry& area = layout.cells;
+    const SegmentStyle segments{area.thickness, layout.space, area.horzSpace};
+    const int n = std::clamp(area.numberOfDigits, 1, kMaxGaugeChars);
     const int length = static_cast<int>(text.size());
     const bool plusMinus = layout.showPlusMinus && !layout.alphaNumeric;
-    const int th = layout.segments.thickness;
+    const int th = segments.thickness;
 
     const int cells = plusMinus ? n + 1 : n;
-    const int w = layout.width / cells;
-    int left = (layout.width - cells * w) / 2;
+    const int w = area.width / cells;
+    int left = (area.width - cells * w) / 2;
     int right = left + w;
-    const int top = layout.vertSpace / 2;
-    const int bottom = layout.height - layout.vertSpace / 2;
+    const int top = area.vertSpace / 2;
+    const int bottom = area.height - area.vertSpace / 2;
     const int colonY = bottom / 2;
 
     ShapePlan plan;
@@ -113,12 +115,11 @@ ShapePlan planGauge(std::u32string_view text, const GaugeLayout& layout) {
         const GaugeChar kind = gaugeCharKind(ch);
 
         if (kind == GaugeChar::Glyph) {
-            appendGlyphShapes(plan, glyphCodeFor(ch), left, top, right, bottom, layout.segments);
+            appendGlyphShapes(plan, glyphCodeFor(ch), left, top, right, bottom, segments);
         }
         // The decimal-point position in the gap left of the current cell, right after the
         // previous digit; unlit positions vanish into the background on text gauges.
-        if (layout.showDecimalPoint && !previousWasSeparator && th < layout.segments.horzSpace &&
-            k != 1) {
+        if (layout.showDecimalPoint && !previousWasSeparator && th < segments.horzSpace && k != 1) {
             const Ink ink = kind == GaugeChar::Point
                                 ? Ink::On
                                 : (layout.alphaNumeric ? Ink::Background : Ink::Off);

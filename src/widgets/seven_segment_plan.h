@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "widgets/cell_geometry.h"
 #include "widgets/shape.h"
 
 namespace tvx::widgets {
@@ -17,12 +18,10 @@ struct SegmentStyle {
 void appendGlyphShapes(ShapePlan& plan, int glyphCode, int left, int top, int right, int bottom,
                        const SegmentStyle& style);
 
+// A new gauge's cells: 200 x 50 pixels, six cells, segments of 5, margins 8 and 6.
 struct GaugeLayout {
-    int width = 200;
-    int height = 50;
-    int numberOfDigits = 6;
-    SegmentStyle segments;
-    int vertSpace = 6;
+    CellGeometry cells{200, 50, 6, 5, 8, 6};
+    int space = 2;  // the gap between the ends of neighbouring segments
     bool alphaNumeric = false;
     bool showDecimalPoint = true;
     bool showPlusMinus = false;  // only honoured for numeric gauges

@@ -2,6 +2,7 @@
 
 #include "record/html_query.h"
 #include "record/report.h"
+#include "record/report_values.h"
 #include "record_fixture.h"
 
 namespace tvx::record {
@@ -156,6 +157,37 @@ TEST(Report, NoSuchVisitGivesNoReport) {
     auto record = openOrFail(dir.db());
     EXPECT_FALSE(buildReport(*record, 42, {}));
 }
+
+// A recorded value's name and unit as the report gives them, from the table of names.
+struct ValueTextCase {
+    const char* name;
+    const char* unit;
+    ReportLanguage language;
+    const char* shownName;
+    const char* shownUnit;
+};
+
+class LiveValueTexts : public ::testing::TestWithParam<ValueTextCase> {};
+
+TEST_P(LiveValueTexts, AreTheTablesNamesOrTheRecordedNameCapitalised) {
+    const ValueTextCase& c = GetParam();
+    const LiveValueText text = liveValueText(Channel{0, "rpmd", c.name, c.unit}, c.language);
+    EXPECT_EQ(text.name, c.shownName);
+    EXPECT_EQ(text.unit, c.shownUnit);
+    EXPECT_EQ(hasTurkishName(c.name), std::string_view(c.name) != "boost pressure");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, LiveValueTexts,
+    ::testing::Values(
+        ValueTextCase{"engine speed", "rpm", ReportLanguage::English, "Engine speed", "rpm"},
+        ValueTextCase{"engine speed", "rpm", ReportLanguage::Turkish, "Motor devri", "rpm"},
+        ValueTextCase{"coolant temperature", "degC", ReportLanguage::Turkish,
+                      "Soğutma suyu sıcaklığı", "°C"},
+        ValueTextCase{"desired fuel", "g/stroke", ReportLanguage::Turkish, "İstenen yakıt miktarı",
+                      "g/strok"},
+        ValueTextCase{"odometer", "km", ReportLanguage::Turkish, "Kilometre sayacı", "km"},
+        ValueTextCase{"boost pressure", "-", ReportLanguage::Turkish, "Boost pressure", ""}));
 
 }  // namespace
 }  // namespace tvx::record

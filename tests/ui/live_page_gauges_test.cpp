@@ -46,14 +46,6 @@ void setGaugeValue(QWidget* gauge, const QString& text) {
         word->setValue(text);
 }
 
-std::span<const GaugeSpec> gaugesOf(std::string_view frame) {
-    if (frame == "Frame61")
-        return petrolGauges();
-    if (frame == "Frame71")
-        return dieselGauges();
-    return clusterGauges();
-}
-
 bool readsGauge(const session::LivePage& page, std::string_view gauge) {
     for (const session::LiveRead& read : page.reads) {
         if (session::gaugeName(read.gauge) == gauge)

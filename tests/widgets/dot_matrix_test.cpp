@@ -32,15 +32,8 @@ const MatrixSize kWindowStatus{"WindowStatus", 81, 30, 3, 3, 2, 2, {27, 1, 1, 5,
 const MatrixSize kWindowSixteen{"WindowSixteen", 321, 40, 16, 3, 4, 2, {20, 2, 1, 3, 5, 0, 2}};
 const MatrixSize kDefaultFive{"DefaultFive", 300, 36, 5, 4, 4, 2, {60, 2, 1, 11, 4, 3, 3}};
 
-MatrixLayout layoutOf(const MatrixSize& s) {
-    MatrixLayout layout;
-    layout.width = s.width;
-    layout.height = s.height;
-    layout.numberOfDigits = s.digits;
-    layout.thickness = s.thickness;
-    layout.horzSpace = s.horzSpace;
-    layout.vertSpace = s.vertSpace;
-    return layout;
+CellGeometry layoutOf(const MatrixSize& s) {
+    return {s.width, s.height, s.digits, s.thickness, s.horzSpace, s.vertSpace};
 }
 
 class MatrixGeometryAtProgramSizes : public ::testing::TestWithParam<MatrixSize> {};
