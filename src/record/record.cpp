@@ -398,6 +398,15 @@ constexpr const char* kRunColumns =
     "SELECT id, visit_id, injector, started_at, ended_at, code_before, code_new, codes_read, "
     "blocks, result, unit_holds, code_after, restore_tried, restore_run FROM programming_runs ";
 
+// The runs of injector ?1 that CONDITION keeps (after "WHERE"), with ?2 the car's VIN and ?3
+// a visit, either of them NULL where not given.
+Statement runsWhere(Database& db, std::string_view condition, int injector,
+                    const std::optional<std::string>& vin, std::optional<std::int64_t> visit) {
+    Statement query(db, std::string(kRunColumns) + "WHERE " + std::string(condition));
+    query.binds(1, injector, vin, visit);
+    return query;
+}
+
 // What the summary leaves out of a visit.
 void readVisitDetails(Database& db, std::int64_t id, Visit& visit) {
     Statement extra(db,
@@ -564,27 +573,27 @@ std::vector<ChannelSummary> Record::recordingSummary(std::int64_t recording) {
 std::vector<ProgrammingRun> Record::runsOf(int injector, const std::optional<std::string>& vin,
                                            std::optional<std::int64_t> visit) {
     // With a visit of a known car: that car's runs up to the visit's last one.
-    Statement query(*m_db,
-                    std::string(kRunColumns) +
-                        "WHERE injector = ?1 AND (CASE WHEN ?3 IS NOT NULL AND (SELECT vin FROM "
-                        "visits WHERE id = ?3) IS NOT NULL THEN visit_id IN (SELECT id FROM visits "
-                        "WHERE vin = (SELECT vin FROM visits WHERE id = ?3) AND demo = 0) AND "
-                        "started_at <= (SELECT max(started_at) FROM programming_runs WHERE "
-                        "visit_id = ?3 AND injector = ?1) WHEN ?3 IS NOT NULL THEN visit_id = ?3 "
-                        "ELSE ?2 IS NULL OR visit_id IN (SELECT id FROM visits WHERE vin = ?2 AND "
-                        "demo = 0) END) ORDER BY started_at, id");
-    query.bind(1, injector).bind(2, vin).bind(3, visit);
+    Statement query =
+        runsWhere(*m_db,
+                  "injector = ?1 AND (CASE WHEN ?3 IS NOT NULL AND (SELECT vin FROM "
+                  "visits WHERE id = ?3) IS NOT NULL THEN visit_id IN (SELECT id FROM visits "
+                  "WHERE vin = (SELECT vin FROM visits WHERE id = ?3) AND demo = 0) AND "
+                  "started_at <= (SELECT max(started_at) FROM programming_runs WHERE "
+                  "visit_id = ?3 AND injector = ?1) WHEN ?3 IS NOT NULL THEN visit_id = ?3 "
+                  "ELSE ?2 IS NULL OR visit_id IN (SELECT id FROM visits WHERE vin = ?2 AND "
+                  "demo = 0) END) ORDER BY started_at, id",
+                  injector, vin, visit);
     return rowsOf(query, [this](const Statement& row) { return runOf(*m_db, row); });
 }
 
 std::optional<ProgrammingRun> Record::lastRunOf(int injector, const std::optional<std::string>& vin,
                                                 std::optional<std::int64_t> visit) {
-    Statement query(*m_db,
-                    std::string(kRunColumns) +
-                        "WHERE injector = ?1 AND (?2 IS NULL OR visit_id IN (SELECT id FROM "
-                        "visits WHERE vin = ?2 AND demo = 0)) AND (?3 IS NULL OR visit_id = ?3) "
-                        "AND length(code_before) = 16 ORDER BY started_at DESC, id DESC LIMIT 1");
-    query.bind(1, injector).bind(2, vin).bind(3, visit);
+    Statement query =
+        runsWhere(*m_db,
+                  "injector = ?1 AND (?2 IS NULL OR visit_id IN (SELECT id FROM "
+                  "visits WHERE vin = ?2 AND demo = 0)) AND (?3 IS NULL OR visit_id = ?3) "
+                  "AND length(code_before) = 16 ORDER BY started_at DESC, id DESC LIMIT 1",
+                  injector, vin, visit);
     if (!query.step()) {
         return std::nullopt;
     }
