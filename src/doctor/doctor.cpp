@@ -5,6 +5,7 @@
 
 #include "doctor/port_hint.h"
 #include "doctor/printable_text.h"
+#include "plain/filled_in.h"
 
 namespace tvx::session {
 namespace {
@@ -209,17 +210,6 @@ struct Fill {
     std::string value;
 };
 
-std::string filled(std::string text, const std::vector<Fill>& fills) {
-    for (const Fill& fill : fills) {
-        const std::string key = fill.key;
-        for (auto at = text.find(key); at != std::string::npos;
-             at = text.find(key, at + fill.value.size())) {
-            text.replace(at, key.size(), fill.value);
-        }
-    }
-    return text;
-}
-
 std::string displayLine(std::string text) {
     text.resize(24, ' ');
     return text;
@@ -422,7 +412,7 @@ void writeTexts(const DoctorObservations& seen, Case which, const std::vector<st
     };
     for (const Advice& advice : kAdvice) {
         if (advice.stage == finding.stage && advice.which == which) {
-            std::string text = filled(language == '2' ? advice.turkish : advice.english, fills);
+            std::string text = filledIn(language == '2' ? advice.turkish : advice.english, fills);
             (language == '2' ? finding.turkish : finding.english) = std::move(text);
         }
     }
@@ -434,7 +424,8 @@ void writeTexts(const DoctorObservations& seen, Case which, const std::vector<st
         auto& lines = language == '2' ? finding.screenTurkish : finding.screenEnglish;
         const auto& source = language == '2' ? screen.turkish : screen.english;
         for (std::size_t i = 0; i < 4; ++i) {
-            lines[i] = displayLine(filled(source[i], {{"{absent}", absentUpper}}));
+            lines[i] =
+                displayLine(filledIn(source[i], std::vector<Fill>{{"{absent}", absentUpper}}));
         }
     }
 }

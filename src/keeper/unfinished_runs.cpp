@@ -1,10 +1,12 @@
 #include "keeper/unfinished_runs.h"
 
 #include <algorithm>
-#include <map>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "keeper/kept_runs.h"
+#include "plain/filled_in.h"
 
 namespace tvx::session {
 namespace {
@@ -62,50 +64,35 @@ constexpr NoticeWords kTurkish{
     "ne başladığı ne de yazılacak kod; ",
 };
 
-// TEXT with each {x} that VALUES knows put in, in one pass (a value is not read again).
-std::string filled(std::string_view text, const std::map<char, std::string>& values) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto value = i + 2 < text.size() && text[i] == '{' && text[i + 2] == '}'
-                               ? values.find(text[i + 1])
-                               : values.end();
-        if (value == values.end()) {
-            out += text[i];
-        } else {
-            out += value->second;
-            i += 2;
-        }
-    }
-    return out;
-}
-
 std::string notice(const UnfinishedRun& u, const std::string* now, char languageCode) {
     const bool turkish = languageCode == '2';
     const NoticeWords& words = turkish ? kTurkish : kEnglish;
     const RunFacts& run = u.run;
-    std::map<char, std::string> values{{'o', runOrigin(run, turkish ? '2' : '1')},
-                                       {'n', std::to_string(u.injector)},
-                                       {'b', run.codeBefore},
-                                       {'w', run.codeNew}};
-    values['r'] = filled(words.putRight, values);
-    const std::string text = filled(words.began, values);
+    std::vector<std::pair<std::string_view, std::string>> fills{
+        {"{o}", runOrigin(run, turkish ? '2' : '1')},
+        {"{n}", std::to_string(u.injector)},
+        {"{b}", run.codeBefore},
+        {"{w}", run.codeNew}};
+    const std::string putRight = filledIn(words.putRight, fills);
+    fills.emplace_back("{r}", putRight);
+    const std::string text = filledIn(words.began, fills);
     if (now == nullptr) {
-        return text + filled(words.notRead, values);
+        return text + filledIn(words.notRead, fills);
     }
-    values['h'] = *now;
-    values['t'] = holdsText(run, *now);
-    const std::string holds = text + filled(words.holds, values);
+    fills.emplace_back("{h}", *now);
+    fills.emplace_back("{t}", holdsText(run, *now));
+    const std::string holds = text + filledIn(words.holds, fills);
     switch (holdsOf(run, *now)) {
         case Holds::CodeNew:
             return holds + words.holdsNew;
         case Holds::CodeBefore:
             return holds + words.holdsBefore;
         case Holds::Mixed:
-            return holds + words.holdsMixed + values['r'] + ".";
+            return holds + words.holdsMixed + putRight + ".";
         case Holds::Other:
             break;
     }
-    return holds + words.holdsOther + values['r'] + ".";
+    return holds + words.holdsOther + putRight + ".";
 }
 
 }  // namespace
