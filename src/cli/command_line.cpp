@@ -140,6 +140,26 @@ void addCommonOptions(CLI::App& app, CommonOptions& common, std::string& simulat
 // Each subcommand that runs something, with the command it stands for.
 using Commands = std::vector<std::pair<const CLI::App*, CommandKind>>;
 
+// A subcommand of PARENT that runs KIND.
+CLI::App* addCommand(CLI::App& parent, Commands& commands, CommandKind kind, std::string name,
+                     std::string description) {
+    CLI::App* command = parent.add_subcommand(std::move(name), std::move(description));
+    commands.emplace_back(command, kind);
+    return command;
+}
+
+// Options of COMMAND that each set one text of the invocation.
+struct TextOption {
+    const char* name;
+    std::optional<std::string> Invocation::*text;
+    const char* description;
+};
+void addTextOptions(CLI::App& command, Invocation& inv, std::initializer_list<TextOption> options) {
+    for (const TextOption& option : options) {
+        command.add_option(option.name, inv.*option.text, option.description)->type_name("TEXT");
+    }
+}
+
 void addModuleArgument(CLI::App& command, Invocation& inv) {
     command.add_option("MODULE", inv.module, "PCM, TCM, ABS, AirBag or Cluster")
         ->required()
@@ -166,23 +186,23 @@ void addVisitChoice(CLI::App& command, Invocation& inv) {
 }
 
 void addTesterCommands(CLI::App& app, Invocation& inv, Commands& commands) {
-    auto* scan = app.add_subcommand(
-        "scan", "Test the box, list the protocol of every module and read the VIN");
-    commands.emplace_back(scan, CommandKind::Scan);
+    addCommand(app, commands, CommandKind::Scan, "scan",
+               "Test the box, list the protocol of every module and read the VIN");
 
     auto* dtc = app.add_subcommand("dtc", "Trouble codes of one module");
     dtc->require_subcommand(1);
-    auto* dtcRead = dtc->add_subcommand(
-        "read", "Read the stored codes with their catalogue texts (takes about 3 s)");
+    auto* dtcRead =
+        addCommand(*dtc, commands, CommandKind::DtcRead, "read",
+                   "Read the stored codes with their catalogue texts (takes about 3 s)");
     addModuleArgument(*dtcRead, inv);
-    commands.emplace_back(dtcRead, CommandKind::DtcRead);
-    auto* dtcClear = dtc->add_subcommand("clear", "Clear the stored codes (asks first)");
+    auto* dtcClear = addCommand(*dtc, commands, CommandKind::DtcClear, "clear",
+                                "Clear the stored codes (asks first)");
     addModuleArgument(*dtcClear, inv);
     dtcClear->add_flag("-y,--yes", inv.yes, "Do not ask for confirmation");
-    commands.emplace_back(dtcClear, CommandKind::DtcClear);
 
-    auto* live = app.add_subcommand(
-        "live", "Poll the vehicle's live-data page as the window does, one row per cycle");
+    auto* live =
+        addCommand(app, commands, CommandKind::Live, "live",
+                   "Poll the vehicle's live-data page as the window does, one row per cycle");
     live->add_option("--csv", inv.csv, "Write the rows to FILE as CSV instead of a table")
         ->type_name("FILE");
     live->add_option("--duration", inv.durationS, "Stop after S seconds (0.001 to 1000000)")
@@ -203,26 +223,24 @@ void addTesterCommands(CLI::App& app, Invocation& inv, Commands& commands) {
                      "pcm (the vehicle's page, needs --vehicle) or cluster")
         ->transform(CLI::IsMember({"pcm", "cluster"}, CLI::ignore_case))
         ->capture_default_str();
-    commands.emplace_back(live, CommandKind::Live);
 }
 
 void addInjectorCommands(CLI::App& app, Invocation& inv, Commands& commands) {
     auto* injectors = app.add_subcommand(
         "injectors", "Injector correction codes (diesel models with an injector control unit)");
     injectors->require_subcommand(1);
-    auto* injRead = injectors->add_subcommand("read", "Read the four injector codes");
-    commands.emplace_back(injRead, CommandKind::InjectorsRead);
-    auto* injProgram = injectors->add_subcommand(
-        "program",
+    addCommand(*injectors, commands, CommandKind::InjectorsRead, "read",
+               "Read the four injector codes");
+    auto* injProgram = addCommand(
+        *injectors, commands, CommandKind::InjectorsProgram, "program",
         "Program one injector's code: ignition off/on prompts, confirmation, then a read-back");
     addInjectorArgument(*injProgram, inv);
     injProgram->add_option("CODE", inv.code, "The new code: 16 hexadecimal digits")->required();
     addWriteConfirmation(*injProgram, inv);
-    commands.emplace_back(injProgram, CommandKind::InjectorsProgram);
 
     // ---- the workshop record
-    auto* injRestore = injectors->add_subcommand(
-        "restore",
+    auto* injRestore = addCommand(
+        *injectors, commands, CommandKind::InjectorsRestore, "restore",
         "Write back the last code the injector was known to hold whole before the runs that "
         "followed it (never a mixed code, nor one a restore wrote); the same confirmation and "
         "ignition steps as programming");
@@ -241,20 +259,19 @@ void addInjectorCommands(CLI::App& app, Invocation& inv, Commands& commands) {
         ->check(wholeNumber(1, LLONG_MAX))
         ->excludes("--visit");
     addWriteConfirmation(*injRestore, inv);
-    commands.emplace_back(injRestore, CommandKind::InjectorsRestore);
 
-    auto* injRuns = injectors->add_subcommand(
-        "runs",
+    auto* injRuns = addCommand(
+        *injectors, commands, CommandKind::InjectorsRuns, "runs",
         "List an injector's programming runs from the record (no box needed): how each ended "
         "and the code restore would write back");
     addInjectorArgument(*injRuns, inv);
     injRuns->add_option("--vin", inv.vin, "Only the runs on this VIN")->type_name("VIN");
-    commands.emplace_back(injRuns, CommandKind::InjectorsRuns);
 }
 
 void addRecordCommands(CLI::App& app, Invocation& inv, Commands& commands) {
-    auto* report = app.add_subcommand(
-        "report", "Write a visit's report for the customer (no box needed); --lang tr in Turkish");
+    auto* report =
+        addCommand(app, commands, CommandKind::Report, "report",
+                   "Write a visit's report for the customer (no box needed); --lang tr in Turkish");
     addVisitChoice(*report, inv);
     auto* html =
         report->add_option("--html", inv.htmlPath, "Write it as HTML to FILE")->type_name("FILE");
@@ -264,53 +281,51 @@ void addRecordCommands(CLI::App& app, Invocation& inv, Commands& commands) {
                     ->type_name("FILE");
     html->excludes(jsonOut)->excludes(pdf);
     jsonOut->excludes(pdf);
-    commands.emplace_back(report, CommandKind::Report);
 
     auto* history =
-        app.add_subcommand("history",
-                           "List the recorded visits, newest first, with their trouble-code counts "
-                           "(--demo: the demonstration visits)");
+        addCommand(app, commands, CommandKind::History, "history",
+                   "List the recorded visits, newest first, with their trouble-code counts "
+                   "(--demo: the demonstration visits)");
     history->add_option("--vin", inv.vin, "Only the visits of this VIN (or part of it)")
         ->type_name("VIN");
-    commands.emplace_back(history, CommandKind::History);
 
-    auto* workshop = app.add_subcommand(
-        "workshop",
-        "Show the workshop that heads the reports, or set it (kept in workshop.txt "
-        "in the data directory)");
+    auto* workshop =
+        addCommand(app, commands, CommandKind::Workshop, "workshop",
+                   "Show the workshop that heads the reports, or set it (kept in workshop.txt "
+                   "in the data directory)");
     workshop->add_option("NAME", inv.workshop, "The new name");
-    workshop->add_option("--address", inv.address, "The address under the name")->type_name("TEXT");
-    workshop->add_option("--phone", inv.phone, "The phone number")->type_name("TEXT");
+    addTextOptions(*workshop, inv,
+                   {{"--address", &Invocation::address, "The address under the name"},
+                    {"--phone", &Invocation::phone, "The phone number"}});
     workshop
         ->add_option("--logo", inv.logo,
                      "A PNG or JPEG picture beside the name (copied into the data directory; "
                      "\"\" removes it)")
         ->type_name("FILE");
-    commands.emplace_back(workshop, CommandKind::Workshop);
 
-    auto* notes = app.add_subcommand(
-        "notes",
+    auto* notes = addCommand(
+        app, commands, CommandKind::Notes, "notes",
         "Show a visit's notes, or set them: plate, customer, odometer, the mechanic's findings "
         "and recommendation; they appear in 'history' and the report");
     addVisitChoice(*notes, inv);
-    notes->add_option("--plate", inv.plate, "The number plate")->type_name("TEXT");
-    notes->add_option("--customer", inv.customer, "The customer's name")->type_name("TEXT");
+    addTextOptions(*notes, inv,
+                   {{"--plate", &Invocation::plate, "The number plate"},
+                    {"--customer", &Invocation::customer, "The customer's name"}});
     notes->add_option("--odometer", inv.odometerKm, "The odometer as read by the mechanic")
         ->type_name("KM")
         ->check(wholeNumber(0, 9999999));
-    notes->add_option("--findings", inv.findings, "What the mechanic found")->type_name("TEXT");
-    notes->add_option("--recommendation", inv.recommendation, "What the mechanic recommends")
-        ->type_name("TEXT");
-    commands.emplace_back(notes, CommandKind::Notes);
+    addTextOptions(
+        *notes, inv,
+        {{"--findings", &Invocation::findings, "What the mechanic found"},
+         {"--recommendation", &Invocation::recommendation, "What the mechanic recommends"}});
 }
 
 // Port discovery, the connection doctor and recorded live data played back.
 void addLineCommands(CLI::App& app, Invocation& inv, Commands& commands) {
-    auto* ports = app.add_subcommand(
-        "ports", "List the serial ports of this computer, the COM number of each and what it is");
-    commands.emplace_back(ports, CommandKind::Ports);
-    auto* doctor = app.add_subcommand(
-        "doctor",
+    addCommand(app, commands, CommandKind::Ports, "ports",
+               "List the serial ports of this computer, the COM number of each and what it is");
+    auto* doctor = addCommand(
+        app, commands, CommandKind::Doctor, "doctor",
         "Find why the box does not connect: the port, its opening, the box's presence test and "
         "the module probe, stage by stage, with what to do (nothing else is sent)");
     doctor
@@ -318,10 +333,9 @@ void addLineCommands(CLI::App& app, Invocation& inv, Commands& commands) {
                      "Also write a support file (JSON): version, system, ports, settings, the "
                      "line's last events, the screens and the findings")
         ->type_name("FILE");
-    commands.emplace_back(doctor, CommandKind::Doctor);
     // Without the box: nothing is sent.
-    auto* replay = app.add_subcommand(
-        "replay",
+    auto* replay = addCommand(
+        app, commands, CommandKind::Replay, "replay",
         "Play back a recording (live --record) or a live --csv log: a table at the recorded "
         "pace, or the CSV at once; no box is needed and nothing is sent");
     replay->add_option("RECORDING", inv.recording, "The recording's CSV file")->required();
@@ -332,7 +346,6 @@ void addLineCommands(CLI::App& app, Invocation& inv, Commands& commands) {
         ->type_name("S")
         ->check(decimalNumber(trend::ReplayEngine::kSlowest, trend::ReplayEngine::kFastest,
                               "0.1 to 100"));
-    commands.emplace_back(replay, CommandKind::Replay);
 }
 
 // The shared history on PostgreSQL.
@@ -340,8 +353,8 @@ void addSyncCommands(CLI::App& app, Invocation& inv, Commands& commands) {
     auto* sync = app.add_subcommand(
         "sync", "The workshop's shared history on a PostgreSQL server (no box needed)");
     sync->require_subcommand(1);
-    auto* syncSetup = sync->add_subcommand(
-        "setup",
+    auto* syncSetup = addCommand(
+        *sync, commands, CommandKind::SyncSetup, "setup",
         "Check the connection, create or update the server's history where the role may, check "
         "the role's rights and store the setting (sync.txt in the data directory; never a "
         "password: libpq reads it from the pgpass file or PGPASSWORD)");
@@ -356,19 +369,13 @@ void addSyncCommands(CLI::App& app, Invocation& inv, Commands& commands) {
     syncSetup->add_option("--bay", inv.bay, "This PC's name among the workshop's bays")
         ->type_name("NAME")
         ->required();
-    commands.emplace_back(syncSetup, CommandKind::SyncSetup);
-    commands.emplace_back(
-        sync->add_subcommand(
-            "status", "What waits to be sent, the last push and pull, and the server's state"),
-        CommandKind::SyncStatus);
-    commands.emplace_back(sync->add_subcommand("now",
-                                               "Push what waits and pull the other bays' visits "
-                                               "once (exit 0 when both went through)"),
-                          CommandKind::SyncNow);
-    commands.emplace_back(
-        sync->add_subcommand(
-            "off", "Stop sharing (the setting goes; the record keeps what waits for later)"),
-        CommandKind::SyncOff);
+    addCommand(*sync, commands, CommandKind::SyncStatus, "status",
+               "What waits to be sent, the last push and pull, and the server's state");
+    addCommand(*sync, commands, CommandKind::SyncNow, "now",
+               "Push what waits and pull the other bays' visits "
+               "once (exit 0 when both went through)");
+    addCommand(*sync, commands, CommandKind::SyncOff, "off",
+               "Stop sharing (the setting goes; the record keeps what waits for later)");
 }
 
 // What the parser cannot say of one option alone; a message on ERR when it is wrong.

@@ -5,6 +5,7 @@
 
 #include "doctor/port_hint.h"
 #include "doctor/printable_text.h"
+#include "plain/filled_in.h"
 
 namespace tvx::session {
 namespace {
@@ -133,46 +134,74 @@ constexpr Advice kAdvice[] = {
      "oturduğunu kontrol edin ve beyin düğmesine yeniden basın."},
 };
 
-// The diagnosis on the display, at most 24 characters a line (filled with blanks).
+// Each stage's name (in the command line's and the support file's words) and the diagnosis
+// on the display, at most 24 characters a line (filled with blanks).
 struct DisplayScreen {
     DoctorStage stage;
+    const char* name;
     std::array<const char*, 4> english;
     std::array<const char*, 4> turkish;
 };
 
 constexpr DisplayScreen kScreens[] = {
-    {DoctorStage::AllGood, {" CONNECTION OK", "", "", ""}, {" BAGLANTI TAMAM", "", "", ""}},
+    {DoctorStage::AllGood,
+     "all-good",
+     {" CONNECTION OK", "", "", ""},
+     {" BAGLANTI TAMAM", "", "", ""}},
     {DoctorStage::PortMissing,
+     "port-missing",
      {" SERIAL PORT NOT FOUND", " PLUG IN THE BOX CABLE", " OR CHOOSE ANOTHER PORT", ""},
      {" SERi PORT BULUNAMADI", " KUTU KABLOSUNU TAKIN", " VEYA BASKA PORT SECiN", ""}},
     {DoctorStage::CannotOpen,
+     "cannot-open",
      {" SERIAL PORT WILL NOT", " OPEN: IN USE OR NO", " PERMISSION (SEE HINT)", ""},
      {" SERi PORT ACILMIYOR:", " KULLANIMDA VEYA iZiN", " YOK (iPUCUNA BAKINIZ)", ""}},
     {DoctorStage::LineLost,
+     "line-lost",
      {" LINE TO THE BOX LOST", " PLUG THE CABLE OR USB", " ADAPTER IN AGAIN", ""},
      {" KUTU BAGLANTISI KOPTU", " KABLOYU VEYA USB", " CEViRiCiYi YENiDEN TAK", ""}},
     {DoctorStage::BoxSilent,
+     "box-silent",
      {" THE BOX IS SILENT", " CHECK OBD SOCKET POWER", " AND THE CABLE TO THE PC", ""},
      {" KUTU CEVAP VERMiYOR", " OBD SOKET ENERJiSiNi", " VE PC KABLOSUNU KONTROL", " EDiNiZ"}},
     {DoctorStage::NotTheBox,
+     "not-the-box",
      {" ANOTHER DEVICE ANSWERS", " NOT THE KESTRON 7340", " WRONG PORT? CHOOSE THE",
       " PORT OF THE BOX"},
      {" BASKA BiR AYGIT CEVAP", " VERiYOR, KUTU DEGiL", " YANLIS PORT OLABiLiR", ""}},
     {DoctorStage::NoModule,
+     "no-module",
      {" BOX OK, NO MODULE", " TURN THE IGNITION ON", " CHECK THE OBD PLUG IS", " SEATED FIRMLY"},
      {" KUTU TAMAM, BEYiN YOK", " KONTAGI ACINIZ", " OBD FiSiNiN TAM", " OTURDUGUNU KONTROL EDiN"}},
     {DoctorStage::ModulesAbsent,
+     "modules-absent",
      {" SOME MODULES ABSENT:", "{absent}", "", ""},
      {" BAZI BEYiNLER YOK:", "{absent}", "", ""}},
     {DoctorStage::BoxLate,
+     "box-late",
      {" THE BOX ANSWERS LATE", " ANSWERS SET ASIDE", " CHECK THE OBD PLUG AND",
       " POWER, THEN RETRY"},
      {" KUTU GEC CEVAP VERiYOR", " CEVAPLAR ALINMADI", " OBD FiSiNi VE ENERJiYi",
       " KONTROL EDiP TEKRARLA"}},
     {DoctorStage::ModuleSilent,
+     "module-silent",
      {" MODULE DOES NOT ANSWER", " TURN THE IGNITION ON", " AND CHECK THE OBD PLUG", ""},
      {" BEYiN CEVAP VERMiYOR", " KONTAGI ACINIZ VE OBD", " FiSiNi KONTROL EDiNiZ", ""}},
 };
+
+constexpr bool everyStageShown() {
+    for (int stage = 0; stage <= static_cast<int>(DoctorStage::BoxLate); ++stage) {
+        bool shown = false;
+        for (const DisplayScreen& screen : kScreens) {
+            shown = shown || static_cast<int>(screen.stage) == stage;
+        }
+        if (!shown) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(everyStageShown(), "every doctor stage needs its name and screen");
 
 constexpr const char* kModuleNames[] = {"", "PCM", "TCM", "ABS", "AirBag", "Cluster"};
 
@@ -180,17 +209,6 @@ struct Fill {
     const char* key;
     std::string value;
 };
-
-std::string filled(std::string text, const std::vector<Fill>& fills) {
-    for (const Fill& fill : fills) {
-        const std::string key = fill.key;
-        for (auto at = text.find(key); at != std::string::npos;
-             at = text.find(key, at + fill.value.size())) {
-            text.replace(at, key.size(), fill.value);
-        }
-    }
-    return text;
-}
 
 std::string displayLine(std::string text) {
     text.resize(24, ' ');
@@ -305,27 +323,10 @@ DoctorStage stageOf(const DoctorObservations& seen, const std::vector<std::strin
 }  // namespace
 
 const char* doctorStageName(DoctorStage stage) {
-    switch (stage) {
-        case DoctorStage::AllGood:
-            return "all-good";
-        case DoctorStage::PortMissing:
-            return "port-missing";
-        case DoctorStage::CannotOpen:
-            return "cannot-open";
-        case DoctorStage::LineLost:
-            return "line-lost";
-        case DoctorStage::BoxSilent:
-            return "box-silent";
-        case DoctorStage::NotTheBox:
-            return "not-the-box";
-        case DoctorStage::NoModule:
-            return "no-module";
-        case DoctorStage::ModulesAbsent:
-            return "modules-absent";
-        case DoctorStage::ModuleSilent:
-            return "module-silent";
-        case DoctorStage::BoxLate:
-            return "box-late";
+    for (const DisplayScreen& screen : kScreens) {
+        if (screen.stage == stage) {
+            return screen.name;
+        }
     }
     return "?";
 }
@@ -411,7 +412,7 @@ void writeTexts(const DoctorObservations& seen, Case which, const std::vector<st
     };
     for (const Advice& advice : kAdvice) {
         if (advice.stage == finding.stage && advice.which == which) {
-            std::string text = filled(language == '2' ? advice.turkish : advice.english, fills);
+            std::string text = filledIn(language == '2' ? advice.turkish : advice.english, fills);
             (language == '2' ? finding.turkish : finding.english) = std::move(text);
         }
     }
@@ -423,7 +424,8 @@ void writeTexts(const DoctorObservations& seen, Case which, const std::vector<st
         auto& lines = language == '2' ? finding.screenTurkish : finding.screenEnglish;
         const auto& source = language == '2' ? screen.turkish : screen.english;
         for (std::size_t i = 0; i < 4; ++i) {
-            lines[i] = displayLine(filled(source[i], {{"{absent}", absentUpper}}));
+            lines[i] =
+                displayLine(filledIn(source[i], std::vector<Fill>{{"{absent}", absentUpper}}));
         }
     }
 }

@@ -1,8 +1,12 @@
 #include "keeper/unfinished_runs.h"
 
 #include <algorithm>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "keeper/kept_runs.h"
+#include "plain/filled_in.h"
 
 namespace tvx::session {
 namespace {
@@ -20,63 +24,75 @@ Holds holdsOf(const RunFacts& run, const std::string& now) {
     return holdsText(run, now).find("MIXED") != std::string::npos ? Holds::Mixed : Holds::Other;
 }
 
-std::string english(const UnfinishedRun& u, const std::string* now) {
-    const RunFacts& run = u.run;
-    const std::string n = std::to_string(u.injector);
-    std::string text = runOrigin(run) + " on injector " + n +
-                       " never finished: the tester was stopped during it (or another program "
-                       "is running it now). It began from " +
-                       run.codeBefore + " to write " + run.codeNew + ". ";
-    const std::string restore = "write the code before it back with 'injectors restore " + n +
-                                "', or program injector " + n + " again";
-    if (now == nullptr) {
-        return text +
-               "The unit may hold either code or a MIXED code of the two: read it (ICU, "
-               "'injectors read'); unless it holds " +
-               run.codeNew + ", " + restore + ".";
-    }
-    text += "Injector " + n + " holds " + *now + ", " + holdsText(run, *now) + ": ";
-    switch (holdsOf(run, *now)) {
-        case Holds::CodeNew:
-            return text + "the run went through; nothing to put right.";
-        case Holds::CodeBefore:
-            return text + "the unit is as it was; program it again when wanted.";
-        case Holds::Mixed:
-        case Holds::Other:
-            break;
-    }
-    return text + restore + ".";
-}
+// The notice in one language. In its texts {o} stands for where the run comes from, {n} the
+// injector, {b} the code the run began from, {w} the code it was to write, {h} the code the
+// unit holds now, {t} what that code is in words and {r} how to put the unit right.
+struct NoticeWords {
+    const char* began;
+    const char* putRight;
+    const char* notRead;  // the unit's codes were not read
+    const char* holds;
+    const char* holdsNew;     // the whole of what follows `holds`
+    const char* holdsBefore;  // likewise
+    const char* holdsMixed;   // before {r}
+    const char* holdsOther;   // before {r}
+};
 
-std::string turkish(const UnfinishedRun& u, const std::string* now) {
+constexpr NoticeWords kEnglish{
+    "{o} on injector {n} never finished: the tester was stopped during it (or another program "
+    "is running it now). It began from {b} to write {w}. ",
+    "write the code before it back with 'injectors restore {n}', or program injector {n} again",
+    "The unit may hold either code or a MIXED code of the two: read it (ICU, 'injectors read'); "
+    "unless it holds {w}, {r}.",
+    "Injector {n} holds {h}, {t}: ",
+    "the run went through; nothing to put right.",
+    "the unit is as it was; program it again when wanted.",
+    "",
+    "",
+};
+
+constexpr NoticeWords kTurkish{
+    "{o}, enjektör {n} üzerinde hiç bitmedi: test cihazı bu sırada durduruldu (ya da şu an başka "
+    "bir program onu yürütüyor). {b} kodundan başlayıp {w} kodunu yazacaktı. ",
+    "önceki kodu 'injectors restore {n}' ile geri yazın ya da enjektörü yeniden programlayın",
+    "Ünite iki koddan birini ya da ikisinden KARIŞIK bir kod tutuyor olabilir: kodları okuyun "
+    "(ICU, 'injectors read'); {w} değilse {r}.",
+    "Enjektör {n} şu an {h} tutuyor: ",
+    "yazılacak kod; çalışma tamamlanmış, yapılacak bir şey yok.",
+    "başladığı kod; ünite değişmedi, gerekirse yeniden programlayın.",
+    "KARIŞIK bir kod; ",
+    "ne başladığı ne de yazılacak kod; ",
+};
+
+std::string notice(const UnfinishedRun& u, const std::string* now, char languageCode) {
+    const bool turkish = languageCode == '2';
+    const NoticeWords& words = turkish ? kTurkish : kEnglish;
     const RunFacts& run = u.run;
-    const std::string n = std::to_string(u.injector);
-    std::string text = runOrigin(run, '2') + ", enjektör " + n +
-                       " üzerinde hiç bitmedi: test cihazı bu sırada durduruldu (ya da şu an başka "
-                       "bir program onu yürütüyor). " +
-                       run.codeBefore + " kodundan başlayıp " + run.codeNew + " kodunu yazacaktı. ";
-    const std::string restore = "önceki kodu 'injectors restore " + n +
-                                "' ile geri yazın ya da enjektörü yeniden programlayın";
+    std::vector<std::pair<std::string_view, std::string>> fills{
+        {"{o}", runOrigin(run, turkish ? '2' : '1')},
+        {"{n}", std::to_string(u.injector)},
+        {"{b}", run.codeBefore},
+        {"{w}", run.codeNew}};
+    const std::string putRight = filledIn(words.putRight, fills);
+    fills.emplace_back("{r}", putRight);
+    const std::string text = filledIn(words.began, fills);
     if (now == nullptr) {
-        return text +
-               "Ünite iki koddan birini ya da ikisinden KARIŞIK bir kod tutuyor olabilir: "
-               "kodları okuyun (ICU, 'injectors read'); " +
-               run.codeNew + " değilse " + restore + ".";
+        return text + filledIn(words.notRead, fills);
     }
-    text += "Enjektör " + n + " şu an " + *now + " tutuyor: ";
+    fills.emplace_back("{h}", *now);
+    fills.emplace_back("{t}", holdsText(run, *now));
+    const std::string holds = text + filledIn(words.holds, fills);
     switch (holdsOf(run, *now)) {
         case Holds::CodeNew:
-            return text + "yazılacak kod; çalışma tamamlanmış, yapılacak bir şey yok.";
+            return holds + words.holdsNew;
         case Holds::CodeBefore:
-            return text + "başladığı kod; ünite değişmedi, gerekirse yeniden programlayın.";
+            return holds + words.holdsBefore;
         case Holds::Mixed:
-            text += "KARIŞIK bir kod; ";
-            break;
+            return holds + words.holdsMixed + putRight + ".";
         case Holds::Other:
-            text += "ne başladığı ne de yazılacak kod; ";
             break;
     }
-    return text + restore + ".";
+    return holds + words.holdsOther + putRight + ".";
 }
 
 }  // namespace
@@ -125,7 +141,7 @@ std::vector<std::string> unfinishedRunWarnings(const std::vector<UnfinishedRun>&
                 }
             }
         }
-        warnings.push_back(languageCode == '2' ? turkish(u, now) : english(u, now));
+        warnings.push_back(notice(u, now, languageCode));
     }
     return warnings;
 }

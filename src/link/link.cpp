@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "box_protocol.h"
 #include "byte_trace.h"
 
 namespace tvx::link {
@@ -13,8 +14,6 @@ constexpr std::uint16_t kCountTimeoutMs = 100;
 constexpr std::uint16_t kDataTimeoutMs = 50;
 constexpr std::uint16_t kPresenceTimeoutMs = 1000;
 constexpr std::uint16_t kModuleProbeTimeoutMs = 3000;
-constexpr std::uint8_t kPresenceByte = 1;
-constexpr std::uint8_t kFirstModuleProbeByte = 40;  // 40..44 probe modules 1..5
 // How long after a time-out an answer still counts as late (it never counts as a reply).
 constexpr std::uint16_t kLateWindowMs = 1000;
 // A box spewing bytes cannot hold the link: at most this many are set aside at once.

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "box_protocol.h"
 #include "decoder_table.h"
 #include "trouble_code_form.h"
 
 namespace tvx::link {
 namespace {
 
-constexpr std::uint8_t kPositiveParameterReply = 0x62;
 constexpr std::uint16_t kOdometerMiles = 0x6182;
 constexpr std::uint16_t kOdometerTenths = 0x6180;
 constexpr double kDemoOdometerKm = 234567.0;

@@ -1,15 +1,9 @@
+#include "box_protocol.h"
 #include "requests.h"
 #include "trouble_code_form.h"
 
 namespace tvx::link {
 namespace {
-
-constexpr std::uint8_t kPositiveRead = 0x53;
-constexpr std::uint8_t kPositiveClear = 0x54;
-// A module that refuses a request answers 0x7F, the service and a reason.
-constexpr std::uint8_t kNegativeResponse = 0x7F;
-// The engine controller's address; a form-B reply from it carries three codes.
-constexpr std::uint8_t kEngineControllerAddress = 0x10;
 
 std::uint16_t codeAt(const std::array<std::uint8_t, 256>& reply, std::size_t high,
                      std::size_t low) {

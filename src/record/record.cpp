@@ -84,21 +84,15 @@ std::int64_t Record::beginVisit(const VisitStart& start) {
     Statement(*m_db,
               "INSERT INTO visits(started_at, ended_at, demo, vehicle, diesel, language) "
               "VALUES (?, ?, ?, ?, ?, ?)")
-        .bind(1, start.startedAt)
-        .bind(2, start.startedAt)
-        .bind(3, start.demo ? 1 : 0)
-        .bind(4, start.vehicle)
-        .bind(5, start.diesel ? 1 : 0)
-        .bind(6, start.language)
+        .binds(1, start.startedAt, start.startedAt, start.demo, start.vehicle, start.diesel,
+               start.language)
         .run();
     return m_db->lastInsertId();
 }
 
 void Record::setVisitVehicle(std::int64_t visit, const std::string& vehicle, bool diesel) {
     Statement(*m_db, "UPDATE visits SET vehicle = ?, diesel = ? WHERE id = ?")
-        .bind(1, vehicle)
-        .bind(2, diesel ? 1 : 0)
-        .bind(3, visit)
+        .binds(1, vehicle, diesel, visit)
         .run();
 }
 
@@ -127,12 +121,9 @@ bool Record::setVisitNotes(std::int64_t visit, const VisitNotes& notes) {
     Statement update(*m_db,
                      "UPDATE visits SET plate = ?, customer = ?, odometer_km = ?, findings = ?, "
                      "recommendation = ? WHERE id = ?");
-    update.bind(1, notes.plate)
-        .bind(2, notes.customer)
-        .bind(3, notes.odometerKm)
-        .bind(4, notes.findings)
-        .bind(5, notes.recommendation)
-        .bind(6, visit)
+    update
+        .binds(1, notes.plate, notes.customer, notes.odometerKm, notes.findings,
+               notes.recommendation, visit)
         .run();
     return m_db->changes() > 0;
 }
@@ -186,13 +177,8 @@ std::int64_t Record::addCodeRead(std::int64_t visit, const CodeRead& read) {
     Statement(*m_db,
               "INSERT INTO code_reads(visit_id, module, at, ok, count, catalogue_missing, "
               "language) VALUES (?, ?, ?, ?, ?, ?, ?)")
-        .bind(1, visit)
-        .bind(2, read.module)
-        .bind(3, read.at)
-        .bind(4, read.ok ? 1 : 0)
-        .bind(5, read.count)
-        .bind(6, read.catalogueMissing ? 1 : 0)
-        .bind(7, read.language)
+        .binds(1, visit, read.module, read.at, read.ok, read.count, read.catalogueMissing,
+               read.language)
         .run();
     const std::int64_t id = m_db->lastInsertId();
     Statement insert(*m_db,
@@ -200,20 +186,14 @@ std::int64_t Record::addCodeRead(std::int64_t visit, const CodeRead& read) {
                      "VALUES (?, ?, ?, ?, ?)");
     for (std::size_t i = 0; i < read.codes.size(); ++i) {
         const TroubleCode& code = read.codes[i];
-        insert.bind(1, id)
-            .bind(2, static_cast<int>(i))
-            .bind(3, code.code)
-            .bind(4, code.text)
-            .bind(5, code.description);
+        insert.binds(1, id, static_cast<int>(i), code.code, code.text, code.description);
         insert.run();
     }
     if (read.ok) {
         Statement(*m_db,
                   "UPDATE clears SET after_read_id = ?1 WHERE id = (SELECT max(id) FROM clears "
                   "WHERE visit_id = ?2 AND module = ?3 AND after_read_id IS NULL AND ok = 1)")
-            .bind(1, id)
-            .bind(2, visit)
-            .bind(3, read.module)
+            .binds(1, id, visit, read.module)
             .run();
     }
     touchVisit(visit, read.at);
@@ -227,10 +207,7 @@ std::int64_t Record::addClear(std::int64_t visit, int module, std::int64_t at, b
         *m_db,
         "INSERT INTO clears(visit_id, module, at, ok, before_read_id) VALUES (?1, ?2, ?3, "
         "?4, (SELECT max(id) FROM code_reads WHERE visit_id = ?1 AND module = ?2 AND ok = 1))")
-        .bind(1, visit)
-        .bind(2, module)
-        .bind(3, at)
-        .bind(4, ok ? 1 : 0)
+        .binds(1, visit, module, at, ok)
         .run();
     const std::int64_t id = m_db->lastInsertId();
     touchVisit(visit, at);
@@ -243,10 +220,7 @@ std::int64_t Record::addInjectorRead(std::int64_t visit, const InjectorRead& rea
     const auto bytes = blockBytes(read.blocks);
     Statement(*m_db,
               "INSERT INTO injector_reads(visit_id, at, ok, codes, blocks) VALUES (?, ?, ?, ?, ?)")
-        .bind(1, visit)
-        .bind(2, read.at)
-        .bind(3, read.ok ? 1 : 0)
-        .bind(4, read.ok ? joined(read.codes) : std::string())
+        .binds(1, visit, read.at, read.ok, read.ok ? joined(read.codes) : std::string())
         .bindBlob(5, bytes.data(), bytes.size())
         .run();
     const std::int64_t id = m_db->lastInsertId();
@@ -262,12 +236,8 @@ std::int64_t Record::beginProgrammingRun(std::int64_t visit, const ProgrammingRu
     Statement(*m_db,
               "INSERT INTO programming_runs(visit_id, injector, started_at, code_before, "
               "code_new, codes_read, blocks, restore_run) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
-        .bind(1, visit)
-        .bind(2, run.injector)
-        .bind(3, run.startedAt)
-        .bind(4, run.codeBefore)
-        .bind(5, run.codeNew)
-        .bind(6, joined(run.codesRead))
+        .binds(1, visit, run.injector, run.startedAt, run.codeBefore, run.codeNew,
+               joined(run.codesRead))
         .bindBlob(7, bytes.data(), bytes.size())
         .bind(8, run.restore ? 1 : 0)
         .run();
@@ -285,12 +255,7 @@ void Record::addProgrammingStep(std::int64_t run, const ProgrammingStepRow& step
         *m_db,
         "INSERT INTO programming_steps(run_id, seq, at, half, request, ok, restore) VALUES "
         "(?1, (SELECT count(*) FROM programming_steps WHERE run_id = ?1), ?2, ?3, ?4, ?5, ?6)")
-        .bind(1, run)
-        .bind(2, step.at)
-        .bind(3, step.half)
-        .bind(4, step.request)
-        .bind(5, step.ok ? 1 : 0)
-        .bind(6, step.restore ? 1 : 0)
+        .binds(1, run, step.at, step.half, step.request, step.ok, step.restore)
         .run();
 }
 
@@ -299,12 +264,7 @@ void Record::endProgrammingRun(std::int64_t run, const ProgrammingRun& end) {
     Statement(*m_db,
               "UPDATE programming_runs SET ended_at = ?, result = ?, unit_holds = ?, "
               "code_after = ?, restore_tried = ? WHERE id = ?")
-        .bind(1, end.endedAt)
-        .bind(2, end.result)
-        .bind(3, end.unitHolds)
-        .bind(4, end.codeAfter)
-        .bind(5, end.restoreTried ? 1 : 0)
-        .bind(6, run)
+        .binds(1, end.endedAt, end.result, end.unitHolds, end.codeAfter, end.restoreTried, run)
         .run();
     Statement(*m_db,
               "UPDATE visits SET ended_at = max(ended_at, ?1) WHERE id = (SELECT visit_id FROM "
@@ -319,20 +279,14 @@ std::int64_t Record::beginRecording(std::int64_t visit, int page, std::int64_t s
                                     const std::vector<Channel>& channels) {
     Transaction transaction(*m_db);
     Statement(*m_db, "INSERT INTO recordings(visit_id, page, started_at) VALUES (?, ?, ?)")
-        .bind(1, visit)
-        .bind(2, page)
-        .bind(3, startedAt)
+        .binds(1, visit, page, startedAt)
         .run();
     const std::int64_t id = m_db->lastInsertId();
     Statement insert(*m_db,
                      "INSERT INTO recording_channels(recording_id, channel, gauge, name, unit) "
                      "VALUES (?, ?, ?, ?, ?)");
     for (const Channel& channel : channels) {
-        insert.bind(1, id)
-            .bind(2, channel.channel)
-            .bind(3, channel.gauge)
-            .bind(4, channel.name)
-            .bind(5, channel.unit);
+        insert.binds(1, id, channel.channel, channel.gauge, channel.name, channel.unit);
         insert.run();
     }
     touchVisit(visit, startedAt);
@@ -372,10 +326,7 @@ void Record::endRecording(std::int64_t recording, std::int64_t endedAt,
                           std::optional<std::int64_t> cycles,
                           std::optional<std::int64_t> durationMs) {
     Statement(*m_db, "UPDATE recordings SET ended_at = ?, cycles = ?, duration_ms = ? WHERE id = ?")
-        .bind(1, endedAt)
-        .bind(2, cycles)
-        .bind(3, durationMs)
-        .bind(4, recording)
+        .binds(1, endedAt, cycles, durationMs, recording)
         .run();
     Statement(*m_db,
               "UPDATE visits SET ended_at = max(ended_at, ?1) WHERE id = (SELECT visit_id FROM "
@@ -420,48 +371,25 @@ auto rowsOf(Database& db, std::string_view sql, std::int64_t key, RowOf rowOf) {
 
 VisitSummary summaryOf(const Statement& row) {
     VisitSummary s;
-    s.id = row.integer(0);
-    s.startedAt = row.integer(1);
-    s.endedAt = row.integer(2);
-    s.demo = row.integer(3) != 0;
-    s.vehicle = row.text(4);
-    if (!row.isNull(5)) {
-        s.vin = row.text(5);
-    }
-    s.codeReads = static_cast<int>(row.integer(6));
-    s.codesRead = static_cast<int>(row.integer(7));
-    s.clears = static_cast<int>(row.integer(8));
-    s.programmingRuns = static_cast<int>(row.integer(9));
-    s.recordings = static_cast<int>(row.integer(10));
-    s.injectorReads = static_cast<int>(row.integer(11));
-    s.plate = row.text(12);
-    s.bay = row.isNull(13) ? std::string() : row.text(13);
+    row.columns(0, s.id, s.startedAt, s.endedAt, s.demo, s.vehicle, s.vin, s.codeReads, s.codesRead,
+                s.clears, s.programmingRuns, s.recordings, s.injectorReads, s.plate, s.bay);
     return s;
 }
 
 ProgrammingRun runOf(Database& db, const Statement& row) {
     ProgrammingRun run;
-    run.id = row.integer(0);
-    run.visitId = row.integer(1);
-    run.injector = static_cast<int>(row.integer(2));
-    run.startedAt = row.integer(3);
-    run.endedAt = row.optionalInteger(4);
-    run.codeBefore = row.text(5);
-    run.codeNew = row.text(6);
+    row.columns(0, run.id, run.visitId, run.injector, run.startedAt, run.endedAt, run.codeBefore,
+                run.codeNew);
     run.codesRead = split(row.text(7));
     run.blocks = blocksOf(row.blob(8));
-    run.result = row.text(9);
-    run.unitHolds = row.text(10);
-    run.codeAfter = row.text(11);
-    run.restoreTried = row.integer(12) != 0;
-    run.restore = row.integer(13) != 0;
+    row.columns(9, run.result, run.unitHolds, run.codeAfter, run.restoreTried, run.restore);
     run.steps = rowsOf(db,
                        "SELECT at, half, request, ok, restore FROM programming_steps WHERE run_id "
                        "= ? ORDER BY seq",
                        run.id, [](const Statement& step) {
-                           return ProgrammingStepRow{
-                               step.integer(0), static_cast<int>(step.integer(1)), step.text(2),
-                               step.integer(3) != 0, step.integer(4) != 0};
+                           ProgrammingStepRow row;
+                           step.columns(0, row.at, row.half, row.request, row.ok, row.restore);
+                           return row;
                        });
     return run;
 }
@@ -470,6 +398,15 @@ constexpr const char* kRunColumns =
     "SELECT id, visit_id, injector, started_at, ended_at, code_before, code_new, codes_read, "
     "blocks, result, unit_holds, code_after, restore_tried, restore_run FROM programming_runs ";
 
+// The runs of injector ?1 that CONDITION keeps (after "WHERE"), with ?2 the car's VIN and ?3
+// a visit, either of them NULL where not given.
+Statement runsWhere(Database& db, std::string_view condition, int injector,
+                    const std::optional<std::string>& vin, std::optional<std::int64_t> visit) {
+    Statement query(db, std::string(kRunColumns) + "WHERE " + std::string(condition));
+    query.binds(1, injector, vin, visit);
+    return query;
+}
+
 // What the summary leaves out of a visit.
 void readVisitDetails(Database& db, std::int64_t id, Visit& visit) {
     Statement extra(db,
@@ -477,26 +414,15 @@ void readVisitDetails(Database& db, std::int64_t id, Visit& visit) {
                     "findings, recommendation, odometer_read_km FROM visits WHERE id = ?");
     extra.bind(1, id);
     extra.step();
-    visit.diesel = extra.integer(0) != 0;
-    visit.language = extra.text(1);
-    visit.injectorUnit = extra.integer(2) != 0;
-    visit.notes.plate = extra.text(3);
-    visit.notes.customer = extra.text(4);
-    visit.notes.odometerKm = extra.optionalInteger(5);
-    visit.notes.findings = extra.text(6);
-    visit.notes.recommendation = extra.text(7);
-    visit.odometerReadKm = extra.optionalReal(8);
+    VisitNotes& notes = visit.notes;
+    extra.columns(0, visit.diesel, visit.language, visit.injectorUnit, notes.plate, notes.customer,
+                  notes.odometerKm, notes.findings, notes.recommendation, visit.odometerReadKm);
 }
 
 CodeRead codeReadOf(Database& db, const Statement& row) {
     CodeRead read;
-    read.id = row.integer(0);
-    read.module = static_cast<int>(row.integer(1));
-    read.at = row.integer(2);
-    read.ok = row.integer(3) != 0;
-    read.count = static_cast<int>(row.integer(4));
-    read.catalogueMissing = row.integer(5) != 0;
-    read.language = row.text(6);
+    row.columns(0, read.id, read.module, read.at, read.ok, read.count, read.catalogueMissing,
+                read.language);
     read.codes = rowsOf(
         db, "SELECT code, code_text, description FROM codes WHERE read_id = ? ORDER BY position",
         read.id, [](const Statement& code) {
@@ -507,20 +433,14 @@ CodeRead codeReadOf(Database& db, const Statement& row) {
 
 Clear clearOf(const Statement& row) {
     Clear clear;
-    clear.id = row.integer(0);
-    clear.module = static_cast<int>(row.integer(1));
-    clear.at = row.integer(2);
-    clear.ok = row.integer(3) != 0;
-    clear.beforeReadId = row.optionalInteger(4);
-    clear.afterReadId = row.optionalInteger(5);
+    row.columns(0, clear.id, clear.module, clear.at, clear.ok, clear.beforeReadId,
+                clear.afterReadId);
     return clear;
 }
 
 InjectorRead injectorReadOf(const Statement& row) {
     InjectorRead read;
-    read.id = row.integer(0);
-    read.at = row.integer(1);
-    read.ok = row.integer(2) != 0;
+    row.columns(0, read.id, read.at, read.ok);
     read.codes = split(row.text(3));
     read.blocks = blocksOf(row.blob(4));
     return read;
@@ -539,14 +459,8 @@ std::vector<Channel> channelsOf(Database& db, std::int64_t recording) {
 
 Recording recordingOf(Database& db, const Statement& row) {
     Recording recording;
-    recording.id = row.integer(0);
-    recording.visitId = row.integer(1);
-    recording.page = static_cast<int>(row.integer(2));
-    recording.startedAt = row.integer(3);
-    recording.endedAt = row.optionalInteger(4);
-    recording.readingCount = row.integer(5);
-    recording.cycles = row.optionalInteger(6);
-    recording.durationMs = row.optionalInteger(7);
+    row.columns(0, recording.id, recording.visitId, recording.page, recording.startedAt,
+                recording.endedAt, recording.readingCount, recording.cycles, recording.durationMs);
     recording.channels = channelsOf(db, recording.id);
     return recording;
 }
@@ -659,27 +573,27 @@ std::vector<ChannelSummary> Record::recordingSummary(std::int64_t recording) {
 std::vector<ProgrammingRun> Record::runsOf(int injector, const std::optional<std::string>& vin,
                                            std::optional<std::int64_t> visit) {
     // With a visit of a known car: that car's runs up to the visit's last one.
-    Statement query(*m_db,
-                    std::string(kRunColumns) +
-                        "WHERE injector = ?1 AND (CASE WHEN ?3 IS NOT NULL AND (SELECT vin FROM "
-                        "visits WHERE id = ?3) IS NOT NULL THEN visit_id IN (SELECT id FROM visits "
-                        "WHERE vin = (SELECT vin FROM visits WHERE id = ?3) AND demo = 0) AND "
-                        "started_at <= (SELECT max(started_at) FROM programming_runs WHERE "
-                        "visit_id = ?3 AND injector = ?1) WHEN ?3 IS NOT NULL THEN visit_id = ?3 "
-                        "ELSE ?2 IS NULL OR visit_id IN (SELECT id FROM visits WHERE vin = ?2 AND "
-                        "demo = 0) END) ORDER BY started_at, id");
-    query.bind(1, injector).bind(2, vin).bind(3, visit);
+    Statement query =
+        runsWhere(*m_db,
+                  "injector = ?1 AND (CASE WHEN ?3 IS NOT NULL AND (SELECT vin FROM "
+                  "visits WHERE id = ?3) IS NOT NULL THEN visit_id IN (SELECT id FROM visits "
+                  "WHERE vin = (SELECT vin FROM visits WHERE id = ?3) AND demo = 0) AND "
+                  "started_at <= (SELECT max(started_at) FROM programming_runs WHERE "
+                  "visit_id = ?3 AND injector = ?1) WHEN ?3 IS NOT NULL THEN visit_id = ?3 "
+                  "ELSE ?2 IS NULL OR visit_id IN (SELECT id FROM visits WHERE vin = ?2 AND "
+                  "demo = 0) END) ORDER BY started_at, id",
+                  injector, vin, visit);
     return rowsOf(query, [this](const Statement& row) { return runOf(*m_db, row); });
 }
 
 std::optional<ProgrammingRun> Record::lastRunOf(int injector, const std::optional<std::string>& vin,
                                                 std::optional<std::int64_t> visit) {
-    Statement query(*m_db,
-                    std::string(kRunColumns) +
-                        "WHERE injector = ?1 AND (?2 IS NULL OR visit_id IN (SELECT id FROM "
-                        "visits WHERE vin = ?2 AND demo = 0)) AND (?3 IS NULL OR visit_id = ?3) "
-                        "AND length(code_before) = 16 ORDER BY started_at DESC, id DESC LIMIT 1");
-    query.bind(1, injector).bind(2, vin).bind(3, visit);
+    Statement query =
+        runsWhere(*m_db,
+                  "injector = ?1 AND (?2 IS NULL OR visit_id IN (SELECT id FROM "
+                  "visits WHERE vin = ?2 AND demo = 0)) AND (?3 IS NULL OR visit_id = ?3) "
+                  "AND length(code_before) = 16 ORDER BY started_at DESC, id DESC LIMIT 1",
+                  injector, vin, visit);
     if (!query.step()) {
         return std::nullopt;
     }

@@ -1,6 +1,7 @@
 #include <cstdint>
 #include <sstream>
 
+#include "record/code_since.h"
 #include "record/report.h"
 #include "record/report_values.h"
 
@@ -236,18 +237,13 @@ private:
         m_out << "</ul>\n";
     }
 
+    // A new code and a gone one stand out (the style sheet colours them).
     std::string sinceText(CodeSince since) const {
-        switch (since) {
-            case CodeSince::New:
-                return "<span class=\"new\">" + t(T::New) + "</span>";
-            case CodeSince::StillPresent:
-                return t(T::StillPresent);
-            case CodeSince::Gone:
-                return "<span class=\"gone\">" + t(T::Gone) + "</span>";
-            case CodeSince::NoComparison:
-                break;
+        const std::string words = t(sinceWords(since));
+        if (since == CodeSince::New) {
+            return "<span class=\"new\">" + words + "</span>";
         }
-        return t(T::FirstVisit);
+        return since == CodeSince::Gone ? "<span class=\"gone\">" + words + "</span>" : words;
     }
 
     std::string codeList(const std::vector<TroubleCode>& codes) const {

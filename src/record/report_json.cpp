@@ -1,5 +1,6 @@
 #include <nlohmann/json.hpp>
 
+#include "record/code_since.h"
 #include "record/report.h"
 
 namespace tvx::record {
@@ -13,20 +14,6 @@ json codesJson(const std::vector<TroubleCode>& codes) {
         list.push_back({{"code", code.text}, {"description", code.description}});
     }
     return list;
-}
-
-const char* sinceName(CodeSince since) {
-    switch (since) {
-        case CodeSince::New:
-            return "new";
-        case CodeSince::StillPresent:
-            return "still present";
-        case CodeSince::Gone:
-            return "gone";
-        case CodeSince::NoComparison:
-            break;
-    }
-    return "first read";
 }
 
 // A VIN as the module sent it may hold bytes that are not UTF-8; JSON needs text.
@@ -78,7 +65,8 @@ json troubleCodesJson(const VisitReport& report, ReportLanguage language) {
         for (const auto& [code, since] : module.codes) {
             list.push_back({{"code", code.text},
                             {"description", codeDescription(report, code, language)},
-                            {"since_last_visit", sinceName(since)}});
+                            {"since_last_visit",
+                             std::string(reportText(sinceWords(since), ReportLanguage::English))}});
         }
         codes.push_back(
             {{"module", moduleName(module.module)}, {"read_ok", module.readOk}, {"codes", list}});

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "plain/filled_in.h"
 #include "record/report.h"
 #include "record/report_values.h"
 
@@ -67,16 +68,10 @@ public:
     void add(const Sentence& sentence, const Fill& fill = {}) {
         std::string text =
             m_language == ReportLanguage::Turkish ? sentence.turkish : sentence.english;
-        const std::pair<const char*, const std::string*> fields[] = {
-            {"{m}", &fill.module}, {"{i}", &fill.injector}, {"{a}", &fill.a},
-            {"{b}", &fill.b},      {"{c}", &fill.c},        {"{d}", &fill.d}};
-        for (const auto& [key, value] : fields) {
-            for (auto at = text.find(key); at != std::string::npos;
-                 at = text.find(key, at + value->size())) {
-                text.replace(at, 3, *value);
-            }
-        }
-        m_out.push_back(std::move(text));
+        const std::pair<const char*, const std::string&> fields[] = {
+            {"{m}", fill.module}, {"{i}", fill.injector}, {"{a}", fill.a},
+            {"{b}", fill.b},      {"{c}", fill.c},        {"{d}", fill.d}};
+        m_out.push_back(filledIn(std::move(text), fields));
     }
     std::string code(std::string_view text) const { return m_code(text); }
     std::string codes(const std::vector<TroubleCode>& list) const {

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 struct sqlite3;
@@ -50,6 +51,13 @@ public:
     Statement& bind(int index, const std::optional<T>& value) {
         return value ? bind(index, *value) : bindNull(index);
     }
+    // Binds the values to the parameters from `first` on, one each (a bool as 1 or 0).
+    template <typename... Values>
+    Statement& binds(int first, const Values&... values) {
+        int index = first;
+        (bindOne(index++, values), ...);
+        return *this;
+    }
 
     // True while a row is there; false when done. Throws on errors.
     bool step();
@@ -66,7 +74,43 @@ public:
     std::optional<std::int64_t> optionalInteger(int column) const;
     std::optional<double> optionalReal(int column) const;
 
+    // Reads the columns from `first` on into the fields, one column each, as the field's
+    // type takes it: a whole number (bool: not 0), text, and where NULL may stand, an optional.
+    template <typename... Fields>
+    void columns(int first, Fields&... fields) const {
+        int column = first;
+        (columnInto(column++, fields), ...);
+    }
+
 private:
+    template <typename T>
+    void bindOne(int index, const T& value) {
+        if constexpr (std::is_same_v<T, bool>) {
+            bind(index, value ? 1 : 0);
+        } else {
+            bind(index, value);
+        }
+    }
+
+    template <typename T>
+    void columnInto(int column, T& field) const {
+        if constexpr (std::is_same_v<T, std::string>) {
+            field = text(column);
+        } else if constexpr (std::is_same_v<T, std::optional<std::string>>) {
+            field = isNull(column) ? std::nullopt : std::optional(text(column));
+        } else if constexpr (std::is_same_v<T, std::optional<std::int64_t>>) {
+            field = optionalInteger(column);
+        } else if constexpr (std::is_same_v<T, std::optional<double>>) {
+            field = optionalReal(column);
+        } else if constexpr (std::is_same_v<T, bool>) {
+            field = integer(column) != 0;
+        } else {
+            static_assert(std::is_integral_v<T>,
+                          "a column is read into a number, text or optional");
+            field = static_cast<T>(integer(column));
+        }
+    }
+
     Database& m_db;
     sqlite3_stmt* m_statement = nullptr;
 };

@@ -2,16 +2,20 @@
 
 #include <algorithm>
 
+#include "link/box_protocol.h"
+
 namespace tvx::sim {
 namespace {
 
 constexpr std::uint64_t kRequestGapMs = 100;
 constexpr std::uint8_t kTesterAddress = 0xF1;
 constexpr std::uint8_t kHeaderFormat = 0x80;
-constexpr std::uint8_t kRefused = 0x7F;
-constexpr std::uint8_t kServiceNotSupported = 0x11;
-constexpr std::uint8_t kOutOfRange = 0x31;
-constexpr std::uint8_t kSequenceError = 0x24;
+// Why a module refuses a request (the last byte of its refusal).
+enum Refusal : std::uint8_t {
+    kServiceNotSupported = 0x11,
+    kSequenceError = 0x24,
+    kOutOfRange = 0x31,
+};
 constexpr std::uint8_t kCodeStatus = 0xE0;  // status byte of a stored trouble code
 constexpr unsigned kLateProbeMs = 3500;     // half a second after the tester gives up
 constexpr unsigned kAdapterLatencyMs = 16;  // the common adapter chip's default timer
@@ -21,7 +25,8 @@ unsigned holdOf(const Fault& fault) {
 }
 
 // Address each module answers from (the third header byte of its replies).
-constexpr std::array<std::uint8_t, 7> kModuleAddress{0x00, 0x10, 0x18, 0x28, 0x58, 0x60, 0x7A};
+constexpr std::array<std::uint8_t, 7> kModuleAddress{
+    0x00, link::kEngineControllerAddress, 0x18, 0x28, 0x58, 0x60, 0x7A};
 
 // The start-up dialogue of each protocol that opens a module: the request's bytes, of which
 // the box answers with the last.
@@ -42,7 +47,8 @@ bool isParameterCommand(std::uint8_t byte) {
     return byte == 22 || byte == 32 || byte == 12;
 }
 bool isModuleProbe(std::uint8_t byte) {
-    return byte >= 40 && byte <= 44;
+    return byte >= link::kFirstModuleProbeByte &&
+           byte < link::kFirstModuleProbeByte + link::kProbedModules;
 }
 bool isServiceCommand(std::uint8_t byte) {
     return byte == 21 || byte == 31 || byte == 11;
@@ -156,11 +162,11 @@ Box::Answer Box::openingAnswer(const std::vector<std::uint8_t>& request) {
 
 Box::Answer Box::answer(const std::vector<std::uint8_t>& request, std::uint64_t nowMs) {
     const std::uint8_t first = request[0];
-    if (first == 1) {
-        return {{1}, false, 0};
+    if (first == link::kPresenceByte) {
+        return {{link::kPresenceByte}, false, 0};
     }
     if (isModuleProbe(first)) {
-        const int module = first - 39;
+        const int module = first - link::kFirstModuleProbeByte + 1;
         if (moduleAbsent(module)) {
             return {};
         }
@@ -205,7 +211,7 @@ Box::Answer Box::framed(std::uint8_t command, int module, std::vector<std::uint8
 
 Box::Answer Box::refused(std::uint8_t command, int module, std::uint8_t serviceId,
                          std::uint8_t reason) const {
-    return framed(command, module, {kRefused, serviceId, reason});
+    return framed(command, module, {link::kNegativeResponse, serviceId, reason});
 }
 
 Box::Answer Box::parameterRead(std::uint8_t command, std::uint16_t identifier,
@@ -218,9 +224,10 @@ Box::Answer Box::parameterRead(std::uint8_t command, std::uint16_t identifier,
             return {};
         }
         const std::uint32_t end = m_scenario.injectorEndAddress;
-        return framed(command, kIcu,
-                      {0x62, high, low, 0x00, static_cast<std::uint8_t>(end >> 16),
-                       static_cast<std::uint8_t>(end >> 8), static_cast<std::uint8_t>(end)});
+        return framed(
+            command, kIcu,
+            {link::kPositiveParameterReply, high, low, 0x00, static_cast<std::uint8_t>(end >> 16),
+             static_cast<std::uint8_t>(end >> 8), static_cast<std::uint8_t>(end)});
     }
     const int module = m_selected;
     if (moduleAbsent(module)) {
@@ -229,7 +236,7 @@ Box::Answer Box::parameterRead(std::uint8_t command, std::uint16_t identifier,
     if (identifier == 0x0200) {
         const auto count = static_cast<std::uint8_t>(
             std::min<std::size_t>(m_codes[static_cast<std::size_t>(module)].size(), 255));
-        return framed(command, module, {0x62, high, low, count, 0, 0, 0});
+        return framed(command, module, {link::kPositiveParameterReply, high, low, count, 0, 0, 0});
     }
     if (identifier >= 0xE300 && identifier <= 0xE304) {
         std::string vin = m_scenario.vin;
@@ -243,7 +250,9 @@ Box::Answer Box::parameterRead(std::uint8_t command, std::uint16_t identifier,
                 data[i] = static_cast<std::uint8_t>(vin[first + i]);
             }
         }
-        return framed(command, module, {0x62, high, low, data[0], data[1], data[2], data[3]});
+        return framed(
+            command, module,
+            {link::kPositiveParameterReply, high, low, data[0], data[1], data[2], data[3]});
     }
     const std::uint64_t sinceStartMs =
         m_scenario.steadyAtSeconds
@@ -253,8 +262,9 @@ Box::Answer Box::parameterRead(std::uint8_t command, std::uint16_t identifier,
     if (!data) {
         return refused(command, module, 0x22, kOutOfRange);
     }
-    return framed(command, module,
-                  {0x62, high, low, (*data)[0], (*data)[1], (*data)[2], (*data)[3]});
+    return framed(
+        command, module,
+        {link::kPositiveParameterReply, high, low, (*data)[0], (*data)[1], (*data)[2], (*data)[3]});
 }
 
 Box::Answer Box::service(std::uint8_t command, const std::vector<std::uint8_t>& request) {
@@ -288,10 +298,10 @@ Box::Answer Box::troubleCodes(std::uint8_t command, std::uint8_t serviceId) {
     const std::size_t shown = std::min<std::size_t>(codes.size(), 3);
     if (serviceId == 0x14) {
         codes.clear();  // cleared codes stay cleared
-        return framed(command, module, {0x54, 0xFF, 0x00});
+        return framed(command, module, {link::kPositiveClear, 0xFF, 0x00});
     }
     if (serviceId == 0x13) {
-        std::vector<std::uint8_t> payload{0x53, 0, 0, 0, 0, 0, 0};
+        std::vector<std::uint8_t> payload{link::kPositiveRead, 0, 0, 0, 0, 0, 0};
         for (std::size_t i = 0; i < shown; ++i) {
             payload[1 + 2 * i] = static_cast<std::uint8_t>(codes[i] >> 8);
             payload[2 + 2 * i] = static_cast<std::uint8_t>(codes[i] & 0xFF);

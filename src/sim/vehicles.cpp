@@ -1,38 +1,49 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <initializer_list>
 #include <stdexcept>
+#include <utility>
 
 #include "scenario.h"
 
 namespace tvx::sim {
 namespace {
 
-Scenario petrolCar() {
+// The trouble codes one module holds.
+struct StoredCodes {
+    int module;
+    std::vector<std::uint16_t> codes;
+};
+
+// A car whose five modules all answer the module probe with `protocol`.
+Scenario carOf(std::string name, std::uint8_t protocol, std::string vin, double odometerKm,
+               std::initializer_list<StoredCodes> stored) {
     Scenario car;
-    car.name = "petrol-car";
+    car.name = std::move(name);
     for (int module = kPcm; module <= kCluster; ++module) {
-        car.modules[static_cast<std::size_t>(module)].protocol = 1;
+        car.modules[static_cast<std::size_t>(module)].protocol = protocol;
     }
-    car.modules[kPcm].troubleCodes = {0x0171, 0x0300, 0x0420};  // P0171 P0300 P0420
-    car.modules[kAbs].troubleCodes = {0x4210};                  // C0210
-    car.modules[kCluster].troubleCodes = {0xC155};              // U0155
-    car.vin = "WF0AXXGAJA1B23456";
-    car.odometerKm = 86412.3;
+    for (const StoredCodes& module : stored) {
+        car.modules[static_cast<std::size_t>(module.module)].troubleCodes = module.codes;
+    }
+    car.vin = std::move(vin);
+    car.odometerKm = odometerKm;
     return car;
 }
 
+Scenario petrolCar() {
+    return carOf("petrol-car", 1, "WF0AXXGAJA1B23456", 86412.3,
+                 {{kPcm, {0x0171, 0x0300, 0x0420}},  // P0171 P0300 P0420
+                  {kAbs, {0x4210}},                  // C0210
+                  {kCluster, {0xC155}}});            // U0155
+}
+
 Scenario dieselVan() {
-    Scenario van;
-    van.name = "diesel-van";
-    for (int module = kPcm; module <= kCluster; ++module) {
-        van.modules[static_cast<std::size_t>(module)].protocol = 2;
-    }
-    van.modules[kPcm].troubleCodes = {0x0087, 0x0401, 0x2263};  // P0087 P0401 P2263
-    van.modules[kTcm].troubleCodes = {0x0715};                  // P0715
-    van.modules[kAirBag].troubleCodes = {0x9001};               // B1001
-    van.vin = "WF0XXXTTGX8C12345";
-    van.odometerKm = 214380.6;
+    Scenario van = carOf("diesel-van", 2, "WF0XXXTTGX8C12345", 214380.6,
+                         {{kPcm, {0x0087, 0x0401, 0x2263}},  // P0087 P0401 P2263
+                          {kTcm, {0x0715}},                  // P0715
+                          {kAirBag, {0x9001}}});             // B1001
     van.diesel = true;
     van.injectorUnit = true;
     van.injectorCodes = {{{0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0},

@@ -140,8 +140,66 @@ INSTANTIATE_TEST_SUITE_P(
                   "0123456755667788",
                   '2',
                   {"çalışma 7 (ziyaret 2", "KARIŞIK", kRestore}},
-        HoldsCase{"TheNewCodeInTurkish", kNewCode, '2', {"yapılacak bir şey yok"}}),
+        HoldsCase{"TheNewCodeInTurkish", kNewCode, '2', {"yapılacak bir şey yok"}},
+        // The whole notice after where the run comes from, word for word.
+        HoldsCase{"TheNewCodeInFull",
+                  kNewCode,
+                  '1',
+                  {" on injector 3 never finished: the tester was stopped during it (or another "
+                   "program is running it now). It began from 1122334455667788 to write "
+                   "0123456789ABCDEF. Injector 3 holds 0123456789ABCDEF, the code it was to "
+                   "write: the run went through; nothing to put right."}},
+        HoldsCase{"TheCodeBeforeInFull",
+                  "1122334455667788",
+                  '1',
+                  {". Injector 3 holds 1122334455667788, the code it began from: the unit is as "
+                   "it was; program it again when wanted."}},
+        HoldsCase{"NeitherInFull",
+                  "FFFFFFFFFFFFFFFF",
+                  '1',
+                  {". Injector 3 holds FFFFFFFFFFFFFFFF, a code that is neither the one it began "
+                   "from nor the one it was to write: write the code before it back with "
+                   "'injectors restore 3', or program injector 3 again."}},
+        HoldsCase{"TheCodeBeforeInTurkishInFull",
+                  "1122334455667788",
+                  '2',
+                  {", enjektör 3 üzerinde hiç bitmedi: test cihazı bu sırada durduruldu (ya da "
+                   "şu an başka bir program onu yürütüyor). 1122334455667788 kodundan başlayıp "
+                   "0123456789ABCDEF kodunu yazacaktı. Enjektör 3 şu an 1122334455667788 "
+                   "tutuyor: başladığı kod; ünite değişmedi, gerekirse yeniden programlayın."}},
+        HoldsCase{"AMixedCodeInTurkishInFull",
+                  "0123456755667788",
+                  '2',
+                  {". Enjektör 3 şu an 0123456755667788 tutuyor: KARIŞIK bir kod; önceki kodu "
+                   "'injectors restore 3' ile geri yazın ya da enjektörü yeniden programlayın."}},
+        HoldsCase{"NeitherInTurkishInFull",
+                  "FFFFFFFFFFFFFFFF",
+                  '2',
+                  {"tutuyor: ne başladığı ne de yazılacak kod; önceki kodu 'injectors restore 3' "
+                   "ile geri yazın ya da enjektörü yeniden programlayın."}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Before the unit's codes are read, the notice says what it may hold and how to put it right.
+TEST(UnfinishedRunWithoutTheCodes, SaysTheUnitMayHoldAMixedCode) {
+    session::UnfinishedRun unfinished;
+    unfinished.injector = 3;
+    unfinished.run.codeBefore = "1122334455667788";
+    unfinished.run.codeNew = kNewCode;
+    const auto english = session::unfinishedRunWarnings({unfinished}, nullptr, '1');
+    const auto turkish = session::unfinishedRunWarnings({unfinished}, nullptr, '2');
+    ASSERT_EQ(english.size(), 1u);
+    ASSERT_EQ(turkish.size(), 1u);
+    EXPECT_THAT(english[0],
+                HasSubstr("to write 0123456789ABCDEF. The unit may hold either code or a MIXED "
+                          "code of the two: read it (ICU, 'injectors read'); unless it holds "
+                          "0123456789ABCDEF, write the code before it back with 'injectors "
+                          "restore 3', or program injector 3 again."));
+    EXPECT_THAT(turkish[0],
+                HasSubstr("kodunu yazacaktı. Ünite iki koddan birini ya da ikisinden KARIŞIK bir "
+                          "kod tutuyor olabilir: kodları okuyun (ICU, 'injectors read'); "
+                          "0123456789ABCDEF değilse önceki kodu 'injectors restore 3' ile geri "
+                          "yazın ya da enjektörü yeniden programlayın."));
+}
 
 }  // namespace
 }  // namespace tvx::cli::testing

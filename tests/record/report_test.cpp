@@ -88,6 +88,9 @@ TEST(Report, TheHtmlHoldsTheVisitAsTheCustomerReadsIt) {
     EXPECT_EQ(rows, (std::vector<std::string>{"P0087Fuel rail pressure too lowstill present",
                                               "P2263Turbo boost performancenew",
                                               "P0401EGR flow insufficientgone"}));
+    // The new code and the gone one stand out.
+    EXPECT_EQ(html.texts("//span[@class='new']"), std::vector<std::string>{"new"});
+    EXPECT_EQ(html.texts("//span[@class='gone']"), std::vector<std::string>{"gone"});
     // The clear with the codes before and the read after.
     const auto clears = html.texts("//p[@class='clear']");
     ASSERT_EQ(clears.size(), 1u);
@@ -127,7 +130,14 @@ TEST(Report, TheJsonHoldsTheSameFacts) {
     EXPECT_EQ(json["previous_visit"], visits.first);
     EXPECT_EQ(json["modules"]["PCM"], 2);
     EXPECT_TRUE(json["modules"]["ABS"].is_null());
+    // How each code stands against the previous visit, in the same words whatever the language.
+    EXPECT_EQ(json["trouble_codes"][0]["codes"][0]["since_last_visit"], "still present");
     EXPECT_EQ(json["trouble_codes"][0]["codes"][1]["since_last_visit"], "new");
+    EXPECT_EQ(json["trouble_codes"][0]["codes"][2]["since_last_visit"], "gone");
+    const auto firstVisit = buildReport(*visits.record, visits.first, {"Usta Oto", "", "", {}});
+    ASSERT_TRUE(firstVisit);
+    const auto first = nlohmann::json::parse(reportJson(*firstVisit, ReportLanguage::Turkish));
+    EXPECT_EQ(first["trouble_codes"][0]["codes"][0]["since_last_visit"], "first read");
     EXPECT_EQ(json["trouble_codes"][0]["codes"][2]["code"], "P0401");
     EXPECT_EQ(json["clears"][0]["codes_before"].size(), 2u);
     EXPECT_EQ(json["injectors"]["reads"][0]["codes"]["3"], "21436587A9CBED0F");

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "doctor/doctor.h"
 
@@ -227,6 +228,25 @@ TEST(Diagnosis, TheAbsentModulesStandOnTheDisplay) {
     EXPECT_EQ(finding.absentModules, (std::vector<std::string>{"ABS", "Cluster"}));
     EXPECT_EQ(finding.screenEnglish[1], " ABS CLUSTER            ");
     EXPECT_EQ(finding.screenTurkish[1], " ABS CLUSTER            ");
+}
+
+// Every stage's name, as the command line prints it and the support file keeps it.
+TEST(Diagnosis, EachStageHasItsName) {
+    const std::pair<DoctorStage, const char*> names[] = {
+        {DoctorStage::AllGood, "all-good"},
+        {DoctorStage::PortMissing, "port-missing"},
+        {DoctorStage::CannotOpen, "cannot-open"},
+        {DoctorStage::LineLost, "line-lost"},
+        {DoctorStage::BoxSilent, "box-silent"},
+        {DoctorStage::NotTheBox, "not-the-box"},
+        {DoctorStage::NoModule, "no-module"},
+        {DoctorStage::ModulesAbsent, "modules-absent"},
+        {DoctorStage::ModuleSilent, "module-silent"},
+        {DoctorStage::BoxLate, "box-late"},
+    };
+    for (const auto& [stage, name] : names) {
+        EXPECT_STREQ(doctorStageName(stage), name);
+    }
 }
 
 }  // namespace
