@@ -7,16 +7,26 @@
 namespace tvx::link {
 namespace {
 
-constexpr Bilingual<PortKind> kKindNames[] = {
-    {PortKind::UsbSerial, "USB serial adapter", "USB seri çevirici"},
-    {PortKind::UsbModem, "USB serial device (modem class)", "USB seri aygıt (modem sınıfı)"},
-    {PortKind::BuiltIn, "built-in serial port", "dahili seri port"},
-    {PortKind::PseudoTerminal, "pseudo-terminal", "sözde terminal"},
-    {PortKind::Bluetooth, "Bluetooth serial port", "Bluetooth seri port"},
-    {PortKind::Other, "serial port", "seri port"},
-    {PortKind::Simulated, "simulated box", "simülasyon kutusu"},
-    {PortKind::Missing, "no such device", "böyle bir aygıt yok"},
-    {PortKind::NotATerminal, "not a serial port", "seri port değil"},
+// Each kind's names: the one the support file keeps (stable, never translated) and the one
+// shown to the mechanic.
+struct KindNames {
+    PortKind key;
+    const char* inFiles;
+    BilingualText shown;
+};
+
+constexpr KindNames kKindNames[] = {
+    {PortKind::UsbSerial, "usb-serial", {"USB serial adapter", "USB seri çevirici"}},
+    {PortKind::UsbModem,
+     "usb-modem",
+     {"USB serial device (modem class)", "USB seri aygıt (modem sınıfı)"}},
+    {PortKind::BuiltIn, "built-in", {"built-in serial port", "dahili seri port"}},
+    {PortKind::PseudoTerminal, "pseudo-terminal", {"pseudo-terminal", "sözde terminal"}},
+    {PortKind::Bluetooth, "bluetooth", {"Bluetooth serial port", "Bluetooth seri port"}},
+    {PortKind::Other, "other", {"serial port", "seri port"}},
+    {PortKind::Simulated, "simulated", {"simulated box", "simülasyon kutusu"}},
+    {PortKind::Missing, "missing", {"no such device", "böyle bir aygıt yok"}},
+    {PortKind::NotATerminal, "not-a-terminal", {"not a serial port", "seri port değil"}},
 };
 
 // What a device reports about itself may hold control characters (a broken or hostile
@@ -32,6 +42,11 @@ std::string withoutControlCharacters(std::string text) {
 }
 
 }  // namespace
+
+const char* portKindName(PortKind kind) {
+    const KindNames* names = findRow(kKindNames, kind);
+    return names ? names->inFiles : "other";
+}
 
 std::string comName(int index) {
     if (index < 0 || index > 7) {
@@ -56,7 +71,8 @@ int comIndexOf(const std::string& name) {
 
 std::string describePort(const PortInfo& port, char languageCode) {
     const bool turkish = languageCode == '2';
-    std::string text = bilingualText(kKindNames, port.kind, turkish);
+    const KindNames* names = findRow(kKindNames, port.kind);
+    std::string text = names ? names->shown.in(turkish) : "";
     std::string name = port.vendor;
     if (!port.product.empty()) {
         name += (name.empty() ? "" : " ") + port.product;

@@ -36,6 +36,9 @@ struct PortInfo {
     std::optional<unsigned> latencyTimerMs;
 };
 
+// The kind's name in files others read ("usb-serial", "not-a-terminal"): never translated.
+const char* portKindName(PortKind kind);
+
 // "COM1".."COM8" for index 0..7, else "".
 std::string comName(int index);
 // The index 0..7 of "COM1".."COM8" (any case), else -1.

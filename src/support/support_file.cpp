@@ -15,30 +15,6 @@ namespace {
 
 using nlohmann::json;
 
-const char* kindName(link::PortKind kind) {
-    switch (kind) {
-        case link::PortKind::UsbSerial:
-            return "usb-serial";
-        case link::PortKind::UsbModem:
-            return "usb-modem";
-        case link::PortKind::BuiltIn:
-            return "built-in";
-        case link::PortKind::PseudoTerminal:
-            return "pseudo-terminal";
-        case link::PortKind::Bluetooth:
-            return "bluetooth";
-        case link::PortKind::Other:
-            return "other";
-        case link::PortKind::Simulated:
-            return "simulated";
-        case link::PortKind::Missing:
-            return "missing";
-        case link::PortKind::NotATerminal:
-            return "not-a-terminal";
-    }
-    return "other";
-}
-
 // Text from outside (device names, the box's bytes) as printable, without the home folder.
 // Text of ours, or a device's own words (UTF-8 kept): control characters become '?'.
 std::string plain(const std::string& text) {
@@ -60,7 +36,7 @@ std::string clean(const std::string& text) {
 json portJson(const link::PortInfo& port) {
     json item{{"device", clean(port.device)},
               {"com", port.comIndex >= 0 ? json(link::comName(port.comIndex)) : json(nullptr)},
-              {"kind", kindName(port.kind)},
+              {"kind", link::portKindName(port.kind)},
               {"description", plain(link::describePort(port))}};
     for (const auto& [key, value] :
          {std::pair<const char*, const std::string&>{"vendor", port.vendor},

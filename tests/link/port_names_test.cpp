@@ -52,6 +52,46 @@ TEST(PortsByIndex, KeepsTheFirstPortOfEachIndexAndNoneBeyondTheEight) {
         1);
 }
 
+// The support file names a port's kind: the names are part of its format, which the people
+// reading support files rely on, and each kind is told apart in both languages too.
+struct KindCase {
+    PortKind kind;
+    const char* inFiles;
+};
+
+class PortKindNames : public ::testing::TestWithParam<KindCase> {};
+
+TEST_P(PortKindNames, StayAsFilesKeepThemAndDifferFromEveryOtherKind) {
+    const KindCase& named = GetParam();
+    EXPECT_STREQ(portKindName(named.kind), named.inFiles);
+    PortInfo port;
+    port.kind = named.kind;
+    for (const PortKind other : {PortKind::UsbSerial, PortKind::UsbModem, PortKind::BuiltIn,
+                                 PortKind::PseudoTerminal, PortKind::Bluetooth, PortKind::Other,
+                                 PortKind::Simulated, PortKind::Missing, PortKind::NotATerminal}) {
+        if (other == named.kind) {
+            continue;
+        }
+        PortInfo another;
+        another.kind = other;
+        EXPECT_STRNE(portKindName(other), named.inFiles);
+        for (const char language : {'1', '2'}) {
+            EXPECT_NE(describePort(another, language), describePort(port, language));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, PortKindNames,
+                         ::testing::Values(KindCase{PortKind::UsbSerial, "usb-serial"},
+                                           KindCase{PortKind::UsbModem, "usb-modem"},
+                                           KindCase{PortKind::BuiltIn, "built-in"},
+                                           KindCase{PortKind::PseudoTerminal, "pseudo-terminal"},
+                                           KindCase{PortKind::Bluetooth, "bluetooth"},
+                                           KindCase{PortKind::Other, "other"},
+                                           KindCase{PortKind::Simulated, "simulated"},
+                                           KindCase{PortKind::Missing, "missing"},
+                                           KindCase{PortKind::NotATerminal, "not-a-terminal"}));
+
 TEST(DescribePort, SaysOnlyWhatIsKnown) {
     PortInfo uart;
     uart.kind = PortKind::BuiltIn;
