@@ -1,8 +1,10 @@
 #include "doctor/latency_advice.h"
 
 #include <initializer_list>
+#include <utility>
 
 #include "plain/bilingual.h"
+#include "plain/filled_in.h"
 
 namespace tvx::session {
 namespace {
@@ -40,14 +42,6 @@ std::string ttyName(std::string port) {
     return port.substr(port.find_last_of('/') + 1);
 }
 
-std::string filled(std::string text, const std::string& key, const std::string& value) {
-    for (auto at = text.find(key); at != std::string::npos;
-         at = text.find(key, at + value.size())) {
-        text.replace(at, key.size(), value);
-    }
-    return text;
-}
-
 }  // namespace
 
 const char* const kLatencyUdevRule =
@@ -64,11 +58,14 @@ std::optional<LatencyAdvice> latencyAdvice(std::optional<unsigned> timerMs, cons
         return std::nullopt;
     }
     LatencyAdvice advice{fix->english, fix->turkish};
+    const std::pair<const char*, std::string> fills[] = {
+        {"{ms}", std::to_string(*timerMs)},
+        {"{rule}", kLatencyUdevRule},
+        {"{port}", port},
+        {"{tty}", ttyName(port)},
+    };
     for (std::string* text : {&advice.english, &advice.turkish}) {
-        *text = filled(*text, "{ms}", std::to_string(*timerMs));
-        *text = filled(*text, "{rule}", kLatencyUdevRule);
-        *text = filled(*text, "{port}", port);
-        *text = filled(*text, "{tty}", ttyName(port));
+        *text = filledIn(*text, fills);
     }
     return advice;
 }
