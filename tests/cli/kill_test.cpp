@@ -12,9 +12,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <random>
 
 #include "cli_fixture.h"
@@ -84,8 +86,11 @@ public:
 
     // Runs the command to its end; its exit code.
     int complete(const std::vector<std::string>& command) {
-        int status = 0;
-        waitpid(startCli(args(command), m_data.file("err.txt")), &status, 0);
+        const Child child = started(command);
+        int status = child.status.value_or(0);
+        if (!child.status) {
+            waitpid(child.pid, &status, 0);
+        }
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
@@ -101,7 +106,11 @@ public:
     bool killDuring(const std::vector<std::string>& command, int requests) {
         const std::size_t target = m_car.requestCount() + std::uniform_int_distribution<int>(
                                                               1, std::max(1, requests))(m_random);
-        const pid_t pid = startCli(args(command), m_data.file("err.txt"));
+        const Child child = started(command);
+        if (child.status) {
+            return false;
+        }
+        const pid_t pid = child.pid;
         int status = 0;
         while (m_car.requestCount() < target) {
             if (waitpid(pid, &status, WNOHANG) == pid) {
@@ -147,6 +156,43 @@ public:
     int checks() const { return m_checks; }
 
 private:
+    struct Child {
+        pid_t pid;
+        std::optional<int> status;  // its wait status, when it has ended already
+    };
+
+    // The command started, once it has asked the car something or ended. A child forked from
+    // this test, which has threads (the simulated car's), can be caught on a lock one of them
+    // held at the fork (one run under the sanitizers was, once): such a child never asks the
+    // car anything. One that has neither asked nor ended within two minutes is killed and
+    // started again, once; a second one fails the run.
+    Child started(const std::vector<std::string>& command) {
+        for (int attempt = 1;; ++attempt) {
+            const std::size_t before = m_car.requestCount();
+            const pid_t pid = startCli(args(command), m_data.file("err.txt"));
+            const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+            while (m_car.requestCount() == before && std::chrono::steady_clock::now() < giveUp) {
+                int status = 0;
+                if (waitpid(pid, &status, WNOHANG) == pid) {
+                    return {pid, status};
+                }
+                usleep(200);
+            }
+            if (m_car.requestCount() != before) {
+                return {pid, std::nullopt};
+            }
+            kill(pid, SIGKILL);
+            int status = 0;
+            waitpid(pid, &status, 0);
+            std::cout << "a child of " << command[0] << ' ' << command[1]
+                      << " asked nothing in two minutes: killed (attempt " << attempt << ")\n";
+            if (attempt == 2) {
+                check(false, "the command started twice asked the car nothing");
+                return {pid, status};
+            }
+        }
+    }
+
     static std::string hex(const std::array<std::uint8_t, 8>& bytes) {
         return session::injectorCodeText(bytes);
     }
